@@ -1,0 +1,56 @@
+# Tulvo: the two commands are `make run` and `make test`; see README.md.
+BUILD_DIR := build/cmake
+ASAN_DIR  := build/asan
+APP_DIR   := build/app
+DATA_DIR  := $(APP_DIR)/data
+NPM_CACHE := build/npm
+DATABUILD := $(BUILD_DIR)/tools/databuild/databuild
+JOBS      ?= $(shell nproc)
+CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+.PHONY: all deps configure build data data-files run test test-logic-asan bench format clean
+all: data
+
+deps:
+	@sh tools/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD_DIR) $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD_DIR) -j $(JOBS)
+
+DATA_FILES :=
+include tools/databuild/sources.mk
+include $(filter-out tools/databuild/sources.mk,$(wildcard tools/databuild/*.mk))
+
+# databuild is made by `build`; data files are remade when it changes.
+$(DATABUILD): ;
+
+data: build
+	@$(MAKE) --no-print-directory data-files
+
+data-files: $(DATA_FILES)
+
+run: data
+	@echo "The main window is not built yet: running tulvo-lookup on an example query (ni3hao3)."
+	cd $(APP_DIR) && ./tulvo-lookup ni3hao3
+
+test: data
+	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
+	@$(MAKE) --no-print-directory test-logic-asan
+
+# The logic tests again under the address and undefined-behaviour sanitizers.
+test-logic-asan: deps
+	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DTULVO_SANITIZE=ON -DTULVO_LOGIC_ONLY=ON -DTULVO_BENCH=OFF -DTULVO_APP_DIR=$(CURDIR)/$(ASAN_DIR)/app >/dev/null
+	@cmake --build $(ASAN_DIR) -j $(JOBS)
+	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) -L logic
+
+bench: data
+	cd $(APP_DIR) && $(CURDIR)/$(BUILD_DIR)/bench/dictionary_bench
+
+format:
+	@git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+
+clean:
+	rm -rf build

@@ -1,0 +1,145 @@
+// tulvo-lookup: the dictionary search from a terminal. Runs exactly the
+// search the window runs, in the current directory as program directory.
+#include <cstdio>
+#include <iostream>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "dictionary/dictionary_file.hpp"
+#include "dictionary/list_search_host.hpp"
+#include "dictionary/pinyin.hpp"
+#include "dictionary/result_list.hpp"
+#include "dictionary/search.hpp"
+#include "platform/unicode_text.hpp"
+
+using namespace tulvo;
+using namespace tulvo::dictionary;
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: tulvo-lookup [--match beginning|end|anywhere|exact] "
+    "[--chars simplified|both|traditional] [--prefer simplified|traditional] "
+    "[--order file|list] QUERY\n"
+    "       tulvo-lookup [--chars ...] --definitions CHAR READING\n"
+    "       tulvo-lookup --to-marked TEXT | --to-numbered TEXT\n";
+
+int usage(const std::string& problem) {
+    std::cerr << "tulvo-lookup: " << problem << "\n" << kUsage;
+    return 2;
+}
+
+std::string toUtf8Lines(std::u16string_view text) {
+    std::string out = utf16ToUtf8(text);
+    replaceAll(out, "\r\n", "\n");
+    return out;
+}
+
+// Headless host: rows into the list, the cap message to standard error.
+class LookupHost final : public ListSearchHost, public ResultListListener {
+public:
+    explicit LookupHost(ResultList& list) : ListSearchHost(list) { list.setListener(this); }
+    void capReached(const std::u16string& message) override {
+        std::cerr << toUtf8Lines(message) << "\n";
+    }
+};
+
+void printRow(const ResultRow& row) {
+    std::string line = utf16ToUtf8(row.character);
+    line += '\t';
+    line += utf16ToUtf8(row.pinyin);
+    line += '\t';
+    line += utf16ToUtf8(row.translation);
+    line += '\t';
+    line += utf16ToUtf8(row.equivalent);
+    line += '\t';
+    line += std::to_string(row.wordValue);
+    line += '\n';
+    std::fwrite(line.data(), 1, line.size(), stdout);
+}
+
+std::optional<int> choice(const std::string& value, const std::map<std::string, int>& options) {
+    const auto it = options.find(value);
+    if (it == options.end()) return std::nullopt;
+    return it->second;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SearchSettings settings;
+    bool fileOrder = false;
+    std::vector<std::string> positional;
+    std::string mode = "search";
+
+    const std::map<std::string, std::map<std::string, int>> valued = {
+        {"--match", {{"beginning", kBeginning}, {"end", kEnd}, {"anywhere", kAnywhere}, {"exact", kExact}}},
+        {"--chars", {{"simplified", kSimplifiedOnly}, {"both", kBothForms}, {"traditional", kTraditionalOnly}}},
+        {"--prefer", {{"simplified", 0}, {"traditional", 1}}},
+        {"--order", {{"list", 0}, {"file", 1}}},
+    };
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (const auto it = valued.find(arg); it != valued.end()) {
+            if (i + 1 >= argc) return usage(arg + " needs a value");
+            const auto value = choice(argv[++i], it->second);
+            if (!value) return usage("bad value for " + arg + ": " + argv[i]);
+            if (arg == "--match") settings.matchPart = *value;
+            else if (arg == "--chars") settings.charForm = *value;
+            else if (arg == "--prefer") settings.preferTraditional = *value == 1;
+            else fileOrder = *value == 1;
+        } else if (arg == "--definitions" || arg == "--to-marked" || arg == "--to-numbered") {
+            if (mode != "search") return usage("only one of --definitions, --to-marked, --to-numbered");
+            mode = arg;
+        } else if (arg == "--") {
+            for (++i; i < argc; ++i) positional.emplace_back(argv[i]);
+        } else if (arg.size() > 1 && arg[0] == '-' && arg[1] == '-') {
+            return usage("unknown option " + arg);
+        } else {
+            positional.push_back(arg);
+        }
+    }
+    const size_t wanted = mode == "--definitions" ? 2 : 1;
+    if (positional.size() != wanted)
+        return usage(wanted == 2 ? "--definitions takes CHAR and READING" : "give one QUERY");
+    for (const std::string& text : positional)
+        if (!isValidUtf8(text)) return usage("the query is not valid UTF-8");
+
+    if (mode == "--to-marked") {
+        std::cout << utf16ToUtf8(numberedToMarked(positional[0])) << "\n";
+        return 0;
+    }
+    if (mode == "--to-numbered") {
+        std::cout << markedToNumbered(utf8ToUtf16(positional[0])) << "\n";
+        return 0;
+    }
+    if (mode == "--definitions") {
+        const std::string text = definitionsForReading(
+            kDictionaryPath, utf8ToUtf16(positional[0]), positional[1], settings.charForm);
+        std::string out = text;
+        replaceAll(out, "\r\n", "\n");
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return 0;
+    }
+
+    const MarkedVowels markedVowels;
+    const NoWordValues values;
+    ResultList list(values);
+    LookupHost host(list);
+    DropDownHistory dropDown;
+    Search search(kDictionaryPath, markedVowels, dropDown, host);
+    search.textSearch(utf8ToUtf16(positional[0]), settings);
+
+    if (fileOrder) {
+        for (const ResultRow& row : list.inFileOrder()) printRow(row);
+    } else {
+        for (size_t i = 0; i < list.size(); ++i) printRow(list.at(i));
+    }
+    return 0;
+}

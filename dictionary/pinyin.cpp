@@ -1,0 +1,192 @@
+#include "dictionary/pinyin.hpp"
+
+#include <array>
+#include <utility>
+#include <vector>
+
+#include "platform/unicode_text.hpp"
+
+namespace tulvo::dictionary {
+namespace {
+
+using Rule = std::pair<std::string, std::string>;
+
+// Expands a rule written for tone 1 into the rules for tones 1 to 4, in that
+// order: every "1" in both sides becomes the tone digit.
+void addForTones(std::vector<Rule>& rules, std::string_view from, std::string_view to) {
+    for (char digit = '1'; digit <= '4'; ++digit) {
+        std::string f(from), t(to);
+        for (char& c : f)
+            if (c == '1') c = digit;
+        for (char& c : t)
+            if (c == '1') c = digit;
+        rules.emplace_back(std::move(f), std::move(t));
+    }
+}
+
+// Steps 2 to 5 of numbered-to-marked, on UTF-8 bytes. Placeholders are
+// Latin-1 letters (and "*") that the UTF-16 pass below turns into the final
+// marked letters.
+std::vector<Rule> makeNumberedToMarkedRules() {
+    std::vector<Rule> rules = {{"A", "|a"}, {"O", "|o"}, {"E", "|e"}};
+    const char* moves[][2] = {
+        {"ai1", "a1i"},  {"ao1", "a1o"},  {"ei1", "e1i"},   {"ou1", "o1u"},   {"u:e1", "u:1e"},
+        {"an1", "a1n"},  {"en1", "e1n"},  {"in1", "i1n"},   {"un1", "u1n"},   {"ang1", "a1ng"},
+        {"eng1", "e1ng"}, {"ing1", "i1ng"}, {"ong1", "o1ng"}, {"ung1", "u1ng"}, {"er1", "e1r"},
+        {"ar1", "a1r"},  {"ir1", "i1r"},  {"anr1", "a1nr"}, {"inr1", "i1nr"},
+    };
+    for (auto& m : moves) addForTones(rules, m[0], m[1]);
+    const Rule capitals[] = {
+        {"|a1", "Ä"}, {"|a2", "Á"}, {"|a3", "Â"}, {"|a4", "À"}, {"|a", "A"},
+        {"|e1", "Ē"}, {"|e2", "É"}, {"|e3", "Ě"}, {"|e4", "È"}, {"|e", "E"},
+        {"|o1", "Ö"}, {"|o2", "Ó"}, {"|o3", "Ô"}, {"|o4", "Ò"}, {"|o", "O"},
+    };
+    rules.insert(rules.end(), std::begin(capitals), std::end(capitals));
+    const Rule vowels[] = {
+        {"a1", "ä"},  {"a2", "á"},  {"a3", "â"},  {"a4", "*"},  {"e1", "ë"},  {"e2", "é"},
+        {"e3", "ê"},  {"e4", "è"},  {"i1", "ï"},  {"i2", "í"},  {"i3", "î"},  {"i4", "ì"},
+        {"o1", "ö"},  {"o2", "ó"},  {"o3", "ô"},  {"o4", "ò"},  {"u1", "ü"},  {"u2", "ú"},
+        {"u3", "û"},  {"u4", "ù"},  {"u:1", "ǖ"}, {"u:2", "ǘ"}, {"u:3", "ǚ"}, {"u:4", "ǜ"},
+    };
+    rules.insert(rules.end(), std::begin(vowels), std::end(vowels));
+    return rules;
+}
+
+// Step 7: placeholder units to final marked letters, on UTF-16.
+constexpr std::array<std::pair<char16_t, char16_t>, 19> kPlaceholders = {{
+    {u'ä', u'ā'}, {u'â', u'ǎ'}, {u'Ä', u'Ā'}, {u'Â', u'Ǎ'}, {u'ë', u'ē'}, {u'ê', u'ě'},
+    {u'ï', u'ī'}, {u'î', u'ǐ'}, {u'ö', u'ō'}, {u'ô', u'ǒ'}, {u'Ö', u'Ō'}, {u'Ô', u'Ǒ'},
+    {u'ü', u'ū'}, {u'û', u'ǔ'}, {u'ÿ', u'ǖ'}, {u'Ü', u'ǘ'}, {u'ç', u'ǚ'}, {u'Ç', u'ǜ'},
+    {u'*', u'à'},
+}};
+
+// Steps 2 to 6 of marked-to-numbered, split where the final-syllable clean-up
+// goes in between.
+struct MarkedToNumberedRules {
+    std::vector<Rule> letters;  // step 2
+    std::vector<Rule> vowels;   // step 4
+    std::vector<Rule> moves;    // step 5
+    std::vector<Rule> capitals; // step 6
+};
+
+MarkedToNumberedRules makeMarkedToNumberedRules() {
+    MarkedToNumberedRules r;
+    r.letters = {
+        {"ǖ", "u:1"}, {"ǘ", "u:2"}, {"ǚ", "u:3"}, {"ǜ", "u:4"}, {"Ā", "|a1"}, {"Á", "|a2"},
+        {"Ǎ", "|a3"}, {"À", "|a4"}, {"A", "|a"},  {"Ē", "|e1"}, {"É", "|e2"}, {"Ě", "|e3"},
+        {"È", "|e4"}, {"E", "|e"},  {"Ō", "|o1"}, {"Ó", "|o2"}, {"Ǒ", "|o3"}, {"Ò", "|o4"},
+        {"O", "|o"},
+    };
+    r.vowels = {
+        {"ā", "a1"}, {"á", "a2"}, {"ǎ", "a3"}, {"`", "a4"}, {"ē", "e1"}, {"é", "e2"},
+        {"ě", "e3"}, {"è", "e4"}, {"ī", "i1"}, {"í", "i2"}, {"ǐ", "i3"}, {"ì", "i4"},
+        {"ō", "o1"}, {"ó", "o2"}, {"ǒ", "o3"}, {"ò", "o4"}, {"ū", "u1"}, {"ú", "u2"},
+        {"ǔ", "u3"}, {"ù", "u4"},
+    };
+    const char* moves[][2] = {
+        {"a1ng", "ang1"}, {"e1ng", "eng1"}, {"i1ng", "ing1"}, {"o1ng", "ong1"}, {"u1ng", "ung1"},
+        {"e1r", "er1"},   {"a1nr", "anr1"}, {"i1nr", "inr1"}, {"a1n", "an1"},   {"e1n", "en1"},
+        {"i1n", "in1"},   {"u1n", "un1"},   {"a1i", "ai1"},   {"a1o", "ao1"},   {"e1i", "ei1"},
+        {"o1u", "ou1"},   {"u:1e", "u:e1"},
+    };
+    for (auto& m : moves) addForTones(r.moves, m[0], m[1]);
+    r.capitals = {{"|a", "A"}, {"|o", "O"}, {"|e", "E"}};
+    return r;
+}
+
+const std::vector<Rule>& numberedToMarkedRules() {
+    static const std::vector<Rule> rules = makeNumberedToMarkedRules();
+    return rules;
+}
+
+const MarkedToNumberedRules& markedToNumberedRules() {
+    static const MarkedToNumberedRules rules = makeMarkedToNumberedRules();
+    return rules;
+}
+
+void applyRules(std::string& text, const std::vector<Rule>& rules) {
+    for (const auto& [from, to] : rules) replaceAll(text, from, to);
+}
+
+constexpr std::string_view kFinalEndings[] = {
+    "ang5", "eng5", "ing5", "ong5", "ung5", "er5", "ar5", "ir5", "anr5", "inr5",
+    "an5",  "en5",  "in5",  "on5",  "un5",  "a5",  "e5",  "i5",  "o5",   "u5",
+};
+
+}  // namespace
+
+void replaceAll(std::string& text, std::string_view from, std::string_view to) {
+    size_t pos = text.find(from);
+    if (pos == std::string::npos) return;
+    std::string out;
+    out.reserve(text.size() + 8);
+    size_t start = 0;
+    for (; pos != std::string::npos; pos = text.find(from, start)) {
+        out.append(text, start, pos - start);
+        out.append(to);
+        start = pos + from.size();
+    }
+    out.append(text, start, std::string::npos);
+    text.swap(out);
+}
+
+std::u16string numberedToMarked(std::string_view numbered) {
+    std::string text;
+    text.reserve(numbered.size() + 8);
+    for (char c : numbered)
+        if (c != '5' && c != '0') text.push_back(c);
+    applyRules(text, numberedToMarkedRules());
+    std::u16string marked = utf8ToUtf16(text);
+    for (char16_t& unit : marked) {
+        for (const auto& [from, to] : kPlaceholders) {
+            if (unit == from) {
+                unit = to;
+                break;
+            }
+        }
+    }
+    return marked;
+}
+
+std::string markedToNumbered(std::u16string_view marked, bool cleanFinalSyllable) {
+    std::u16string units(marked);
+    for (char16_t& unit : units)
+        if (unit == u'à') unit = u'`';
+    std::string text = utf16ToUtf8(units);
+    const auto& rules = markedToNumberedRules();
+    applyRules(text, rules.letters);
+    if (cleanFinalSyllable) {
+        for (std::string_view ending : kFinalEndings) {
+            if (text.size() >= ending.size() &&
+                std::string_view(text).substr(text.size() - ending.size()) == ending)
+                text.erase(text.size() - 1);
+        }
+    }
+    applyRules(text, rules.vowels);
+    applyRules(text, rules.moves);
+    applyRules(text, rules.capitals);
+    return text;
+}
+
+std::string normalizeQuery(std::string_view numbered) {
+    std::string text;
+    text.reserve(numbered.size() + 4);
+    for (char c : numbered) {
+        if (c == ' ') continue;
+        text.push_back(c == '0' ? '5' : c);
+    }
+    replaceAll(text, "v", "u:");
+    return text;
+}
+
+MarkedVowels::MarkedVowels()
+    : set_(numberedToMarked(
+          "a1a2a3a4e1e2e3e4i1i2i3i4o1o2o3o4u1u2u3u4u:1u:2u:3u:4A1A2A3A4E1E2E3E4O1O2O3O4")) {}
+
+bool MarkedVowels::containsAny(std::u16string_view text) const {
+    for (char16_t unit : text)
+        if (contains(unit)) return true;
+    return false;
+}
+
+}  // namespace tulvo::dictionary

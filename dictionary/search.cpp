@@ -1,0 +1,356 @@
+#include "dictionary/search.hpp"
+
+#include <algorithm>
+#include <vector>
+
+#include "dictionary/dictionary_file.hpp"
+#include "platform/unicode_text.hpp"
+
+namespace tulvo::dictionary {
+namespace {
+
+bool isChineseUnit(char16_t u) { return u >= 0x4E00 && u <= 0x9FFF; }
+
+void trimSpaces(std::u16string& text) {
+    const size_t first = text.find_first_not_of(u' ');
+    if (first == std::u16string::npos) {
+        text.clear();
+        return;
+    }
+    text.erase(0, first);
+    text.erase(text.find_last_not_of(u' ') + 1);
+}
+
+// Deletes each "(" with the first ")" after it and everything between.
+void removeBracketedRemarks(std::u16string& text) {
+    size_t pos = 0;
+    while ((pos = text.find(u'(', pos)) != std::u16string::npos) {
+        const size_t close = text.find(u')', pos + 1);
+        if (close == std::u16string::npos) break;
+        text.erase(pos, close - pos + 1);
+    }
+}
+
+// A typed character code: hexadecimal 4000 to A000, or else decimal 16384 to
+// 65535, never a surrogate. Returns 0 when the text is not one.
+char16_t characterCode(std::string_view lowered) {
+    if (lowered.empty() || lowered.size() > 8) return 0;
+    if (lowered.find_first_not_of("0123456789abcdef") != std::string_view::npos) return 0;
+    unsigned long value = std::stoul(std::string(lowered), nullptr, 16);
+    const auto usable = [](unsigned long v) { return v < 0xD800 || v > 0xDFFF; };
+    if (value >= 0x4000 && value <= 0xA000 && usable(value)) return char16_t(value);
+    if (lowered.find_first_not_of("0123456789") != std::string_view::npos) return 0;
+    value = std::stoul(std::string(lowered), nullptr, 10);
+    if (value >= 16384 && value <= 65535 && usable(value)) return char16_t(value);
+    return 0;
+}
+
+bool startsWith(std::string_view text, std::string_view key) {
+    return text.size() >= key.size() && text.compare(0, key.size(), key) == 0;
+}
+
+bool endsWith(std::string_view text, std::string_view key) {
+    return text.size() >= key.size() && text.compare(text.size() - key.size(), key.size(), key) == 0;
+}
+
+}  // namespace
+
+std::optional<Query> prepareTextQuery(std::u16string_view typed, int matchPart,
+                                      const MarkedVowels& markedVowels) {
+    std::u16string text(typed.substr(0, kMaxQueryUnits));
+    if (text.empty()) return std::nullopt;
+
+    for (char16_t& u : text) {
+        if (u == 0x3000) u = u' ';
+        else if (u == 0xFF0A) u = u'*';
+        else if (u == 0xFF1F) u = u'?';
+    }
+    while (!text.empty() && text.front() == u' ') {
+        text.erase(0, 1);
+        matchPart = kAnywhere;
+    }
+    while (!text.empty() && text.back() == u' ') {
+        text.pop_back();
+        matchPart = kExact;
+    }
+    removeBracketedRemarks(text);
+    trimSpaces(text);
+
+    const size_t innerStar = text.size() > 2 ? text.find(u'*', 1) : std::u16string::npos;
+    if (innerStar != std::u16string::npos && innerStar < text.size() - 1) {
+        matchPart = kWildcard;
+    } else {
+        bool leading = false;
+        while (!text.empty() && text.front() == u'*') {
+            text.erase(0, 1);
+            matchPart = kEnd;
+            leading = true;
+        }
+        if (!text.empty() && text.back() == u'*') {
+            while (!text.empty() && text.back() == u'*') text.pop_back();
+            matchPart = leading ? kAnywhere : kBeginning;
+        }
+    }
+    if (text.empty()) return std::nullopt;
+
+    Query query;
+    query.matchPart = matchPart;
+    size_t chinese = 0, others = 0;
+    for (char16_t u : text) {
+        if (isChineseUnit(u)) ++chinese;
+        else if (u != u' ' && u != u'*') ++others;
+    }
+    if (chinese > others || (text.front() >= 0x100 && !markedVowels.contains(text.front()))) {
+        query.kind = QueryKind::Chinese;
+    } else {
+        const std::string utf8 = utf16ToUtf8(text);
+        if (const char16_t code = characterCode(asciiLowered(utf8))) {
+            text.assign(1, code);
+            query.kind = QueryKind::Chinese;
+            query.fromCharacterCode = true;
+        } else if (markedVowels.containsAny(text)) {
+            query.kind = QueryKind::Pinyin;
+            query.key = normalizeQuery(markedToNumbered(text));
+        } else if (utf8.find_first_of("123450?") != std::string::npos) {
+            query.kind = QueryKind::Pinyin;
+            query.key = normalizeQuery(utf8);
+        } else {
+            query.kind = QueryKind::English;
+            query.key = utf8;
+        }
+    }
+    query.length = static_cast<int>(text.size());
+    query.text = std::move(text);
+    return query;
+}
+
+bool patternMatch(std::string_view pattern, std::string_view text) {
+    // Iterative glob match: the same answer as trying the rest of the pattern
+    // at every position after a "*", without the exponential cost.
+    size_t p = 0, t = 0;
+    size_t starP = std::string_view::npos, starT = 0;
+    while (t < text.size()) {
+        if (p < pattern.size() && pattern[p] == '*') {
+            starP = ++p;
+            starT = t;
+        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
+        } else if (starP != std::string_view::npos) {
+            p = starP;
+            t = ++starT;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == '*') ++p;
+    return p == pattern.size();
+}
+
+bool pinyinCompare(std::string_view key, std::string_view field, int matchPart) {
+    size_t attempt = 0;  // where the current attempt began in the field
+    size_t k = 0, f = 0;
+    for (;;) {
+        if (k == key.size()) return f == field.size() || matchPart == kAnywhere;
+        if (f == field.size()) return false;
+        const char kc = key[k], fc = field[f];
+        const bool passes = kc == '?' ? (fc >= '0' && fc <= '9') : kc == fc;
+        if (passes) {
+            ++k;
+            ++f;
+        } else if (matchPart == kAnywhere) {
+            k = 0;
+            f = ++attempt;
+        } else {
+            return false;
+        }
+    }
+}
+
+int displayedForm(const SearchSettings& s) {
+    if (!s.preferTraditional) return s.charForm == kTraditionalOnly ? 1 : 2;
+    return s.charForm == kSimplifiedOnly ? 2 : 1;
+}
+
+std::string keyForScan(const Query& query) {
+    if (query.kind == QueryKind::Chinese) return utf16ToUtf8(query.text);
+    return asciiLowered(query.key);
+}
+
+LineMatcher::LineMatcher(const Query& query, const SearchSettings& settings)
+    : query_(query), settings_(settings), shownForm_(displayedForm(settings)) {}
+
+bool LineMatcher::matchText(std::string_view text) const {
+    const std::string& key = query_.key;
+    switch (query_.matchPart) {
+        case kBeginning: return startsWith(text, key);
+        case kEnd: return endsWith(text, key);
+        case kAnywhere: return text.find(key) != std::string_view::npos;
+        case kExact: return text == key;
+        default: return patternMatch(key, text);
+    }
+}
+
+int LineMatcher::matchChinese(std::string_view line) const {
+    int result = 0;
+    if (settings_.charForm != kSimplifiedOnly && matchText(matchFormTraditional(line))) result = 1;
+    if (settings_.charForm != kTraditionalOnly && matchText(matchFormSimplified(line))) result = 2;
+    return result;
+}
+
+bool LineMatcher::matchPinyin(std::string_view line) {
+    const bool toneless = query_.kind == QueryKind::TonelessPinyin;
+    scratch_.clear();
+    for (char c : pinyinField(line)) {
+        if (c == ' ') continue;
+        if (toneless && ((c >= '1' && c <= '5') || c == '0')) continue;
+        scratch_.push_back(asciiLower(c));
+    }
+    std::string_view field = scratch_;
+    const size_t keyLength = query_.key.size();
+    if (query_.matchPart == kBeginning) field = field.substr(0, keyLength);
+    else if (query_.matchPart == kEnd && field.size() > keyLength)
+        field = field.substr(field.size() - keyLength);
+    if (query_.matchPart == kWildcard) return patternMatch(query_.key, field);
+    return pinyinCompare(query_.key, field, query_.matchPart);
+}
+
+bool LineMatcher::matchEnglish(std::string_view line) {
+    return !forEachDefinition(definitionText(line), [&](std::string_view definition) {
+        scratch_.assign(definition);
+        asciiLowerInPlace(scratch_);
+        return !matchText(scratch_);
+    });
+}
+
+int LineMatcher::match(std::string_view line) {
+    if (line.empty()) return 0;
+    switch (query_.kind) {
+        case QueryKind::Chinese: return matchChinese(line);
+        case QueryKind::Pinyin:
+        case QueryKind::TonelessPinyin: return matchPinyin(line) ? shownForm_ : 0;
+        case QueryKind::English: return matchEnglish(line) ? shownForm_ : 0;
+    }
+    return 0;
+}
+
+Search::Search(std::filesystem::path dictionaryPath, const MarkedVowels& markedVowels,
+               DropDownHistory& dropDown, SearchHost& host)
+    : path_(std::move(dictionaryPath)),
+      markedVowels_(markedVowels),
+      dropDown_(dropDown),
+      host_(host) {}
+
+void Search::textSearch(std::u16string_view boxText, const SearchSettings& settings,
+                        bool fromHistoryPick) {
+    historyPick_ = fromHistoryPick;
+    std::optional<Query> query = prepareTextQuery(boxText, settings.matchPart, markedVowels_);
+    if (!query) {
+        historyPick_ = false;
+        return;
+    }
+    if (query->fromCharacterCode) host_.searchTextReplaced(query->text);
+    scan(*query, settings);
+    if (query->kind == QueryKind::English && host_.resultCount() == 0) {
+        std::string key = query->key;
+        replaceAll(key, "ü", "u:");
+        query->key = normalizeQuery(key);
+        query->kind = QueryKind::TonelessPinyin;
+        scan(*query, settings);
+    }
+}
+
+void Search::singleCharacterSearch(char16_t character, const SearchSettings& settings) {
+    Query query;
+    query.text.assign(1, character);
+    query.kind = QueryKind::Chinese;
+    query.length = 1;
+    query.matchPart = settings.matchPart;
+    scan(query, settings);
+}
+
+void Search::scan(const Query& query, const SearchSettings& settings) {
+    dropDown_.push(query.text, historyPick_);
+    historyPick_ = false;
+    host_.clearResults();
+
+    Query keyed = query;
+    keyed.key = keyForScan(query);
+    LineMatcher matcher(keyed, settings);
+    host_.pause(30);
+    host_.pause(30);
+    scanLines(path_, [&](std::string_view line) {
+        if (!line.empty() && line.front() == '#') return true;
+        const int form = matcher.match(line);
+        return form == 0 || host_.addResult(line, form);
+    });
+    host_.resultsFinished();
+    if (host_.resultCount() == 0 && query.kind == QueryKind::Chinese && keyed.key.size() == 3)
+        host_.showCharacterWithoutRow(query.text.front());
+}
+
+std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
+                                  std::u16string_view character, std::string_view reading,
+                                  int charForm) {
+    if (character.empty()) return {};
+    const std::string target = utf16ToUtf8(character.substr(0, 1));
+    std::string wanted(reading);
+    if (wanted.empty() || wanted.back() < '1' || wanted.back() > '5') wanted.push_back('5');
+    const char tone = wanted.back();
+    const std::string_view syllable = std::string_view(wanted).substr(0, wanted.size() - 1);
+
+    enum class State { Empty, Digit, ExactFound, SeveralPossible };
+    State state = State::Empty;
+    char stateDigit = 0;
+    std::vector<std::string> result;
+    std::string pinyin;
+
+    const auto add = [&](std::string_view line) {
+        forEachDefinition(definitionText(line), [&](std::string_view definition) {
+            if (std::find(result.begin(), result.end(), definition) == result.end())
+                result.emplace_back(definition);
+            return true;
+        });
+    };
+
+    scanLines(dictionaryPath, [&](std::string_view line) {
+        const bool takesPart =
+            (charForm != kSimplifiedOnly && spaceField(line, 1) == target) ||
+            (charForm != kTraditionalOnly && spaceField(line, 2) == target);
+        if (!takesPart) return true;
+        pinyin.assign(pinyinField(line));
+        asciiLowerInPlace(pinyin);
+        if (tone != '5') {
+            if (pinyin == wanted) add(line);
+            return true;
+        }
+        if (pinyin == wanted) {
+            // An exact neutral-tone reading wins over every toned one, also
+            // when it comes first.
+            if (state != State::ExactFound) {
+                state = State::ExactFound;
+                result.clear();
+            }
+            add(line);
+        } else if (state != State::ExactFound && pinyin.size() == wanted.size() &&
+                   startsWith(pinyin, syllable) && pinyin.back() >= '1' && pinyin.back() <= '5') {
+            const char digit = pinyin.back();
+            if (state == State::Empty || (state == State::Digit && stateDigit == digit)) {
+                state = State::Digit;
+                stateDigit = digit;
+                add(line);
+            } else {
+                state = State::SeveralPossible;
+                result.clear();
+            }
+        }
+        return true;
+    });
+
+    std::string text;
+    if (state == State::Digit) text += std::string("**") + stateDigit + "\r\n";
+    for (const std::string& line : result) text += line + "\r\n";
+    return text;
+}
+
+}  // namespace tulvo::dictionary

@@ -1,0 +1,133 @@
+// The dictionary search: turning typed text into a query, matching entry
+// lines, the scan over the dictionary file, and the per-character lookup of
+// definitions for one reading that the character panel uses.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dictionary/dropdown_history.hpp"
+#include "dictionary/pinyin.hpp"
+
+namespace tulvo::dictionary {
+
+enum class QueryKind { Chinese = 1, Pinyin = 2, English = 3, TonelessPinyin = 4 };
+
+enum MatchPart { kBeginning = 0, kEnd = 1, kAnywhere = 2, kExact = 3, kWildcard = 5 };
+
+// Character-form preference: which written forms Chinese matching looks at.
+enum CharForm { kSimplifiedOnly = 0, kBothForms = 1, kTraditionalOnly = 2 };
+
+struct SearchSettings {
+    int matchPart = kBeginning;  // the match-part selector, 0 to 3
+    int charForm = kBothForms;   // the character-form selector
+    bool preferTraditional = false;  // prefer_simplified_or_traditional
+};
+
+struct Query {
+    std::u16string text;  // cleaned query text, as it goes into the drop-down history
+    std::string key;      // bytes compared with the lines (built by the scan for Chinese)
+    QueryKind kind = QueryKind::Chinese;
+    int length = 0;       // text length in UTF-16 units
+    int matchPart = kBeginning;
+    bool fromCharacterCode = false;  // typed as a code such as 4e2d
+};
+
+// Clean-up and classification of typed text. Empty when nothing is left to
+// search. For a character code (4e2d, 20013) the query is that one character.
+std::optional<Query> prepareTextQuery(std::u16string_view typed, int matchPart,
+                                      const MarkedVowels& markedVowels);
+
+// Glob-style match over bytes: "*" any run, "?" any one byte.
+bool patternMatch(std::string_view pattern, std::string_view text);
+
+// The pinyin comparison: "?" in the key stands for one digit; under Anywhere
+// every start position in the field is tried.
+bool pinyinCompare(std::string_view key, std::string_view field, int matchPart);
+
+// Which form a pinyin or English match shows (1 traditional, 2 simplified).
+int displayedForm(const SearchSettings& settings);
+
+// Tests entry lines against one query. Holds scratch space so that a scan
+// allocates nothing per line.
+class LineMatcher {
+public:
+    // The query's key must already be in its final form (see keyForScan).
+    LineMatcher(const Query& query, const SearchSettings& settings);
+    // 0 when the line does not match, else the form index the row shows.
+    int match(std::string_view line);
+
+private:
+    int matchChinese(std::string_view line) const;
+    bool matchPinyin(std::string_view line);
+    bool matchEnglish(std::string_view line);
+    bool matchText(std::string_view text) const;
+
+    const Query& query_;
+    SearchSettings settings_;
+    int shownForm_;
+    std::string scratch_;
+};
+
+// The key exactly as the scan compares it: UTF-8 of the text for Chinese,
+// the ASCII-lower-cased key for the other kinds.
+std::string keyForScan(const Query& query);
+
+// What the search needs of the window (or of a headless caller).
+class SearchHost {
+public:
+    virtual ~SearchHost() = default;
+    // Empties the result list with its colour and value tables.
+    virtual void clearResults() = 0;
+    // Adds one matching line; false when the list is full and reading stops.
+    virtual bool addResult(std::string_view line, int formIndex) = 0;
+    virtual size_t resultCount() const = 0;
+    // The scan's two short pauses around opening the file, in which a window
+    // lets pending painting happen.
+    virtual void pause(int /*milliseconds*/) {}
+    // The scan ended: focus the list and select its first row.
+    virtual void resultsFinished() {}
+    // A typed character code replaced the search box text by its character.
+    virtual void searchTextReplaced(std::u16string_view /*text*/) {}
+    // A one-character Chinese search found nothing: show the character on its
+    // own in the character panel.
+    virtual void showCharacterWithoutRow(char16_t /*character*/) {}
+};
+
+class Search {
+public:
+    Search(std::filesystem::path dictionaryPath, const MarkedVowels& markedVowels,
+           DropDownHistory& dropDown, SearchHost& host);
+
+    // The text search on what the search box holds. `fromHistoryPick` is set
+    // when the text came from picking a drop-down history entry.
+    void textSearch(std::u16string_view boxText, const SearchSettings& settings,
+                    bool fromHistoryPick = false);
+
+    // Searches one character as it stands, with the match-part setting.
+    void singleCharacterSearch(char16_t character, const SearchSettings& settings);
+
+    // Runs one query over the whole file.
+    void scan(const Query& query, const SearchSettings& settings);
+
+private:
+    std::filesystem::path path_;
+    const MarkedVowels& markedVowels_;
+    DropDownHistory& dropDown_;
+    SearchHost& host_;
+    bool historyPick_ = false;
+};
+
+// The definitions of one character for one reading (numbered pinyin), one per
+// line, each ending in CR LF. For the neutral tone, when the lines found all
+// share one other tone, the first line is "**" and that tone digit.
+std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
+                                  std::u16string_view character, std::string_view reading,
+                                  int charForm);
+
+// Maximum units read from the search box.
+inline constexpr size_t kMaxQueryUnits = 99;
+
+}  // namespace tulvo::dictionary

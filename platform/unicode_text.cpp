@@ -1,0 +1,138 @@
+#include "platform/unicode_text.hpp"
+
+namespace tulvo {
+namespace {
+
+constexpr char32_t kReplacement = 0xFFFD;
+
+// Decodes one UTF-8 sequence at text[i]; advances i. Returns kReplacement for
+// a malformed sequence (consuming one byte, or the valid prefix).
+char32_t decodeOne(std::string_view text, size_t& i, bool& ok) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char b0 = byte(i);
+    ok = true;
+    if (b0 < 0x80) {
+        ++i;
+        return b0;
+    }
+    int need;
+    char32_t cp;
+    char32_t min;
+    if (b0 >= 0xC2 && b0 <= 0xDF) {
+        need = 1, cp = b0 & 0x1F, min = 0x80;
+    } else if (b0 >= 0xE0 && b0 <= 0xEF) {
+        need = 2, cp = b0 & 0x0F, min = 0x800;
+    } else if (b0 >= 0xF0 && b0 <= 0xF4) {
+        need = 3, cp = b0 & 0x07, min = 0x10000;
+    } else {
+        ++i;
+        ok = false;
+        return kReplacement;
+    }
+    size_t k = i + 1;
+    for (int n = 0; n < need; ++n, ++k) {
+        if (k >= text.size() || (byte(k) & 0xC0) != 0x80) {
+            i = k;
+            ok = false;
+            return kReplacement;
+        }
+        cp = (cp << 6) | (byte(k) & 0x3F);
+    }
+    i = k;
+    if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+        ok = false;
+        return kReplacement;
+    }
+    return cp;
+}
+
+void appendUtf8(std::string& out, char32_t cp) {
+    if (cp < 0x80) {
+        out.push_back(char(cp));
+    } else if (cp < 0x800) {
+        out.push_back(char(0xC0 | (cp >> 6)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    } else if (cp < 0x10000) {
+        out.push_back(char(0xE0 | (cp >> 12)));
+        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    } else {
+        out.push_back(char(0xF0 | (cp >> 18)));
+        out.push_back(char(0x80 | ((cp >> 12) & 0x3F)));
+        out.push_back(char(0x80 | ((cp >> 6) & 0x3F)));
+        out.push_back(char(0x80 | (cp & 0x3F)));
+    }
+}
+
+}  // namespace
+
+std::u16string utf8ToUtf16(std::string_view utf8) {
+    std::u16string out;
+    out.reserve(utf8.size());
+    size_t i = 0;
+    bool ok;
+    while (i < utf8.size()) {
+        const char32_t cp = decodeOne(utf8, i, ok);
+        if (cp >= 0x10000) {
+            out.push_back(char16_t(0xD800 + ((cp - 0x10000) >> 10)));
+            out.push_back(char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+        } else {
+            out.push_back(char16_t(cp));
+        }
+    }
+    return out;
+}
+
+std::string utf16ToUtf8(std::u16string_view utf16) {
+    std::string out;
+    out.reserve(utf16.size() * 3);
+    for (size_t i = 0; i < utf16.size(); ++i) {
+        char32_t cp = utf16[i];
+        if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
+            utf16[i + 1] <= 0xDFFF) {
+            cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
+            ++i;
+        } else if (cp >= 0xD800 && cp <= 0xDFFF) {
+            cp = kReplacement;
+        }
+        appendUtf8(out, cp);
+    }
+    return out;
+}
+
+bool isValidUtf8(std::string_view utf8) {
+    size_t i = 0;
+    bool ok = true;
+    while (i < utf8.size() && ok) decodeOne(utf8, i, ok);
+    return ok;
+}
+
+std::string asciiLowered(std::string_view text) {
+    std::string out(text);
+    asciiLowerInPlace(out);
+    return out;
+}
+
+void asciiLowerInPlace(std::string& text) {
+    for (char& c : text) c = asciiLower(c);
+}
+
+char16_t foldCase(char16_t u) {
+    if (u >= u'A' && u <= u'Z') return char16_t(u + 32);
+    if (u >= 0x00C0 && u <= 0x00DE && u != 0x00D7) return char16_t(u + 32);
+    // Latin Extended-A: capitals at even code points (ā, ē, ě, ī, ō, ū ...).
+    if (u >= 0x0100 && u <= 0x012F && u % 2 == 0) return char16_t(u + 1);
+    if (u >= 0x014A && u <= 0x0177 && u % 2 == 0) return char16_t(u + 1);
+    // Latin Extended-B pinyin letters ǎ ǐ ǒ ǔ ǖ ǘ ǚ ǜ: capitals at odd code points.
+    if (u >= 0x01CD && u <= 0x01DB && u % 2 == 1) return char16_t(u + 1);
+    return u;
+}
+
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (foldCase(a[i]) != foldCase(b[i])) return false;
+    return true;
+}
+
+}  // namespace tulvo

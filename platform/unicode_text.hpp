@@ -1,0 +1,30 @@
+// UTF-8 / UTF-16 conversion and the small text helpers the logic shares.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tulvo {
+
+// Converts UTF-8 bytes to UTF-16 units. Malformed sequences become U+FFFD,
+// as the platform's conversion does; characters above U+FFFF become pairs.
+std::u16string utf8ToUtf16(std::string_view utf8);
+
+// Converts UTF-16 units to UTF-8. A lone surrogate becomes U+FFFD.
+std::string utf16ToUtf8(std::u16string_view utf16);
+
+// True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
+bool isValidUtf8(std::string_view utf8);
+
+inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c; }
+
+// Lower-cases the ASCII letters only; every other byte stays as it is.
+std::string asciiLowered(std::string_view text);
+void asciiLowerInPlace(std::string& text);
+
+// Simple case folding of one UTF-16 unit: ASCII, Latin-1 and the Latin
+// letters that carry pinyin tone marks.
+char16_t foldCase(char16_t unit);
+bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
+
+}  // namespace tulvo

@@ -1,0 +1,111 @@
+#include "dictionary/dictionary_file.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "tests/support/temp_dir.hpp"
+
+using namespace tulvo::dictionary;
+using tulvo::testing::TempDir;
+
+namespace {
+
+std::vector<std::string> readAll(const std::filesystem::path& file) {
+    std::vector<std::string> lines;
+    scanLines(file, [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
+    return lines;
+}
+
+}  // namespace
+
+TEST(DictionaryFile, SplitsOnlyAtCrLf) {
+    TempDir dir;
+    const auto file = dir.write("d.u8", "one\r\ntwo\nstill two\rand\r\n\r\nlast");
+    EXPECT_EQ(readAll(file),
+              (std::vector<std::string>{"one", "two\nstill two\rand", "", "last"}));
+}
+
+TEST(DictionaryFile, LfOnlyFileIsOneLine) {
+    TempDir dir;
+    const auto file = dir.write("d.u8", "a b [a1] /x/\nc d [c1] /y/\n");
+    const auto lines = readAll(file);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0], "a b [a1] /x/\nc d [c1] /y/\n");
+}
+
+TEST(DictionaryFile, LinesLongerThanABlockAndCrLfAcrossBlocks) {
+    TempDir dir;
+    // Line ends placed around the block boundaries so CR and LF fall into
+    // different reads.
+    std::string bytes;
+    std::vector<std::string> expected;
+    for (size_t length : {262143u, 1u, 300000u, 5u, 262142u}) {
+        expected.push_back(std::string(length, 'x'));
+        bytes += expected.back() + "\r\n";
+    }
+    const auto file = dir.write("d.u8", bytes);
+    EXPECT_EQ(readAll(file), expected);
+}
+
+TEST(DictionaryFile, StopsWhenTheCallerSaysSo) {
+    TempDir dir;
+    const auto file = dir.writeLines("d.u8", {"1", "2", "3"});
+    int seen = 0;
+    scanLines(file, [&](std::string_view) { return ++seen < 2; });
+    EXPECT_EQ(seen, 2);
+}
+
+TEST(DictionaryFile, MissingFileIsCreatedEmpty) {
+    TempDir dir;
+    const auto file = dir / "CEDICT_ts.u8";
+    EXPECT_TRUE(readAll(file).empty());
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_EQ(std::filesystem::file_size(file), 0u);
+    // No folder to create it in: nothing read, no crash.
+    EXPECT_FALSE(scanLines(dir / "missing" / "x.u8", [](std::string_view) { return true; }));
+}
+
+TEST(EntryFields, CedictLine) {
+    const std::string line = "中國 中国 [Zhong1 guo2] /China/Middle Kingdom/";
+    EXPECT_EQ(matchFormTraditional(line), "中國");
+    EXPECT_EQ(matchFormSimplified(line), "中国");
+    EXPECT_EQ(spaceField(line, 1), "中國");
+    EXPECT_EQ(spaceField(line, 2), "中国");
+    EXPECT_EQ(pinyinField(line), "Zhong1 guo2");
+    EXPECT_EQ(definitionText(line), "China/Middle Kingdom/");
+    std::vector<std::string> definitions;
+    forEachDefinition(definitionText(line), [&](std::string_view d) {
+        definitions.emplace_back(d);
+        return true;
+    });
+    EXPECT_EQ(definitions, (std::vector<std::string>{"China", "Middle Kingdom"}));
+}
+
+TEST(EntryFields, SimplifiedFormForMatchingHasTheTraditionalByteLength) {
+    // 么 and 麼 are both 3 bytes; "AB" is 2 bytes, so its match form is cut.
+    const std::string line = "AB 什麼 [shen2 me5] /what/";
+    EXPECT_EQ(matchFormSimplified(line), "\xE4\xBB");
+    EXPECT_EQ(spaceField(line, 2), "什麼");
+    // A simplified field shorter than the traditional one runs on into the pinyin.
+    EXPECT_EQ(matchFormSimplified("ABCD X [x1] /y/"), "X [x");
+}
+
+TEST(EntryFields, MissingDelimiters) {
+    EXPECT_EQ(matchFormTraditional("nospace"), "nospace");
+    EXPECT_EQ(matchFormSimplified("nospace"), "nospace");
+    EXPECT_EQ(spaceField("nospace", 2), "nospace");
+    EXPECT_EQ(pinyinField("a b no brackets /x/"), "a b no brackets /x/");
+    EXPECT_EQ(pinyinField("a b [ni3 hao3 /x/"), "ni3 hao3 /x/");
+    EXPECT_EQ(definitionText("a b [x1] no slash"), "a b [x1] no slash");
+    int count = 0;
+    forEachDefinition("no slash at all", [&](std::string_view) { return ++count, true; });
+    EXPECT_EQ(count, 0);
+    std::vector<std::string> pieces;
+    forEachDefinition("a//b", [&](std::string_view d) { return pieces.emplace_back(d), true; });
+    EXPECT_EQ(pieces, (std::vector<std::string>{"a", ""}));
+}

