@@ -46,8 +46,10 @@ test-logic-asan: deps
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) -L logic
 
+# Every benchmark in bench/, run in the program directory on the real data.
 bench: data
-	cd $(APP_DIR) && $(CURDIR)/$(BUILD_DIR)/bench/dictionary_bench
+	@set -e; for b in $(CURDIR)/$(BUILD_DIR)/bench/*_bench; do \
+	    echo "== $$(basename $$b)"; (cd $(APP_DIR) && $$b); done
 
 format:
 	@git ls-files '*.cpp' '*.hpp' | xargs clang-format -i

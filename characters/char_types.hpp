@@ -1,0 +1,28 @@
+// data/chartypes.txt: one byte per code point U+4000..U+FFFF, the total stroke
+// count in bits 0-5 and the form type in bits 6-7. Each lookup is one seek
+// and a one-byte read.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+
+namespace tulvo::characters {
+
+inline const std::filesystem::path kCharTypesPath = std::filesystem::path("data") / "chartypes.txt";
+inline constexpr uint32_t kCharTypesFirst = 0x4000;
+inline constexpr size_t kCharTypesSize = 0x10000 - kCharTypesFirst;  // 49,152 bytes
+
+// Form types: which writing a character belongs to.
+enum FormType { kFormBoth = 0, kFormSimplifiedOnly = 1, kFormTraditionalOnly = 2, kFormNeither = 3 };
+
+// The character's byte, or -1 outside U+4000..U+FFFF, for a missing file or
+// a byte beyond the file's end.
+int charTypeByte(const std::filesystem::path& file, uint32_t code);
+
+// 0..63 (0 = not recorded), or -1 as above.
+int strokeCount(const std::filesystem::path& file, uint32_t code);
+
+// 0..3 (see FormType), or -1 as above.
+int formType(const std::filesystem::path& file, uint32_t code);
+
+}  // namespace tulvo::characters
