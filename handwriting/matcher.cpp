@@ -69,7 +69,7 @@ void Recognizer::prepare(const Drawing& drawing) {
     for (int i = 0; i < segments_; ++i) {
         // A drawing whose key points all coincide has box 0: its lengths are 0.
         int ul = box > 0 ? drawing.segmentLengths[i] * 255 / box : 0;
-        if (ul < 25) ul = 25;
+        if (ul < kLengthFloor) ul = kLengthFloor;
         userLength_[i] = ul;
         userDirection_[i] = drawing.directionCodes[i];
     }
@@ -141,17 +141,19 @@ float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrok
         const int ud = userDirection_[i];
         const float* lengthRow = lengthScore_.data() + 256 * size_t(i);
         const float* directionRow = directionScore_.data() + 256 * size_t(i);
-        float* row = cell + size_t(i) * w;
-        float* below = row + w;
+        const float* row = cell + size_t(i) * w;
+        float* below = cell + size_t(i + 1) * w;
+        float left = below[0];  // the cell just written, kept in a register
         for (int j = 0; j < count; ++j) {
             const int td = segmentBytes[2 * j];
             const int tl = segmentBytes[2 * j + 1];
             const float gu = row[j + 1] - userGap;
-            const float gt = below[j] - templateGap_[j];
+            const float gt = left - templateGap_[j];
             const float g = roundToEven(gu > gt ? gu : gt);
             const int difference = td > ud ? td - ud : ud - td;
             const float diagonal = row[j] + lengthRow[tl] * directionRow[difference];
-            below[j + 1] = diagonal > g ? diagonal : g;
+            left = diagonal > g ? diagonal : g;
+            below[j + 1] = left;
         }
     }
     float score = cell[size_t(n) * w + size_t(count)];

@@ -18,6 +18,8 @@ namespace tulvo::handwriting {
 enum CharacterForms { kSimplifiedOnly = 0, kBothForms = 1, kTraditionalOnly = 2 };
 
 inline constexpr int kCandidateSlots = 15;
+// Normalised segment lengths below this are matched as this.
+inline constexpr int kLengthFloor = 25;
 
 struct Candidate {
     int32_t code = 0;  // 0 marks the end of the list

@@ -46,6 +46,10 @@ std::optional<std::vector<Polyline>> mediansFromJson(std::string_view json, std:
     return out;
 }
 
+Placement centredPlacement(double size) {
+    return Placement{size / 1024.0, 100 - size / 2, 100 - size / 2};
+}
+
 std::vector<Polyline> placeOnPad(const std::vector<Polyline>& medians, const Placement& placement) {
     std::vector<Polyline> out;
     for (const Polyline& line : medians) {
@@ -102,7 +106,8 @@ RecogTemplate templateFromDrawing(char16_t character, uint8_t formFlag, const Dr
     t.strokes = static_cast<uint8_t>(std::min(drawing.strokeCount, 255));
     const int box = boxSize(drawing.box);
     for (size_t i = 0; i < drawing.segmentCount(); ++i) {
-        const int length = box > 0 ? drawing.segmentLengths[i] * 255 / box : 0;
+        int length = box > 0 ? drawing.segmentLengths[i] * 255 / box : 0;
+        if (length < kLengthFloor) length = kLengthFloor;
         t.segments.push_back({drawing.directionCodes[i], static_cast<uint8_t>(std::min(length, 255))});
     }
     return t;
@@ -112,6 +117,23 @@ uint8_t formFlagOf(int formType) {
     if (formType == characters::kFormSimplifiedOnly) return kSimplifiedForm;
     if (formType == characters::kFormTraditionalOnly) return kTraditionalForm;
     return kOfferedAlways;
+}
+
+std::vector<RecogTemplate> templatesForCharacter(char16_t character, uint8_t formFlag,
+                                                 const std::vector<Polyline>& medians,
+                                                 const TemplateRecipe& recipe) {
+    std::vector<RecogTemplate> out;
+    for (const Placement& placement : recipe.placements) {
+        std::vector<MouseStroke> strokes;
+        for (const Polyline& line : placeOnPad(medians, placement))
+            strokes.push_back(sampleAsMouse(line, recipe.step));
+        RecogTemplate t = templateFromDrawing(character, formFlag, writeOnPad(strokes));
+        const bool known = std::any_of(out.begin(), out.end(), [&](const RecogTemplate& other) {
+            return other.segments == t.segments;
+        });
+        if (!known) out.push_back(std::move(t));
+    }
+    return out;
 }
 
 namespace {
@@ -124,15 +146,13 @@ char16_t characterOfFile(const fs::path& file) {
     return stem[0];
 }
 
-// Mouse step of the template strokes, in pixels: a steady hand.
-constexpr double kTemplateStep = 2.0;
-
 }  // namespace
 
 std::optional<std::vector<RecogTemplate>> buildRecogTemplates(const fs::path& strokeDir,
                                                               const fs::path& charTypes,
                                                               std::string* error,
-                                                              size_t* characters) {
+                                                              size_t* characters,
+                                                              const TemplateRecipe& recipe) {
     std::map<char16_t, fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(strokeDir, ec)) {
@@ -152,12 +172,10 @@ std::optional<std::vector<RecogTemplate>> buildRecogTemplates(const fs::path& st
             if (error) *error = file.string() + ": " + why;
             return std::nullopt;
         }
-        std::vector<MouseStroke> strokes;
-        for (const Polyline& line : placeOnPad(*medians, Placement{}))
-            strokes.push_back(sampleAsMouse(line, kTemplateStep));
         const uint8_t form =
             formFlagOf(haveTypes ? tulvo::characters::formType(charTypes, character) : -1);
-        templates.push_back(templateFromDrawing(character, form, writeOnPad(strokes)));
+        for (auto& t : templatesForCharacter(character, form, *medians, recipe))
+            templates.push_back(std::move(t));
     }
     if (characters) *characters = files.size();
     return templates;

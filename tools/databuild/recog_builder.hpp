@@ -31,13 +31,15 @@ using MouseStroke = std::vector<std::pair<int, int>>;
 // message) when the file is not JSON or has no usable medians.
 std::optional<std::vector<Polyline>> mediansFromJson(std::string_view json, std::string* error);
 
-// The data's square on the pad: pad x = offset + scale · x, pad y = offset +
-// scale · (900 − y).
+// The data's square on the pad: pad x = offsetX + scale · x, pad y =
+// offsetY + scale · (900 − y).
 struct Placement {
-    double scale = 170.0 / 1024.0;
-    double offsetX = 15;
-    double offsetY = 15;
+    double scale = 190.0 / 1024.0;
+    double offsetX = 5;
+    double offsetY = 5;
 };
+// The square `size` pixels wide, centred on the pad.
+Placement centredPlacement(double size);
 std::vector<Polyline> placeOnPad(const std::vector<Polyline>& medians, const Placement& placement);
 
 // Positions a mouse reports along the polyline: the start, then one every
@@ -48,9 +50,26 @@ MouseStroke sampleAsMouse(const Polyline& line, double step);
 // reduces them to segments, exactly as the pad and a pass would.
 handwriting::Drawing writeOnPad(const std::vector<MouseStroke>& strokes);
 
-// A template from a reduced drawing: lengths normalised by the drawing's box.
+// A template from a reduced drawing: lengths normalised by the drawing's box
+// and, like the user's lengths when matched, floored at 25.
 handwriting::RecogTemplate templateFromDrawing(char16_t character, uint8_t formFlag,
                                                const handwriting::Drawing& drawing);
+
+// How a character's templates are made: one writing per placement (the
+// first is the main one), each walked with the given mouse step. A variant
+// whose segments equal an earlier template's is left out. By default the
+// character is written at three sizes (the 1024-unit square 190, 150 and 225
+// pixels wide): the key-point reduction works in pixels, so a character
+// written small or large reduces differently, and a template per size
+// catches that.
+struct TemplateRecipe {
+    std::vector<Placement> placements{centredPlacement(190), centredPlacement(150),
+                                      centredPlacement(225)};
+    double step = 1.0;
+};
+std::vector<handwriting::RecogTemplate> templatesForCharacter(char16_t character, uint8_t formFlag,
+                                                              const std::vector<Polyline>& medians,
+                                                              const TemplateRecipe& recipe);
 
 // The recognition form flag of a form type from chartypes.txt (-1 when the
 // file or the character is missing): both / missing / "neither" are offered
@@ -62,6 +81,7 @@ uint8_t formFlagOf(int formType);
 // chartypes file when it exists. nullopt and a message for a broken source.
 std::optional<std::vector<handwriting::RecogTemplate>> buildRecogTemplates(
     const std::filesystem::path& strokeDir, const std::filesystem::path& charTypes,
-    std::string* error, size_t* characters = nullptr);
+    std::string* error, size_t* characters = nullptr,
+    const TemplateRecipe& recipe = TemplateRecipe{});
 
 }  // namespace tulvo::databuild
