@@ -56,8 +56,7 @@ handwriting::RecogTemplate templateFromDrawing(char16_t character, uint8_t formF
                                                const handwriting::Drawing& drawing);
 
 // How a character's templates are made: one writing per placement (the
-// first is the main one), each walked with the given mouse step. A variant
-// whose segments equal an earlier template's is left out. By default the
+// first is the main one), each walked with the given mouse step. By default the
 // character is written at three sizes (the 1024-unit square 190, 150 and 225
 // pixels wide): the key-point reduction works in pixels, so a character
 // written small or large reduces differently, and a template per size
@@ -66,6 +65,10 @@ struct TemplateRecipe {
     std::vector<Placement> placements{centredPlacement(190), centredPlacement(150),
                                       centredPlacement(225)};
     double step = 1.0;
+    // A variant within these of an earlier template of the character (every
+    // segment's direction code and length) is left out.
+    int directionTolerance = 8;
+    int lengthTolerance = 25;
 };
 std::vector<handwriting::RecogTemplate> templatesForCharacter(char16_t character, uint8_t formFlag,
                                                               const std::vector<Polyline>& medians,
