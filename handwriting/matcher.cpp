@@ -94,18 +94,6 @@ void Recognizer::prepare(const Drawing& drawing) {
     }
 }
 
-namespace {
-
-// Rounds to the nearest whole number, an exact half to the even one, for
-// |x| < 2^22 (alignment scores stay far below that): adding and removing
-// 1.5 · 2^23 leaves no fraction bits, and float addition rounds to even.
-inline float roundToEven(float x) {
-    const float shifted = x + 12582912.0f;
-    return shifted - 12582912.0f;
-}
-
-}  // namespace
-
 float lengthAgreement(float ul, float tl) {
     const float r = tl > ul ? ul / tl : tl / ul;
     return r < 0.33f ? 2.0f * r : 0.5f + r / 2.0f;
@@ -149,7 +137,7 @@ float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrok
             const int tl = segmentBytes[2 * j + 1];
             const float gu = row[j + 1] - userGap;
             const float gt = left - templateGap_[j];
-            const float g = roundToEven(gu > gt ? gu : gt);
+            const float g = roundHalfToEven(gu > gt ? gu : gt);
             const int difference = td > ud ? td - ud : ud - td;
             const float diagonal = row[j] + lengthRow[tl] * directionRow[difference];
             left = diagonal > g ? diagonal : g;

@@ -51,6 +51,14 @@ int boxSize(const KeyPointBox& box);
 
 bool offeredUnder(uint8_t formFlag, int preference);
 
+// Rounds to the nearest whole number, an exact half to the even one, for
+// |x| < 2^22 (alignment scores stay far below that): adding and removing
+// 1.5 · 2^23 leaves no fraction bits, and float addition rounds to even.
+inline float roundHalfToEven(float x) {
+    const float shifted = x + 12582912.0f;
+    return shifted - 12582912.0f;
+}
+
 // Agreement of a user segment's normalised length ul (at least 25) with a
 // template length tl: 2r below r = 0.33, else 0.5 + r/2, r the smaller over
 // the larger.
