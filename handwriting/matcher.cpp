@@ -150,10 +150,7 @@ float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrok
     return score;
 }
 
-void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference) {
-    reduceNewStrokes(drawing);
-    candidates_.clear();
-    prepare(drawing);
+void Recognizer::match(std::span<const uint8_t> recogBytes, int preference) {
     const int t = strokeWindow(strokes_);
     const RecogView view(recogBytes);
     for (size_t k = 0; k < view.size(); ++k) {
@@ -167,9 +164,23 @@ void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int
     }
 }
 
-void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference) {
+void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
+                      const std::function<void()>& emptied) {
+    reduceNewStrokes(drawing);
+    candidates_.clear();
+    if (emptied) emptied();
+    prepare(drawing);
+    match(recogBytes, preference);
+}
+
+void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference,
+                      const std::function<void()>& emptied) {
+    reduceNewStrokes(drawing);
+    candidates_.clear();
+    if (emptied) emptied();
+    prepare(drawing);
     const std::vector<uint8_t> bytes = readRecogFile(recogFile);
-    pass(drawing, bytes, preference);
+    match(bytes, preference);
 }
 
 }  // namespace tulvo::handwriting

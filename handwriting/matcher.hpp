@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <span>
 #include <vector>
 
@@ -72,12 +73,16 @@ float directionAgreement(float ul, int difference);
 // is allocated once; the table grows for long drawings and templates.
 class Recognizer {
 public:
-    // A pass over the drawing: reduces new strokes, then ranks every
-    // template of the recognition file's bytes. Damaged bytes give fewer
-    // (or no) candidates.
-    void pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference);
-    // The same, reading the file whole first (a missing file matches nothing).
-    void pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference);
+    // A pass over the drawing: reduces new strokes, empties the candidate
+    // list (then calls `emptied`, where the pad repaints its empty grid and
+    // lets pending events through), and ranks every template of the
+    // recognition file's bytes. Damaged bytes give fewer (or no) candidates.
+    void pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
+              const std::function<void()>& emptied = nullptr);
+    // The same, reading the file whole after emptying the list (a missing
+    // file matches nothing).
+    void pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference,
+              const std::function<void()>& emptied = nullptr);
 
     const CandidateList& candidates() const { return candidates_; }
 
@@ -86,6 +91,7 @@ public:
 
 private:
     void prepare(const Drawing& drawing);
+    void match(std::span<const uint8_t> recogBytes, int preference);
 
     CandidateList candidates_;
     std::vector<float> table_;

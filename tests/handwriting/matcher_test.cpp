@@ -171,6 +171,21 @@ TEST(Pass, AnalyzeAgainReusesTheSegments) {
     EXPECT_EQ(recognizer.candidates().codeAt(0), u'國');
 }
 
+TEST(Pass, GridSeesTheEmptiedListBeforeMatching) {
+    const auto bytes = bytesOf({tmpl(u'一', 1, {{0, 180}})});
+    Drawing drawing = horizontalStroke();
+    Recognizer recognizer;
+    recognizer.pass(drawing, bytes, kBothForms);
+    int calls = 0;
+    recognizer.pass(drawing, bytes, kBothForms, [&] {
+        ++calls;
+        EXPECT_EQ(recognizer.candidates().size(), 0);
+        EXPECT_EQ(recognizer.candidates().codeAt(0), 0);
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'一');
+}
+
 TEST(Pass, ErasedPadMatchesOnlyTemplatesWithoutSegments) {
     Drawing drawing;
     const auto bytes = bytesOf({tmpl(u'a', 0, {}), tmpl(u'b', 1, {{0, 100}}),
