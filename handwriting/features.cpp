@@ -83,8 +83,7 @@ int reduceNewStrokes(Drawing& drawing) {
         size_t end = start;
         while (end < buffer.size() && !(buffer[end] == kEndRecord)) ++end;
         if (end == buffer.size()) break;  // a stroke still being written
-        const auto keys =
-            keyPoints(std::span<const PadPoint>(buffer.data() + start, end - start));
+        const auto keys = keyPoints(std::span<const PadPoint>(buffer.data() + start, end - start));
         for (const PadPoint& k : keys) drawing.box.widen(k.x, k.y);
         for (size_t i = 1; i < keys.size(); ++i) {
             const int dx = int(keys[i].x) - int(keys[i - 1].x);

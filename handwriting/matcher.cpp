@@ -35,7 +35,9 @@ int32_t CandidateList::codeAt(int slot) const {
     return slot >= 0 && slot < count_ ? slots_[slot].code : 0;
 }
 
-int strokeWindow(int strokes) { return (15 + 3 * strokes) / 10; }
+int strokeWindow(int strokes) {
+    return (15 + 3 * strokes) / 10;
+}
 
 int segmentWindow(int segments) {
     // (60 + 21 n) / 100 to the nearest integer, an exact half to the even one.
@@ -55,7 +57,8 @@ int boxSize(const KeyPointBox& box) {
 }
 
 bool offeredUnder(uint8_t formFlag, int preference) {
-    return formFlag == kOfferedAlways || (formFlag == kSimplifiedForm && preference != kTraditionalOnly) ||
+    return formFlag == kOfferedAlways ||
+           (formFlag == kSimplifiedForm && preference != kTraditionalOnly) ||
            (formFlag == kTraditionalForm && preference != kSimplifiedOnly);
 }
 
@@ -123,7 +126,8 @@ float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrok
     const size_t w = stride_;
     // The template's gap costs, once per template rather than once per cell.
     templateGap_.resize(count);
-    for (int j = 0; j < count; ++j) templateGap_[j] = float(segmentBytes[2 * j + 1]) * 1.75f / 256.0f;
+    for (int j = 0; j < count; ++j)
+        templateGap_[j] = float(segmentBytes[2 * j + 1]) * 1.75f / 256.0f;
     for (int i = 0; i < n; ++i) {
         const float userGap = float(userLength_[i]) * 1.75f / 256.0f;
         const int ud = userDirection_[i];
@@ -145,8 +149,7 @@ float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrok
         }
     }
     float score = cell[size_t(n) * w + size_t(count)];
-    if (templateStrokes == strokes_ && strokes_ < 10)
-        score *= 1.0f + 0.01f * float(10 - strokes_);
+    if (templateStrokes == strokes_ && strokes_ < 10) score *= 1.0f + 0.01f * float(10 - strokes_);
     return score;
 }
 

@@ -29,7 +29,7 @@ struct Candidate {
 
 // Best first; one character at most once (with its best template's score).
 class CandidateList {
-public:
+  public:
     void clear();
     // Offers a template's score for a character.
     void offer(int32_t code, float score);
@@ -38,7 +38,7 @@ public:
     // Character of slot 0..14, 0 when the slot is empty or out of range.
     int32_t codeAt(int slot) const;
 
-private:
+  private:
     // The extra slot receives the entry pushed off the end while shifting.
     std::array<Candidate, kCandidateSlots + 1> slots_{};
     int count_ = 0;
@@ -72,7 +72,7 @@ float directionAgreement(float ul, int difference);
 // Runs recognition passes. Keeps the match table between passes so that it
 // is allocated once; the table grows for long drawings and templates.
 class Recognizer {
-public:
+  public:
     // A pass over the drawing: reduces new strokes, empties the candidate
     // list (then calls `emptied`, where the pad repaints its empty grid and
     // lets pending events through), and ranks every template of the
@@ -89,7 +89,7 @@ public:
     // Score of one template against the prepared drawing (for tests).
     float align(std::span<const uint8_t> segmentBytes, int templateStrokes);
 
-private:
+  private:
     void prepare(const Drawing& drawing);
     void match(std::span<const uint8_t> recogBytes, int preference);
 
@@ -97,7 +97,7 @@ private:
     std::vector<float> table_;
     size_t stride_ = 0;
     // Per pass: the user's normalised lengths and directions, and s, n, u.
-    std::vector<int> userLength_;     // normalised, floored at 25
+    std::vector<int> userLength_;  // normalised, floored at 25
     std::vector<int> userDirection_;
     std::vector<float> lengthScore_;     // 256 per user segment, by template length
     std::vector<float> directionScore_;  // 256 per user segment, by direction difference

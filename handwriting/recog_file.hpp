@@ -46,7 +46,7 @@ struct TemplateHeader {
 // claims exposes only the headers it holds; segments() is empty for a
 // template whose segments lie past the end.
 class RecogView {
-public:
+  public:
     explicit RecogView(std::span<const uint8_t> bytes);
     size_t size() const { return count_; }
     TemplateHeader header(size_t k) const;
@@ -54,7 +54,7 @@ public:
     // lie inside the file.
     std::span<const uint8_t> segments(const TemplateHeader& h) const;
 
-private:
+  private:
     std::span<const uint8_t> bytes_;
     size_t count_ = 0;        // headers present in the file
     size_t segmentArea_ = 0;  // offset of the segment area (4 + 9·N)

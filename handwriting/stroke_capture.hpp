@@ -36,9 +36,9 @@ struct KeyPointBox {
 // The drawing: the stroke buffer and what the matcher has derived from it.
 // Lives from the first stroke until "Erase".
 struct Drawing {
-    std::vector<PadPoint> buffer;   // point records and end records
-    int strokeCount = 0;            // completed strokes
-    size_t processedRecords = 0;    // records already reduced to segments
+    std::vector<PadPoint> buffer;  // point records and end records
+    int strokeCount = 0;           // completed strokes
+    size_t processedRecords = 0;   // records already reduced to segments
     KeyPointBox box;
     std::vector<uint16_t> segmentLengths;  // pixels, one per user segment
     std::vector<uint8_t> directionCodes;   // parallel to segmentLengths
@@ -57,7 +57,7 @@ struct InkLine {
 // draw; penUp() says whether a stroke was completed (a recognition pass is
 // then due).
 class PadCapture {
-public:
+  public:
     explicit PadCapture(Drawing& drawing) : drawing_(drawing) {}
 
     // A press over the pad: starts a stroke at the press position. A press
@@ -81,7 +81,7 @@ public:
     bool penIsDown() const { return penDown_; }
     PadPoint lastRecorded() const { return last_; }
 
-private:
+  private:
     Drawing& drawing_;
     bool penDown_ = false;
     PadPoint last_;

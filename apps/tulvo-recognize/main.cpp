@@ -22,7 +22,8 @@ using namespace tulvo::handwriting;
 
 namespace {
 
-constexpr const char* kUsage = "usage: tulvo-recognize [--chars simplified|both|traditional] [FILE]\n";
+constexpr const char* kUsage =
+    "usage: tulvo-recognize [--chars simplified|both|traditional] [FILE]\n";
 
 int usage(const std::string& problem) {
     std::cerr << "tulvo-recognize: " << problem << "\n" << kUsage;
@@ -46,10 +47,12 @@ std::optional<std::vector<std::pair<int, int>>> parseStroke(const std::string& l
     std::string token;
     while (words >> token) {
         const size_t comma = token.find(',');
-        const auto x = comma == std::string::npos ? std::nullopt
-                                                  : coordinate(std::string_view(token).substr(0, comma));
-        const auto y = comma == std::string::npos ? std::nullopt
-                                                  : coordinate(std::string_view(token).substr(comma + 1));
+        const auto x = comma == std::string::npos
+                           ? std::nullopt
+                           : coordinate(std::string_view(token).substr(0, comma));
+        const auto y = comma == std::string::npos
+                           ? std::nullopt
+                           : coordinate(std::string_view(token).substr(comma + 1));
         if (!x || !y) {
             *bad = token;
             return std::nullopt;
@@ -107,7 +110,8 @@ int main(int argc, char** argv) {
         }
         if (points->empty()) continue;  // a blank line is no stroke
         pad.penDown((*points)[0].first, (*points)[0].second);
-        for (size_t i = 1; i < points->size(); ++i) pad.penMove((*points)[i].first, (*points)[i].second);
+        for (size_t i = 1; i < points->size(); ++i)
+            pad.penMove((*points)[i].first, (*points)[i].second);
         pad.penUp();
         recognizer.pass(drawing, kRecogPath, preference);
         ++strokes;

@@ -20,8 +20,10 @@ std::vector<PadPoint> pts(std::initializer_list<std::pair<int, int>> list) {
 void stroke(PadCapture& pad, std::initializer_list<std::pair<int, int>> points) {
     bool first = true;
     for (auto [x, y] : points) {
-        if (first) pad.penDown(x, y);
-        else pad.penMove(x, y);
+        if (first)
+            pad.penDown(x, y);
+        else
+            pad.penMove(x, y);
         first = false;
     }
     pad.penUp();
@@ -164,10 +166,10 @@ TEST(KeyPoints, StrokeReturningToItsStartCanReduceToOnePlace) {
 }
 
 TEST(Segments, DirectionCodes) {
-    EXPECT_EQ(directionCode(10, 0), 0);      // right
-    EXPECT_EQ(directionCode(0, -10), 63);    // up
-    EXPECT_EQ(directionCode(-10, 0), 127);   // left
-    EXPECT_EQ(directionCode(0, 10), 191);    // down
+    EXPECT_EQ(directionCode(10, 0), 0);     // right
+    EXPECT_EQ(directionCode(0, -10), 63);   // up
+    EXPECT_EQ(directionCode(-10, 0), 127);  // left
+    EXPECT_EQ(directionCode(0, 10), 191);   // down
     EXPECT_EQ(directionCode(0, 0), 191);
     EXPECT_EQ(directionCode(10, -10), 31);   // up-right, 45° → 31.96
     EXPECT_EQ(directionCode(-10, -10), 95);  // up-left

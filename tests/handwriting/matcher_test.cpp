@@ -51,7 +51,9 @@ float referenceScore(const std::vector<int>& ul, const std::vector<int>& ud,
             const float w = r < 0.33f ? 2 * r : 0.5f + r / 2;
             float a = std::fabs(float(t[j].direction) - float(ud[i])) / 128.0f;
             if (a > 1) a = 2 - a;
-            float d = a < 0.2f ? 1 - 0.75f * a : a < 0.54f ? 1.54f - 3.47f * a : (a - 0.54f) * 2.88f - 0.33f;
+            float d = a < 0.2f    ? 1 - 0.75f * a
+                      : a < 0.54f ? 1.54f - 3.47f * a
+                                  : (a - 0.54f) * 2.88f - 0.33f;
             const float q = (1 - d) * (1 - u / 64.0f);
             if (q > 0) d += q;
             const float diagonal = cell[i][j] + w * d;
@@ -59,7 +61,8 @@ float referenceScore(const std::vector<int>& ul, const std::vector<int>& ud,
         }
     }
     float f = cell[n][S];
-    if (templateStrokes == userStrokes && userStrokes < 10) f *= 1 + 0.01f * float(10 - userStrokes);
+    if (templateStrokes == userStrokes && userStrokes < 10)
+        f *= 1 + 0.01f * float(10 - userStrokes);
     return f;
 }
 
@@ -93,8 +96,8 @@ TEST(Agreement, LengthAndDirectionPieces) {
     EXPECT_FLOAT_EQ(lengthAgreement(25, 250), 0.2f);  // r = 0.1 < 0.33: 2r
     EXPECT_FLOAT_EQ(lengthAgreement(25, 0), 0.0f);    // a zero template length
     EXPECT_FLOAT_EQ(directionAgreement(64, 0), 1.0f);
-    EXPECT_FLOAT_EQ(directionAgreement(64, 64), 1.54f - 3.47f * 0.5f);  // a right angle
-    EXPECT_NEAR(directionAgreement(64, 128), 0.9948f, 1e-5);  // written backwards
+    EXPECT_FLOAT_EQ(directionAgreement(64, 64), 1.54f - 3.47f * 0.5f);         // a right angle
+    EXPECT_NEAR(directionAgreement(64, 128), 0.9948f, 1e-5);                   // written backwards
     EXPECT_FLOAT_EQ(directionAgreement(64, 192), directionAgreement(64, 64));  // wraps round
     // A short segment is forgiven: q = (1 − d)(1 − 25/64) is added.
     const float d = 1.54f - 3.47f * 0.5f;
@@ -104,11 +107,11 @@ TEST(Agreement, LengthAndDirectionPieces) {
 TEST(Pass, ScoresBonusAndStrokeFilter) {
     Drawing drawing = horizontalStroke();
     const auto bytes = bytesOf({
-        tmpl(u'一', 1, {{0, 180}}),       // same stroke count: bonus 9 %
-        tmpl(u'二', 2, {{0, 180}}),       // no bonus
-        tmpl(u'三', 3, {{0, 180}}),       // outside the stroke window 0..2
-        tmpl(u'丨', 1, {{191, 180}}),     // a right angle away
-        tmpl(u'乙', 1, {{0, 90}, {0, 90}}),  // two halves: one matched, one a gap
+        tmpl(u'一', 1, {{0, 180}}),                // same stroke count: bonus 9 %
+        tmpl(u'二', 2, {{0, 180}}),                // no bonus
+        tmpl(u'三', 3, {{0, 180}}),                // outside the stroke window 0..2
+        tmpl(u'丨', 1, {{191, 180}}),              // a right angle away
+        tmpl(u'乙', 1, {{0, 90}, {0, 90}}),        // two halves: one matched, one a gap
         tmpl(u'丶', 1, {{0, 9}, {0, 9}, {0, 9}}),  // three segments: outside 0..2
     });
     Recognizer recognizer;
@@ -150,7 +153,8 @@ TEST(Pass, FormFlagsFollowThePreference) {
         Recognizer recognizer;
         recognizer.pass(drawing, bytes, preference);
         std::u16string codes;
-        for (int i = 0; i < recognizer.candidates().size(); ++i) codes += char16_t(recognizer.candidates()[i].code);
+        for (int i = 0; i < recognizer.candidates().size(); ++i)
+            codes += char16_t(recognizer.candidates()[i].code);
         return codes;
     };
     EXPECT_EQ(offered(kBothForms), u"国國一");  // equal scores stay in file order
@@ -306,7 +310,8 @@ TEST(CandidateList, FifteenSlotsAndTheirEdges) {
 
 TEST(RecogFile, RoundTripAndLayout) {
     const std::vector<RecogTemplate> templates = {tmpl(u'国', 8, {{1, 2}, {3, 4}}, kSimplifiedForm),
-                                                  tmpl(u'A', 1, {}), tmpl(0xFFFF, 255, {{255, 255}})};
+                                                  tmpl(u'A', 1, {}),
+                                                  tmpl(0xFFFF, 255, {{255, 255}})};
     const auto bytes = bytesOf(templates);
     ASSERT_EQ(bytes.size(), 4 + 9 * 3 + 2 * 3u);
     EXPECT_EQ(bytes[0], 3);

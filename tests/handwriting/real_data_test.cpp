@@ -45,7 +45,7 @@ std::u16string candidatesFor(const std::vector<MouseStroke>& strokes, int prefer
 }
 
 class RealTemplates : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const auto bytes = readRecogFile(kRecogPath);
         const auto templates = decodeRecog(bytes);
@@ -57,7 +57,8 @@ protected:
 
 TEST_F(RealTemplates, EveryCharacterOfTheStrokeDataHasATemplate) {
     EXPECT_GE(flags_.size(), kMinimumStrokeCharacters);
-    for (const char16_t c : std::u16string(u"我是國国的人永")) EXPECT_TRUE(flags_.count(c)) << int(c);
+    for (const char16_t c : std::u16string(u"我是國国的人永"))
+        EXPECT_TRUE(flags_.count(c)) << int(c);
 }
 
 TEST_F(RealTemplates, CleanWritingOfCommonCharactersIsTheTopCandidate) {
@@ -93,10 +94,12 @@ TEST_F(RealTemplates, PreferenceHidesTheOtherFormsCharacters) {
             const std::u16string found = candidatesFor(strokes, preference);
             EXPECT_FALSE(found.empty());
             for (const char16_t shown : found)
-                EXPECT_TRUE(offeredUnder(flags_[shown], preference)) << int(shown) << " " << preference;
+                EXPECT_TRUE(offeredUnder(flags_[shown], preference))
+                    << int(shown) << " " << preference;
             // The written character itself: hidden exactly when its form is.
             if (offeredUnder(flags_[c], preference)) {
-                EXPECT_NE(found.substr(0, 5).find(c), std::u16string::npos) << int(c) << " " << preference;
+                EXPECT_NE(found.substr(0, 5).find(c), std::u16string::npos)
+                    << int(c) << " " << preference;
             } else {
                 EXPECT_EQ(found.find(c), std::u16string::npos) << int(c) << " " << preference;
             }

@@ -15,7 +15,8 @@ namespace {
 
 TEST(Json, ReadsValuesStrictly) {
     std::string error;
-    const auto doc = parseJson(R"( {"a": [1, -2.5, 3e2, true, null], "s": "x\"\u00e9\ud83d\ude00\n"} )", &error);
+    const auto doc =
+        parseJson(R"( {"a": [1, -2.5, 3e2, true, null], "s": "x\"\u00e9\ud83d\ude00\n"} )", &error);
     ASSERT_TRUE(doc) << error;
     const auto* a = doc->member("a")->array();
     ASSERT_EQ(a->size(), 5u);
@@ -34,8 +35,9 @@ TEST(Json, ReadsValuesStrictly) {
 
 TEST(Medians, ReadFromACharacterFile) {
     std::string error;
-    const auto medians =
-        mediansFromJson(R"({"strokes": ["M 0 0 Z"], "medians": [[[100, 500], [900, 500.5]]], "radStrokes": []})", &error);
+    const auto medians = mediansFromJson(
+        R"({"strokes": ["M 0 0 Z"], "medians": [[[100, 500], [900, 500.5]]], "radStrokes": []})",
+        &error);
     ASSERT_TRUE(medians) << error;
     ASSERT_EQ(medians->size(), 1u);
     EXPECT_EQ((*medians)[0][1].y, 500.5);
@@ -85,7 +87,8 @@ TEST(Templates, OneCharacterThroughTheCaptureRules) {
                                   sampleAsMouse(placeOnPad(shi, recipe.placements[0])[1], 3)});
     const std::string bytes = encodeRecog(templates);
     Recognizer recognizer;
-    recognizer.pass(drawing, std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
+    recognizer.pass(drawing,
+                    std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
                     kBothForms);
     ASSERT_EQ(recognizer.candidates().size(), 1);
     EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, 2 * 1.08f);
@@ -126,7 +129,8 @@ TEST(Templates, BuildsEveryCharacterFileInCodeOrder) {
 
     std::string error;
     size_t characters = 0;
-    auto templates = buildRecogTemplates(dir / "strokes", dir / "no-chartypes.txt", &error, &characters);
+    auto templates =
+        buildRecogTemplates(dir / "strokes", dir / "no-chartypes.txt", &error, &characters);
     ASSERT_TRUE(templates) << error;
     EXPECT_EQ(characters, 3u);
     ASSERT_FALSE(templates->empty());
@@ -142,9 +146,9 @@ TEST(Templates, BuildsEveryCharacterFileInCodeOrder) {
     templates = buildRecogTemplates(dir / "strokes", dir / "chartypes.txt", &error);
     ASSERT_TRUE(templates) << error;
     for (const auto& t : *templates) {
-        const uint8_t expected = t.character == u'国' ? kSimplifiedForm
+        const uint8_t expected = t.character == u'国'   ? kSimplifiedForm
                                  : t.character == u'國' ? kTraditionalForm
-                                                         : kOfferedAlways;
+                                                        : kOfferedAlways;
         EXPECT_EQ(t.formFlag, expected) << int(t.character);
     }
 

@@ -16,7 +16,7 @@ namespace {
 constexpr int kMaxDepth = 64;
 
 class Parser {
-public:
+  public:
     explicit Parser(std::string_view text) : text_(text) {}
 
     std::optional<JsonValue> document(std::string* error) {
@@ -27,15 +27,15 @@ public:
         return v;
     }
 
-private:
+  private:
     std::optional<JsonValue> fail(const char* why) {
         if (error_.empty()) error_ = why;
         return std::nullopt;
     }
 
     void skipSpace() {
-        while (pos_ < text_.size() &&
-               (text_[pos_] == ' ' || text_[pos_] == '\t' || text_[pos_] == '\n' || text_[pos_] == '\r'))
+        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' ||
+                                       text_[pos_] == '\n' || text_[pos_] == '\r'))
             ++pos_;
     }
 
@@ -112,10 +112,14 @@ private:
         for (int i = 0; i < 4; ++i) {
             const char c = text_[pos_++];
             v <<= 4;
-            if (c >= '0' && c <= '9') v |= unsigned(c - '0');
-            else if (c >= 'a' && c <= 'f') v |= unsigned(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F') v |= unsigned(c - 'A' + 10);
-            else return std::nullopt;
+            if (c >= '0' && c <= '9')
+                v |= unsigned(c - '0');
+            else if (c >= 'a' && c <= 'f')
+                v |= unsigned(c - 'a' + 10);
+            else if (c >= 'A' && c <= 'F')
+                v |= unsigned(c - 'A' + 10);
+            else
+                return std::nullopt;
         }
         return v;
     }
@@ -154,7 +158,8 @@ private:
             if (cp && *cp >= 0xD800 && *cp < 0xDC00) {
                 auto low = literal("\\u") ? hex4() : std::nullopt;
                 cp = low && *low >= 0xDC00 && *low < 0xE000
-                         ? std::optional<unsigned>(0x10000 + ((*cp - 0xD800) << 10) + (*low - 0xDC00))
+                         ? std::optional<unsigned>(0x10000 + ((*cp - 0xD800) << 10) +
+                                                   (*low - 0xDC00))
                          : std::nullopt;
             } else if (cp && *cp >= 0xDC00 && *cp < 0xE000) {
                 cp = std::nullopt;

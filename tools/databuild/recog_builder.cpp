@@ -108,7 +108,8 @@ RecogTemplate templateFromDrawing(char16_t character, uint8_t formFlag, const Dr
     for (size_t i = 0; i < drawing.segmentCount(); ++i) {
         int length = box > 0 ? drawing.segmentLengths[i] * 255 / box : 0;
         if (length < kLengthFloor) length = kLengthFloor;
-        t.segments.push_back({drawing.directionCodes[i], static_cast<uint8_t>(std::min(length, 255))});
+        t.segments.push_back(
+            {drawing.directionCodes[i], static_cast<uint8_t>(std::min(length, 255))});
     }
     return t;
 }

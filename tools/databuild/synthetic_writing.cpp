@@ -46,7 +46,8 @@ std::vector<MouseStroke> writeSynthetic(const std::vector<Polyline>& medians,
         cx /= double(line.size());
         cy /= double(line.size());
         const double resize = 1 + style.strokeResize * gauss(rng);
-        const double shiftX = style.strokeShift * gauss(rng), shiftY = style.strokeShift * gauss(rng);
+        const double shiftX = style.strokeShift * gauss(rng),
+                     shiftY = style.strokeShift * gauss(rng);
         for (Point2& p : line) {
             const double x = cx + (p.x - cx) * resize + shiftX + style.pointNoise * gauss(rng);
             const double y = cy + (p.y - cy) * resize + shiftY + style.pointNoise * gauss(rng);
