@@ -1,6 +1,7 @@
 #include "dictionary/pinyin.hpp"
 
 #include <array>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -9,7 +10,25 @@
 namespace tulvo::dictionary {
 namespace {
 
-using Rule = std::pair<std::string, std::string>;
+// Which byte values a text holds; a rule whose pattern needs a byte the text
+// lacks cannot match and is skipped without searching.
+struct ByteSet {
+    uint64_t bits[4] = {0, 0, 0, 0};
+    void add(std::string_view text) {
+        for (unsigned char c : text) bits[c >> 6] |= uint64_t(1) << (c & 63);
+    }
+    bool within(const ByteSet& other) const {
+        for (int i = 0; i < 4; ++i)
+            if (bits[i] & ~other.bits[i]) return false;
+        return true;
+    }
+};
+
+struct Rule {
+    Rule(std::string f, std::string t) : from(std::move(f)), to(std::move(t)) { needs.add(from); }
+    std::string from, to;
+    ByteSet needs;
+};
 
 // Expands a rule written for tone 1 into the rules for tones 1 to 4, in that
 // order: every "1" in both sides becomes the tone digit.
@@ -105,7 +124,13 @@ const MarkedToNumberedRules& markedToNumberedRules() {
 }
 
 void applyRules(std::string& text, const std::vector<Rule>& rules) {
-    for (const auto& [from, to] : rules) replaceAll(text, from, to);
+    ByteSet present;
+    present.add(text);
+    for (const Rule& rule : rules) {
+        if (!rule.needs.within(present)) continue;
+        replaceAll(text, rule.from, rule.to);
+        present.add(rule.to);  // stays a superset of the bytes present
+    }
 }
 
 constexpr std::string_view kFinalEndings[] = {

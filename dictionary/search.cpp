@@ -53,6 +53,23 @@ bool endsWith(std::string_view text, std::string_view key) {
     return text.size() >= key.size() && text.compare(text.size() - key.size(), key.size(), key) == 0;
 }
 
+// Bytes that every matching line must contain (ignoring ASCII case): the
+// key, or a wildcard pattern's longest literal run. Pinyin keys have none,
+// since the field is compared without its spaces.
+std::string requiredText(const Query& keyed) {
+    if (keyed.kind != QueryKind::Chinese && keyed.kind != QueryKind::English) return {};
+    if (keyed.matchPart != kWildcard) return asciiLowered(keyed.key);
+    std::string_view longest, pattern = keyed.key;
+    size_t start = 0;
+    for (size_t i = 0; i <= pattern.size(); ++i) {
+        if (i == pattern.size() || pattern[i] == '*' || pattern[i] == '?') {
+            if (i - start > longest.size()) longest = pattern.substr(start, i - start);
+            start = i + 1;
+        }
+    }
+    return asciiLowered(longest);
+}
+
 }  // namespace
 
 std::optional<Query> prepareTextQuery(std::u16string_view typed, int matchPart,
@@ -279,7 +296,7 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
     LineMatcher matcher(keyed, settings);
     host_.pause(30);
     host_.pause(30);
-    scanLines(path_, [&](std::string_view line) {
+    scanLinesContaining(path_, requiredText(keyed), [&](std::string_view line) {
         if (!line.empty() && line.front() == '#') return true;
         const int form = matcher.match(line);
         return form == 0 || host_.addResult(line, form);

@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     search.textSearch(utf8ToUtf16(positional[0]), settings);
 
     if (fileOrder) {
-        for (const ResultRow& row : list.inFileOrder()) printRow(row);
+        for (size_t i = 0; i < list.size(); ++i) printRow(list.added(i));
     } else {
         for (size_t i = 0; i < list.size(); ++i) printRow(list.at(i));
     }

@@ -70,7 +70,7 @@ protected:
     }
     std::vector<std::string> shown() const {
         std::vector<std::string> forms;
-        for (const ResultRow& row : list_.inFileOrder()) forms.push_back(utf16ToUtf8(row.character));
+        for (size_t i = 0; i < list_.size(); ++i) forms.push_back(utf16ToUtf8(list_.added(i).character));
         return forms;
     }
 
@@ -221,5 +221,5 @@ TEST(SearchCap, StopsAtFiveThousandRowsWithOneMessage) {
     EXPECT_EQ(counter.messages, 1);
     EXPECT_EQ(counter.text,
               u"Many results match your search.\r\n\r\nOnly the first 5000 results found are displayed.");
-    EXPECT_EQ(utf16ToUtf8(list.inFileOrder().back().translation), "mother 4999");
+    EXPECT_EQ(utf16ToUtf8(list.added(list.size() - 1).translation), "mother 4999");
 }
