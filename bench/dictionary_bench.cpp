@@ -78,19 +78,20 @@ void grepBench(benchmark::State& state, const Case& c) {
 
 // Prints the usual table, then each search beside its grep.
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     void ReportRuns(const std::vector<Run>& runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run& run : runs) {
             const std::string name = run.benchmark_name();
-            const double ms = run.GetAdjustedRealTime() * 1e3 /
-                              benchmark::GetTimeUnitMultiplier(run.time_unit);
+            const double ms =
+                run.GetAdjustedRealTime() * 1e3 / benchmark::GetTimeUnitMultiplier(run.time_unit);
             times_[name] = ms;
         }
     }
     void Finalize() override {
         ConsoleReporter::Finalize();
-        std::printf("\n%-24s %10s %10s %7s %s\n", "query", "search ms", "grep ms", "ratio", "budget 1.5");
+        std::printf("\n%-24s %10s %10s %7s %s\n", "query", "search ms", "grep ms", "ratio",
+                    "budget 1.5");
         for (const Case& c : kCases) {
             const double search = times_["search/" + std::string(c.name)];
             const double grep = times_["grep/" + std::string(c.name)];
@@ -100,7 +101,7 @@ public:
         }
     }
 
-private:
+  private:
     std::map<std::string, double> times_;
 };
 

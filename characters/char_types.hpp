@@ -13,7 +13,12 @@ inline constexpr uint32_t kCharTypesFirst = 0x4000;
 inline constexpr size_t kCharTypesSize = 0x10000 - kCharTypesFirst;  // 49,152 bytes
 
 // Form types: which writing a character belongs to.
-enum FormType { kFormBoth = 0, kFormSimplifiedOnly = 1, kFormTraditionalOnly = 2, kFormNeither = 3 };
+enum FormType {
+    kFormBoth = 0,
+    kFormSimplifiedOnly = 1,
+    kFormTraditionalOnly = 2,
+    kFormNeither = 3
+};
 
 // The character's byte, or -1 outside U+4000..U+FFFF, for a missing file or
 // a byte beyond the file's end.

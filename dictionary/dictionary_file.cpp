@@ -119,11 +119,9 @@ size_t findNeedle(const char* hay, size_t from, size_t size, std::string_view ne
 // Hands the complete lines of data[0, size) to onLine: all of them, or with
 // a needle only those that contain it. Returns false when onLine stopped.
 class LineFeeder {
-public:
+  public:
     LineFeeder(std::string_view needle, const std::function<bool(std::string_view)>& onLine)
-        : needle_(needle),
-          fold_(hasAsciiLetter(needle)),
-          onLine_(onLine) {}
+        : needle_(needle), fold_(hasAsciiLetter(needle)), onLine_(onLine) {}
 
     bool feed(const char* data, size_t size) {
         if (needle_.empty()) {
@@ -154,7 +152,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::string_view needle_;
     bool fold_;
     const std::function<bool(std::string_view)>& onLine_;
@@ -243,7 +241,8 @@ std::string_view pinyinField(std::string_view line) {
     const size_t open = line.find('[');
     const size_t start = open == std::string_view::npos ? 0 : open + 1;
     const size_t close = line.find(']', start);
-    return line.substr(start, close == std::string_view::npos ? std::string_view::npos : close - start);
+    return line.substr(start,
+                       close == std::string_view::npos ? std::string_view::npos : close - start);
 }
 
 std::string_view definitionText(std::string_view line) {

@@ -12,18 +12,25 @@ RowColour rowColour(int wordValue) {
     if (wordValue < -1) return RowColour::Favorite;
     if (wordValue == -1) return RowColour::Default;
     switch (wordValue & 15) {
-        case 0: return RowColour::Frequent;
-        case 1: return RowColour::FairlyFrequent;
-        default: return RowColour::Default;
+        case 0:
+            return RowColour::Frequent;
+        case 1:
+            return RowColour::FairlyFrequent;
+        default:
+            return RowColour::Default;
     }
 }
 
 uint32_t colourValue(RowColour colour, uint32_t fallback) {
     switch (colour) {
-        case RowColour::Favorite: return kFavoriteColour;
-        case RowColour::Frequent: return kFrequentColour;
-        case RowColour::FairlyFrequent: return kFairlyFrequentColour;
-        case RowColour::Default: break;
+        case RowColour::Favorite:
+            return kFavoriteColour;
+        case RowColour::Frequent:
+            return kFrequentColour;
+        case RowColour::FairlyFrequent:
+            return kFairlyFrequentColour;
+        case RowColour::Default:
+            break;
     }
     return fallback;
 }
@@ -36,7 +43,8 @@ std::string sortKey(std::string_view shownForm, std::string_view pinyinField, in
     if (v > -1) return "  " + base + "  " + std::to_string(v + 100);
     if (v == -1) return base + "  X";
     const uint32_t high = static_cast<uint32_t>(v) >> 4;
-    return base + "  " + std::to_string(v & 15) + (high == 0 ? std::string("x") : std::to_string(high));
+    return base + "  " + std::to_string(v & 15) +
+           (high == 0 ? std::string("x") : std::to_string(high));
 }
 
 std::u16string capMessage() {
@@ -101,7 +109,9 @@ const ResultRow& ResultList::withCells(size_t index) const {
     return row;
 }
 
-const ResultRow& ResultList::added(size_t index) const { return withCells(index); }
+const ResultRow& ResultList::added(size_t index) const {
+    return withCells(index);
+}
 
 const ResultRow& ResultList::at(size_t position) const {
     if (sorted_.size() != rows_.size()) sortNewRows();

@@ -13,9 +13,9 @@
 namespace tulvo::dictionary {
 
 // Row text colours as 0x00BBGGRR values.
-inline constexpr uint32_t kFavoriteColour = 0x008AF6;       // orange
-inline constexpr uint32_t kFrequentColour = 0xFF3520;       // class 0, blue
-inline constexpr uint32_t kFairlyFrequentColour = 0xA00000; // class 1, dark blue
+inline constexpr uint32_t kFavoriteColour = 0x008AF6;        // orange
+inline constexpr uint32_t kFrequentColour = 0xFF3520;        // class 0, blue
+inline constexpr uint32_t kFairlyFrequentColour = 0xA00000;  // class 1, dark blue
 
 enum class RowColour { Default, Favorite, Frequent, FairlyFrequent };
 
@@ -49,7 +49,7 @@ std::u16string capMessage();
 
 // Told about changes, so that a view can follow the list.
 class ResultListListener {
-public:
+  public:
     virtual ~ResultListListener() = default;
     virtual void rowsCleared() {}
     // A row was added; its place in list order is known from at() onwards.
@@ -58,7 +58,7 @@ public:
 };
 
 class ResultList {
-public:
+  public:
     static constexpr size_t kCap = 5000;
 
     explicit ResultList(const WordValueLookup& values) : values_(values) {}
@@ -79,7 +79,7 @@ public:
     // Rows in the order they were added.
     const ResultRow& added(size_t index) const;
 
-private:
+  private:
     const WordValueLookup& values_;
     ResultListListener* listener_ = nullptr;
     void sortNewRows() const;

@@ -26,8 +26,7 @@ std::vector<std::string> readAll(const std::filesystem::path& file) {
 TEST(DictionaryFile, SplitsOnlyAtCrLf) {
     TempDir dir;
     const auto file = dir.write("d.u8", "one\r\ntwo\nstill two\rand\r\n\r\nlast");
-    EXPECT_EQ(readAll(file),
-              (std::vector<std::string>{"one", "two\nstill two\rand", "", "last"}));
+    EXPECT_EQ(readAll(file), (std::vector<std::string>{"one", "two\nstill two\rand", "", "last"}));
 }
 
 TEST(DictionaryFile, LfOnlyFileIsOneLine) {
@@ -128,9 +127,9 @@ TEST(DictionaryFile, ContainingHandsOverExactlyTheLinesWithTheNeedle) {
         lines.emplace_back(line);
         return true;
     });
-    EXPECT_EQ(lines, (std::vector<std::string>{"horse first", "hors hor Horse",
-                                               "a\nHORSE after a lone LF", "# horse in a comment",
-                                               "last horse"}));
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"horse first", "hors hor Horse", "a\nHORSE after a lone LF",
+                                        "# horse in a comment", "last horse"}));
 }
 
 TEST(DictionaryFile, ContainingFindsNeedlesAtEveryOffsetOfLongBlocks) {
