@@ -12,6 +12,13 @@ libgtest-dev
 libgmock-dev
 libbenchmark-dev
 unicode-data
+qt6-base-dev
+libgl-dev
+fonts-liberation
+fonts-noto-cjk
+xvfb
+xauth
+xdotool
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.
