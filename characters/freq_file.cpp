@@ -102,6 +102,7 @@ int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
         break;
     }
     if (!found) return -1;
+    if (value > 255) return -1;  // not a frequency value: a damaged record
     if (value >= 0) return value;
 
     // A value for some readings only: the line at text base - V holds the
