@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace tulvo::characters {
 
@@ -28,12 +29,22 @@ bool FreqFile::open(const std::filesystem::path& path) {
     close();
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) return false;
+    // The file stays open for the run; its bytes are read once, so that a
+    // lookup per result row costs no system call.
     struct stat st;
-    if (::fstat(fd_, &st) != 0) {
+    if (::fstat(fd_, &st) != 0 || st.st_size < 0) {
         close();
         return false;
     }
-    size_ = st.st_size;
+    bytes_.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < bytes_.size()) {
+        const ssize_t got = ::pread(fd_, bytes_.data() + done, bytes_.size() - done, off_t(done));
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    bytes_.resize(done);  // a file that shrank reads as a truncated one
+    size_ = static_cast<int64_t>(done);
     return true;
 }
 
@@ -41,17 +52,13 @@ void FreqFile::close() {
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     size_ = 0;
+    bytes_.clear();
+    bytes_.shrink_to_fit();
 }
 
 bool FreqFile::readAt(int64_t offset, void* into, size_t size) const {
     if (fd_ < 0 || offset < 0 || offset > size_ || int64_t(size) > size_ - offset) return false;
-    auto* out = static_cast<unsigned char*>(into);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::pread(fd_, out + done, size - done, static_cast<off_t>(offset + done));
-        if (got <= 0) return false;
-        done += static_cast<size_t>(got);
-    }
+    std::memcpy(into, bytes_.data() + offset, size);
     return true;
 }
 

@@ -1,8 +1,9 @@
 // data/freq.dat: the frequency value (frequency class and HSK level) of words
 // and characters, in blocks of equal word length sorted by code unit, with
 // text lines after the last block for values that apply to some readings
-// only. The reader keeps the file open for the whole run; the writer makes
-// the same layout for the data build.
+// only. The reader opens the file once and keeps it open (and its bytes in
+// memory) for the whole run; the writer makes the same layout for the data
+// build.
 #pragma once
 
 #include <cstdint>
@@ -48,6 +49,7 @@ private:
 
     int fd_ = -1;
     int64_t size_ = 0;
+    std::string bytes_;  // the whole file, read at open
 };
 
 // Collects words and values and lays them out as freq.dat.
