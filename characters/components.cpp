@@ -1,7 +1,6 @@
 #include "characters/components.hpp"
 
-#include <fstream>
-#include <iterator>
+#include "characters/whole_file.hpp"
 
 namespace tulvo::characters {
 
@@ -11,9 +10,9 @@ namespace {
 // false. A record cut short by the end of the file ends the pass.
 template <typename Fn>
 void forEachRecord(const std::filesystem::path& file, Fn&& fn) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const auto whole = readWholeFile(file);
+    if (!whole) return;
+    const std::string& bytes = *whole;
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const size_t size = bytes.size();
     std::u16string text;

@@ -1,9 +1,9 @@
 #include "characters/counterparts.hpp"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <string_view>
+
+#include "characters/whole_file.hpp"
 
 namespace tulvo::characters {
 
@@ -34,9 +34,9 @@ bool parseHex(std::string_view text, uint32_t& value) {
 
 Counterparts counterparts(const std::filesystem::path& file, char16_t code) {
     Counterparts result;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return result;
-    const std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    const auto whole = readWholeFile(file);
+    if (!whole) return result;
+    const std::string& bytes = *whole;
     const std::string key = hex4(code, "%04x");
     const std::string_view all(bytes);
     for (size_t start = 0; start < all.size();) {

@@ -1,11 +1,11 @@
 #include "favorites/favorites_store.hpp"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 namespace tulvo::favorites {
 
@@ -21,13 +21,35 @@ FavoritesStore::FavoritesStore(std::filesystem::path file, std::filesystem::path
 
 void FavoritesStore::load(bool createMissing) {
     buffer_.clear();
-    std::ifstream in(file_, std::ios::binary);
-    if (in) {
-        buffer_.assign(std::istreambuf_iterator<char>(in), {});
+    writable_ = true;
+    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            if (createMissing) {
+                const int created = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+                if (created >= 0) ::close(created);
+            }
+        } else {
+            writable_ = false;
+        }
         return;
     }
-    std::error_code ec;
-    if (createMissing && !std::filesystem::exists(file_, ec)) std::ofstream(file_, std::ios::binary);
+    // A file that is there but cannot be read is treated as empty and never
+    // replaced: writing over it would lose every favorite in it.
+    struct stat st;
+    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    char chunk[65536];
+    while (ok) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) ok = false;
+        if (got <= 0) break;
+        buffer_.append(chunk, static_cast<size_t>(got));
+    }
+    ::close(fd);
+    if (!ok) {
+        buffer_.clear();
+        writable_ = false;
+    }
 }
 
 FavoritesStore::ScanResult FavoritesStore::scan(size_t length) const {
@@ -165,6 +187,7 @@ int FavoritesStore::test(std::u16string_view word) const {
 // replaces the store in one rename: a failed write leaves the old file whole.
 // A failure is not reported.
 void FavoritesStore::write() const {
+    if (!writable_) return;
     std::filesystem::path temporary = file_;
     temporary += ".tmp";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);

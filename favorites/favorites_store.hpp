@@ -34,7 +34,8 @@ public:
                             FavoritesMessages* messages = nullptr);
 
     // Reads the file whole into the buffer; a missing file is created empty
-    // unless `createMissing` is false (a read-only look at the store).
+    // unless `createMissing` is false (a read-only look at the store). A file
+    // that exists but cannot be read is treated as empty and never written.
     void load(bool createMissing = true);
 
     // Inserts the word and writes the file when it was not there yet. Empty
@@ -64,6 +65,7 @@ private:
     std::filesystem::path debugMarker_;
     FavoritesMessages* messages_;
     std::string buffer_;
+    bool writable_ = true;
 };
 
 }  // namespace tulvo::favorites

@@ -119,3 +119,10 @@ TEST(Counterparts, LastLineWithoutLineEndAndLoneLf) {
     EXPECT_EQ(guo.traditional, u"");
     EXPECT_EQ(guo.simplified, u"\u4E2E");
 }
+
+TEST(CharacterFiles, ADirectoryInAFilesPlaceFindsNothing) {
+    TempDir dir;
+    EXPECT_FALSE(componentText(dir.path(), u'好'));
+    EXPECT_TRUE(componentRecords(dir.path()).empty());
+    EXPECT_EQ(counterparts(dir.path(), u'国').count, 0);
+}

@@ -109,6 +109,8 @@ TEST(FreqFile, MissingFileFindsNothing) {
     EXPECT_EQ(freq.lookup(u"好", ""), -1);
     const FreqFile empty(dir.write("empty.dat", ""));
     EXPECT_EQ(empty.lookup(u"好", ""), -1);
+    const FreqFile directory(dir.path());
+    EXPECT_EQ(directory.lookup(u"好", ""), -1);
 }
 
 TEST(FreqFile, StaysOpenAfterTheFileIsRemoved) {

@@ -180,3 +180,15 @@ TEST(FavoritesStore, WriteReplacesTheFileThroughATemporaryOne) {
     EXPECT_EQ(s.file(), int32(1) + int32(1) + units(u"中"));
     EXPECT_EQ(s.store.test(u"国"), 1);  // the buffer holds it all the same
 }
+
+TEST(FavoritesStore, AFileThatCannotBeReadIsNeverReplaced) {
+    Store s;
+    // A directory in the file's place: there, but not readable as a file.
+    std::filesystem::create_directories(s.dir / "favorites.dat" / "keep");
+    s.store.load();
+    EXPECT_EQ(s.store.test(u"中"), 0);
+    s.store.add(u"中");
+    EXPECT_EQ(s.store.test(u"中"), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(s.dir / "favorites.dat" / "keep"));
+    EXPECT_FALSE(std::filesystem::exists(s.dir / "favorites.dat.tmp"));
+}
