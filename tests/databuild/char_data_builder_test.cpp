@@ -76,10 +76,12 @@ TEST(ComponentsBuild, RadicalAsCharacterAndComponents) {
     EXPECT_EQ(radicals.at("38"), U'女');
     EXPECT_EQ(radicals.at("120'"), U'纟');
     const auto decompositions = parseCjkDecomp(
-        "好:a(女,子)\n中:lock(口,丨)\n林:a(木,木)\n嬲:a(男,女,男)\n纟:ra(纟)\n"
+        "好:a(女,子)\n中:lock(口,丨)\n林:ra(木)\n品:r3tr(口)\n卍:rrefl(卐)\n嬲:a(男,女,男)\n纟:ra(纟)\n"
         "10018:d(一,丿)\n10017:a(10018,𠀀)\n奇:d(大,10017)");
     EXPECT_EQ(otherComponents(decompositions, U'好', U'女'), u"子");
-    EXPECT_EQ(otherComponents(decompositions, U'林', U'木'), u"木");      // the radical once
+    EXPECT_EQ(otherComponents(decompositions, U'林', U'木'), u"木");  // the radical once
+    EXPECT_EQ(otherComponents(decompositions, U'品', U'口'), u"口口");
+    EXPECT_EQ(otherComponents(decompositions, U'卍', U'十'), u"卐");
     EXPECT_EQ(otherComponents(decompositions, U'嬲', U'女'), u"男男");
     EXPECT_EQ(otherComponents(decompositions, U'纟', U'纟'), u"");        // never itself
     EXPECT_EQ(otherComponents(decompositions, U'奇', U'大'), u"一丿");    // numbered parts opened

@@ -207,6 +207,16 @@ Decompositions parseCjkDecomp(std::string_view text) {
             if (end > start) parts.emplace_back(inside.substr(start, end - start));
             start = end + 1;
         }
+        // Repetitions name their part once: "ra"/"rd" two across or down
+        // (林 = ra(木)), "r3tr", "r4sq" ... that many. Reflections and
+        // rotations ("rrefl", "rot") stay one part.
+        std::string_view type = line.substr(colon + 1, open - colon - 1);
+        type = type.substr(0, type.find('/'));
+        size_t copies = 1;
+        if (type == "ra" || type == "rd") copies = 2;
+        else if (type.size() >= 2 && type[0] == 'r' && type[1] >= '2' && type[1] <= '9')
+            copies = size_t(type[1] - '0');
+        if (parts.size() == 1) parts.assign(copies, parts.front());
         result[std::string(line.substr(0, colon))] = std::move(parts);
     });
     return result;
