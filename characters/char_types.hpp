@@ -30,4 +30,11 @@ int strokeCount(const std::filesystem::path& file, uint32_t code);
 // 0..3 (see FormType), or -1 as above.
 int formType(const std::filesystem::path& file, uint32_t code);
 
+// The byte of a character: the stroke count (above 63 kept at 63) and the
+// form type.
+inline uint8_t encodeCharType(int strokes, FormType form) {
+    const int kept = strokes < 0 ? 0 : (strokes > 63 ? 63 : strokes);
+    return static_cast<uint8_t>(kept | (int(form) << 6));
+}
+
 }  // namespace tulvo::characters

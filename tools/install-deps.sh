@@ -11,6 +11,7 @@ ca-certificates
 libgtest-dev
 libgmock-dev
 libbenchmark-dev
+bzip2
 unicode-data
 qt6-base-dev
 libgl-dev
