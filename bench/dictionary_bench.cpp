@@ -11,7 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "characters/freq_file.hpp"
+#include "characters/word_values.hpp"
 #include "dictionary/dictionary_file.hpp"
+#include "favorites/favorites_store.hpp"
 #include "dictionary/list_search_host.hpp"
 #include "dictionary/search.hpp"
 #include "platform/unicode_text.hpp"
@@ -40,7 +43,11 @@ const Case kCases[] = {
 
 void searchBench(benchmark::State& state, const Case& c) {
     const MarkedVowels vowels;
-    const NoWordValues values;
+    // Rows get their real word values, as in the window.
+    const tulvo::characters::FreqFile freq(tulvo::characters::kFreqPath);
+    tulvo::favorites::FavoritesStore favorites;
+    favorites.load(/*createMissing=*/false);
+    const tulvo::characters::WordValues values(freq, &favorites);
     ResultList list(values);
     ListSearchHost host(list);
     DropDownHistory dropDown;

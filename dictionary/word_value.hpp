@@ -1,5 +1,5 @@
 // Where a result row gets its word value from: the frequency data with the
-// favorite mark. Until frequency data is available every word is unlisted.
+// favorite mark; NoWordValues stands in where there is neither.
 #pragma once
 
 #include <string_view>

@@ -3,7 +3,9 @@
 #include <QApplication>
 #include <filesystem>
 
-#include "dictionary/word_value.hpp"
+#include "characters/freq_file.hpp"
+#include "characters/word_values.hpp"
+#include "favorites/favorites_store.hpp"
 #include "shell/main_window.hpp"
 
 int main(int argc, char** argv) {
@@ -11,7 +13,12 @@ int main(int argc, char** argv) {
     tulvo::shell::installFontSubstitutions();
     const std::filesystem::path programDirectory = std::filesystem::current_path();
 
-    const tulvo::dictionary::NoWordValues values;
+    // Open for the whole run: the frequency file, and the favorites in memory.
+    const tulvo::characters::FreqFile freq(programDirectory / tulvo::characters::kFreqPath);
+    tulvo::favorites::FavoritesStore favorites(programDirectory / tulvo::favorites::kFavoritesPath);
+    favorites.load();
+    const tulvo::characters::WordValues values(freq, &favorites);
+
     tulvo::shell::MainWindow window(programDirectory, values);
     window.start();
     window.show();
