@@ -13,7 +13,12 @@ inline constexpr uint32_t kCharTypesFirst = 0x4000;
 inline constexpr size_t kCharTypesSize = 0x10000 - kCharTypesFirst;  // 49,152 bytes
 
 // Form types: which writing a character belongs to.
-enum FormType { kFormBoth = 0, kFormSimplifiedOnly = 1, kFormTraditionalOnly = 2, kFormNeither = 3 };
+enum FormType {
+    kFormBoth = 0,
+    kFormSimplifiedOnly = 1,
+    kFormTraditionalOnly = 2,
+    kFormNeither = 3
+};
 
 // The character's byte, or -1 outside U+4000..U+FFFF, for a missing file or
 // a byte beyond the file's end.
@@ -24,5 +29,12 @@ int strokeCount(const std::filesystem::path& file, uint32_t code);
 
 // 0..3 (see FormType), or -1 as above.
 int formType(const std::filesystem::path& file, uint32_t code);
+
+// The byte of a character: the stroke count (above 63 kept at 63) and the
+// form type.
+inline uint8_t encodeCharType(int strokes, FormType form) {
+    const int kept = strokes < 0 ? 0 : (strokes > 63 ? 63 : strokes);
+    return static_cast<uint8_t>(kept | (int(form) << 6));
+}
 
 }  // namespace tulvo::characters

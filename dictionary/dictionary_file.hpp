@@ -20,6 +20,13 @@ inline const std::filesystem::path kDictionaryPath = std::filesystem::path("data
 bool scanLines(const std::filesystem::path& path,
                const std::function<bool(std::string_view line)>& onLine);
 
+// Like scanLines, but hands over only the lines that contain `needle`
+// compared ignoring ASCII case (`needle` given in lower case); every other
+// line cannot match a query whose key contains it. An empty needle hands
+// over every line.
+bool scanLinesContaining(const std::filesystem::path& path, std::string_view needle,
+                         const std::function<bool(std::string_view line)>& onLine);
+
 // Form 1 for matching: the bytes before the first space (the whole line when
 // there is none).
 std::string_view matchFormTraditional(std::string_view line);

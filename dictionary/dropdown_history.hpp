@@ -8,7 +8,7 @@
 namespace tulvo::dictionary {
 
 class DropDownHistory {
-public:
+  public:
     // Removes the entry equal to `text` ignoring case, puts `text` on top and
     // scrolls to the top. With `select`, the top entry becomes the selection.
     void push(const std::u16string& text, bool select);
@@ -18,7 +18,7 @@ public:
     int selected() const { return selected_; }
     int topIndex() const { return top_; }
 
-private:
+  private:
     std::vector<std::u16string> entries_;
     int selected_ = -1;
     int top_ = 0;

@@ -8,7 +8,7 @@
 namespace tulvo::dictionary {
 
 class ListSearchHost : public SearchHost {
-public:
+  public:
     explicit ListSearchHost(ResultList& list) : list_(list) {}
     void clearResults() override { list_.clear(); }
     bool addResult(std::string_view line, int formIndex) override {
@@ -16,7 +16,7 @@ public:
     }
     size_t resultCount() const override { return list_.size(); }
 
-protected:
+  protected:
     ResultList& list_;
 };
 

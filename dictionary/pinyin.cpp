@@ -1,6 +1,7 @@
 #include "dictionary/pinyin.hpp"
 
 #include <array>
+#include <cstdint>
 #include <utility>
 #include <vector>
 
@@ -9,7 +10,25 @@
 namespace tulvo::dictionary {
 namespace {
 
-using Rule = std::pair<std::string, std::string>;
+// Which byte values a text holds; a rule whose pattern needs a byte the text
+// lacks cannot match and is skipped without searching.
+struct ByteSet {
+    uint64_t bits[4] = {0, 0, 0, 0};
+    void add(std::string_view text) {
+        for (unsigned char c : text) bits[c >> 6] |= uint64_t(1) << (c & 63);
+    }
+    bool within(const ByteSet& other) const {
+        for (int i = 0; i < 4; ++i)
+            if (bits[i] & ~other.bits[i]) return false;
+        return true;
+    }
+};
+
+struct Rule {
+    Rule(std::string f, std::string t) : from(std::move(f)), to(std::move(t)) { needs.add(from); }
+    std::string from, to;
+    ByteSet needs;
+};
 
 // Expands a rule written for tone 1 into the rules for tones 1 to 4, in that
 // order: every "1" in both sides becomes the tone digit.
@@ -30,10 +49,10 @@ void addForTones(std::vector<Rule>& rules, std::string_view from, std::string_vi
 std::vector<Rule> makeNumberedToMarkedRules() {
     std::vector<Rule> rules = {{"A", "|a"}, {"O", "|o"}, {"E", "|e"}};
     const char* moves[][2] = {
-        {"ai1", "a1i"},  {"ao1", "a1o"},  {"ei1", "e1i"},   {"ou1", "o1u"},   {"u:e1", "u:1e"},
-        {"an1", "a1n"},  {"en1", "e1n"},  {"in1", "i1n"},   {"un1", "u1n"},   {"ang1", "a1ng"},
+        {"ai1", "a1i"},   {"ao1", "a1o"},   {"ei1", "e1i"},   {"ou1", "o1u"},   {"u:e1", "u:1e"},
+        {"an1", "a1n"},   {"en1", "e1n"},   {"in1", "i1n"},   {"un1", "u1n"},   {"ang1", "a1ng"},
         {"eng1", "e1ng"}, {"ing1", "i1ng"}, {"ong1", "o1ng"}, {"ung1", "u1ng"}, {"er1", "e1r"},
-        {"ar1", "a1r"},  {"ir1", "i1r"},  {"anr1", "a1nr"}, {"inr1", "i1nr"},
+        {"ar1", "a1r"},   {"ir1", "i1r"},   {"anr1", "a1nr"}, {"inr1", "i1nr"},
     };
     for (auto& m : moves) addForTones(rules, m[0], m[1]);
     const Rule capitals[] = {
@@ -43,10 +62,10 @@ std::vector<Rule> makeNumberedToMarkedRules() {
     };
     rules.insert(rules.end(), std::begin(capitals), std::end(capitals));
     const Rule vowels[] = {
-        {"a1", "ä"},  {"a2", "á"},  {"a3", "â"},  {"a4", "*"},  {"e1", "ë"},  {"e2", "é"},
-        {"e3", "ê"},  {"e4", "è"},  {"i1", "ï"},  {"i2", "í"},  {"i3", "î"},  {"i4", "ì"},
-        {"o1", "ö"},  {"o2", "ó"},  {"o3", "ô"},  {"o4", "ò"},  {"u1", "ü"},  {"u2", "ú"},
-        {"u3", "û"},  {"u4", "ù"},  {"u:1", "ǖ"}, {"u:2", "ǘ"}, {"u:3", "ǚ"}, {"u:4", "ǜ"},
+        {"a1", "ä"}, {"a2", "á"}, {"a3", "â"},  {"a4", "*"},  {"e1", "ë"},  {"e2", "é"},
+        {"e3", "ê"}, {"e4", "è"}, {"i1", "ï"},  {"i2", "í"},  {"i3", "î"},  {"i4", "ì"},
+        {"o1", "ö"}, {"o2", "ó"}, {"o3", "ô"},  {"o4", "ò"},  {"u1", "ü"},  {"u2", "ú"},
+        {"u3", "û"}, {"u4", "ù"}, {"u:1", "ǖ"}, {"u:2", "ǘ"}, {"u:3", "ǚ"}, {"u:4", "ǜ"},
     };
     rules.insert(rules.end(), std::begin(vowels), std::end(vowels));
     return rules;
@@ -54,34 +73,33 @@ std::vector<Rule> makeNumberedToMarkedRules() {
 
 // Step 7: placeholder units to final marked letters, on UTF-16.
 constexpr std::array<std::pair<char16_t, char16_t>, 19> kPlaceholders = {{
-    {u'ä', u'ā'}, {u'â', u'ǎ'}, {u'Ä', u'Ā'}, {u'Â', u'Ǎ'}, {u'ë', u'ē'}, {u'ê', u'ě'},
-    {u'ï', u'ī'}, {u'î', u'ǐ'}, {u'ö', u'ō'}, {u'ô', u'ǒ'}, {u'Ö', u'Ō'}, {u'Ô', u'Ǒ'},
-    {u'ü', u'ū'}, {u'û', u'ǔ'}, {u'ÿ', u'ǖ'}, {u'Ü', u'ǘ'}, {u'ç', u'ǚ'}, {u'Ç', u'ǜ'},
-    {u'*', u'à'},
+    {u'ä', u'ā'}, {u'â', u'ǎ'}, {u'Ä', u'Ā'}, {u'Â', u'Ǎ'}, {u'ë', u'ē'},
+    {u'ê', u'ě'}, {u'ï', u'ī'}, {u'î', u'ǐ'}, {u'ö', u'ō'}, {u'ô', u'ǒ'},
+    {u'Ö', u'Ō'}, {u'Ô', u'Ǒ'}, {u'ü', u'ū'}, {u'û', u'ǔ'}, {u'ÿ', u'ǖ'},
+    {u'Ü', u'ǘ'}, {u'ç', u'ǚ'}, {u'Ç', u'ǜ'}, {u'*', u'à'},
 }};
 
 // Steps 2 to 6 of marked-to-numbered, split where the final-syllable clean-up
 // goes in between.
 struct MarkedToNumberedRules {
-    std::vector<Rule> letters;  // step 2
-    std::vector<Rule> vowels;   // step 4
-    std::vector<Rule> moves;    // step 5
-    std::vector<Rule> capitals; // step 6
+    std::vector<Rule> letters;   // step 2
+    std::vector<Rule> vowels;    // step 4
+    std::vector<Rule> moves;     // step 5
+    std::vector<Rule> capitals;  // step 6
 };
 
 MarkedToNumberedRules makeMarkedToNumberedRules() {
     MarkedToNumberedRules r;
     r.letters = {
-        {"ǖ", "u:1"}, {"ǘ", "u:2"}, {"ǚ", "u:3"}, {"ǜ", "u:4"}, {"Ā", "|a1"}, {"Á", "|a2"},
-        {"Ǎ", "|a3"}, {"À", "|a4"}, {"A", "|a"},  {"Ē", "|e1"}, {"É", "|e2"}, {"Ě", "|e3"},
-        {"È", "|e4"}, {"E", "|e"},  {"Ō", "|o1"}, {"Ó", "|o2"}, {"Ǒ", "|o3"}, {"Ò", "|o4"},
-        {"O", "|o"},
+        {"ǖ", "u:1"}, {"ǘ", "u:2"}, {"ǚ", "u:3"}, {"ǜ", "u:4"}, {"Ā", "|a1"},
+        {"Á", "|a2"}, {"Ǎ", "|a3"}, {"À", "|a4"}, {"A", "|a"},  {"Ē", "|e1"},
+        {"É", "|e2"}, {"Ě", "|e3"}, {"È", "|e4"}, {"E", "|e"},  {"Ō", "|o1"},
+        {"Ó", "|o2"}, {"Ǒ", "|o3"}, {"Ò", "|o4"}, {"O", "|o"},
     };
     r.vowels = {
-        {"ā", "a1"}, {"á", "a2"}, {"ǎ", "a3"}, {"`", "a4"}, {"ē", "e1"}, {"é", "e2"},
-        {"ě", "e3"}, {"è", "e4"}, {"ī", "i1"}, {"í", "i2"}, {"ǐ", "i3"}, {"ì", "i4"},
-        {"ō", "o1"}, {"ó", "o2"}, {"ǒ", "o3"}, {"ò", "o4"}, {"ū", "u1"}, {"ú", "u2"},
-        {"ǔ", "u3"}, {"ù", "u4"},
+        {"ā", "a1"}, {"á", "a2"}, {"ǎ", "a3"}, {"`", "a4"}, {"ē", "e1"}, {"é", "e2"}, {"ě", "e3"},
+        {"è", "e4"}, {"ī", "i1"}, {"í", "i2"}, {"ǐ", "i3"}, {"ì", "i4"}, {"ō", "o1"}, {"ó", "o2"},
+        {"ǒ", "o3"}, {"ò", "o4"}, {"ū", "u1"}, {"ú", "u2"}, {"ǔ", "u3"}, {"ù", "u4"},
     };
     const char* moves[][2] = {
         {"a1ng", "ang1"}, {"e1ng", "eng1"}, {"i1ng", "ing1"}, {"o1ng", "ong1"}, {"u1ng", "ung1"},
@@ -105,7 +123,13 @@ const MarkedToNumberedRules& markedToNumberedRules() {
 }
 
 void applyRules(std::string& text, const std::vector<Rule>& rules) {
-    for (const auto& [from, to] : rules) replaceAll(text, from, to);
+    ByteSet present;
+    present.add(text);
+    for (const Rule& rule : rules) {
+        if (!rule.needs.within(present)) continue;
+        replaceAll(text, rule.from, rule.to);
+        present.add(rule.to);  // stays a superset of the bytes present
+    }
 }
 
 constexpr std::string_view kFinalEndings[] = {

@@ -21,13 +21,13 @@ std::string normalizeQuery(std::string_view numbered);
 // The 36 tone-marked vowels, made once by converting every vowel with every
 // tone. The query classification asks it whether a text is marked pinyin.
 class MarkedVowels {
-public:
+  public:
     MarkedVowels();
     bool contains(char16_t unit) const { return set_.find(unit) != std::u16string::npos; }
     bool containsAny(std::u16string_view text) const;
     const std::u16string& all() const { return set_; }
 
-private:
+  private:
     std::u16string set_;
 };
 

@@ -12,18 +12,25 @@ RowColour rowColour(int wordValue) {
     if (wordValue < -1) return RowColour::Favorite;
     if (wordValue == -1) return RowColour::Default;
     switch (wordValue & 15) {
-        case 0: return RowColour::Frequent;
-        case 1: return RowColour::FairlyFrequent;
-        default: return RowColour::Default;
+        case 0:
+            return RowColour::Frequent;
+        case 1:
+            return RowColour::FairlyFrequent;
+        default:
+            return RowColour::Default;
     }
 }
 
 uint32_t colourValue(RowColour colour, uint32_t fallback) {
     switch (colour) {
-        case RowColour::Favorite: return kFavoriteColour;
-        case RowColour::Frequent: return kFrequentColour;
-        case RowColour::FairlyFrequent: return kFairlyFrequentColour;
-        case RowColour::Default: break;
+        case RowColour::Favorite:
+            return kFavoriteColour;
+        case RowColour::Frequent:
+            return kFrequentColour;
+        case RowColour::FairlyFrequent:
+            return kFairlyFrequentColour;
+        case RowColour::Default:
+            break;
     }
     return fallback;
 }
@@ -36,7 +43,8 @@ std::string sortKey(std::string_view shownForm, std::string_view pinyinField, in
     if (v > -1) return "  " + base + "  " + std::to_string(v + 100);
     if (v == -1) return base + "  X";
     const uint32_t high = static_cast<uint32_t>(v) >> 4;
-    return base + "  " + std::to_string(v & 15) + (high == 0 ? std::string("x") : std::to_string(high));
+    return base + "  " + std::to_string(v & 15) +
+           (high == 0 ? std::string("x") : std::to_string(high));
 }
 
 std::u16string capMessage() {
@@ -53,44 +61,70 @@ void ResultList::clear() {
 int ResultList::add(std::string_view text, int formIndex, bool emptySortKey) {
     const bool bare = formIndex != 1 && formIndex != 2;
     const std::string_view shown = bare ? text : spaceField(text, formIndex);
-    const std::string_view pinyin = bare ? std::string_view() : pinyinField(text);
 
     ResultRow row;
     row.id = static_cast<int>(rows_.size());
+    row.formIndex = bare ? -1 : formIndex;
     if (!bare) {
+        const std::string_view pinyin = pinyinField(text);
         const int characters = static_cast<int>((shown.size() + 1) / 3);
         row.wordValue = values_.wordValue(shown, characters, pinyin);
+        row.colour = rowColour(row.wordValue);
+        if (!emptySortKey) row.sortKey = sortKey(shown, pinyin, row.wordValue);
+    } else if (!emptySortKey) {
+        row.sortKey = " zzzzzz";
     }
-    if (!emptySortKey) row.sortKey = bare ? " zzzzzz" : sortKey(shown, pinyin, row.wordValue);
 
-    if (sorted_.size() >= kCap) {
+    if (rows_.size() >= kCap) {
         if (listener_) listener_->capReached(capMessage());
         return 0;
     }
-    row.character = utf8ToUtf16(shown);
-    if (!bare) {
-        const int otherIndex = 3 - formIndex;
-        const std::string_view other = spaceField(text, otherIndex);
-        if (other != shown) {
-            row.equivalent.push_back(char16_t(u'0' + otherIndex));
-            row.equivalent += utf8ToUtf16(other);
-        }
-        row.pinyin = numberedToMarked(pinyin);
-        row.colour = rowColour(row.wordValue);
-        std::string_view definitions = definitionText(text);
-        if (!definitions.empty() && definitions.back() == '/') definitions.remove_suffix(1);
-        row.translation = utf8ToUtf16(definitions);
-    }
-
-    // Sorted insertion: after every row whose key is not greater.
-    const auto position = std::upper_bound(
-        sorted_.begin(), sorted_.end(), row.sortKey,
-        [this](const std::string& key, size_t index) { return key < rows_[index].sortKey; });
-    const size_t at = static_cast<size_t>(position - sorted_.begin());
-    sorted_.insert(position, rows_.size());
+    row.source.assign(text);
     rows_.push_back(std::move(row));
-    if (listener_) listener_->rowInserted(at);
+    if (listener_) listener_->rowAdded();
     return 1;
+}
+
+const ResultRow& ResultList::withCells(size_t index) const {
+    ResultRow& row = rows_[index];
+    if (row.cellsMade) return row;
+    row.cellsMade = true;
+    const std::string_view text = row.source;
+    if (row.formIndex < 0) {
+        row.character = utf8ToUtf16(text);
+        return row;
+    }
+    const std::string_view shown = spaceField(text, row.formIndex);
+    row.character = utf8ToUtf16(shown);
+    const int otherIndex = 3 - row.formIndex;
+    const std::string_view other = spaceField(text, otherIndex);
+    if (other != shown) {
+        row.equivalent.push_back(char16_t(u'0' + otherIndex));
+        row.equivalent += utf8ToUtf16(other);
+    }
+    row.pinyin = numberedToMarked(pinyinField(text));
+    std::string_view definitions = definitionText(text);
+    if (!definitions.empty() && definitions.back() == '/') definitions.remove_suffix(1);
+    row.translation = utf8ToUtf16(definitions);
+    return row;
+}
+
+const ResultRow& ResultList::added(size_t index) const {
+    return withCells(index);
+}
+
+const ResultRow& ResultList::at(size_t position) const {
+    if (sorted_.size() != rows_.size()) sortNewRows();
+    return withCells(sorted_[position]);
+}
+
+void ResultList::sortNewRows() const {
+    const auto byKey = [this](size_t a, size_t b) { return rows_[a].sortKey < rows_[b].sortKey; };
+    const size_t sortedBefore = sorted_.size();
+    for (size_t i = sortedBefore; i < rows_.size(); ++i) sorted_.push_back(i);
+    const auto middle = sorted_.begin() + static_cast<std::ptrdiff_t>(sortedBefore);
+    std::stable_sort(middle, sorted_.end(), byKey);
+    std::inplace_merge(sorted_.begin(), middle, sorted_.end(), byKey);
 }
 
 }  // namespace tulvo::dictionary

@@ -13,9 +13,9 @@
 namespace tulvo::dictionary {
 
 // Row text colours as 0x00BBGGRR values.
-inline constexpr uint32_t kFavoriteColour = 0x008AF6;       // orange
-inline constexpr uint32_t kFrequentColour = 0xFF3520;       // class 0, blue
-inline constexpr uint32_t kFairlyFrequentColour = 0xA00000; // class 1, dark blue
+inline constexpr uint32_t kFavoriteColour = 0x008AF6;        // orange
+inline constexpr uint32_t kFrequentColour = 0xFF3520;        // class 0, blue
+inline constexpr uint32_t kFairlyFrequentColour = 0xA00000;  // class 1, dark blue
 
 enum class RowColour { Default, Favorite, Frequent, FairlyFrequent };
 
@@ -27,12 +27,18 @@ uint32_t colourValue(RowColour colour, uint32_t fallback);
 struct ResultRow {
     int id = 0;  // order in which the scan added the row
     std::string sortKey;
+    int wordValue = -1;  // as looked up, favorites below -1
+    RowColour colour = RowColour::Default;
+    std::string source;  // the dictionary line, or the bare text
+    int formIndex = -1;  // form shown: 1 or 2, -1 for a bare text
+
+    // The cells, made the first time the row is read through the list: a
+    // search may add thousands of rows of which a window shows a screenful.
     std::u16string character;    // shown form
     std::u16string pinyin;       // tone-marked
     std::u16string translation;  // definitions, "/" between them
     std::u16string equivalent;   // other form's index digit and the other form, or empty
-    int wordValue = -1;          // as looked up, favorites below -1
-    RowColour colour = RowColour::Default;
+    bool cellsMade = false;
 };
 
 // The hidden sort key of a dictionary row.
@@ -43,15 +49,16 @@ std::u16string capMessage();
 
 // Told about changes, so that a view can follow the list.
 class ResultListListener {
-public:
+  public:
     virtual ~ResultListListener() = default;
     virtual void rowsCleared() {}
-    virtual void rowInserted(size_t /*position*/) {}
+    // A row was added; its place in list order is known from at() onwards.
+    virtual void rowAdded() {}
     virtual void capReached(const std::u16string& /*message*/) {}
 };
 
 class ResultList {
-public:
+  public:
     static constexpr size_t kCap = 5000;
 
     explicit ResultList(const WordValueLookup& values) : values_(values) {}
@@ -66,17 +73,23 @@ public:
     // 0 when the list is full.
     int add(std::string_view text, int formIndex, bool emptySortKey = false);
 
-    size_t size() const { return sorted_.size(); }
-    // Rows in list order (by sort key).
-    const ResultRow& at(size_t position) const { return rows_[sorted_[position]]; }
+    size_t size() const { return rows_.size(); }
+    // Rows in list order: by sort key, rows of equal keys in the order added.
+    const ResultRow& at(size_t position) const;
     // Rows in the order they were added.
-    const std::vector<ResultRow>& inFileOrder() const { return rows_; }
+    const ResultRow& added(size_t index) const;
 
-private:
+  private:
     const WordValueLookup& values_;
     ResultListListener* listener_ = nullptr;
-    std::vector<ResultRow> rows_;
-    std::vector<size_t> sorted_;  // indices into rows_, by sort key
+    void sortNewRows() const;
+    const ResultRow& withCells(size_t index) const;
+
+    mutable std::vector<ResultRow> rows_;
+    // Indices into rows_ in list order, brought up to date when read: rows
+    // are added one by one during a search, and sorting them as they come
+    // would move the whole index for every row.
+    mutable std::vector<size_t> sorted_;
 };
 
 }  // namespace tulvo::dictionary

@@ -9,7 +9,9 @@
 namespace tulvo::dictionary {
 namespace {
 
-bool isChineseUnit(char16_t u) { return u >= 0x4E00 && u <= 0x9FFF; }
+bool isChineseUnit(char16_t u) {
+    return u >= 0x4E00 && u <= 0x9FFF;
+}
 
 void trimSpaces(std::u16string& text) {
     const size_t first = text.find_first_not_of(u' ');
@@ -50,7 +52,25 @@ bool startsWith(std::string_view text, std::string_view key) {
 }
 
 bool endsWith(std::string_view text, std::string_view key) {
-    return text.size() >= key.size() && text.compare(text.size() - key.size(), key.size(), key) == 0;
+    return text.size() >= key.size() &&
+           text.compare(text.size() - key.size(), key.size(), key) == 0;
+}
+
+// Bytes that every matching line must contain (ignoring ASCII case): the
+// key, or a wildcard pattern's longest literal run. Pinyin keys have none,
+// since the field is compared without its spaces.
+std::string requiredText(const Query& keyed) {
+    if (keyed.kind != QueryKind::Chinese && keyed.kind != QueryKind::English) return {};
+    if (keyed.matchPart != kWildcard) return asciiLowered(keyed.key);
+    std::string_view longest, pattern = keyed.key;
+    size_t start = 0;
+    for (size_t i = 0; i <= pattern.size(); ++i) {
+        if (i == pattern.size() || pattern[i] == '*' || pattern[i] == '?') {
+            if (i - start > longest.size()) longest = pattern.substr(start, i - start);
+            start = i + 1;
+        }
+    }
+    return asciiLowered(longest);
 }
 
 }  // namespace
@@ -61,9 +81,12 @@ std::optional<Query> prepareTextQuery(std::u16string_view typed, int matchPart,
     if (text.empty()) return std::nullopt;
 
     for (char16_t& u : text) {
-        if (u == 0x3000) u = u' ';
-        else if (u == 0xFF0A) u = u'*';
-        else if (u == 0xFF1F) u = u'?';
+        if (u == 0x3000)
+            u = u' ';
+        else if (u == 0xFF0A)
+            u = u'*';
+        else if (u == 0xFF1F)
+            u = u'?';
     }
     while (!text.empty() && text.front() == u' ') {
         text.erase(0, 1);
@@ -97,8 +120,10 @@ std::optional<Query> prepareTextQuery(std::u16string_view typed, int matchPart,
     query.matchPart = matchPart;
     size_t chinese = 0, others = 0;
     for (char16_t u : text) {
-        if (isChineseUnit(u)) ++chinese;
-        else if (u != u' ' && u != u'*') ++others;
+        if (isChineseUnit(u))
+            ++chinese;
+        else if (u != u' ' && u != u'*')
+            ++others;
     }
     if (chinese > others || (text.front() >= 0x100 && !markedVowels.contains(text.front()))) {
         query.kind = QueryKind::Chinese;
@@ -183,11 +208,16 @@ LineMatcher::LineMatcher(const Query& query, const SearchSettings& settings)
 bool LineMatcher::matchText(std::string_view text) const {
     const std::string& key = query_.key;
     switch (query_.matchPart) {
-        case kBeginning: return startsWith(text, key);
-        case kEnd: return endsWith(text, key);
-        case kAnywhere: return text.find(key) != std::string_view::npos;
-        case kExact: return text == key;
-        default: return patternMatch(key, text);
+        case kBeginning:
+            return startsWith(text, key);
+        case kEnd:
+            return endsWith(text, key);
+        case kAnywhere:
+            return text.find(key) != std::string_view::npos;
+        case kExact:
+            return text == key;
+        default:
+            return patternMatch(key, text);
     }
 }
 
@@ -208,7 +238,8 @@ bool LineMatcher::matchPinyin(std::string_view line) {
     }
     std::string_view field = scratch_;
     const size_t keyLength = query_.key.size();
-    if (query_.matchPart == kBeginning) field = field.substr(0, keyLength);
+    if (query_.matchPart == kBeginning)
+        field = field.substr(0, keyLength);
     else if (query_.matchPart == kEnd && field.size() > keyLength)
         field = field.substr(field.size() - keyLength);
     if (query_.matchPart == kWildcard) return patternMatch(query_.key, field);
@@ -226,10 +257,13 @@ bool LineMatcher::matchEnglish(std::string_view line) {
 int LineMatcher::match(std::string_view line) {
     if (line.empty()) return 0;
     switch (query_.kind) {
-        case QueryKind::Chinese: return matchChinese(line);
+        case QueryKind::Chinese:
+            return matchChinese(line);
         case QueryKind::Pinyin:
-        case QueryKind::TonelessPinyin: return matchPinyin(line) ? shownForm_ : 0;
-        case QueryKind::English: return matchEnglish(line) ? shownForm_ : 0;
+        case QueryKind::TonelessPinyin:
+            return matchPinyin(line) ? shownForm_ : 0;
+        case QueryKind::English:
+            return matchEnglish(line) ? shownForm_ : 0;
     }
     return 0;
 }
@@ -279,7 +313,7 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
     LineMatcher matcher(keyed, settings);
     host_.pause(30);
     host_.pause(30);
-    scanLines(path_, [&](std::string_view line) {
+    scanLinesContaining(path_, requiredText(keyed), [&](std::string_view line) {
         if (!line.empty() && line.front() == '#') return true;
         const int form = matcher.match(line);
         return form == 0 || host_.addResult(line, form);
@@ -314,9 +348,8 @@ std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
     };
 
     scanLines(dictionaryPath, [&](std::string_view line) {
-        const bool takesPart =
-            (charForm != kSimplifiedOnly && spaceField(line, 1) == target) ||
-            (charForm != kTraditionalOnly && spaceField(line, 2) == target);
+        const bool takesPart = (charForm != kSimplifiedOnly && spaceField(line, 1) == target) ||
+                               (charForm != kTraditionalOnly && spaceField(line, 2) == target);
         if (!takesPart) return true;
         pinyin.assign(pinyinField(line));
         asciiLowerInPlace(pinyin);

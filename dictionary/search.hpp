@@ -21,8 +21,8 @@ enum MatchPart { kBeginning = 0, kEnd = 1, kAnywhere = 2, kExact = 3, kWildcard 
 enum CharForm { kSimplifiedOnly = 0, kBothForms = 1, kTraditionalOnly = 2 };
 
 struct SearchSettings {
-    int matchPart = kBeginning;  // the match-part selector, 0 to 3
-    int charForm = kBothForms;   // the character-form selector
+    int matchPart = kBeginning;      // the match-part selector, 0 to 3
+    int charForm = kBothForms;       // the character-form selector
     bool preferTraditional = false;  // prefer_simplified_or_traditional
 };
 
@@ -30,7 +30,7 @@ struct Query {
     std::u16string text;  // cleaned query text, as it goes into the drop-down history
     std::string key;      // bytes compared with the lines (built by the scan for Chinese)
     QueryKind kind = QueryKind::Chinese;
-    int length = 0;       // text length in UTF-16 units
+    int length = 0;  // text length in UTF-16 units
     int matchPart = kBeginning;
     bool fromCharacterCode = false;  // typed as a code such as 4e2d
 };
@@ -53,13 +53,13 @@ int displayedForm(const SearchSettings& settings);
 // Tests entry lines against one query. Holds scratch space so that a scan
 // allocates nothing per line.
 class LineMatcher {
-public:
+  public:
     // The query's key must already be in its final form (see keyForScan).
     LineMatcher(const Query& query, const SearchSettings& settings);
     // 0 when the line does not match, else the form index the row shows.
     int match(std::string_view line);
 
-private:
+  private:
     int matchChinese(std::string_view line) const;
     bool matchPinyin(std::string_view line);
     bool matchEnglish(std::string_view line);
@@ -77,7 +77,7 @@ std::string keyForScan(const Query& query);
 
 // What the search needs of the window (or of a headless caller).
 class SearchHost {
-public:
+  public:
     virtual ~SearchHost() = default;
     // Empties the result list with its colour and value tables.
     virtual void clearResults() = 0;
@@ -97,7 +97,7 @@ public:
 };
 
 class Search {
-public:
+  public:
     Search(std::filesystem::path dictionaryPath, const MarkedVowels& markedVowels,
            DropDownHistory& dropDown, SearchHost& host);
 
@@ -112,7 +112,7 @@ public:
     // Runs one query over the whole file.
     void scan(const Query& query, const SearchSettings& settings);
 
-private:
+  private:
     std::filesystem::path path_;
     const MarkedVowels& markedVowels_;
     DropDownHistory& dropDown_;

@@ -1,5 +1,5 @@
 // Where a result row gets its word value from: the frequency data with the
-// favorite mark. Until frequency data is available every word is unlisted.
+// favorite mark; NoWordValues stands in where there is neither.
 #pragma once
 
 #include <string_view>
@@ -7,7 +7,7 @@
 namespace tulvo::dictionary {
 
 class WordValueLookup {
-public:
+  public:
     virtual ~WordValueLookup() = default;
     // The word's frequency byte (0 to 255), or -1 when it is not listed; in
     // both cases 100 less when the word is a favorite. `form` is UTF-8,
@@ -19,7 +19,7 @@ public:
 
 // No frequency data and no favorites: every word is unlisted.
 class NoWordValues final : public WordValueLookup {
-public:
+  public:
     int wordValue(std::string_view, int, std::string_view) const override { return -1; }
 };
 

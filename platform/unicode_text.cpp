@@ -72,6 +72,10 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
     size_t i = 0;
     bool ok;
     while (i < utf8.size()) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            out.push_back(char16_t(utf8[i++]));
+            continue;
+        }
         const char32_t cp = decodeOne(utf8, i, ok);
         if (cp >= 0x10000) {
             out.push_back(char16_t(0xD800 + ((cp - 0x10000) >> 10)));

@@ -16,7 +16,9 @@ std::string utf16ToUtf8(std::u16string_view utf16);
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool isValidUtf8(std::string_view utf8);
 
-inline char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c; }
+inline char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
+}
 
 // Lower-cases the ASCII letters only; every other byte stays as it is.
 std::string asciiLowered(std::string_view text);

@@ -11,7 +11,15 @@ ca-certificates
 libgtest-dev
 libgmock-dev
 libbenchmark-dev
+bzip2
 unicode-data
+qt6-base-dev
+libgl-dev
+fonts-liberation
+fonts-noto-cjk
+xvfb
+xauth
+xdotool
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.

@@ -7,11 +7,14 @@
 #include <string>
 #include <vector>
 
+#include "characters/freq_file.hpp"
+#include "characters/word_values.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "dictionary/list_search_host.hpp"
 #include "dictionary/pinyin.hpp"
 #include "dictionary/result_list.hpp"
 #include "dictionary/search.hpp"
+#include "favorites/favorites_store.hpp"
 #include "platform/unicode_text.hpp"
 
 using namespace tulvo;
@@ -24,7 +27,8 @@ constexpr const char* kUsage =
     "[--chars simplified|both|traditional] [--prefer simplified|traditional] "
     "[--order file|list] QUERY\n"
     "       tulvo-lookup [--chars ...] --definitions CHAR READING\n"
-    "       tulvo-lookup --to-marked TEXT | --to-numbered TEXT\n";
+    "       tulvo-lookup --to-marked TEXT | --to-numbered TEXT\n"
+    "       tulvo-lookup --add-favorite WORD | --remove-favorite WORD\n";
 
 int usage(const std::string& problem) {
     std::cerr << "tulvo-lookup: " << problem << "\n" << kUsage;
@@ -94,8 +98,12 @@ int main(int argc, char** argv) {
             else if (arg == "--chars") settings.charForm = *value;
             else if (arg == "--prefer") settings.preferTraditional = *value == 1;
             else fileOrder = *value == 1;
-        } else if (arg == "--definitions" || arg == "--to-marked" || arg == "--to-numbered") {
-            if (mode != "search") return usage("only one of --definitions, --to-marked, --to-numbered");
+        } else if (arg == "--definitions" || arg == "--to-marked" || arg == "--to-numbered" ||
+                   arg == "--add-favorite" || arg == "--remove-favorite") {
+            if (mode != "search")
+                return usage(
+                    "only one of --definitions, --to-marked, --to-numbered, --add-favorite, "
+                    "--remove-favorite");
             mode = arg;
         } else if (arg == "--") {
             for (++i; i < argc; ++i) positional.emplace_back(argv[i]);
@@ -128,8 +136,24 @@ int main(int argc, char** argv) {
         return 0;
     }
 
+    if (mode == "--add-favorite" || mode == "--remove-favorite") {
+        favorites::FavoritesStore store;
+        store.load();
+        const std::u16string word = utf8ToUtf16(positional[0]);
+        if (word.size() > size_t(favorites::kMaxWordLength))
+            return usage("a favorite word has at most 30 UTF-16 units");
+        if (mode == "--add-favorite") store.add(word);
+        else store.remove(word);
+        return 0;
+    }
+
+    // The word values: the frequency file, open for the whole run, and the
+    // favorites (read only here: a lookup never creates the store's file).
+    const characters::FreqFile freq(characters::kFreqPath);
+    favorites::FavoritesStore favoriteWords;
+    favoriteWords.load(/*createMissing=*/false);
+    const characters::WordValues values(freq, &favoriteWords);
     const MarkedVowels markedVowels;
-    const NoWordValues values;
     ResultList list(values);
     LookupHost host(list);
     DropDownHistory dropDown;
@@ -137,7 +161,7 @@ int main(int argc, char** argv) {
     search.textSearch(utf8ToUtf16(positional[0]), settings);
 
     if (fileOrder) {
-        for (const ResultRow& row : list.inFileOrder()) printRow(row);
+        for (size_t i = 0; i < list.size(); ++i) printRow(list.added(i));
     } else {
         for (size_t i = 0; i < list.size(); ++i) printRow(list.at(i));
     }

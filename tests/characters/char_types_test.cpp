@@ -10,9 +10,9 @@ using tulvo::testing::TempDir;
 TEST(CharTypes, StrokeCountAndFormTypeFromOneByte) {
     TempDir dir;
     std::string bytes(kCharTypesSize, '\0');
-    bytes[0x4E2D - 0x4000] = char(4);                   // 中: 4 strokes, both
-    bytes[0x56FD - 0x4000] = char((1 << 6) | 8);        // 国: 8 strokes, simplified only
-    bytes[0x570B - 0x4000] = char((2 << 6) | 11);       // 國: 11 strokes, traditional only
+    bytes[0x4E2D - 0x4000] = char(4);              // 中: 4 strokes, both
+    bytes[0x56FD - 0x4000] = char((1 << 6) | 8);   // 国: 8 strokes, simplified only
+    bytes[0x570B - 0x4000] = char((2 << 6) | 11);  // 國: 11 strokes, traditional only
     bytes[0xFFFF - 0x4000] = char(0xC5);
     const auto file = dir.write("chartypes.txt", bytes);
     EXPECT_EQ(strokeCount(file, 0x4E2D), 4);

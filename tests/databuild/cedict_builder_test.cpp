@@ -9,7 +9,8 @@ using namespace tulvo::databuild;
 TEST(TemplateLiteral, UndoesEscapes) {
     std::string error;
     const auto value = templateLiteralValue(
-        "module.exports = `a\\`b\\\\c\\${d}\\n\\x41\\u4e2d\\u{1F600}\\ud83d\\ude00e\\\nf`;", &error);
+        "module.exports = `a\\`b\\\\c\\${d}\\n\\x41\\u4e2d\\u{1F600}\\ud83d\\ude00e\\\nf`;",
+        &error);
     ASSERT_TRUE(value) << error;
     EXPECT_EQ(*value, "a`b\\c${d}\nA中😀😀ef");
 }
@@ -32,9 +33,10 @@ TEST(TemplateLiteral, RejectsWhatItCannotRead) {
 
 TEST(CedictFile, EveryLineGetsCrLfAndEntriesAreCounted) {
     size_t entries = 0;
-    EXPECT_EQ(cedictWithCrLf("# header\n#! entries=2\n中 中 [zhong1] /center/\n\n吃 吃 [chi1] /to eat/",
-                             entries),
-              "# header\r\n#! entries=2\r\n中 中 [zhong1] /center/\r\n\r\n吃 吃 [chi1] /to eat/\r\n");
+    EXPECT_EQ(
+        cedictWithCrLf("# header\n#! entries=2\n中 中 [zhong1] /center/\n\n吃 吃 [chi1] /to eat/",
+                       entries),
+        "# header\r\n#! entries=2\r\n中 中 [zhong1] /center/\r\n\r\n吃 吃 [chi1] /to eat/\r\n");
     EXPECT_EQ(entries, 2u);
     EXPECT_EQ(cedictWithCrLf("a\n", entries), "a\r\n");
     EXPECT_EQ(entries, 1u);

@@ -19,10 +19,8 @@ std::string lookup(const std::vector<std::string>& lines, std::u16string_view ch
 
 TEST(DefinitionsForReading, TonedReadingTakesExactPinyinOnly) {
     const std::vector<std::string> lines = {
-        "中 中 [zhong1] /China/center/",
-        "中 中 [zhong4] /to hit/",
-        "中國 中国 [Zhong1 guo2] /China/",
-        "中 中 [Zhong1] /surname Zhong/",
+        "中 中 [zhong1] /China/center/",   "中 中 [zhong4] /to hit/",
+        "中國 中国 [Zhong1 guo2] /China/", "中 中 [Zhong1] /surname Zhong/",
         "中 中 [zhong1] /center/middle/",
     };
     // Repeated definitions are added once; capitals in the dictionary are lower-cased.

@@ -26,8 +26,7 @@ std::vector<std::string> readAll(const std::filesystem::path& file) {
 TEST(DictionaryFile, SplitsOnlyAtCrLf) {
     TempDir dir;
     const auto file = dir.write("d.u8", "one\r\ntwo\nstill two\rand\r\n\r\nlast");
-    EXPECT_EQ(readAll(file),
-              (std::vector<std::string>{"one", "two\nstill two\rand", "", "last"}));
+    EXPECT_EQ(readAll(file), (std::vector<std::string>{"one", "two\nstill two\rand", "", "last"}));
 }
 
 TEST(DictionaryFile, LfOnlyFileIsOneLine) {
@@ -108,4 +107,50 @@ TEST(EntryFields, MissingDelimiters) {
     std::vector<std::string> pieces;
     forEachDefinition("a//b", [&](std::string_view d) { return pieces.emplace_back(d), true; });
     EXPECT_EQ(pieces, (std::vector<std::string>{"a", ""}));
+}
+
+TEST(DictionaryFile, ContainingHandsOverExactlyTheLinesWithTheNeedle) {
+    TempDir dir;
+    // Partial matches before a full one in the same line, a needle in the
+    // first and in the unterminated last line, capitals, a needle across a
+    // line end, a lone LF inside a line.
+    const auto file = dir.write("d.u8",
+                                "horse first\r\n"
+                                "hors hor Horse\r\n"
+                                "no match here\r\n"
+                                "ends with hor\r\nse starts\r\n"
+                                "a\nHORSE after a lone LF\r\n"
+                                "# horse in a comment\r\n"
+                                "last horse");
+    std::vector<std::string> lines;
+    scanLinesContaining(file, "horse", [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
+    EXPECT_EQ(lines,
+              (std::vector<std::string>{"horse first", "hors hor Horse", "a\nHORSE after a lone LF",
+                                        "# horse in a comment", "last horse"}));
+}
+
+TEST(DictionaryFile, ContainingFindsNeedlesAtEveryOffsetOfLongBlocks) {
+    TempDir dir;
+    // Needles at every position within sixteen-byte groups and across the
+    // read blocks; one line in three has it.
+    std::string bytes;
+    std::vector<std::string> expected;
+    for (int i = 0; i < 30000; ++i) {
+        std::string line(static_cast<size_t>(i % 37), 'x');
+        if (i % 3 == 0) {
+            line.insert(line.size() / 2, "中国");
+            expected.push_back(line);
+        }
+        bytes += line + "\r\n";
+    }
+    const auto file = dir.write("d.u8", bytes);
+    std::vector<std::string> lines;
+    scanLinesContaining(file, "中国", [&](std::string_view line) {
+        lines.emplace_back(line);
+        return true;
+    });
+    EXPECT_EQ(lines, expected);
 }

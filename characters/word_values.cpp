@@ -1,0 +1,18 @@
+#include "characters/word_values.hpp"
+
+#include "platform/unicode_text.hpp"
+
+namespace tulvo::characters {
+
+int wordFrequency(const FreqFile& freq, const favorites::FavoritesStore* favorites,
+                  std::u16string_view word, std::string_view reading) {
+    int value = freq.lookup(word, reading);
+    if (favorites && favorites->test(word) == 1) value -= kFavoriteMark;
+    return value;
+}
+
+int WordValues::wordValue(std::string_view form, int, std::string_view pinyin) const {
+    return wordFrequency(freq_, favorites_, utf8ToUtf16(form), pinyin);
+}
+
+}  // namespace tulvo::characters

@@ -1,0 +1,38 @@
+// The word frequency lookup with its favorite mark: the value a result row,
+// the character panel and the radical search read for a word. A favorite's
+// value is 100 less, so every reader takes a value below -1 as a favorite.
+#pragma once
+
+#include <string_view>
+
+#include "characters/freq_file.hpp"
+#include "dictionary/word_value.hpp"
+#include "favorites/favorites_store.hpp"
+
+namespace tulvo::characters {
+
+inline constexpr int kFavoriteMark = 100;
+
+// The frequency value of `word` for `reading` (-1 when not listed), 100 less
+// when the store holds the word. `favorites` may be null: no favorites.
+int wordFrequency(const FreqFile& freq, const favorites::FavoritesStore* favorites,
+                  std::u16string_view word, std::string_view reading);
+
+// The result list's word values from the open frequency file and the store.
+class WordValues final : public dictionary::WordValueLookup {
+public:
+    WordValues(const FreqFile& freq, const favorites::FavoritesStore* favorites)
+        : freq_(freq), favorites_(favorites) {}
+
+    // The whole shown form is looked up, whatever `lengthInCharacters` says:
+    // that count (bytes / 3) is short for forms with Latin letters, and a
+    // shortened form would take the value of another word (阿Q that of 阿).
+    int wordValue(std::string_view form, int lengthInCharacters,
+                  std::string_view pinyin) const override;
+
+private:
+    const FreqFile& freq_;
+    const favorites::FavoritesStore* favorites_;
+};
+
+}  // namespace tulvo::characters

@@ -1,0 +1,432 @@
+#include "shell/main_window.hpp"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QListView>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProcess>
+#include <QScreen>
+#include <QToolTip>
+#include <QUrl>
+#include <QWindow>
+
+#include "dictionary/dictionary_file.hpp"
+#include "platform/local_messages.hpp"
+#include "platform/unicode_text.hpp"
+#include "shell/main_layout.hpp"
+#include "shell/reminder_check.hpp"
+#include "ui/bitmaps.hpp"
+
+namespace tulvo::shell {
+namespace {
+
+QString toQString(std::u16string_view units) {
+    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
+}
+
+std::u16string toUnits(const QString& text) {
+    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+}
+
+// Fonts are specified by cell height (ascent plus descent); Qt sizes them by
+// em. The ratios are those of the two faces the design names.
+QFont sizedFont(const char* face, double cellPerEm, int height, bool bold) {
+    QFont font(QString::fromLatin1(face));
+    font.setPixelSize(std::max(1, static_cast<int>(height / cellPerEm)));
+    font.setBold(bold);
+    return font;
+}
+
+QLabel* colouredStatic(QWidget* parent, const QColor& colour) {
+    auto* label = new QLabel(parent);
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, colour);
+    label->setPalette(palette);
+    label->setEnabled(false);
+    return label;
+}
+
+void place(QWidget* widget, const Rect& r) { widget->setGeometry(r.x, r.y, r.width, r.height); }
+
+// The 11 × 11 Options button: a small gear-like square on the top bar.
+QImage optionsPicture() {
+    QImage image(11, 11, QImage::Format_RGB32);
+    image.fill(ui::kTopBarBlue);
+    QPainter p(&image);
+    p.setPen(QColor(40, 50, 140));
+    p.setBrush(Qt::white);
+    p.drawRect(0, 0, 10, 10);
+    p.fillRect(2, 3, 7, 1, QColor(40, 50, 140));
+    p.fillRect(2, 5, 7, 1, QColor(40, 50, 140));
+    p.fillRect(2, 7, 7, 1, QColor(40, 50, 140));
+    return image;
+}
+
+const QString kSearchTip =
+    QStringLiteral("Type a search string and hit Enter -- or right-click for radical search");
+
+}  // namespace
+
+QString programVersion() { return QStringLiteral("version 2.1a").leftJustified(32, QLatin1Char(' ')); }
+
+QFont labelFont(int height) { return sizedFont("Arial", 1.15, height, false); }
+QFont panelFont(int height) { return sizedFont("Arial Unicode MS", 1.34, height, true); }
+QFont characterFont(int height) { return sizedFont("Arial Unicode MS", 1.34, height, false); }
+
+void installFontSubstitutions() {
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Noto Sans CJK SC")});
+    QFont::insertSubstitutions(QStringLiteral("Arial Unicode MS"),
+                               {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Liberation Sans")});
+}
+
+WindowSearchHost::WindowSearchHost(dictionary::ResultList& list, MainWindow& window)
+    : ListSearchHost(list), window_(window) {
+    list.setListener(this);
+    sinceRepaint_.start();
+}
+
+bool WindowSearchHost::addResult(std::string_view line, int formIndex) {
+    const bool added = ListSearchHost::addResult(line, formIndex);
+    // Rows appear while the file is read, and the window keeps painting.
+    if (sinceRepaint_.elapsed() >= 50) {
+        window_.resultView().resultModel().refresh();
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        sinceRepaint_.restart();
+    }
+    return added;
+}
+
+void WindowSearchHost::pause(int) {
+    // The pauses around opening the file let pending painting happen; the
+    // window does that without sleeping.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    sinceRepaint_.restart();
+}
+
+void WindowSearchHost::resultsFinished() {
+    auto& view = window_.resultView();
+    view.resultModel().refresh();
+    view.setFocus();
+    if (list_.size() > 0) view.setCurrentIndex(view.model()->index(0, 1));
+}
+
+void WindowSearchHost::searchTextReplaced(std::u16string_view text) {
+    window_.showSearchText(toQString(text));
+}
+
+void WindowSearchHost::capReached(const std::u16string& message) {
+    window_.resultView().resultModel().refresh();
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), toQString(message), QMessageBox::Ok,
+                    &window_);
+    box.raise();
+    box.exec();
+}
+
+MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary::WordValueLookup& values)
+    : dir_(std::move(programDirectory)),
+      results_(values),
+      host_(results_, *this),
+      search_(dir_ / dictionary::kDictionaryPath, markedVowels_, dropDown_, host_),
+      settings_(dir_, *this) {
+    setWindowTitle(QStringLiteral("Tulvo"));
+    buildControls();
+    qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+
+void MainWindow::buildControls() {
+    topBar_ = colouredStatic(this, ui::kTopBarBlue);
+    padColumn_ = colouredStatic(this, ui::kPadBrown);
+    leftPanel_ = colouredStatic(this, Qt::white);
+    for (size_t i = 0; i < panelFields_.size(); ++i) {
+        auto* field = new QTextEdit(this);
+        field->setReadOnly(true);
+        field->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        field->setFrameShape(QFrame::NoFrame);
+        field->document()->setDocumentMargin(1);
+        field->setGeometry(10, 113 + static_cast<int>(i) * 28, 291, 28);
+        panelFields_[i] = field;
+    }
+    pad_ = colouredStatic(this, Qt::white);
+    pad_->setEnabled(true);
+    erase_ = new QPushButton(QStringLiteral("Erase"), this);
+    erase_->setToolTip(QStringLiteral("Erase the writing area"));
+    candidates_ = colouredStatic(this, Qt::white);
+    candidates_->setEnabled(true);
+    analyze_ = new QPushButton(QStringLiteral("Analyze"), this);
+    analyze_->setToolTip(QStringLiteral("Run the character recognition again"));
+
+    charFormSelector_ = new ui::PictureSelector(
+        ui::charFormBitmap(), charFormAt,
+        [](int value, int x) {
+            const XRange r = charFormRange(value);
+            return x >= r.from && x <= r.to;
+        },
+        this);
+    charFormSelector_->move(637, 3);
+    charFormSelector_->setValue(charForm_);
+    charFormSelector_->setToolTip(
+        QStringLiteral("Select if you look for simplified characters, traditional or both"));
+    connect(charFormSelector_, &ui::PictureSelector::chosen, this, [this](int v) { charForm_ = v; });
+
+    backForward_ = new ui::BackForwardButton(this);
+    backForward_->move(382, 3);
+    backForward_->setToolTip(QStringLiteral("Back/forward"));
+    connect(backForward_, &ui::BackForwardButton::backClicked, this, &MainWindow::goBack);
+    connect(backForward_, &ui::BackForwardButton::forwardClicked, this, &MainWindow::goForward);
+
+    matchPartSelector_ = new ui::PictureSelector(
+        ui::matchPartBitmap(), matchPartAt,
+        [](int value, int x) {
+            const XRange r = matchPartRange(value);
+            return x >= r.from && x <= r.to;
+        },
+        this);
+    matchPartSelector_->move(429, 3);
+    matchPartSelector_->setToolTip(QStringLiteral("Select which part should match"));
+    connect(matchPartSelector_, &ui::PictureSelector::chosen, this, [this](int v) { matchPart_ = v; });
+
+    padToggle_ = new ui::ClickablePicture(ui::padToggleBitmap(), this);
+    padToggle_->setToolTip(QStringLiteral("Show/hide the writing pad"));
+    connect(padToggle_, &ui::ClickablePicture::clicked, this, [this] { setPadShown(!padShown_); });
+
+    optionsButton_ = new ui::ClickablePicture(optionsPicture(), this);
+    optionsButton_->move(1, 1);
+    optionsButton_->setToolTip(QStringLiteral("Options"));
+    connect(optionsButton_, &ui::ClickablePicture::clicked, this, &MainWindow::openOptions);
+
+    searchLabel_ = new QLabel(QStringLiteral("Search:"), this);
+    searchLabel_->setGeometry(12, 6, 55, 24);
+    searchLabel_->setToolTip(kSearchTip);
+    padLabel_ = new QLabel(QStringLiteral("Writing pad"), this);
+    padLabel_->setToolTip(QStringLiteral("Write a character by hand"));
+    for (QLabel* label : {searchLabel_, padLabel_}) {
+        QPalette palette = label->palette();
+        palette.setColor(QPalette::WindowText, Qt::white);
+        label->setPalette(palette);
+    }
+
+    searchBox_ = new QComboBox(this);
+    searchBox_->setEditable(true);
+    searchBox_->setInsertPolicy(QComboBox::NoInsert);
+    searchBox_->setCompleter(nullptr);
+    searchBox_->setGeometry(75, 4, 295, 28);
+    searchBox_->setToolTip(kSearchTip);
+    connect(searchBox_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
+        if (index < 0) return;
+        searchBox_->setEditText(searchBox_->itemText(index));
+        searchFromBox(/*fromHistoryPick=*/true);
+    });
+
+    headword_ = new QLineEdit(this);
+    currentCharacter_ = new QLineEdit(this);
+    for (QLineEdit* field : {headword_, currentCharacter_}) {
+        field->setReadOnly(true);
+        field->setFrame(false);
+        field->setTextMargins(0, 0, 0, 0);
+    }
+    headword_->setGeometry(7, 48, 300, 55);
+    currentCharacter_->setGeometry(7, 250, 100, 55);
+    favoriteIndicator_ = new QWidget(this);
+    favoriteIndicator_->setFixedSize(15, 15);
+    favoriteIndicator_->hide();
+
+    resultView_ = new dictionary::ResultListView(results_, this);
+    connect(resultView_, &dictionary::ResultListView::characterDoubleClicked, this,
+            &MainWindow::searchCharacter);
+
+    setFontHeights(fontHeights_);
+    updateBackForward();
+}
+
+void MainWindow::start() {
+    resize(1050, 499);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->availableGeometry();
+        move(area.center() - QPoint(1050 / 2, 499 / 2));
+    }
+    applySettings(/*firstRead=*/true);
+    reminderCheck(dir_, FileClock::now(), [](const std::filesystem::path& program) {
+        QProcess::execute(QString::fromStdString(program.string()), {});
+    });
+    layOut();
+    searchBox_->setFocus();
+}
+
+dictionary::SearchSettings MainWindow::searchSettings() const {
+    return {matchPart_, charForm_, preferTraditional_};
+}
+
+void MainWindow::showSearchText(const QString& text) { searchBox_->setEditText(text); }
+
+void MainWindow::searchFromBox(bool fromHistoryPick) {
+    const QString text = searchBox_->currentText();
+    history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(toUnits(text))));
+    updateBackForward();
+    runSearch(fromHistoryPick);
+}
+
+void MainWindow::searchCharacter(char16_t character) {
+    const std::u16string text(1, character);
+    history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(text)));
+    updateBackForward();
+    showSearchText(toQString(text));
+    search_.singleCharacterSearch(character, searchSettings());
+    updateDropDown();
+}
+
+void MainWindow::runSearch(bool fromHistoryPick) {
+    search_.textSearch(toUnits(searchBox_->currentText()), searchSettings(), fromHistoryPick);
+    updateDropDown();
+}
+
+void MainWindow::updateDropDown() {
+    const QString text = searchBox_->currentText();
+    const QSignalBlocker block(searchBox_);
+    searchBox_->clear();
+    for (const std::u16string& entry : dropDown_.entries()) searchBox_->addItem(toQString(entry));
+    searchBox_->setCurrentIndex(dropDown_.selected());
+    searchBox_->setEditText(text);
+}
+
+void MainWindow::updateBackForward() { backForward_->setPossible(history_.canGoBack(), history_.canGoForward()); }
+
+void MainWindow::goBack() {
+    if (const std::string* line = history_.back()) replay(*line);
+    updateBackForward();
+}
+
+void MainWindow::goForward() {
+    if (const std::string* line = history_.forward()) replay(*line);
+    updateBackForward();
+}
+
+void MainWindow::replay(const std::string& line) {
+    const auto entry = parseFindLine(line);
+    if (!entry) return;  // component-search lines are replayed by the component search
+    matchPart_ = entry->matchPart;
+    charForm_ = entry->charForm;
+    matchPartSelector_->setValue(matchPart_);
+    charFormSelector_->setValue(charForm_);
+    showSearchText(QString::fromUtf8(entry->text.data(), static_cast<qsizetype>(entry->text.size())));
+    runSearch(false);
+}
+
+void MainWindow::setPadShown(bool shown) {
+    padShown_ = shown;
+    layOut();
+}
+
+void MainWindow::layOut() {
+    layout_ = layoutFor(width(), height(), frameGeometry().height(), padShown_);
+    place(topBar_, layout_.topBar);
+    place(padColumn_, layout_.padColumn);
+    place(leftPanel_, layout_.leftPanel);
+    place(pad_, layout_.pad);
+    place(erase_, layout_.erase);
+    place(candidates_, layout_.candidates);
+    place(analyze_, layout_.analyze);
+    padToggle_->move(layout_.toggle.x, layout_.toggle.y);
+    place(padLabel_, layout_.padLabel);
+    place(resultView_, layout_.resultList);
+    resultView_->setColumnWidths(layout_.columns);
+    for (QWidget* w : std::initializer_list<QWidget*>{padColumn_, pad_, erase_, candidates_, analyze_, padLabel_})
+        w->setVisible(padShown_);
+    // The top bar is behind everything on it.
+    topBar_->lower();
+    padColumn_->lower();
+    leftPanel_->lower();
+    update();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOut();
+}
+
+void MainWindow::setFontHeights(const FontHeights& heights) {
+    fontHeights_ = heights;
+    const QFont label = labelFont(heights.label);
+    searchLabel_->setFont(label);
+    padLabel_->setFont(label);
+    searchBox_->setFont(label);
+    searchBox_->view()->setFont(label);
+    // The drop-down list is 200 pixels high.
+    searchBox_->setMaxVisibleItems(std::max(1, 200 / (QFontMetrics(label).height() + 2)));
+    resultView_->setFont(labelFont(heights.list));
+    resultView_->setFontHeight(heights.list);
+    for (QTextEdit* field : panelFields_) field->setFont(panelFont(heights.panel));
+    headword_->setFont(characterFont(heights.character));
+    currentCharacter_->setFont(characterFont(heights.character));
+}
+
+void MainWindow::setPreferTraditional(bool traditional) { preferTraditional_ = traditional; }
+
+void MainWindow::registerHotkey(int number) { hotkey_ = number; }
+
+void MainWindow::unregisterHotkey() { hotkey_ = 0; }
+
+void MainWindow::processPendingMessages() { QCoreApplication::processEvents(); }
+
+std::optional<int64_t> MainWindow::sendToPopupMessenger(uint32_t message) {
+    return platform::sendMessage(platform::kPopupMessenger, message);
+}
+
+void MainWindow::startPopupProgram(const std::string& arguments) {
+    const auto program = dir_ / "data" / "tulvopopup";
+    if (!std::filesystem::exists(program)) return;
+    QProcess::startDetached(QString::fromStdString(program.string()),
+                            QString::fromStdString(arguments).split(QLatin1Char(' ')));
+}
+
+uint32_t MainWindow::nativeWindowId() const { return static_cast<uint32_t>(winId()); }
+
+void MainWindow::importTrackedList(const std::string&, int) {
+    // The tracked word list is re-imported by the favorites list import; the
+    // reader keeps its path, encoding and update-back flag meanwhile.
+}
+
+void MainWindow::openOptions() {
+    const auto program = dir_ / "data" / "Tulvo_options";
+    if (!std::filesystem::exists(program)) return;
+    QProcess::execute(QString::fromStdString(program.string()), {programVersion()});
+    applySettings(/*firstRead=*/false);
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    platform::postMessage(platform::kPopupMessenger, kMessageQuit);
+    event->accept();
+    QCoreApplication::exit(0);
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
+    // A key reaches the window's platform window first, then the focus widget
+    // and, when ignored there, its parents: act on the first delivery only.
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (watched != static_cast<QObject*>(windowHandle())) return false;
+    switch (key->key()) {
+        case Qt::Key_Tab:
+            searchBox_->setFocus();
+            return true;
+        case Qt::Key_F1:
+            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString((dir_ / "Tulvo help.chm").string())));
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            searchFromBox();
+            return false;
+        default:
+            return false;
+    }
+}
+
+}  // namespace tulvo::shell

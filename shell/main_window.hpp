@@ -1,0 +1,158 @@
+// The main window: search box, selectors, Back/forward, result list, the
+// character panel's fields and the writing pad's column, laid out at the
+// pixel positions of the design, and the shell state behind them.
+#pragma once
+
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QWidget>
+#include <array>
+#include <filesystem>
+#include <memory>
+
+#include "dictionary/dropdown_history.hpp"
+#include "dictionary/list_search_host.hpp"
+#include "dictionary/result_list.hpp"
+#include "dictionary/result_list_view.hpp"
+#include "dictionary/search.hpp"
+#include "shell/main_layout.hpp"
+#include "shell/search_history.hpp"
+#include "shell/settings.hpp"
+#include "ui/picture_buttons.hpp"
+
+namespace tulvo::shell {
+
+// The program version handed to the options program: 32 characters.
+QString programVersion();
+
+class MainWindow;
+
+// The search's link to the window: rows go into the list, and the window is
+// repainted while a long search reads the file.
+class WindowSearchHost : public dictionary::ListSearchHost, public dictionary::ResultListListener {
+public:
+    WindowSearchHost(dictionary::ResultList& list, MainWindow& window);
+    bool addResult(std::string_view line, int formIndex) override;
+    void pause(int milliseconds) override;
+    void resultsFinished() override;
+    void searchTextReplaced(std::u16string_view text) override;
+    void capReached(const std::u16string& message) override;
+
+private:
+    MainWindow& window_;
+    QElapsedTimer sinceRepaint_;
+};
+
+class MainWindow : public QWidget, public SettingsTarget {
+    Q_OBJECT
+public:
+    MainWindow(std::filesystem::path programDirectory, const dictionary::WordValueLookup& values);
+    ~MainWindow() override;
+
+    // Start-up steps that follow the window's creation: settings, reminder.
+    void start();
+
+    // Enter: push the search box text on the history, then search it.
+    void searchFromBox(bool fromHistoryPick = false);
+    // One character, as a click on a character does: pushed, then searched.
+    void searchCharacter(char16_t character);
+    void goBack();
+    void goForward();
+    void setPadShown(bool shown) override;
+    void layOut();
+
+    // For tests and the other windows.
+    QComboBox& searchBox() { return *searchBox_; }
+    dictionary::ResultListView& resultView() { return *resultView_; }
+    const dictionary::ResultList& results() const { return results_; }
+    const SearchHistory& history() const { return history_; }
+    const dictionary::DropDownHistory& dropDown() const { return dropDown_; }
+    dictionary::SearchSettings searchSettings() const;
+    ui::PictureSelector& charFormSelector() { return *charFormSelector_; }
+    ui::PictureSelector& matchPartSelector() { return *matchPartSelector_; }
+    ui::BackForwardButton& backForward() { return *backForward_; }
+    bool padShown() const { return padShown_; }
+    const FontHeights& fontHeights() const { return fontHeights_; }
+    const MainLayout& currentLayout() const { return layout_; }
+    int registeredHotkey() const { return hotkey_; }
+    QWidget& padColumn() { return *padColumn_; }
+
+    // SettingsTarget
+    void setFontHeights(const FontHeights& heights) override;
+    void setPreferTraditional(bool traditional) override;
+    void registerHotkey(int number) override;
+    void unregisterHotkey() override;
+    void processPendingMessages() override;
+    std::optional<int64_t> sendToPopupMessenger(uint32_t message) override;
+    void startPopupProgram(const std::string& arguments) override;
+    uint32_t nativeWindowId() const override;
+    void importTrackedList(const std::string& bytes, int encoding) override;
+
+    void applySettings(bool firstRead) { settings_.apply(firstRead); }
+    void openOptions();
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    friend class WindowSearchHost;
+    void buildControls();
+    void runSearch(bool fromHistoryPick);
+    void replay(const std::string& line);
+    void updateDropDown();
+    void updateBackForward();
+    void showSearchText(const QString& text);
+
+    std::filesystem::path dir_;
+    dictionary::MarkedVowels markedVowels_;
+    dictionary::ResultList results_;
+    dictionary::DropDownHistory dropDown_;
+    WindowSearchHost host_;
+    dictionary::Search search_;
+    SearchHistory history_;
+    SettingsReader settings_;
+
+    int matchPart_ = dictionary::kBeginning;
+    int charForm_ = dictionary::kBothForms;
+    bool preferTraditional_ = false;
+    bool padShown_ = true;
+    int hotkey_ = 0;
+    FontHeights fontHeights_;
+    MainLayout layout_;
+
+    QLabel* topBar_ = nullptr;
+    QLabel* padColumn_ = nullptr;
+    QLabel* leftPanel_ = nullptr;
+    std::array<QTextEdit*, 4> panelFields_{};
+    QLabel* pad_ = nullptr;
+    QPushButton* erase_ = nullptr;
+    QLabel* candidates_ = nullptr;
+    QPushButton* analyze_ = nullptr;
+    ui::PictureSelector* charFormSelector_ = nullptr;
+    ui::BackForwardButton* backForward_ = nullptr;
+    ui::PictureSelector* matchPartSelector_ = nullptr;
+    ui::ClickablePicture* padToggle_ = nullptr;
+    ui::ClickablePicture* optionsButton_ = nullptr;
+    QLabel* searchLabel_ = nullptr;
+    QLabel* padLabel_ = nullptr;
+    QComboBox* searchBox_ = nullptr;
+    QLineEdit* headword_ = nullptr;
+    QLineEdit* currentCharacter_ = nullptr;
+    QWidget* favoriteIndicator_ = nullptr;
+    dictionary::ResultListView* resultView_ = nullptr;
+};
+
+// Fonts asked for by their names; heights are cell heights in pixels.
+QFont labelFont(int height);
+QFont panelFont(int height);
+QFont characterFont(int height);
+// Maps the font names the window asks for to fonts this system has.
+void installFontSubstitutions();
+
+}  // namespace tulvo::shell

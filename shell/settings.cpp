@@ -1,0 +1,146 @@
+#include "shell/settings.hpp"
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "platform/unicode_text.hpp"
+
+namespace tulvo::shell {
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+bool startsWith(std::string_view text, char letter) { return !text.empty() && text.front() == letter; }
+
+}  // namespace
+
+SettingsText::SettingsText(std::string_view bytes) {
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    text_.assign(bytes);
+    text_ += "\r\n";
+}
+
+SettingsText SettingsText::read(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        std::ofstream create(file, std::ios::binary);
+        return SettingsText("");
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return SettingsText(bytes.str());
+}
+
+std::string SettingsText::value(std::string_view key) const {
+    const std::string wanted = asciiLowered(trimmed(key));
+    const std::string_view text = text_;
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string_view::npos) end = text.size();
+        const std::string_view line = text.substr(start, end - start);
+        start = end + 2;
+        const size_t equals = line.find('=');
+        if (asciiLowered(trimmed(line.substr(0, equals))) != wanted) continue;
+        if (equals == std::string_view::npos) return {};
+        const std::string_view rest = line.substr(equals + 1);
+        return std::string(trimmed(rest.substr(0, rest.find('='))));
+    }
+    return {};
+}
+
+std::string SettingsText::loweredValue(std::string_view key) const {
+    return asciiLowered(value(key));
+}
+
+FontHeights fontHeightsFor(std::string_view value) {
+    if (value == "small") return {17, 17, 19, 45};
+    if (value == "large") return {22, 22, 24, 58};
+    return {};
+}
+
+int hotkeyNumber(std::string value, bool f10MarkerExists) {
+    if (value.empty() && f10MarkerExists) value = "f10";
+    if (!startsWith(value, 'f')) return 0;
+    std::string digits;
+    for (char c : value.substr(1))
+        if (c != ' ' && c != '\t') digits.push_back(c);
+    if (digits.empty() || digits.size() > 3 ||
+        digits.find_first_not_of("0123456789") != std::string::npos)
+        return 0;
+    const int n = std::stoi(digits);
+    return (n < 5 || n > 12) ? 0 : n;
+}
+
+SettingsReader::SettingsReader(std::filesystem::path programDirectory, SettingsTarget& target)
+    : dir_(std::move(programDirectory)), target_(target) {}
+
+void SettingsReader::apply(bool firstRead) {
+    const SettingsText settings = SettingsText::read(dir_ / kSettingsPath);
+
+    target_.setFontHeights(fontHeightsFor(settings.loweredValue("fontsize")));
+    if (!firstRead) target_.refreshPanel();
+    if (firstRead) target_.setPadShown(!startsWith(settings.loweredValue("show_writing_pad"), 'n'));
+
+    preferTraditional_ = startsWith(settings.loweredValue("prefer_simplified_or_traditional"), 't');
+    target_.setPreferTraditional(preferTraditional_);
+
+    const int hotkey = hotkeyNumber(settings.loweredValue("tulvo_hotkey"),
+                                    std::filesystem::exists(dir_ / kF10Marker));
+    if (hotkeyRegistered_) {
+        target_.unregisterHotkey();
+        hotkeyRegistered_ = false;
+    }
+    if (hotkey != 0) {
+        target_.registerHotkey(hotkey);
+        hotkeyRegistered_ = true;
+    }
+
+    std::string popup = settings.loweredValue("enable_popup");
+    if (popup.empty() && std::filesystem::exists(dir_ / kPopupMarker)) popup = "y";
+    if (startsWith(popup, 'y')) {
+        target_.processPendingMessages();
+        if (popupRunning_) {
+            if (const auto state = target_.sendToPopupMessenger(kMessageQueryState)) {
+                carriedValue_ = *state;
+                target_.sendToPopupMessenger(kMessageQuit);
+            }
+        } else {
+            carriedValue_ = 1;
+        }
+        char handle[16];
+        std::snprintf(handle, sizeof handle, "%08X", target_.nativeWindowId());
+        target_.startPopupProgram(std::to_string(carriedValue_) + " " + handle);
+        popupRunning_ = true;
+    } else if (popupRunning_) {
+        target_.sendToPopupMessenger(kMessageQuit);
+        popupRunning_ = false;
+    }
+
+    const std::string encoding = settings.value("favorite_trackfile_encoding");
+    trackedEncoding_ = -1;
+    if (!encoding.empty() && encoding.size() < 10 &&
+        encoding.find_first_not_of("0123456789") == std::string::npos)
+        trackedEncoding_ = std::stoi(encoding);
+
+    if (startsWith(settings.loweredValue("favorite_track"), 'y')) {
+        trackedPath_ = settings.value("favorite_trackfile");
+        std::ifstream list(trackedPath_, std::ios::binary);
+        if (!trackedPath_.empty() && list) {
+            std::ostringstream bytes;
+            bytes << list.rdbuf();
+            std::string data = bytes.str();
+            data.append(2, '\0');
+            target_.importTrackedList(data, trackedEncoding_);
+        }
+    } else {
+        trackedPath_.clear();
+    }
+    updateBack_ = startsWith(settings.loweredValue("favorite_track_updateback"), 'y');
+}
+
+}  // namespace tulvo::shell

@@ -1,0 +1,167 @@
+#include "tools/databuild/char_data_builder.hpp"
+
+#include <gtest/gtest.h>
+
+#include "characters/char_types.hpp"
+#include "characters/components.hpp"
+#include "characters/counterparts.hpp"
+#include "characters/freq_file.hpp"
+#include "tests/support/temp_dir.hpp"
+
+using namespace tulvo::databuild;
+namespace ch = tulvo::characters;
+using tulvo::testing::TempDir;
+
+namespace {
+
+UnihanData sampleUnihan() {
+    UnihanData data;
+    addUnihanText(
+        "# comment\n"
+        "U+4E2D\tkRSUnicode\t2.3\n"
+        "U+4E2D\tkTotalStrokes\t4\n"
+        "U+4E2D\tkMandarin\tzhōng\n"
+        "U+56FD\tkTotalStrokes\t8\n"
+        "U+56FD\tkTraditionalVariant\tU+570B\n"
+        "U+570B\tkTotalStrokes\t11\n"
+        "U+570B\tkSimplifiedVariant\tU+56FD\n"
+        "U+540E\tkTraditionalVariant\tU+540E U+5F8C\n"  // 后 is also traditional
+        "U+540E\tkSimplifiedVariant\tU+540E\n"
+        "U+5F8C\tkSimplifiedVariant\tU+540E\n"
+        "U+7E9F\tkRSUnicode\t120'.0\n"
+        "U+7684\tkMandarin\tde\n"
+        "U+7684\tkTotalStrokes\t8 9\n"
+        "U+F900\tkCompatibilityVariant\tU+8C48\n"
+        "U+597D\tkRSUnicode\t38.3\r\n"
+        "U+597D\tkTotalStrokes\t6\r\n"
+        "U+20000\tkTraditionalVariant\tU+4E00\n",
+        data);
+    return data;
+}
+
+}  // namespace
+
+TEST(UnihanBuild, FormTypesStrokesAndCounterparts) {
+    const UnihanData data = sampleUnihan();
+    EXPECT_EQ(unihanCodes("U+4E7E U+5E72<kMatthews"), (std::vector<char32_t>{0x4E7E, 0x5E72}));
+    EXPECT_EQ(formTypeOf(data, U'中'), ch::kFormBoth);
+    EXPECT_EQ(formTypeOf(data, U'国'), ch::kFormSimplifiedOnly);
+    EXPECT_EQ(formTypeOf(data, U'國'), ch::kFormTraditionalOnly);
+    EXPECT_EQ(formTypeOf(data, U'后'), ch::kFormBoth);
+    EXPECT_EQ(formTypeOf(data, U'後'), ch::kFormTraditionalOnly);
+    EXPECT_EQ(formTypeOf(data, 0xF900), ch::kFormNeither);
+
+    TempDir dir;
+    const std::string bytes = charTypesBytes(data);
+    ASSERT_EQ(bytes.size(), 49152u);
+    const auto chartypes = dir.write("chartypes.txt", bytes);
+    EXPECT_EQ(ch::strokeCount(chartypes, U'中'), 4);
+    EXPECT_EQ(ch::strokeCount(chartypes, U'的'), 8);  // the first of two counts
+    EXPECT_EQ(ch::formType(chartypes, U'國'), ch::kFormTraditionalOnly);
+    EXPECT_EQ(ch::strokeCount(chartypes, U'国'), 8);
+    EXPECT_EQ(ch::charTypeByte(chartypes, U'一'), 0);
+
+    size_t lines = 0;
+    const auto types = dir.write("types.txt", typesBytes(data, lines));
+    EXPECT_EQ(lines, 4u);  // 国→國, 后→後, 國→国, 後→后; not 后→后 nor U+20000
+    EXPECT_EQ(ch::counterparts(types, u'国').traditional, u"國");
+    EXPECT_EQ(ch::counterparts(types, u'國').simplified, u"国");
+    EXPECT_EQ(ch::counterparts(types, u'后').traditional, u"後");
+    EXPECT_EQ(ch::counterparts(types, u'中').count, 0);
+}
+
+TEST(ComponentsBuild, RadicalAsCharacterAndComponents) {
+    const auto radicals = parseCjkRadicals(
+        "# CJKRadicals\n38; 2F25; 5973\n39; 2F26; 5B50\n120; 2F77; 7CF8\n120'; 2EB0; 7E9F\n2; 2F01; 4E28\n");
+    EXPECT_EQ(radicals.at("38"), U'女');
+    EXPECT_EQ(radicals.at("120'"), U'纟');
+    const auto decompositions = parseCjkDecomp(
+        "好:a(女,子)\n中:lock(口,丨)\n林:ra(木)\n品:r3tr(口)\n卍:rrefl(卐)\n嬲:a(男,女,男)\n纟:ra(纟)\n"
+        "10018:d(一,丿)\n10017:a(10018,𠀀)\n奇:d(大,10017)");
+    EXPECT_EQ(otherComponents(decompositions, U'好', U'女'), u"子");
+    EXPECT_EQ(otherComponents(decompositions, U'林', U'木'), u"木");  // the radical once
+    EXPECT_EQ(otherComponents(decompositions, U'品', U'口'), u"口口");
+    EXPECT_EQ(otherComponents(decompositions, U'卍', U'十'), u"卐");
+    EXPECT_EQ(otherComponents(decompositions, U'嬲', U'女'), u"男男");
+    EXPECT_EQ(otherComponents(decompositions, U'纟', U'纟'), u"");        // never itself
+    EXPECT_EQ(otherComponents(decompositions, U'奇', U'大'), u"一丿");    // numbered parts opened
+    EXPECT_EQ(otherComponents(decompositions, U'国', U'囗'), u"");
+
+    UnihanData data = sampleUnihan();
+    size_t records = 0;
+    std::string error;
+    TempDir dir;
+    const auto file = dir.write("components.dat", componentsBytes(data, radicals, decompositions, records, &error));
+    EXPECT_EQ(records, 3u);  // 中, 好, 纟
+    EXPECT_EQ(ch::componentText(file, u'好'), u"女+3 子");
+    EXPECT_EQ(ch::componentText(file, u'中'), u"丨+3 口");
+    EXPECT_EQ(ch::componentText(file, u'纟'), u"纟+0");
+    const auto all = ch::componentRecords(file);
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[1].code, u'好');
+    EXPECT_EQ(all[1].radical, u'女');
+    EXPECT_EQ(all[1].residualStrokes, 3);
+
+    data.radicalStrokes[0x4E00] = "999.1";
+    EXPECT_TRUE(componentsBytes(data, radicals, decompositions, records, &error).empty());
+    EXPECT_EQ(error, "no radical character for 999.1");
+}
+
+TEST(FreqBuild, SourcesParsed) {
+    const auto counts = parseCounts("的\t100\t5\n了\t50\n\t7\nbad\tx\n的\t1\n");
+    EXPECT_EQ(counts.size(), 2u);
+    EXPECT_EQ(counts.at("的"), 101);
+    EXPECT_EQ(parseHskLists("let hsk = [\n  [\"的\", \"我们\"],\n  [\"就\"]\n];\nlet x = [\"a\"];"),
+              (std::vector<std::vector<std::string>>{{"的", "我们"}, {"就"}}));
+    EXPECT_TRUE(parseHskLists("let hsk = [[\"的\"").empty());
+    EXPECT_EQ(numberedReading("zhōng"), "zhong1");
+    EXPECT_EQ(numberedReading("le"), "le5");
+    EXPECT_EQ(numberedReading("lǜ"), "lu:4");
+    EXPECT_EQ(characterClass(1), 0);
+    EXPECT_EQ(characterClass(500), 0);
+    EXPECT_EQ(characterClass(501), 1);
+    EXPECT_EQ(characterClass(100000), 9);
+    EXPECT_EQ(wordClass(1000), 0);
+    EXPECT_EQ(wordClass(1001), 1);
+    EXPECT_EQ(wordClass(50001), 9);
+}
+
+TEST(FreqBuild, ValuesClassesAndReadings) {
+    UnihanData unihan = sampleUnihan();
+    FreqSources sources;
+    sources.unihan = &unihan;
+    sources.cedict =
+        "# CC-CEDICT\r\n"
+        "的 的 [de5] /of/\r\n"
+        "的 的 [di4] /target/\r\n"
+        "的 的 [di2] /really/\r\n"
+        "中國 中国 [Zhong1 guo2] /China/\r\n"
+        "我們 我们 [wo3 men5] /we/\r\n"
+        "們 们 [men5] /plural/\r\n"
+        "中 中 [Zhong1] /China/\r\n"
+        "中 中 [zhong1] /within/\r\n"
+        "紊亂 紊乱 [wen3 luan4] /disorder/\r\n"
+        "鑫 鑫 [xin1] /prosper/\r\n";
+    // 们 is far more frequent as a character than as a word.
+    sources.bookChars = {{"的", 900}, {"们", 500}, {"中", 400}, {"是", 10}};
+    sources.movieChars = {{"的", 90}, {"中", 30}, {"们", 70}};
+    sources.bookWords = {{"的", 900}, {"中国", 300}, {"我们", 200}, {"们", 1}};
+    sources.movieWords = {{"我们", 50}};
+    sources.hsk = {{"的", "我们"}, {"中国"}};
+    size_t words = 0;
+    TempDir dir;
+    const ch::FreqFile freq(dir.write("freq.dat", freqBytes(sources, words)));
+    EXPECT_EQ(freq.lookup(u"的", ""), ch::frequencyValue(0, 1));
+    EXPECT_EQ(freq.lookup(u"的", "de5"), ch::frequencyValue(0, 1));
+    EXPECT_EQ(freq.lookup(u"的", "di4"), -1);
+    EXPECT_EQ(freq.lookup(u"们", "men5"), ch::frequencyValue(0, 1));  // HSK from 我们
+    EXPECT_EQ(freq.lookup(u"們", "men5"), ch::frequencyValue(0, 1));  // from its simplified form
+    EXPECT_EQ(freq.lookup(u"中国", "Zhong1 guo2"), ch::frequencyValue(0, 2));
+    EXPECT_EQ(freq.lookup(u"中國", "Zhong1 guo2"), ch::frequencyValue(0, 2));
+    EXPECT_EQ(freq.lookup(u"中", "zhong1"), ch::frequencyValue(0, 2));  // HSK from 中国
+    EXPECT_EQ(freq.lookup(u"中", "Zhong1"), -1);
+    EXPECT_EQ(freq.lookup(u"是", ""), ch::frequencyValue(0, 0));  // beyond the headwords
+    EXPECT_EQ(freq.lookup(u"紊乱", ""), -1);                       // in no statistics
+    EXPECT_EQ(freq.lookup(u"鑫", ""), -1);
+    EXPECT_EQ(words, 9u);  // 的 们 們 中 是 中国 中國 我们 我們
+}

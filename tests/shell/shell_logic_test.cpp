@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#include "shell/main_layout.hpp"
+#include "shell/reminder_check.hpp"
+#include "shell/search_history.hpp"
+#include "tests/support/temp_dir.hpp"
+
+using namespace tulvo::shell;
+using tulvo::FileClock;
+using tulvo::testing::TempDir;
+
+TEST(SearchHistory, BackForwardAndDroppingNewerEntries) {
+    SearchHistory history;
+    EXPECT_EQ(history.back(), nullptr);  // empty: nothing happens
+    EXPECT_EQ(history.forward(), nullptr);
+    history.push(findLine(0, 1, "ni3hao3"));
+    history.push(findLine(3, 2, "to eat"));
+    history.push(findLine(0, 1, "中"));
+    EXPECT_EQ(history.forward(), nullptr);  // at the newest entry
+    ASSERT_NE(history.back(), nullptr);
+    EXPECT_EQ(*history.back(), "find 0 1 ni3hao3");
+    EXPECT_EQ(history.back(), nullptr);
+    EXPECT_EQ(history.position(), 0);
+    history.push(findLine(1, 0, "new"));  // drops the newer entries
+    EXPECT_EQ(history.entries(), (std::vector<std::string>{"find 0 1 ni3hao3", "find 1 0 new"}));
+    EXPECT_TRUE(history.canGoBack());
+    EXPECT_FALSE(history.canGoForward());
+}
+
+TEST(SearchHistory, FindLinesRoundTrip) {
+    const auto entry = parseFindLine(findLine(3, 2, "to eat (sth)"));
+    ASSERT_TRUE(entry);
+    EXPECT_EQ(entry->matchPart, 3);
+    EXPECT_EQ(entry->charForm, 2);
+    EXPECT_EQ(entry->text, "to eat (sth)");
+    EXPECT_FALSE(parseFindLine("children 女"));
+    EXPECT_FALSE(parseFindLine("find x 1 a"));
+    EXPECT_FALSE(parseFindLine("find 1"));
+}
+
+TEST(MainLayout, PadShownAndHidden) {
+    const MainLayout shown = layoutFor(1034, 461, 499, true);
+    EXPECT_EQ(shown.topBar.width, 812);
+    EXPECT_EQ(shown.padColumn.x, 812);
+    EXPECT_EQ(shown.padColumn.height, 461);
+    EXPECT_EQ(shown.toggle.x, 803);
+    EXPECT_EQ(shown.pad.x, 822);
+    EXPECT_EQ(shown.erase.x, 823);
+    EXPECT_EQ(shown.analyze.x, 931);
+    EXPECT_EQ(shown.padLabel.x, 876);
+    EXPECT_EQ(shown.leftPanel.height, 425);
+    EXPECT_EQ(shown.resultList.width, 480);
+    EXPECT_EQ(shown.resultList.height, 419);
+    const MainLayout hidden = layoutFor(1034, 461, 499, false);
+    EXPECT_EQ(hidden.topBar.width - shown.topBar.width, 222);
+    EXPECT_EQ(hidden.resultList.width - shown.resultList.width, 222);
+}
+
+TEST(MainLayout, ColumnWidthsRoundHalvesToEven) {
+    // w = 459: 91.8 -> 92, 137.7 -> 138, 459 - 92 - 138 - 3 = 226
+    EXPECT_EQ(columnWidths(480), (std::array<int, 5>{0, 92, 138, 226, 0}));
+    // w = 65: 13.0 and 19.5 -> 20 (even)
+    EXPECT_EQ(columnWidths(86), (std::array<int, 5>{0, 13, 20, 29, 0}));
+    // w = 75: 15 and 22.5 -> 22 (even)
+    EXPECT_EQ(columnWidths(96), (std::array<int, 5>{0, 15, 22, 35, 0}));
+}
+
+TEST(Selectors, ClickRangesAndChosenWords) {
+    EXPECT_EQ(charFormAt(0), 0);
+    EXPECT_EQ(charFormAt(62), 0);
+    EXPECT_EQ(charFormAt(63), 1);
+    EXPECT_EQ(charFormAt(92), 1);
+    EXPECT_EQ(charFormAt(93), 2);
+    EXPECT_EQ(matchPartAt(66), 0);
+    EXPECT_EQ(matchPartAt(67), 1);
+    EXPECT_EQ(matchPartAt(92), 1);
+    EXPECT_EQ(matchPartAt(149), 2);
+    EXPECT_EQ(matchPartAt(150), 3);
+    EXPECT_EQ(charFormRange(2).from, 92);
+    EXPECT_EQ(charFormRange(2).to, 150);
+    EXPECT_EQ(matchPartRange(3).to, 184);
+}
+
+TEST(ReminderCheck, DaysAreRoundedTwice) {
+    using namespace std::chrono;
+    const auto t0 = FileClock::time_point(seconds(1'000'000));
+    EXPECT_EQ(elapsedDays(t0, t0), -1);
+    EXPECT_EQ(elapsedDays(t0, t0 - seconds(5)), -1);
+    EXPECT_EQ(elapsedDays(t0, t0 + hours(24 * 30) + hours(11)), 30);
+    EXPECT_EQ(elapsedDays(t0, t0 + hours(24 * 30) + hours(13)), 31);
+    EXPECT_EQ(elapsedDays(t0, t0 + hours(24 * 30) + hours(12)), 30);  // 30.5: halves to even
+    EXPECT_EQ(elapsedDays(t0, t0 + milliseconds(400)), 0);
+}
+
+TEST(ReminderCheck, FreshInstallCreatesTheMarkerAndShowsNothing) {
+    TempDir dir;
+    std::filesystem::create_directories(dir / "data");
+    dir.write("data/kestrine", "");
+    int runs = 0;
+    reminderCheck(dir.path(), FileClock::now(), [&](const std::filesystem::path&) { ++runs; });
+    EXPECT_TRUE(std::filesystem::exists(dir / "data/install complete.txt"));
+    EXPECT_EQ(runs, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "data/kestrine.txt"));
+}
+
+TEST(ReminderCheck, AfterThirtyOneDaysShowsOnce) {
+    TempDir dir;
+    dir.write("data/install complete.txt", "");
+    dir.write("data/kestrine", "");
+    const auto later = FileClock::now() + std::chrono::hours(24 * 31);
+    std::vector<std::filesystem::path> runs;
+    reminderCheck(dir.path(), later, [&](const std::filesystem::path& p) { runs.push_back(p); });
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0], dir / "data/kestrine");
+    EXPECT_EQ(TempDir::read(dir / "data/kestrine.txt"), "Thanks for using Tulvo!");
+    reminderCheck(dir.path(), later, [&](const std::filesystem::path& p) { runs.push_back(p); });
+    EXPECT_EQ(runs.size(), 1u);
+}
+
+TEST(ReminderCheck, NoProgramNoReminder) {
+    TempDir dir;
+    dir.write("data/install complete.txt", "");
+    int runs = 0;
+    reminderCheck(dir.path(), FileClock::now() + std::chrono::hours(24 * 40),
+                  [&](const std::filesystem::path&) { ++runs; });
+    EXPECT_EQ(runs, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "data/kestrine.txt"));
+}
