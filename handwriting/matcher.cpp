@@ -77,14 +77,15 @@ void Recognizer::prepare(const Drawing& drawing) {
         userDirection_[i] = drawing.directionCodes[i];
     }
     // Each user segment's agreement with every possible template length and
-    // direction difference, so that a cell costs two look-ups.
+    // direction, so that a cell costs two look-ups.
     lengthScore_.resize(256 * size_t(segments_));
     directionScore_.resize(256 * size_t(segments_));
     for (int i = 0; i < segments_; ++i) {
-        const float ul = float(userLength_[i]);
+        const double ul = userLength_[i];
         for (int v = 0; v < 256; ++v) {
-            lengthScore_[256 * size_t(i) + v] = lengthAgreement(ul, float(v));
-            directionScore_[256 * size_t(i) + v] = directionAgreement(ul, v);
+            lengthScore_[256 * size_t(i) + v] = lengthAgreement(ul, double(v));
+            const int difference = v > userDirection_[i] ? v - userDirection_[i] : userDirection_[i] - v;
+            directionScore_[256 * size_t(i) + v] = directionAgreement(ul, difference);
         }
     }
     // Templates up to n + u segments are scored; the table holds them all.
@@ -92,65 +93,61 @@ void Recognizer::prepare(const Drawing& drawing) {
     stride_ = side < 61 ? 61 : side;
     if (table_.size() < stride_ * stride_) table_.resize(stride_ * stride_);
     for (size_t i = 0; i < side; ++i) {
-        table_[i * stride_] = -float(i);
-        table_[i] = -float(i);
+        table_[i * stride_] = -double(i);
+        table_[i] = -double(i);
     }
 }
 
-float lengthAgreement(float ul, float tl) {
-    const float r = tl > ul ? ul / tl : tl / ul;
-    return r < 0.33f ? 2.0f * r : 0.5f + r / 2.0f;
+double lengthAgreement(double ul, double tl) {
+    const double r = tl > ul ? ul / tl : tl / ul;
+    return r < 0.33 ? 2 * r : 0.5 + r / 2;
 }
 
-float directionAgreement(float ul, int difference) {
-    float a = float(difference) / 128.0f;
-    if (a > 1.0f) a = 2.0f - a;
-    float d;
-    if (a < 0.2f) {
-        d = 1.0f - 0.75f * a;
-    } else if (a < 0.54f) {
-        d = 1.54f - 3.47f * a;
+double directionAgreement(double ul, int difference) {
+    double a = difference / 128.0;
+    if (a > 1) a = 2 - a;
+    double d;
+    if (a < 0.2) {
+        d = 1 - 0.75 * a;
+    } else if (a < 0.54) {
+        d = 1.54 - 3.47 * a;
     } else {
-        d = (a - 0.54f) * 2.88f - 0.33f;
+        d = (a - 0.54) * 2.88 - 0.33;
     }
     // Short segments are forgiven most of a wrong direction.
-    const float q = (1.0f - d) * (1.0f - ul / 64.0f);
-    if (q > 0.0f) d += q;
+    const double q = (1 - d) * (1 - ul / 64);
+    if (q > 0) d += q;
     return d;
 }
 
 float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrokes) {
     const int n = segments_;
     const int count = static_cast<int>(segmentBytes.size() / 2);
-    float* cell = table_.data();
+    double* cell = table_.data();
     const size_t w = stride_;
-    // The template's gap costs, once per template rather than once per cell.
     templateGap_.resize(count);
-    for (int j = 0; j < count; ++j)
-        templateGap_[j] = float(segmentBytes[2 * j + 1]) * 1.75f / 256.0f;
+    for (int j = 0; j < count; ++j) templateGap_[j] = segmentBytes[2 * j + 1] * 1.75 / 256;
     for (int i = 0; i < n; ++i) {
-        const float userGap = float(userLength_[i]) * 1.75f / 256.0f;
-        const int ud = userDirection_[i];
-        const float* lengthRow = lengthScore_.data() + 256 * size_t(i);
-        const float* directionRow = directionScore_.data() + 256 * size_t(i);
-        const float* row = cell + size_t(i) * w;
-        float* below = cell + size_t(i + 1) * w;
-        float left = below[0];  // the cell just written, kept in a register
+        const double userGap = userLength_[i] * 1.75 / 256;
+        const double* lengthRow = lengthScore_.data() + 256 * size_t(i);
+        const double* directionRow = directionScore_.data() + 256 * size_t(i);
+        const double* row = cell + size_t(i) * w;
+        double* below = cell + size_t(i + 1) * w;
+        double left = below[0];
         for (int j = 0; j < count; ++j) {
             const int td = segmentBytes[2 * j];
             const int tl = segmentBytes[2 * j + 1];
-            const float gu = row[j + 1] - userGap;
-            const float gt = left - templateGap_[j];
-            const float g = roundHalfToEven(gu > gt ? gu : gt);
-            const int difference = td > ud ? td - ud : ud - td;
-            const float diagonal = row[j] + lengthRow[tl] * directionRow[difference];
-            left = diagonal > g ? diagonal : g;
+            const double gu = row[j + 1] - userGap;
+            const double gt = left - templateGap_[j];
+            const double g = roundHalfToEven(gu > gt ? gu : gt);
+            const double diagonal = row[j] + lengthRow[tl] * directionRow[td];
+            left = double(float(diagonal > g ? diagonal : g));  // stored in single precision
             below[j + 1] = left;
         }
     }
-    float score = cell[size_t(n) * w + size_t(count)];
-    if (templateStrokes == strokes_ && strokes_ < 10) score *= 1.0f + 0.01f * float(10 - strokes_);
-    return score;
+    double score = cell[size_t(n) * w + size_t(count)];
+    if (templateStrokes == strokes_ && strokes_ < 10) score *= 1 + 0.01 * (10 - strokes_);
+    return float(score);
 }
 
 void Recognizer::match(std::span<const uint8_t> recogBytes, int preference) {

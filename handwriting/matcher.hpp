@@ -53,24 +53,26 @@ int boxSize(const KeyPointBox& box);
 bool offeredUnder(uint8_t formFlag, int preference);
 
 // Rounds to the nearest whole number, an exact half to the even one, for
-// |x| < 2^22 (alignment scores stay far below that): adding and removing
-// 1.5 · 2^23 leaves no fraction bits, and float addition rounds to even.
-inline float roundHalfToEven(float x) {
-    const float shifted = x + 12582912.0f;
-    return shifted - 12582912.0f;
+// |x| < 2^51 (alignment scores stay far below that): adding and removing
+// 1.5 · 2^52 leaves no fraction bits, and addition rounds to even.
+inline double roundHalfToEven(double x) {
+    const double shifted = x + 6755399441055744.0;
+    return shifted - 6755399441055744.0;
 }
 
 // Agreement of a user segment's normalised length ul (at least 25) with a
 // template length tl: 2r below r = 0.33, else 0.5 + r/2, r the smaller over
 // the larger.
-float lengthAgreement(float ul, float tl);
+double lengthAgreement(double ul, double tl);
 // Agreement of directions |td − ud| apart (0..255) for a user segment of
 // normalised length ul: 1 for the same direction, lowest near a right angle,
 // almost 1 again for the opposite one, short segments forgiven.
-float directionAgreement(float ul, int difference);
+double directionAgreement(double ul, int difference);
 
 // Runs recognition passes. Keeps the match table between passes so that it
-// is allocated once; the table grows for long drawings and templates.
+// is allocated once; the table grows for long drawings and templates. The
+// table's cells and the scores are single precision; the arithmetic between
+// them runs in double.
 class Recognizer {
   public:
     // A pass over the drawing: reduces new strokes, empties the candidate
@@ -94,14 +96,15 @@ class Recognizer {
     void match(std::span<const uint8_t> recogBytes, int preference);
 
     CandidateList candidates_;
-    std::vector<float> table_;
+    // The match table: single-precision values, held widened to double.
+    std::vector<double> table_;
     size_t stride_ = 0;
     // Per pass: the user's normalised lengths and directions, and s, n, u.
     std::vector<int> userLength_;  // normalised, floored at 25
     std::vector<int> userDirection_;
-    std::vector<float> lengthScore_;     // 256 per user segment, by template length
-    std::vector<float> directionScore_;  // 256 per user segment, by direction difference
-    std::vector<float> templateGap_;
+    std::vector<double> lengthScore_;     // 256 per user segment, by template length
+    std::vector<double> directionScore_;  // 256 per user segment, by template direction
+    std::vector<double> templateGap_;
     int strokes_ = 0;
     int segments_ = 0;
     int window_ = 0;

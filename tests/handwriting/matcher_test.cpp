@@ -34,7 +34,8 @@ Drawing horizontalStroke() {
     return drawing;
 }
 
-// The alignment written out plainly from its rules, for comparison.
+// The alignment written out plainly from its rules, for comparison: cells
+// and score in single precision, the arithmetic in double.
 float referenceScore(const std::vector<int>& ul, const std::vector<int>& ud,
                      const std::vector<TemplateSegment>& t, int userStrokes, int templateStrokes) {
     const size_t n = ul.size(), S = t.size();
@@ -43,27 +44,24 @@ float referenceScore(const std::vector<int>& ul, const std::vector<int>& ud,
     for (size_t j = 0; j <= S; ++j) cell[0][j] = -float(j);
     for (size_t i = 0; i < n; ++i) {
         for (size_t j = 0; j < S; ++j) {
-            const float u = float(ul[i]), tl = float(t[j].length);
-            const float gu = cell[i][j + 1] - u * 1.75f / 256.0f;
-            const float gt = cell[i + 1][j] - tl * 1.75f / 256.0f;
-            const float g = std::nearbyint(std::max(gu, gt));
-            const float r = tl > u ? u / tl : tl / u;
-            const float w = r < 0.33f ? 2 * r : 0.5f + r / 2;
-            float a = std::fabs(float(t[j].direction) - float(ud[i])) / 128.0f;
+            const double u = ul[i], tl = t[j].length;
+            const double gu = cell[i][j + 1] - u * 1.75 / 256;
+            const double gt = cell[i + 1][j] - tl * 1.75 / 256;
+            const double g = std::nearbyint(std::max(gu, gt));
+            const double r = tl > u ? u / tl : tl / u;
+            const double w = r < 0.33 ? 2 * r : 0.5 + r / 2;
+            double a = std::fabs(double(t[j].direction) - ud[i]) / 128;
             if (a > 1) a = 2 - a;
-            float d = a < 0.2f    ? 1 - 0.75f * a
-                      : a < 0.54f ? 1.54f - 3.47f * a
-                                  : (a - 0.54f) * 2.88f - 0.33f;
-            const float q = (1 - d) * (1 - u / 64.0f);
+            double d = a < 0.2 ? 1 - 0.75 * a : a < 0.54 ? 1.54 - 3.47 * a : (a - 0.54) * 2.88 - 0.33;
+            const double q = (1 - d) * (1 - u / 64);
             if (q > 0) d += q;
-            const float diagonal = cell[i][j] + w * d;
-            cell[i + 1][j + 1] = diagonal > g ? diagonal : g;
+            const double diagonal = cell[i][j] + w * d;
+            cell[i + 1][j + 1] = float(diagonal > g ? diagonal : g);
         }
     }
-    float f = cell[n][S];
-    if (templateStrokes == userStrokes && userStrokes < 10)
-        f *= 1 + 0.01f * float(10 - userStrokes);
-    return f;
+    double f = cell[n][S];
+    if (templateStrokes == userStrokes && userStrokes < 10) f *= 1 + 0.01 * (10 - userStrokes);
+    return float(f);
 }
 
 TEST(Windows, StrokeSegmentAndBoxRounding) {
@@ -83,25 +81,26 @@ TEST(Windows, StrokeSegmentAndBoxRounding) {
     box.widen(150, 170);
     EXPECT_EQ(boxSize(box), 170);  // the taller side: 1.415 × 120 = 169.8
 
-    EXPECT_EQ(roundHalfToEven(2.5f), 2.0f);
-    EXPECT_EQ(roundHalfToEven(3.5f), 4.0f);
-    EXPECT_EQ(roundHalfToEven(-2.5f), -2.0f);
-    EXPECT_EQ(roundHalfToEven(-2.743f), -3.0f);
-    EXPECT_EQ(roundHalfToEven(0.49f), 0.0f);
+    EXPECT_EQ(roundHalfToEven(2.5), 2.0);
+    EXPECT_EQ(roundHalfToEven(3.5), 4.0);
+    EXPECT_EQ(roundHalfToEven(-2.5), -2.0);
+    EXPECT_EQ(roundHalfToEven(-2.743), -3.0);
+    EXPECT_EQ(roundHalfToEven(0.49999999), 0.0);
+    EXPECT_EQ(roundHalfToEven(-0.5000001), -1.0);
 }
 
 TEST(Agreement, LengthAndDirectionPieces) {
-    EXPECT_FLOAT_EQ(lengthAgreement(100, 100), 1.0f);
-    EXPECT_FLOAT_EQ(lengthAgreement(100, 50), 0.75f);
-    EXPECT_FLOAT_EQ(lengthAgreement(25, 250), 0.2f);  // r = 0.1 < 0.33: 2r
-    EXPECT_FLOAT_EQ(lengthAgreement(25, 0), 0.0f);    // a zero template length
-    EXPECT_FLOAT_EQ(directionAgreement(64, 0), 1.0f);
-    EXPECT_FLOAT_EQ(directionAgreement(64, 64), 1.54f - 3.47f * 0.5f);         // a right angle
-    EXPECT_NEAR(directionAgreement(64, 128), 0.9948f, 1e-5);                   // written backwards
-    EXPECT_FLOAT_EQ(directionAgreement(64, 192), directionAgreement(64, 64));  // wraps round
+    EXPECT_DOUBLE_EQ(lengthAgreement(100, 100), 1.0);
+    EXPECT_DOUBLE_EQ(lengthAgreement(100, 50), 0.75);
+    EXPECT_DOUBLE_EQ(lengthAgreement(25, 250), 0.2);  // r = 0.1 < 0.33: 2r
+    EXPECT_DOUBLE_EQ(lengthAgreement(25, 0), 0.0);    // a zero template length
+    EXPECT_DOUBLE_EQ(directionAgreement(64, 0), 1.0);
+    EXPECT_DOUBLE_EQ(directionAgreement(64, 64), 1.54 - 3.47 * 0.5);  // a right angle
+    EXPECT_NEAR(directionAgreement(64, 128), 0.9948, 1e-12);          // written backwards
+    EXPECT_DOUBLE_EQ(directionAgreement(64, 192), directionAgreement(64, 64));  // wraps round
     // A short segment is forgiven: q = (1 − d)(1 − 25/64) is added.
-    const float d = 1.54f - 3.47f * 0.5f;
-    EXPECT_FLOAT_EQ(directionAgreement(25, 64), d + (1 - d) * (1 - 25 / 64.0f));
+    const double d = 1.54 - 3.47 * 0.5;
+    EXPECT_DOUBLE_EQ(directionAgreement(25, 64), d + (1 - d) * (1 - 25 / 64.0));
 }
 
 TEST(Pass, ScoresBonusAndStrokeFilter) {

@@ -93,7 +93,7 @@ TEST(Templates, OneCharacterThroughTheCaptureRules) {
     ASSERT_EQ(recognizer.candidates().size(), 1);
     EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, 2 * 1.08f);
 
-    // Variants at other sizes that reduce the same way are left out.
+    // Variants at other sizes with the same number of segments are left out.
     recipe.placements = {centredPlacement(190), centredPlacement(150), centredPlacement(190)};
     EXPECT_EQ(templatesForCharacter(u'十', 0, shi, recipe).size(), 1u);
 }

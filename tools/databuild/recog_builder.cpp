@@ -120,23 +120,6 @@ uint8_t formFlagOf(int formType) {
     return kOfferedAlways;
 }
 
-namespace {
-
-// Segment lists that differ by no more than the recipe's tolerances: a
-// variant that close adds nothing but matching time.
-bool nearlyEqual(const std::vector<TemplateSegment>& a, const std::vector<TemplateSegment>& b,
-                 const TemplateRecipe& recipe) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        const int turn = std::abs(int(a[i].direction) - int(b[i].direction));
-        if (std::min(turn, 256 - turn) > recipe.directionTolerance) return false;
-        if (std::abs(int(a[i].length) - int(b[i].length)) > recipe.lengthTolerance) return false;
-    }
-    return true;
-}
-
-}  // namespace
-
 std::vector<RecogTemplate> templatesForCharacter(char16_t character, uint8_t formFlag,
                                                  const std::vector<Polyline>& medians,
                                                  const TemplateRecipe& recipe) {
@@ -147,7 +130,7 @@ std::vector<RecogTemplate> templatesForCharacter(char16_t character, uint8_t for
             strokes.push_back(sampleAsMouse(line, recipe.step));
         RecogTemplate t = templateFromDrawing(character, formFlag, writeOnPad(strokes));
         const bool known = std::any_of(out.begin(), out.end(), [&](const RecogTemplate& other) {
-            return nearlyEqual(other.segments, t.segments, recipe);
+            return other.segments.size() == t.segments.size();
         });
         if (!known) out.push_back(std::move(t));
     }

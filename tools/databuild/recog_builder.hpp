@@ -55,20 +55,17 @@ handwriting::Drawing writeOnPad(const std::vector<MouseStroke>& strokes);
 handwriting::RecogTemplate templateFromDrawing(char16_t character, uint8_t formFlag,
                                                const handwriting::Drawing& drawing);
 
-// How a character's templates are made: one writing per placement (the
-// first is the main one), each walked with the given mouse step. By default the
-// character is written at three sizes (the 1024-unit square 190, 150 and 225
-// pixels wide): the key-point reduction works in pixels, so a character
-// written small or large reduces differently, and a template per size
-// catches that.
+// How a character's templates are made: one writing per placement, each
+// walked with the given mouse step; the first is the main template. By
+// default the character is written at two sizes (the 1024-unit square 190
+// and 225 pixels wide): the key-point reduction works in pixels, so a
+// character written small or large can reduce to more or fewer key points.
+// A variant is kept only when it has a segment count no earlier template of
+// the character has: one with the same count differs only in small angles
+// and lengths, which the alignment tolerates anyway, and costs matching time.
 struct TemplateRecipe {
-    std::vector<Placement> placements{centredPlacement(190), centredPlacement(150),
-                                      centredPlacement(225)};
+    std::vector<Placement> placements{centredPlacement(190), centredPlacement(225)};
     double step = 1.0;
-    // A variant within these of an earlier template of the character (every
-    // segment's direction code and length) is left out.
-    int directionTolerance = 8;
-    int lengthTolerance = 25;
 };
 std::vector<handwriting::RecogTemplate> templatesForCharacter(char16_t character, uint8_t formFlag,
                                                               const std::vector<Polyline>& medians,
