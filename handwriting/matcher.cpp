@@ -84,7 +84,8 @@ void Recognizer::prepare(const Drawing& drawing) {
         const double ul = userLength_[i];
         for (int v = 0; v < 256; ++v) {
             lengthScore_[256 * size_t(i) + v] = lengthAgreement(ul, double(v));
-            const int difference = v > userDirection_[i] ? v - userDirection_[i] : userDirection_[i] - v;
+            const int difference =
+                v > userDirection_[i] ? v - userDirection_[i] : userDirection_[i] - v;
             directionScore_[256 * size_t(i) + v] = directionAgreement(ul, difference);
         }
     }

@@ -52,7 +52,9 @@ float referenceScore(const std::vector<int>& ul, const std::vector<int>& ud,
             const double w = r < 0.33 ? 2 * r : 0.5 + r / 2;
             double a = std::fabs(double(t[j].direction) - ud[i]) / 128;
             if (a > 1) a = 2 - a;
-            double d = a < 0.2 ? 1 - 0.75 * a : a < 0.54 ? 1.54 - 3.47 * a : (a - 0.54) * 2.88 - 0.33;
+            double d = a < 0.2    ? 1 - 0.75 * a
+                       : a < 0.54 ? 1.54 - 3.47 * a
+                                  : (a - 0.54) * 2.88 - 0.33;
             const double q = (1 - d) * (1 - u / 64);
             if (q > 0) d += q;
             const double diagonal = cell[i][j] + w * d;
@@ -95,8 +97,8 @@ TEST(Agreement, LengthAndDirectionPieces) {
     EXPECT_DOUBLE_EQ(lengthAgreement(25, 250), 0.2);  // r = 0.1 < 0.33: 2r
     EXPECT_DOUBLE_EQ(lengthAgreement(25, 0), 0.0);    // a zero template length
     EXPECT_DOUBLE_EQ(directionAgreement(64, 0), 1.0);
-    EXPECT_DOUBLE_EQ(directionAgreement(64, 64), 1.54 - 3.47 * 0.5);  // a right angle
-    EXPECT_NEAR(directionAgreement(64, 128), 0.9948, 1e-12);          // written backwards
+    EXPECT_DOUBLE_EQ(directionAgreement(64, 64), 1.54 - 3.47 * 0.5);            // a right angle
+    EXPECT_NEAR(directionAgreement(64, 128), 0.9948, 1e-12);                    // written backwards
     EXPECT_DOUBLE_EQ(directionAgreement(64, 192), directionAgreement(64, 64));  // wraps round
     // A short segment is forgiven: q = (1 − d)(1 − 25/64) is added.
     const double d = 1.54 - 3.47 * 0.5;
