@@ -32,9 +32,12 @@ data: build
 
 data-files: $(DATA_FILES)
 
+# Starts Tulvo in its program directory. Without a display it runs on a
+# virtual one, so that the command works on a headless machine too.
 run: data
-	@echo "The main window is not built yet: running tulvo-lookup on an example query (ni3hao3)."
-	cd $(APP_DIR) && ./tulvo-lookup ni3hao3
+	@if [ -n "$$DISPLAY$$WAYLAND_DISPLAY" ]; then cd $(APP_DIR) && ./Tulvo; \
+	else echo "No display: starting Tulvo on a virtual X display (xvfb-run); set DISPLAY to see the window."; \
+	    cd $(APP_DIR) && xvfb-run -a ./Tulvo; fi
 
 test: data
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)

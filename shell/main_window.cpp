@@ -347,6 +347,12 @@ void MainWindow::layOut() {
     update();
 }
 
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The window gaining the focus gives it to the search box.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) searchBox_->setFocus();
+}
+
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layOut();

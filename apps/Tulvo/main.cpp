@@ -1,6 +1,7 @@
 // Tulvo: the dictionary's main window. Runs in the program directory (the
 // current directory at start-up), where data/ holds the data files.
 #include <QApplication>
+#include <QTimer>
 #include <filesystem>
 
 #include "characters/freq_file.hpp"
@@ -22,5 +23,7 @@ int main(int argc, char** argv) {
     tulvo::shell::MainWindow window(programDirectory, values);
     window.start();
     window.show();
+    // For the start-up benchmark: quit once the window has been shown.
+    if (qEnvironmentVariableIsSet("TULVO_QUIT_WHEN_SHOWN")) QTimer::singleShot(0, &app, &QApplication::quit);
     return app.exec();
 }
