@@ -15,7 +15,11 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "characters/character_panel_view.hpp"
 #include "dictionary/dictionary_file.hpp"
+#include "handwriting/candidate_grid.hpp"
+#include "handwriting/recog_file.hpp"
+#include "handwriting/writing_pad_widget.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_layout.hpp"
@@ -121,6 +125,14 @@ void WindowSearchHost::searchTextReplaced(std::u16string_view text) {
     window_.showSearchText(toQString(text));
 }
 
+void WindowSearchHost::showCharacterWithoutRow(char16_t character) {
+    window_.shownRow_ = -1;
+    characters::PanelEntry entry;
+    entry.headword = std::u16string(1, character);
+    entry.bareCharacter = true;
+    window_.characterPanel().showEntry(entry);
+}
+
 void WindowSearchHost::capReached(const std::u16string& message) {
     window_.resultView().resultModel().refresh();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), toQString(message), QMessageBox::Ok,
@@ -136,6 +148,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
       search_(dir_ / dictionary::kDictionaryPath, markedVowels_, dropDown_, host_),
       settings_(dir_, *this) {
     setWindowTitle(QStringLiteral("Tulvo"));
+    buildPadAndPanel(values);
     buildControls();
     qApp->installEventFilter(this);
 }
@@ -146,23 +159,13 @@ void MainWindow::buildControls() {
     topBar_ = colouredStatic(this, ui::kTopBarBlue);
     padColumn_ = colouredStatic(this, ui::kPadBrown);
     leftPanel_ = colouredStatic(this, Qt::white);
-    for (size_t i = 0; i < panelFields_.size(); ++i) {
-        auto* field = new QTextEdit(this);
-        field->setReadOnly(true);
-        field->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        field->setFrameShape(QFrame::NoFrame);
-        field->document()->setDocumentMargin(1);
-        field->setGeometry(10, 113 + static_cast<int>(i) * 28, 291, 28);
-        panelFields_[i] = field;
-    }
-    pad_ = colouredStatic(this, Qt::white);
-    pad_->setEnabled(true);
+    panelFields_ = panel_->fields();
     erase_ = new QPushButton(QStringLiteral("Erase"), this);
     erase_->setToolTip(QStringLiteral("Erase the writing area"));
-    candidates_ = colouredStatic(this, Qt::white);
-    candidates_->setEnabled(true);
+    connect(erase_, &QPushButton::clicked, pad_, &handwriting::WritingPadWidget::erase);
     analyze_ = new QPushButton(QStringLiteral("Analyze"), this);
     analyze_->setToolTip(QStringLiteral("Run the character recognition again"));
+    connect(analyze_, &QPushButton::clicked, pad_, &handwriting::WritingPadWidget::analyze);
 
     charFormSelector_ = new ui::PictureSelector(
         ui::charFormBitmap(), charFormAt,
@@ -226,22 +229,17 @@ void MainWindow::buildControls() {
         searchFromBox(/*fromHistoryPick=*/true);
     });
 
-    headword_ = new QLineEdit(this);
-    currentCharacter_ = new QLineEdit(this);
-    for (QLineEdit* field : {headword_, currentCharacter_}) {
-        field->setReadOnly(true);
-        field->setFrame(false);
-        field->setTextMargins(0, 0, 0, 0);
-    }
-    headword_->setGeometry(7, 48, 300, 55);
-    currentCharacter_->setGeometry(7, 250, 100, 55);
-    favoriteIndicator_ = new QWidget(this);
-    favoriteIndicator_->setFixedSize(15, 15);
-    favoriteIndicator_->hide();
+    headword_ = &panel_->headwordDisplay();
+    currentCharacter_ = &panel_->characterDisplay();
+    favoriteIndicator_ = &panel_->indicator();
 
     resultView_ = new dictionary::ResultListView(results_, this);
     connect(resultView_, &dictionary::ResultListView::characterDoubleClicked, this,
             &MainWindow::searchCharacter);
+    connect(resultView_, &dictionary::ResultListView::rowSelected, this, &MainWindow::showRow);
+    connect(resultView_, &dictionary::ResultListView::characterRightClicked, panel_,
+            &characters::CharacterPanelView::openShortMenu);
+    favoriteIndicator_->raise();
 
     setFontHeights(fontHeights_);
     updateBackForward();
@@ -259,6 +257,48 @@ void MainWindow::start() {
     });
     layOut();
     searchBox_->setFocus();
+}
+
+// The writing pad with its grid, and the character panel with its menus.
+void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
+    const auto charForm = [this] { return charForm_; };
+    candidates_ = new handwriting::CandidateGrid(this);
+    candidates_->setFont(sizedFont("Arial Unicode MS", 1.34, 36, true));
+    pad_ = new handwriting::WritingPadWidget(*candidates_, dir_ / handwriting::kRecogPath, charForm, this);
+    connect(candidates_, &handwriting::CandidateGrid::candidateClicked, this, &MainWindow::searchCharacter);
+
+    panel_ = new characters::CharacterPanelView(this, dir_, values, charForm);
+    connect(candidates_, &handwriting::CandidateGrid::candidateRightClicked, panel_,
+            &characters::CharacterPanelView::openShortMenu);
+    connect(panel_, &characters::CharacterPanelView::lookupRequested, this, &MainWindow::searchCharacter);
+    connect(panel_, &characters::CharacterPanelView::headwordValueChanged, this, [this](int value) {
+        if (shownRow_ < 0 || static_cast<size_t>(shownRow_) >= results_.size()) return;
+        results_.setWordValue(static_cast<size_t>(shownRow_), value);
+        resultView_->resultModel().rowsChanged();
+    });
+    connect(panel_, &characters::CharacterPanelView::characterValueChanged, this,
+            [this](char16_t character, int delta) {
+                if (results_.adjustWordValues(std::u16string(1, character), delta) > 0)
+                    resultView_->resultModel().rowsChanged();
+            });
+    // Still unconnected: findCharactersRequested (component search),
+    // editStrokesRequested (stroke editor), animationRequested (stroke box),
+    // speakRequested (speech) and favoriteAdded (tracked word list).
+}
+
+void MainWindow::setFavoritesStore(favorites::FavoritesStore* store) { panel_->setFavoritesStore(store); }
+
+void MainWindow::showRow(int position) {
+    if (position < 0 || static_cast<size_t>(position) >= results_.size()) return;
+    shownRow_ = position;
+    const dictionary::ResultRow& row = results_.at(static_cast<size_t>(position));
+    characters::PanelEntry entry;
+    entry.headword = row.character;
+    entry.pinyin = row.pinyin;
+    entry.translation = row.translation;
+    entry.equivalent = row.equivalent;
+    entry.value = row.wordValue;
+    panel_->showEntry(entry);
 }
 
 dictionary::SearchSettings MainWindow::searchSettings() const {
@@ -337,6 +377,7 @@ void MainWindow::layOut() {
     padToggle_->move(layout_.toggle.x, layout_.toggle.y);
     place(padLabel_, layout_.padLabel);
     place(resultView_, layout_.resultList);
+    panel_->layOut(layout_.leftPanel.y + layout_.leftPanel.height);
     resultView_->setColumnWidths(layout_.columns);
     for (QWidget* w : std::initializer_list<QWidget*>{padColumn_, pad_, erase_, candidates_, analyze_, padLabel_})
         w->setVisible(padShown_);
@@ -426,6 +467,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_F1:
             QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString((dir_ / "Tulvo help.chm").string())));
             return true;
+        case Qt::Key_F2:
+            panel_->handToCompanion(QApplication::focusWidget());
+            return false;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             searchFromBox();
