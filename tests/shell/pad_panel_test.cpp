@@ -166,6 +166,20 @@ TEST_F(PadPanelTest, ClickingACandidateLooksItUp) {
     ASSERT_EQ(grid.at(0), u'一');
     ASSERT_EQ(grid.at(2), 0);
 
+    // A right press chooses the character for the short menu.
+    auto& panel = window->characterPanel();
+    QTest::mouseClick(&grid, Qt::RightButton, {}, QPoint(20, 20));
+    EXPECT_EQ(panel.chosenCharacter(), u'一');
+    QStringList items;
+    for (QAction* action : panel.shortMenu().actions()) items << action->text();
+    EXPECT_EQ(items, (QStringList{"Lookup this character", "Find characters based on this character"}));
+    panel.shortMenu().hide();
+    items.clear();
+    for (QAction* action : panel.characterMenu().actions()) items << action->text();
+    EXPECT_EQ(items, (QStringList{"Speak", "Lookup this character", "Find characters based on this character",
+                                  "Edit strokes animation"}));
+    EXPECT_FALSE(panel.characterMenu().actions()[0]->isEnabled());  // no speech voice
+
     QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(100, 20));  // empty slot
     EXPECT_EQ(window->results().size(), 0u);
     QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(20, 20));
