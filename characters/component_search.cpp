@@ -89,13 +89,14 @@ std::optional<ChildrenEntry> parseChildrenHistoryLine(std::string_view line) {
     const std::string_view preference = line.substr(0, space);
     const auto [pEnd, pError] =
         std::from_chars(preference.data(), preference.data() + preference.size(), entry.preference);
-    if (pError != std::errc() || pEnd != preference.data() + preference.size() || entry.preference < 0 ||
-        entry.preference > 2)
+    if (pError != std::errc() || pEnd != preference.data() + preference.size() ||
+        entry.preference < 0 || entry.preference > 2)
         return std::nullopt;
     const std::string_view hex = line.substr(space + 1);
     unsigned code = 0;
     const auto [hEnd, hError] = std::from_chars(hex.data(), hex.data() + hex.size(), code, 16);
-    if (hError != std::errc() || hEnd != hex.data() + hex.size() || hex.size() > 4) return std::nullopt;
+    if (hError != std::errc() || hEnd != hex.data() + hex.size() || hex.size() > 4)
+        return std::nullopt;
     entry.chosen = char16_t(code);
     return entry;
 }

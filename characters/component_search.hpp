@@ -14,7 +14,8 @@
 
 namespace tulvo::characters {
 
-inline constexpr std::string_view kNoCharacterBasedOn = "Sorry, I could find no character based on this one.";
+inline constexpr std::string_view kNoCharacterBasedOn =
+    "Sorry, I could find no character based on this one.";
 inline constexpr int kUtf8CodePage = 65001;
 
 // One row to add: a dictionary line shown in form 1 or 2, or a bare

@@ -13,7 +13,7 @@ namespace {
 // chartypes.txt read once per search, with the reader's rules: -1 outside
 // U+4000..U+FFFF and beyond the file's end.
 class CharTypeBytes {
-public:
+  public:
     explicit CharTypeBytes(const std::filesystem::path& file) {
         if (auto whole = readWholeFile(file)) bytes_ = std::move(*whole);
     }
@@ -31,7 +31,7 @@ public:
         return b < 0 ? -1 : b & 0x3F;
     }
 
-private:
+  private:
     std::string bytes_;
 };
 
@@ -52,9 +52,13 @@ bool parseLine(const std::string& line, int& strokes, char16_t& code) {
     return true;
 }
 
-std::u16string asciiToUtf16(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+std::u16string asciiToUtf16(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
 
-int nearestInteger(long double value) { return static_cast<int>(std::nearbyintl(value)); }
+int nearestInteger(long double value) {
+    return static_cast<int>(std::nearbyintl(value));
+}
 
 }  // namespace
 
@@ -94,7 +98,8 @@ std::vector<std::string> singleRadicalLines(const std::filesystem::path& compone
     return lines;
 }
 
-std::vector<std::string> multiRadicalLines(const RadicalTable& table, const MultiradixFile& multiradix,
+std::vector<std::string> multiRadicalLines(const RadicalTable& table,
+                                           const MultiradixFile& multiradix,
                                            const std::filesystem::path& chartypes,
                                            const std::vector<std::string>& selection) {
     std::vector<std::string> lines;
@@ -143,7 +148,8 @@ ResultsGrid resultsGridFromLines(const std::vector<std::string>& lines, GroupLab
     return grid;
 }
 
-GridHit hitTestGrid(int x, int y, int firstVisibleRow, int columnWidth, int rowHeight, bool resultsGrid) {
+GridHit hitTestGrid(int x, int y, int firstVisibleRow, int columnWidth, int rowHeight,
+                    bool resultsGrid) {
     if (columnWidth <= 0 || rowHeight <= 0) return {};
     const long double across = resultsGrid ? x - 35 : x;
     return {nearestInteger(across / columnWidth),
@@ -161,8 +167,9 @@ bool RadicalSearch::leftClickRadical(int column, int row, int preference) {
     const std::u16string* text = table_.cell(column, row);
     if (!text || text->empty()) return false;
     tab_ = kResultsTab;
-    results_ = resultsGridFromLines(singleRadicalLines(files_.components, files_.chartypes, *text, preference),
-                                    GroupLabels::Residual, {}, value_);
+    results_ = resultsGridFromLines(
+        singleRadicalLines(files_.components, files_.chartypes, *text, preference),
+        GroupLabels::Residual, {}, value_);
     return true;
 }
 
@@ -172,13 +179,16 @@ bool RadicalSearch::rightClickRadical(int column, int row) {
     if (!text || text->empty()) return false;
     const std::string key = radicalCellKey(column, row);
     const auto it = std::find(selection_.begin(), selection_.end(), key);
-    if (it != selection_.end()) selection_.erase(it);
-    else selection_.push_back(key);
+    if (it != selection_.end())
+        selection_.erase(it);
+    else
+        selection_.push_back(key);
     return true;
 }
 
 bool RadicalSearch::isMarked(int column, int row) const {
-    return std::find(selection_.begin(), selection_.end(), radicalCellKey(column, row)) != selection_.end();
+    return std::find(selection_.begin(), selection_.end(), radicalCellKey(column, row)) !=
+           selection_.end();
 }
 
 void RadicalSearch::selectTab(int index, int preference) {
@@ -188,13 +198,15 @@ void RadicalSearch::selectTab(int index, int preference) {
     const CharTypeBytes types(files_.chartypes);
     results_ = resultsGridFromLines(
         multiRadicalLines(table_, multiradix, files_.chartypes, selection_), GroupLabels::Total,
-        [&](char16_t code) { return passesFormPreference(types.formType(code), preference); }, value_);
+        [&](char16_t code) { return passesFormPreference(types.formType(code), preference); },
+        value_);
 }
 
 std::optional<char16_t> RadicalSearch::clickResult(int column, int row) {
     if (column < 1 || row < 0 || size_t(row) >= results_.size()) return std::nullopt;
     const auto& cells = results_[size_t(row)].cells;
-    if (size_t(column - 1) >= cells.size() || cells[size_t(column - 1)].character < 0x4000) return std::nullopt;
+    if (size_t(column - 1) >= cells.size() || cells[size_t(column - 1)].character < 0x4000)
+        return std::nullopt;
     open_ = false;
     return cells[size_t(column - 1)].character;
 }

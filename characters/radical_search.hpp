@@ -55,7 +55,8 @@ std::vector<std::string> singleRadicalLines(const std::filesystem::path& compone
 // Lines "SSS CCCCC" (total strokes, 999 when not recorded, code) of the
 // characters on every list of the selected cell keys, sorted. Not filtered:
 // the grid filters them.
-std::vector<std::string> multiRadicalLines(const RadicalTable& table, const MultiradixFile& multiradix,
+std::vector<std::string> multiRadicalLines(const RadicalTable& table,
+                                           const MultiradixFile& multiradix,
                                            const std::filesystem::path& chartypes,
                                            const std::vector<std::string>& selection);
 
@@ -94,7 +95,8 @@ struct GridHit {
     int column = -1;
     int row = -1;
 };
-GridHit hitTestGrid(int x, int y, int firstVisibleRow, int columnWidth, int rowHeight, bool resultsGrid);
+GridHit hitTestGrid(int x, int y, int firstVisibleRow, int columnWidth, int rowHeight,
+                    bool resultsGrid);
 
 struct RadicalFiles {
     std::filesystem::path components = kComponentsPath;
@@ -103,7 +105,7 @@ struct RadicalFiles {
 };
 
 class RadicalSearch {
-public:
+  public:
     static constexpr int kSelectionTab = 0;
     static constexpr int kResultsTab = 1;
 
@@ -138,7 +140,7 @@ public:
 
     const ResultsGrid& results() const { return results_; }
 
-private:
+  private:
     RadicalTable table_;
     RadicalFiles files_;
     CharacterValue value_;

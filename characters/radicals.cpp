@@ -9,7 +9,8 @@ std::string radicalCellKey(int column, int row) {
 }
 
 const std::u16string* RadicalTable::cell(int column, int row) const {
-    if (row < 0 || column < 0 || column >= kRadicalColumns || size_t(row) >= rows_.size()) return nullptr;
+    if (row < 0 || column < 0 || column >= kRadicalColumns || size_t(row) >= rows_.size())
+        return nullptr;
     return &rows_[size_t(row)][size_t(column)];
 }
 
@@ -117,7 +118,8 @@ MultiradixFile MultiradixFile::fromBytes(std::string bytes) {
 
 int32_t MultiradixFile::int32At(size_t offset) const {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data() + offset);
-    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24);
+    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
+                   uint32_t(p[3]) << 24);
 }
 
 std::vector<char16_t> MultiradixFile::list(int e) const {

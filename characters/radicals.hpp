@@ -13,7 +13,8 @@
 namespace tulvo::characters {
 
 inline const std::filesystem::path kRadicalsPath = std::filesystem::path("data") / "radicals.txt";
-inline const std::filesystem::path kMultiradixPath = std::filesystem::path("data") / "multiradix.dat";
+inline const std::filesystem::path kMultiradixPath =
+    std::filesystem::path("data") / "multiradix.dat";
 
 // Columns of the radical grid: 0 holds the stroke-count label, 1..8 a cell.
 inline constexpr int kRadicalColumns = 9;
@@ -24,7 +25,7 @@ inline constexpr int kLastRadicalStrokeCount = 17;
 std::string radicalCellKey(int column, int row);
 
 class RadicalTable {
-public:
+  public:
     // The grid: each row has kRadicalColumns texts, column 0 the label.
     const std::vector<std::vector<std::u16string>>& rows() const { return rows_; }
     // "column,row" of every radical cell, in file order; the position in
@@ -41,7 +42,7 @@ public:
     // worst the first label "1" and no radicals.
     static RadicalTable parse(std::string_view bytes);
 
-private:
+  private:
     void startRow(std::u16string label);
     std::vector<std::vector<std::u16string>> rows_;
     std::vector<std::string> cellList_;
@@ -57,7 +58,7 @@ std::string radicalsFileBytes(const std::vector<std::vector<std::u16string>>& ce
 // u16 codes; list e runs from offset e to offset e + 1. The whole file is
 // read at open; every list is bounds-checked against it.
 class MultiradixFile {
-public:
+  public:
     explicit MultiradixFile(const std::filesystem::path& file);
     // From the file's bytes.
     static MultiradixFile fromBytes(std::string bytes);
@@ -68,7 +69,7 @@ public:
     // do not lie within the file in order.
     std::vector<char16_t> list(int e) const;
 
-private:
+  private:
     MultiradixFile() = default;
     int32_t int32At(size_t offset) const;
     std::string bytes_;

@@ -123,7 +123,9 @@ bool inStrokeBox(int x, int y, int top) {
     return dx >= 0 && dx <= 100 && dy >= 0 && dy <= 100;
 }
 
-std::string strokeEditorProgram() { return (std::filesystem::path("data") / "tramboli").string(); }
+std::string strokeEditorProgram() {
+    return (std::filesystem::path("data") / "tramboli").string();
+}
 
 std::string strokeEditorArgument(char16_t code) {
     char buffer[16];
@@ -132,7 +134,8 @@ std::string strokeEditorArgument(char16_t code) {
 }
 
 void editStrokes(StrokeOrderFile& file, StrokeAnimation& animation, char16_t code,
-                 const std::function<void(const std::string& program, const std::string& argument)>& runAndWait) {
+                 const std::function<void(const std::string& program, const std::string& argument)>&
+                     runAndWait) {
     file.close();
     if (runAndWait) runAndWait(strokeEditorProgram(), strokeEditorArgument(code));
     file.reopen();

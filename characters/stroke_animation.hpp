@@ -38,15 +38,16 @@ struct AnimationStep {
         Finished        // the character is drawn: process events once
     };
     Kind kind = Sleep;
-    const Stroke* stroke = nullptr;    // FillStroke, DrawLine, Pause
-    std::vector<GlyphPoint> polygon;   // FillStroke: the outline on the canvas
-    GlyphPoint from, to;               // DrawLine: screen points
-    bool brown = false;                // FillStroke, DrawLine
+    const Stroke* stroke = nullptr;   // FillStroke, DrawLine, Pause
+    std::vector<GlyphPoint> polygon;  // FillStroke: the outline on the canvas
+    GlyphPoint from, to;              // DrawLine: screen points
+    bool brown = false;               // FillStroke, DrawLine
 };
 
 class StrokeAnimation {
-public:
-    StrokeAnimation(const StrokeOrderFile& file, int lineDelay) : file_(file), lineDelay_(lineDelay) {}
+  public:
+    StrokeAnimation(const StrokeOrderFile& file, int lineDelay)
+        : file_(file), lineDelay_(lineDelay) {}
 
     // From the event handlers.
     void request() { state_ = kAnimationRequested; }
@@ -65,7 +66,7 @@ public:
     // next call.
     AnimationStep next();
 
-private:
+  private:
     enum class Phase { Idle, Strokes, Lines, Passes, Finishing };
     void restart();
 
@@ -95,7 +96,8 @@ std::string strokeEditorArgument(char16_t code);
 // "Edit strokes animation": closes the file, runs the editor and waits for
 // it (`runAndWait`; a failure to start is not reported), opens the file
 // again and requests an animation.
-void editStrokes(StrokeOrderFile& file, StrokeAnimation& animation, char16_t code,
-                 const std::function<void(const std::string& program, const std::string& argument)>& runAndWait);
+void editStrokes(
+    StrokeOrderFile& file, StrokeAnimation& animation, char16_t code,
+    const std::function<void(const std::string& program, const std::string& argument)>& runAndWait);
 
 }  // namespace tulvo::characters

@@ -27,7 +27,9 @@ void closeOutline(std::vector<GlyphPoint>& outline) {
     if (!outline.empty() && outline.front() != outline.back()) outline.push_back(outline.front());
 }
 
-StrokeOrderFile::~StrokeOrderFile() { close(); }
+StrokeOrderFile::~StrokeOrderFile() {
+    close();
+}
 
 void StrokeOrderFile::open(std::filesystem::path file) {
     close();
@@ -104,13 +106,15 @@ std::optional<std::vector<Stroke>> StrokeOrderFile::lookup(char16_t code) const 
         if (length > 0 && !readAt(at, outline, length)) return std::nullopt;
         at += length;
         // An odd length leaves its last byte unread as a point.
-        for (size_t i = 0; i + 1 < length; i += 2) stroke.outline.push_back({outline[i], outline[i + 1]});
+        for (size_t i = 0; i + 1 < length; i += 2)
+            stroke.outline.push_back({outline[i], outline[i + 1]});
         closeOutline(stroke.outline);
     }
     return strokes;
 }
 
-bool strokeOrderBytes(const std::vector<CharacterStrokes>& characters, std::string& out, std::string* error) {
+bool strokeOrderBytes(const std::vector<CharacterStrokes>& characters, std::string& out,
+                      std::string* error) {
     std::string records;
     std::vector<uint32_t> offsets;
     for (const CharacterStrokes& character : characters) {
@@ -150,7 +154,9 @@ bool strokeOrderBytes(const std::vector<CharacterStrokes>& characters, std::stri
     return true;
 }
 
-GlyphPoint glyphToCanvas(GlyphPoint p) { return {p.x * 400 / 256, p.y * 400 / 256}; }
+GlyphPoint glyphToCanvas(GlyphPoint p) {
+    return {p.x * 400 / 256, p.y * 400 / 256};
+}
 
 GlyphPoint glyphToScreen(GlyphPoint p, int top, int left) {
     return {left + p.x * 100 / 256, top + p.y * 100 / 256};
@@ -193,7 +199,9 @@ SweepPlan planFor(const Stroke& stroke) {
     }
 }
 
-int nearest(long double value) { return static_cast<int>(std::nearbyintl(value)); }
+int nearest(long double value) {
+    return static_cast<int>(std::nearbyintl(value));
+}
 
 bool onLine(const SweepPlan& plan, int v, GlyphPoint p) {
     return plan.vertical ? p.x == v : p.y == v + plan.k * p.x;

@@ -15,7 +15,8 @@
 
 namespace tulvo::characters {
 
-inline const std::filesystem::path kStrokeOrderPath = std::filesystem::path("data") / "strokeorderdata.dat";
+inline const std::filesystem::path kStrokeOrderPath =
+    std::filesystem::path("data") / "strokeorderdata.dat";
 
 // Sweep directions: the direction in which a stroke is written.
 enum SweepDirection : uint8_t {
@@ -37,8 +38,8 @@ struct GlyphPoint {
 
 struct Stroke {
     uint8_t direction = kLeftToRight;
-    uint8_t pause = 0;   // non-zero: pause 0.2 s after the stroke
-    uint8_t colour = 0;  // non-zero: brown (a stroke of the radical)
+    uint8_t pause = 0;                // non-zero: pause 0.2 s after the stroke
+    uint8_t colour = 0;               // non-zero: brown (a stroke of the radical)
     std::vector<GlyphPoint> outline;  // closed: the last point is the first
 };
 
@@ -49,7 +50,7 @@ inline constexpr uint8_t kBrownRed = 128, kBrownGreen = 64, kBrownBlue = 0;
 void closeOutline(std::vector<GlyphPoint>& outline);
 
 class StrokeOrderFile {
-public:
+  public:
     StrokeOrderFile() = default;
     explicit StrokeOrderFile(std::filesystem::path file) { open(std::move(file)); }
     ~StrokeOrderFile();
@@ -73,7 +74,7 @@ public:
     // The codes in file order (as many as lie within the file).
     std::vector<char16_t> codes() const;
 
-private:
+  private:
     bool readAt(uint64_t offset, void* into, size_t size) const;
     std::filesystem::path path_;
     int fd_ = -1;
@@ -87,7 +88,8 @@ struct CharacterStrokes {
     char16_t code = 0;
     std::vector<Stroke> strokes;
 };
-bool strokeOrderBytes(const std::vector<CharacterStrokes>& characters, std::string& out, std::string* error);
+bool strokeOrderBytes(const std::vector<CharacterStrokes>& characters, std::string& out,
+                      std::string* error);
 
 // Canvas of 400 x 400 and screen box of 100 x 100: the glyph point scaled
 // and truncated; the screen point offset by the box's top left corner.

@@ -13,7 +13,7 @@ using tulvo::testing::TempDir;
 namespace {
 
 class NoValues final : public tulvo::dictionary::WordValueLookup {
-public:
+  public:
     int wordValue(std::string_view, int, std::string_view) const override { return -1; }
 };
 
@@ -30,7 +30,7 @@ std::vector<std::string> shown(const std::vector<EntryTriple>& rows) {
 }  // namespace
 
 class ComponentSearchTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string records;
         appendComponentRecord(records, u'好', u"女+3 子");
@@ -115,7 +115,7 @@ TEST(ChildrenHistory, LineAndReplay) {
     EXPECT_EQ(entry->preference, 2);
     EXPECT_EQ(entry->chosen, u'女');
     EXPECT_EQ(parseChildrenHistoryLine(childrenHistoryLine(1, u'\uffff'))->chosen, u'\uffff');
-    for (const char* bad : {"find 0 1 x", "children", "children 1", "children 3 5973", "children 1 12345",
-                            "children 1 59G3", "children x 5973"})
+    for (const char* bad : {"find 0 1 x", "children", "children 1", "children 3 5973",
+                            "children 1 12345", "children 1 59G3", "children x 5973"})
         EXPECT_FALSE(parseChildrenHistoryLine(bad)) << bad;
 }

@@ -91,7 +91,7 @@ TEST(MultiradixFile, ListsAndDamage) {
 }
 
 class RadicalSearchTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string types(kCharTypesSize, '\0');
         auto set = [&](char16_t code, int strokes, FormType form) {
@@ -120,22 +120,26 @@ protected:
         for (int i = 0; i < 11; ++i) add(char16_t(0x5A00 + i), u'女', 1);
         files.components = dir.write("components.dat", records);
 
-        dir.write("radicals.txt", radicalsFileBytes({{}, {}, {u"女", u"子", u"口"}, {u"水氵"}, {}, {}, {}, {u"阜阝"}}));
+        dir.write(
+            "radicals.txt",
+            radicalsFileBytes({{}, {}, {u"女", u"子", u"口"}, {u"水氵"}, {}, {}, {}, {u"阜阝"}}));
         table = readRadicalTable(dir / "radicals.txt");
         // Cells 0 女, 1 子, 2 口, 3 水氵, 4 阜阝; 好 twice under 口 as a
         // damaged list would have it.
-        files.multiradix = dir.write("multiradix.dat", multiradixBytes({{u'好', u'妈', u'媽', u'她'},
-                                                                       {u'好', u'字'},
-                                                                       {u'好', u'好', u'河'},
-                                                                       {u'河', u'沐'},
-                                                                       {u'陈'}}));
+        files.multiradix =
+            dir.write("multiradix.dat", multiradixBytes({{u'好', u'妈', u'媽', u'她'},
+                                                         {u'好', u'字'},
+                                                         {u'好', u'好', u'河'},
+                                                         {u'河', u'沐'},
+                                                         {u'陈'}}));
     }
 
     // The key of the cell holding `text`.
     std::string key(std::u16string_view text) const {
         for (size_t row = 0; row < table.rows().size(); ++row)
             for (int column = 1; column < kRadicalColumns; ++column)
-                if (table.rows()[row][size_t(column)] == text) return radicalCellKey(column, int(row));
+                if (table.rows()[row][size_t(column)] == text)
+                    return radicalCellKey(column, int(row));
         return {};
     }
 
@@ -166,10 +170,13 @@ TEST_F(RadicalSearchTest, SingleRadicalLinesKeysAndForms) {
 }
 
 TEST_F(RadicalSearchTest, GridLabelsRowsAndColours) {
-    RadicalSearch search(table, files, [](char16_t code) { return code == u'好' ? 16 : code == u'她' ? -101 : -1; });
+    RadicalSearch search(table, files, [](char16_t code) {
+        return code == u'好' ? 16 : code == u'她' ? -101 : -1;
+    });
     const std::string woman = key(u"女");
     const size_t comma = woman.find(',');
-    ASSERT_TRUE(search.leftClickRadical(std::stoi(woman.substr(0, comma)), std::stoi(woman.substr(comma + 1)), 1));
+    ASSERT_TRUE(search.leftClickRadical(std::stoi(woman.substr(0, comma)),
+                                        std::stoi(woman.substr(comma + 1)), 1));
     EXPECT_EQ(search.tab(), RadicalSearch::kResultsTab);
     const ResultsGrid& grid = search.results();
     // 11 characters of +1 (ten, then one on an unlabelled row), then +3, +10.
@@ -204,7 +211,8 @@ TEST_F(RadicalSearchTest, MultiRadicalSearch) {
     auto mark = [&](std::u16string_view text) {
         const std::string k = key(text);
         const size_t comma = k.find(',');
-        return search.rightClickRadical(std::stoi(k.substr(0, comma)), std::stoi(k.substr(comma + 1)));
+        return search.rightClickRadical(std::stoi(k.substr(0, comma)),
+                                        std::stoi(k.substr(comma + 1)));
     };
     search.open();
     ASSERT_TRUE(mark(u"女"));
@@ -245,9 +253,12 @@ TEST_F(RadicalSearchTest, MultiRadicalSearch) {
     EXPECT_EQ(search.tab(), RadicalSearch::kSelectionTab);
 
     // A key not in the cell list still counts, so nothing is found.
-    EXPECT_TRUE(multiRadicalLines(table, MultiradixFile(files.multiradix), files.chartypes, {key(u"女"), "8,40"})
+    EXPECT_TRUE(multiRadicalLines(table, MultiradixFile(files.multiradix), files.chartypes,
+                                  {key(u"女"), "8,40"})
                     .empty());
-    EXPECT_TRUE(multiRadicalLines(table, MultiradixFile("no/such/file"), files.chartypes, {key(u"女")}).empty());
+    EXPECT_TRUE(
+        multiRadicalLines(table, MultiradixFile("no/such/file"), files.chartypes, {key(u"女")})
+            .empty());
 }
 
 TEST(RadicalGrid, HitTestRoundsToNearest) {

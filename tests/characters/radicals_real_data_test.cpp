@@ -18,7 +18,8 @@ namespace {
 std::pair<int, int> cellWith(const RadicalTable& table, char16_t unit) {
     for (size_t row = table.rows().size(); row-- > 0;)
         for (int column = 1; column < kRadicalColumns; ++column)
-            if (table.rows()[row][size_t(column)].find(unit) != std::u16string::npos) return {column, int(row)};
+            if (table.rows()[row][size_t(column)].find(unit) != std::u16string::npos)
+                return {column, int(row)};
     return {-1, -1};
 }
 
@@ -70,15 +71,19 @@ TEST(RealRadicals, SingleAndMultiRadicalSearch) {
 }
 
 TEST(RealComponents, CharactersBuiltOnWoman) {
-    const auto rows = componentSearch(kComponentsPath, tulvo::dictionary::kDictionaryPath, u'女', 1);
+    const auto rows =
+        componentSearch(kComponentsPath, tulvo::dictionary::kDictionaryPath, u'女', 1);
     ASSERT_TRUE(rows);
     ASSERT_GT(rows->size(), 100u);
     // 女's own entries first, then 好 and the others.
     EXPECT_EQ(rows->front().line.substr(0, 4), "女 ");
-    const auto firstOther = std::find_if(rows->begin(), rows->end(),
-                                         [](const EntryTriple& t) { return t.line.substr(0, 4) != "女 "; });
-    EXPECT_TRUE(std::none_of(firstOther, rows->end(), [](const EntryTriple& t) { return t.line.substr(0, 4) == "女 "; }));
-    EXPECT_TRUE(std::any_of(firstOther, rows->end(), [](const EntryTriple& t) { return t.line.substr(0, 4) == "好 "; }));
+    const auto firstOther = std::find_if(rows->begin(), rows->end(), [](const EntryTriple& t) {
+        return t.line.substr(0, 4) != "女 ";
+    });
+    EXPECT_TRUE(std::none_of(firstOther, rows->end(),
+                             [](const EntryTriple& t) { return t.line.substr(0, 4) == "女 "; }));
+    EXPECT_TRUE(std::any_of(firstOther, rows->end(),
+                            [](const EntryTriple& t) { return t.line.substr(0, 4) == "好 "; }));
 }
 
 TEST(RealStrokeOrder, EveryCharacterHasARecord) {

@@ -20,11 +20,12 @@ Stroke bar(int y, uint8_t pause, uint8_t colour) {
 }
 
 class StrokeAnimationTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::string bytes, error;
         // 二: a bar with a pause, then a brown one; 〇: no strokes.
-        ASSERT_TRUE(strokeOrderBytes({{u'二', {bar(10, 1, 0), bar(200, 0, 1)}}, {u'〇', {}}}, bytes, &error));
+        ASSERT_TRUE(strokeOrderBytes({{u'二', {bar(10, 1, 0), bar(200, 0, 1)}}, {u'〇', {}}}, bytes,
+                                     &error));
         file.open(dir.write("strokes.dat", bytes));
     }
 
@@ -50,7 +51,8 @@ protected:
 };
 
 size_t countOf(const std::vector<AnimationStep>& steps, Kind kind) {
-    return size_t(std::count_if(steps.begin(), steps.end(), [&](const auto& s) { return s.kind == kind; }));
+    return size_t(
+        std::count_if(steps.begin(), steps.end(), [&](const auto& s) { return s.kind == kind; }));
 }
 
 }  // namespace
@@ -101,10 +103,11 @@ TEST_F(StrokeAnimationTest, RequestRestartsAndStopIdles) {
     animation.setCharacter(u'二');
     animation.request();
     EXPECT_EQ(kinds(animation, 5), (std::vector<Kind>{Kind::Clear, Kind::FillStroke, Kind::DrawLine,
-                                                     Kind::ProcessEvents, Kind::ProcessEvents}));
+                                                      Kind::ProcessEvents, Kind::ProcessEvents}));
     // A request handled during the passes: the character starts over.
     animation.request();
-    EXPECT_EQ(kinds(animation, 3), (std::vector<Kind>{Kind::Clear, Kind::FillStroke, Kind::DrawLine}));
+    EXPECT_EQ(kinds(animation, 3),
+              (std::vector<Kind>{Kind::Clear, Kind::FillStroke, Kind::DrawLine}));
     EXPECT_EQ(animation.next().kind, Kind::ProcessEvents);
     animation.stop();
     EXPECT_EQ(animation.next().kind, Kind::Sleep);

@@ -10,7 +10,8 @@ using tulvo::testing::TempDir;
 
 namespace {
 
-Stroke stroke(uint8_t direction, std::vector<GlyphPoint> outline, uint8_t pause = 0, uint8_t colour = 0) {
+Stroke stroke(uint8_t direction, std::vector<GlyphPoint> outline, uint8_t pause = 0,
+              uint8_t colour = 0) {
     Stroke s;
     s.direction = direction;
     s.pause = pause;
@@ -27,8 +28,9 @@ std::string fileBytes(const std::vector<CharacterStrokes>& characters) {
 
 // 二: two strokes, the first with a pause, the second brown; 丶: none.
 std::vector<CharacterStrokes> sample() {
-    return {{u'二', {stroke(kLeftToRight, {{10, 10}, {20, 10}, {20, 12}, {10, 12}}, 1, 0),
-                     stroke(kLeftToRight, {{5, 40}, {30, 40}, {30, 44}, {5, 44}, {5, 40}}, 0, 1)}},
+    return {{u'二',
+             {stroke(kLeftToRight, {{10, 10}, {20, 10}, {20, 12}, {10, 12}}, 1, 0),
+              stroke(kLeftToRight, {{5, 40}, {30, 40}, {30, 44}, {5, 44}, {5, 40}}, 0, 1)}},
             {u'丶', {}}};
 }
 
@@ -54,7 +56,8 @@ TEST(StrokeOrderFile, WritesAndReadsRecords) {
 
     std::string bytes, error;
     EXPECT_FALSE(strokeOrderBytes({{u'x', {stroke(1, {{0, 256}})}}}, bytes, &error));
-    EXPECT_FALSE(strokeOrderBytes({{u'x', {stroke(1, std::vector<GlyphPoint>(128))}}}, bytes, &error));
+    EXPECT_FALSE(
+        strokeOrderBytes({{u'x', {stroke(1, std::vector<GlyphPoint>(128))}}}, bytes, &error));
 }
 
 TEST(StrokeOrderFile, DamagedFilesFindNothing) {
@@ -125,8 +128,9 @@ TEST(SweepList, EdgesOnTheLineAndVertices) {
     closeOutline(s.outline);
     const auto list = sweepList(s);
     ASSERT_GE(list.size(), 6u);
-    EXPECT_EQ(std::vector<GlyphPoint>(list.begin(), list.begin() + 6),
-              (std::vector<GlyphPoint>{{10, 10}, {10, 14}, {10, 14}, {10, 10}, {11, 10}, {11, 14}}));
+    EXPECT_EQ(
+        std::vector<GlyphPoint>(list.begin(), list.begin() + 6),
+        (std::vector<GlyphPoint>{{10, 10}, {10, 14}, {10, 14}, {10, 10}, {11, 10}, {11, 14}}));
     for (size_t i = 1; i < list.size(); ++i) EXPECT_LE(list[i - 1].x, list[i].x);
     EXPECT_EQ(list.back().x, 20);
 
@@ -135,7 +139,8 @@ TEST(SweepList, EdgesOnTheLineAndVertices) {
     const auto down = sweepList(t);
     EXPECT_EQ(std::vector<GlyphPoint>(down.begin(), down.begin() + 4),
               (std::vector<GlyphPoint>{{0, 0}, {20, 0}, {20, 0}, {0, 0}}));
-    EXPECT_EQ(std::vector<GlyphPoint>(down.end() - 2, down.end()), (std::vector<GlyphPoint>{{10, 10}, {10, 10}}));
+    EXPECT_EQ(std::vector<GlyphPoint>(down.end() - 2, down.end()),
+              (std::vector<GlyphPoint>{{10, 10}, {10, 10}}));
 }
 
 TEST(SweepList, DirectionsAndRounding) {
@@ -144,11 +149,12 @@ TEST(SweepList, DirectionsAndRounding) {
         uint8_t direction;
         GlyphPoint first, last;
     };
-    for (const Case& c : {Case{kLeftToRight, {0, 0}, {4, 4}}, Case{kRightToLeft, {4, 0}, {0, 0}},
-                          Case{kTopToBottom, {0, 0}, {0, 4}}, Case{kBottomToTop, {4, 4}, {0, 0}},
-                          Case{kTowardsBottomRight, {0, 0}, {4, 4}}, Case{kTowardsTopLeft, {4, 4}, {0, 0}},
-                          Case{kTowardsBottomLeft, {4, 0}, {0, 4}}, Case{kTowardsTopRight, {0, 4}, {4, 0}},
-                          Case{0, {0, 4}, {4, 0}}}) {
+    for (const Case& c :
+         {Case{kLeftToRight, {0, 0}, {4, 4}}, Case{kRightToLeft, {4, 0}, {0, 0}},
+          Case{kTopToBottom, {0, 0}, {0, 4}}, Case{kBottomToTop, {4, 4}, {0, 0}},
+          Case{kTowardsBottomRight, {0, 0}, {4, 4}}, Case{kTowardsTopLeft, {4, 4}, {0, 0}},
+          Case{kTowardsBottomLeft, {4, 0}, {0, 4}}, Case{kTowardsTopRight, {0, 4}, {4, 0}},
+          Case{0, {0, 4}, {4, 0}}}) {
         const auto list = sweepList(stroke(c.direction, square));
         ASSERT_FALSE(list.empty());
         EXPECT_EQ(list.front(), c.first) << int(c.direction);

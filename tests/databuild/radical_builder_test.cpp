@@ -13,7 +13,8 @@ namespace {
 // stand-in ordinary character, with 人, 阜 and 邑 real.
 std::map<std::string, char32_t> radicalMap() {
     std::map<std::string, char32_t> radicals;
-    for (int number = 1; number <= 214; ++number) radicals[std::to_string(number)] = 0x5000 + number;
+    for (int number = 1; number <= 214; ++number)
+        radicals[std::to_string(number)] = 0x5000 + number;
     radicals["9"] = U'人';
     radicals["163"] = U'邑';
     radicals["170"] = U'阜';
@@ -56,9 +57,8 @@ TEST(RadicalBuilder, StrokeCountsAndCells) {
 
 TEST(RadicalBuilder, MultiradixListsFollowTheWholeDecomposition) {
     Decompositions decompositions = {
-        {"想", {"相", "心"}}, {"相", {"木", "目"}}, {"林", {"木", "木"}},
-        {"陈", {"阝", "东"}}, {"都", {"者", "阝"}}, {"他", {"亻", "也"}},
-        {"怎", {"10001", "心"}}, {"10001", {"乍"}},
+        {"想", {"相", "心"}}, {"相", {"木", "目"}}, {"林", {"木", "木"}},    {"陈", {"阝", "东"}},
+        {"都", {"者", "阝"}}, {"他", {"亻", "也"}}, {"怎", {"10001", "心"}}, {"10001", {"乍"}},
     };
     std::vector<tulvo::characters::ComponentRecord> records(1);
     records[0].code = u'从';

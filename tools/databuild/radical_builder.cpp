@@ -7,8 +7,8 @@
 #include <unordered_map>
 #include <unordered_set>
 
-#include "platform/unicode_text.hpp"
 #include "characters/radical_search.hpp"
+#include "platform/unicode_text.hpp"
 #include "tools/databuild/json.hpp"
 
 namespace tulvo::databuild {
@@ -23,12 +23,14 @@ namespace {
 // are shown and count for the multi-radical search only.
 const std::map<int, std::u16string>& variantForms() {
     static const std::map<int, std::u16string> forms = {
-        {5, u"乚⺄"},   {9, u"亻"},    {18, u"刂⺈"},  {25, u"⺊"},    {26, u"㔾"},   {27, u"⺁"},
-        {42, u"⺌⺍"},  {43, u"尣"},   {47, u"川"},    {58, u"彑⺕"},  {61, u"忄⺗"}, {64, u"扌"},
-        {66, u"攵⺙"},  {71, u"旡"},   {85, u"氵氺"},  {86, u"灬"},   {87, u"爫"},   {93, u"牜"},
-        {94, u"犭"},   {96, u"王"},   {113, u"礻"},   {118, u"⺮"},   {122, u"罒罓⺳"}, {123, u"⺶"},
-        {125, u"耂"},  {129, u"⺺⺻"}, {130, u"⺼"},   {140, u"艹"},  {145, u"衤"},  {146, u"西覀"},
-        {157, u"⻊"},   {162, u"⻍⻎"}, {163, u"阝"},   {168, u"镸"},  {170, u"阝"},  {184, u"飠"},
+        {5, u"乚⺄"},   {9, u"亻"},     {18, u"刂⺈"},    {25, u"⺊"},  {26, u"㔾"},
+        {27, u"⺁"},    {42, u"⺌⺍"},  {43, u"尣"},      {47, u"川"},  {58, u"彑⺕"},
+        {61, u"忄⺗"},  {64, u"扌"},    {66, u"攵⺙"},    {71, u"旡"},  {85, u"氵氺"},
+        {86, u"灬"},    {87, u"爫"},    {93, u"牜"},      {94, u"犭"},  {96, u"王"},
+        {113, u"礻"},   {118, u"⺮"},   {122, u"罒罓⺳"}, {123, u"⺶"}, {125, u"耂"},
+        {129, u"⺺⺻"}, {130, u"⺼"},   {140, u"艹"},     {145, u"衤"}, {146, u"西覀"},
+        {157, u"⻊"},   {162, u"⻍⻎"}, {163, u"阝"},     {168, u"镸"}, {170, u"阝"},
+        {184, u"飠"},
     };
     return forms;
 }
@@ -39,7 +41,8 @@ constexpr char16_t kEitherSideMound = 0x961D;  // 阝
 
 int kangxiStrokeCount(int number) {
     // The first radical number of each stroke count 1..17.
-    static const int firsts[] = {1, 7, 30, 61, 95, 118, 147, 167, 176, 185, 195, 201, 205, 209, 211, 212, 214};
+    static const int firsts[] = {1,   7,   30,  61,  95,  118, 147, 167, 176,
+                                 185, 195, 201, 205, 209, 211, 212, 214};
     if (number < 1 || number > 214) return 0;
     int strokes = 0;
     for (int first : firsts)
@@ -69,7 +72,8 @@ std::vector<std::u16string> radicalCellTexts(const std::map<std::string, char32_
             // A key in two cells would list one radical's characters under another.
             if (const auto [it, added] = owner.emplace(unit, number); !added) {
                 if (error)
-                    *error = "radicals " + std::to_string(it->second) + " and " + key + " share a form";
+                    *error =
+                        "radicals " + std::to_string(it->second) + " and " + key + " share a form";
                 return {};
             }
         }
@@ -108,9 +112,9 @@ void collectParts(const Decompositions& decompositions, const std::string& key, 
 
 }  // namespace
 
-std::vector<std::vector<char16_t>> multiradixLists(const std::vector<std::u16string>& cells,
-                                                   const Decompositions& decompositions,
-                                                   const std::vector<characters::ComponentRecord>& records) {
+std::vector<std::vector<char16_t>> multiradixLists(
+    const std::vector<std::u16string>& cells, const Decompositions& decompositions,
+    const std::vector<characters::ComponentRecord>& records) {
     std::unordered_map<char16_t, std::vector<size_t>> cellsOfUnit;
     for (size_t e = 0; e < cells.size(); ++e)
         for (char16_t unit : cells[e]) {
@@ -154,7 +158,7 @@ namespace {
 
 // The numbers and commands of an SVG path.
 class PathReader {
-public:
+  public:
     explicit PathReader(std::string_view text) : text_(text) {}
 
     // The next command letter, or 0 at the end; '?' for anything else.
@@ -171,15 +175,17 @@ public:
     std::optional<double> number() {
         skipSpace();
         double value = 0;
-        const auto [end, ec] = std::from_chars(text_.data() + at_, text_.data() + text_.size(), value);
+        const auto [end, ec] =
+            std::from_chars(text_.data() + at_, text_.data() + text_.size(), value);
         if (ec != std::errc()) return std::nullopt;
         at_ = size_t(end - text_.data());
         return value;
     }
 
-private:
+  private:
     void skipSpace() {
-        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == ',' || text_[at_] == '\n')) ++at_;
+        while (at_ < text_.size() && (text_[at_] == ' ' || text_[at_] == ',' || text_[at_] == '\n'))
+            ++at_;
     }
     std::string_view text_;
     size_t at_ = 0;
@@ -224,9 +230,10 @@ std::optional<std::vector<Point>> pathPoints(std::string_view path, int pieces) 
                 if (!readPoint(a) || !readPoint(b) || !readPoint(c)) return std::nullopt;
                 for (int i = 1; i <= pieces; ++i) {
                     const double t = double(i) / pieces, u = 1 - t;
-                    points.push_back(
-                        {u * u * u * current.x + 3 * u * u * t * a.x + 3 * u * t * t * b.x + t * t * t * c.x,
-                         u * u * u * current.y + 3 * u * u * t * a.y + 3 * u * t * t * b.y + t * t * t * c.y});
+                    points.push_back({u * u * u * current.x + 3 * u * u * t * a.x +
+                                          3 * u * t * t * b.x + t * t * t * c.x,
+                                      u * u * u * current.y + 3 * u * u * t * a.y +
+                                          3 * u * t * t * b.y + t * t * t * c.y});
                 }
                 current = c;
                 break;
@@ -285,7 +292,8 @@ int sweepDirection(const std::vector<std::pair<double, double>>& median) {
     return int(octant) + 1;
 }
 
-std::optional<std::vector<characters::Stroke>> strokesFromJson(std::string_view json, std::string* error) {
+std::optional<std::vector<characters::Stroke>> strokesFromJson(std::string_view json,
+                                                               std::string* error) {
     auto fail = [&](const std::string& message) {
         if (error) *error = message;
         return std::nullopt;
@@ -310,7 +318,8 @@ std::optional<std::vector<characters::Stroke>> strokesFromJson(std::string_view 
     for (size_t i = 0; i < strokes->size(); ++i) {
         const std::string* path = (*strokes)[i].string();
         const auto* points = (*medians)[i].array();
-        if (!path || !points) return fail("stroke " + std::to_string(i) + " is not a path and a median");
+        if (!path || !points)
+            return fail("stroke " + std::to_string(i) + " is not a path and a median");
         std::vector<std::pair<double, double>> median;
         for (const JsonValue& point : *points) {
             const auto* xy = point.array();
@@ -354,29 +363,37 @@ std::vector<std::string> radicalsFileProblems(const std::filesystem::path& file,
     namespace ch = characters;
     std::vector<std::string> failures;
     const ch::RadicalTable table = ch::readRadicalTable(file);
-    if (table.cellList().size() != cells.size()) failures.push_back("not every radical cell reads back");
+    if (table.cellList().size() != cells.size())
+        failures.push_back("not every radical cell reads back");
     std::vector<std::u16string> labels;
     for (const auto& row : table.rows())
         if (!row[0].empty()) labels.push_back(row[0]);
-    if (labels.size() != 17 || labels.back() != u"17") failures.push_back("not 17 stroke-count groups");
+    if (labels.size() != 17 || labels.back() != u"17")
+        failures.push_back("not 17 stroke-count groups");
     for (size_t e = 0; e < cells.size() && e < table.cellList().size(); ++e) {
         const std::string& key = table.cellList()[e];
         const size_t comma = key.find(',');
-        const auto* text = table.cell(std::stoi(key.substr(0, comma)), std::stoi(key.substr(comma + 1)));
-        if (!text || *text != cells[e]) failures.push_back("cell " + std::to_string(e) + " reads back wrong");
+        const auto* text =
+            table.cell(std::stoi(key.substr(0, comma)), std::stoi(key.substr(comma + 1)));
+        if (!text || *text != cells[e])
+            failures.push_back("cell " + std::to_string(e) + " reads back wrong");
     }
     // 女 (3 strokes) in the group labelled 3; 亻 beside 人, 阝 beside 阜.
     const std::string woman = keyOfCellWith(table, u'女');
     const int womanRow = woman.empty() ? -1 : std::stoi(woman.substr(woman.find(',') + 1));
     int labelRow = womanRow;
     while (labelRow > 0 && table.rows()[size_t(labelRow)][0].empty()) --labelRow;
-    if (womanRow < 0 || table.rows()[size_t(labelRow)][0] != u"3") failures.push_back("女 is not among the 3-stroke radicals");
-    if (keyOfCellWith(table, u'亻') != keyOfCellWith(table, u'人')) failures.push_back("亻 is not in the cell of 人");
+    if (womanRow < 0 || table.rows()[size_t(labelRow)][0] != u"3")
+        failures.push_back("女 is not among the 3-stroke radicals");
+    if (keyOfCellWith(table, u'亻') != keyOfCellWith(table, u'人'))
+        failures.push_back("亻 is not in the cell of 人");
     const std::string mound = keyOfCellWith(table, u'阜');
     const size_t comma = mound.find(',');
-    const auto* moundText =
-        mound.empty() ? nullptr : table.cell(std::stoi(mound.substr(0, comma)), std::stoi(mound.substr(comma + 1)));
-    if (!moundText || moundText->find(u'阝') == std::u16string::npos) failures.push_back("阝 is not in the cell of 阜");
+    const auto* moundText = mound.empty() ? nullptr
+                                          : table.cell(std::stoi(mound.substr(0, comma)),
+                                                       std::stoi(mound.substr(comma + 1)));
+    if (!moundText || moundText->find(u'阝') == std::u16string::npos)
+        failures.push_back("阝 is not in the cell of 阜");
     return failures;
 }
 
@@ -387,7 +404,8 @@ std::vector<std::string> multiradixFileProblems(const std::filesystem::path& fil
     namespace ch = characters;
     std::vector<std::string> failures;
     const ch::MultiradixFile multiradix(file);
-    if (multiradix.radicalCount() != int(lists.size())) failures.push_back("the radical count reads back wrong");
+    if (multiradix.radicalCount() != int(lists.size()))
+        failures.push_back("the radical count reads back wrong");
     for (size_t e = 0; e < lists.size(); ++e)
         if (multiradix.list(int(e)) != lists[e]) {
             failures.push_back("list " + std::to_string(e) + " reads back wrong");
@@ -397,7 +415,8 @@ std::vector<std::string> multiradixFileProblems(const std::filesystem::path& fil
         const auto lines = ch::multiRadicalLines(table, multiradix, chartypes, keys);
         const std::string suffix = " " + std::to_string(int(code));
         return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) {
-            return line.size() >= suffix.size() && line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0;
+            return line.size() >= suffix.size() &&
+                   line.compare(line.size() - suffix.size(), suffix.size(), suffix) == 0;
         });
     };
     const std::string woman = keyOfCellWith(table, u'女'), child = keyOfCellWith(table, u'子');
@@ -409,12 +428,14 @@ std::vector<std::string> multiradixFileProblems(const std::filesystem::path& fil
     return failures;
 }
 
-std::vector<std::string> strokeOrderFileProblems(const std::filesystem::path& file,
-                                                 const std::vector<characters::CharacterStrokes>& characters) {
+std::vector<std::string> strokeOrderFileProblems(
+    const std::filesystem::path& file,
+    const std::vector<characters::CharacterStrokes>& characters) {
     namespace ch = tulvo::characters;
     std::vector<std::string> failures;
     const ch::StrokeOrderFile strokes(file);
-    if (strokes.count() != characters.size()) failures.push_back("the character count reads back wrong");
+    if (strokes.count() != characters.size())
+        failures.push_back("the character count reads back wrong");
     size_t wrong = 0;
     for (const auto& character : characters) {
         const auto read = strokes.lookup(character.code);
@@ -425,7 +446,8 @@ std::vector<std::string> strokeOrderFileProblems(const std::filesystem::path& fi
         for (size_t i = 0; i < read->size(); ++i) {
             const auto& a = (*read)[i];
             const auto& b = character.strokes[i];
-            if (a.direction != b.direction || a.pause != b.pause || a.colour != b.colour || a.outline != b.outline) {
+            if (a.direction != b.direction || a.pause != b.pause || a.colour != b.colour ||
+                a.outline != b.outline) {
                 ++wrong;
                 break;
             }
@@ -438,7 +460,8 @@ std::vector<std::string> strokeOrderFileProblems(const std::filesystem::path& fi
         failures.push_back("一 is not one stroke written left to right");
     } else {
         const auto sweep = ch::sweepList((*one)[0]);
-        if (sweep.size() < 4 || sweep.front().x >= sweep.back().x) failures.push_back("一 is not swept left to right");
+        if (sweep.size() < 4 || sweep.front().x >= sweep.back().x)
+            failures.push_back("一 is not swept left to right");
     }
     // 好: six strokes, the first three (女, its radical) brown.
     const auto good = strokes.lookup(u'好');

@@ -35,9 +35,9 @@ std::vector<std::vector<std::u16string>> radicalLines(const std::vector<std::u16
 // For each cell, every character U+4000..U+FFFF that contains one of the
 // cell's units anywhere in its decomposition, is filed under one of them
 // (its component record's radical), or is one of them; each once, by code.
-std::vector<std::vector<char16_t>> multiradixLists(const std::vector<std::u16string>& cells,
-                                                   const Decompositions& decompositions,
-                                                   const std::vector<characters::ComponentRecord>& records);
+std::vector<std::vector<char16_t>> multiradixLists(
+    const std::vector<std::u16string>& cells, const Decompositions& decompositions,
+    const std::vector<characters::ComponentRecord>& records);
 
 // An SVG outline of hanzi-writer-data ("M x y Q ... Z", 1024 units, y up,
 // baseline at 900) flattened to a closed polygon in the 256 square, y down,
@@ -51,7 +51,8 @@ int sweepDirection(const std::vector<std::pair<double, double>>& median);
 // The strokes of one character from its hanzi-writer-data JSON text: colour
 // flag on the strokes listed in radStrokes, pause flag on every stroke but
 // the last. Nothing with `error` set when the JSON is not as expected.
-std::optional<std::vector<characters::Stroke>> strokesFromJson(std::string_view json, std::string* error);
+std::optional<std::vector<characters::Stroke>> strokesFromJson(std::string_view json,
+                                                               std::string* error);
 
 // The read-back checks: what the written file, read through the program's
 // readers, gets wrong (nothing when it is right).
@@ -61,7 +62,7 @@ std::vector<std::string> multiradixFileProblems(const std::filesystem::path& fil
                                                 const characters::RadicalTable& table,
                                                 const std::filesystem::path& chartypes,
                                                 const std::vector<std::vector<char16_t>>& lists);
-std::vector<std::string> strokeOrderFileProblems(const std::filesystem::path& file,
-                                                 const std::vector<characters::CharacterStrokes>& characters);
+std::vector<std::string> strokeOrderFileProblems(
+    const std::filesystem::path& file, const std::vector<characters::CharacterStrokes>& characters);
 
 }  // namespace tulvo::databuild
