@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     const tulvo::characters::WordValues values(freq, &favorites);
 
     tulvo::shell::MainWindow window(programDirectory, values);
+    window.setFavoritesStore(&favorites);
     window.start();
     window.show();
     // For the start-up benchmark: quit once the window has been shown.
