@@ -179,8 +179,11 @@ int detectCodePage(std::string_view bytes) {
         const std::string_view name = ucsdet_getName(matches[i], &matchStatus);
         const int32_t confidence = ucsdet_getConfidence(matches[i], &matchStatus);
         if (U_FAILURE(matchStatus)) continue;
+        // Without a byte-order mark the detector rates UTF-16 and UTF-32 by
+        // the ASCII units among the first thirty; one or two of them happen
+        // in any bytes, while a word list has spaces and line ends.
         if (name.starts_with("UTF-16") || name.starts_with("UTF-32"))
-            if (confidence <= 10) continue;
+            if (confidence < 30) continue;
         const int codePage = codePageOfCharset(name);
         if (codePage >= 0) return codePage;
     }

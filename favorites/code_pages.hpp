@@ -30,9 +30,8 @@ std::optional<std::u16string> decode(std::string_view bytes, int codePage,
 std::optional<std::string> encode(std::u16string_view units, int codePage);
 
 // The code page that ICU's charset detector finds most likely for `bytes`.
-// Its UTF-16 and UTF-32 guesses of the lowest confidence only say that the
-// length is even and are passed over, so that bytes that are not text do not
-// decode as ideographs. 0 when the detector is unavailable.
+// Its weak UTF-16 and UTF-32 guesses are passed over, so that bytes that are
+// not text do not decode as ideographs. 0 when the detector is unavailable.
 int detectCodePage(std::string_view bytes);
 
 // The code page of one of the detector's charset names; -1 when unknown.
