@@ -415,8 +415,8 @@ void OptionsWindow::resizeEvent(QResizeEvent* event) {
 void OptionsWindow::closeEvent(QCloseEvent* event) {
     save();
     preview_->reject();
+    // The program ends with its last window.
     event->accept();
-    QCoreApplication::exit(0);
 }
 
 }  // namespace tulvo::options

@@ -15,16 +15,20 @@ using tulvo::testing::TempDir;
 namespace {
 
 const std::u16string kList =
-    u"你好, 学习 汉语\r\n朋友 (péngyou) friend\r\n老师 lao3shi1 teacher\r\n我们 他们 时候 因为 所以 "
+    u"你好, 学习 汉语\r\n朋友 (péngyou) friend\r\n老师 lao3shi1 teacher\r\n我们 他们 时候 因为 "
+    u"所以 "
     u"马上 中国 学生 今天 明天 东西 电脑 飞机 医院 银行 商店 饭馆 咖啡\r\n";
 
-std::string encoded(std::u16string_view text, int codePage) { return encode(text, codePage).value(); }
+std::string encoded(std::u16string_view text, int codePage) {
+    return encode(text, codePage).value();
+}
 
 // Answers the preview as a user would and records what it was shown.
 class FakePreview : public FilePreview {
-public:
+  public:
     explicit FakePreview(int answer = -2) : answer_(answer) {}
-    int choose(std::string_view text, const std::vector<EncodingEntry>& entries, int selected) override {
+    int choose(std::string_view text, const std::vector<EncodingEntry>& entries,
+               int selected) override {
         ++shown;
         shownText.assign(text);
         shownEntries = entries;
@@ -36,12 +40,12 @@ public:
     std::vector<EncodingEntry> shownEntries;
     int shownSelected = -1;
 
-private:
+  private:
     int answer_;
 };
 
 class ListImportTest : public ::testing::Test {
-protected:
+  protected:
     ListImportTest() : store_(dir_ / "favorites.dat", dir_ / "debug.txt") { store_.load(); }
 
     int import(std::string_view bytes, int encoding = -1, FilePreview* preview = nullptr,
@@ -77,14 +81,16 @@ TEST_F(ListImportTest, EveryListedEncodingImportsTheSameWords) {
         request.text = bytes;
         // 3 + 2 + 2 + 20 two-character words and their distinct single characters.
         EXPECT_GT(importList(request, store, nullptr), 27) << name;
-        for (std::u16string_view word : {u"你好", u"学习", u"汉语", u"朋友", u"老师", u"咖啡", u"你", u"啡"})
+        for (std::u16string_view word :
+             {u"你好", u"学习", u"汉语", u"朋友", u"老师", u"咖啡", u"你", u"啡"})
             EXPECT_EQ(store.test(word), 1) << name;
         EXPECT_EQ(store.test(u"péngyou"), 0) << name;
     }
 }
 
 TEST_F(ListImportTest, Big5AndUtf7AndGivenCodePagesDecodeRight) {
-    const std::u16string traditional = u"你好，學習 漢語\r\n朋友 老師 我們 他們 時候 因為 所以 馬上 中國 學生\r\n";
+    const std::u16string traditional =
+        u"你好，學習 漢語\r\n朋友 老師 我們 他們 時候 因為 所以 馬上 中國 學生\r\n";
     EXPECT_EQ(encoded(u"你好", kBig5), "\xA7\x41\xA6\x6E");  // the bytes a Big5 file holds
     EXPECT_GT(import(encoded(traditional, kBig5)), 0);
     EXPECT_TRUE(has(u"學習"));

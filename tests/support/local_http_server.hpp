@@ -19,7 +19,7 @@
 namespace tulvo::testing {
 
 class LocalHttpServer {
-public:
+  public:
     struct Answer {
         int status = 200;
         std::string body;
@@ -59,7 +59,7 @@ public:
         return requests_;
     }
 
-private:
+  private:
     void serve() {
         while (!stop_) {
             pollfd p{fd_, POLLIN, 0};
@@ -83,15 +83,17 @@ private:
         }
         const size_t space = request.find(' ');
         const std::string method = request.substr(0, space);
-        const std::string path = request.substr(space + 1, request.find(' ', space + 1) - space - 1);
+        const std::string path =
+            request.substr(space + 1, request.find(' ', space + 1) - space - 1);
         Answer reply{404, "not found", ""};
         {
             std::lock_guard lock(mutex_);
             requests_.push_back(method + " " + path);
             if (const auto it = answers_.find(path); it != answers_.end()) reply = it->second;
         }
-        std::string head = "HTTP/1.1 " + std::to_string(reply.status) + " X\r\nContent-Length: " +
-                           std::to_string(reply.body.size()) + "\r\nConnection: close\r\n";
+        std::string head = "HTTP/1.1 " + std::to_string(reply.status) +
+                           " X\r\nContent-Length: " + std::to_string(reply.body.size()) +
+                           "\r\nConnection: close\r\n";
         if (!reply.lastModified.empty()) head += "Last-Modified: " + reply.lastModified + "\r\n";
         head += "\r\n";
         std::string out = head + (method == "HEAD" ? std::string() : reply.body);
