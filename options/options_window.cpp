@@ -125,7 +125,11 @@ namespace {
 template <typename Button>
 Button* placed(QWidget* parent, const QString& text, int x, int y, int w, int h) {
     auto* button = new Button(text, parent);
-    button->setFont(QApplication::font());
+    // The plain font, not the group box's bold one.
+    QFont plain = QApplication::font();
+    plain.setBold(false);
+    plain.setWeight(QFont::Normal);
+    button->setFont(plain);
     button->setGeometry(x, y, w, h);
     return button;
 }
@@ -177,8 +181,9 @@ void OptionsWindow::buildPopup() {
     popupPrograms_ =
         groupBox(Popup, QStringLiteral("Show popup definitions in the following programs"), 10, 125,
                  510, 230);
-    label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23, 220, 18);
-    label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18);
+    for (QLabel* heading : {label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23, 220, 18),
+                            label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18)})
+        heading->setWordWrap(false);
     applications_ = new QPlainTextEdit(popupPrograms_);
     applications_->setGeometry(10, 41, 230, 115);
     alternate_ = new QPlainTextEdit(popupPrograms_);
