@@ -270,7 +270,9 @@ TEST(Reminder, SmallScreensShrinkTheWindowToThemAtTheCorner) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    shell::installFontSubstitutions();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
