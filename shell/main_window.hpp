@@ -98,9 +98,6 @@ public:
     QPushButton& analyzeButton() { return *analyze_; }
     characters::CharacterPanelView& characterPanel() { return *panel_; }
 
-    // The favorites store the panel's indicator adds to and removes from.
-    void setFavoritesStore(favorites::FavoritesStore* store);
-
     // SettingsTarget
     void setFontHeights(const FontHeights& heights) override;
     void setPreferTraditional(bool traditional) override;
@@ -114,6 +111,13 @@ public:
 
     void applySettings(bool firstRead) { settings_.apply(firstRead); }
     void openOptions();
+
+    // The favorites store that the tracked list is imported into and that
+    // the panel's indicator adds to and removes from; set before start().
+    void setFavoritesStore(favorites::FavoritesStore* store);
+    // After a word became a favorite: appended to the tracked list when
+    // update-back is on.
+    void favoriteAdded(std::u16string_view word);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -140,6 +144,7 @@ private:
     dictionary::Search search_;
     SearchHistory history_;
     SettingsReader settings_;
+    favorites::FavoritesStore* favorites_ = nullptr;
 
     int matchPart_ = dictionary::kBeginning;
     int charForm_ = dictionary::kBothForms;
