@@ -18,6 +18,7 @@
 #include "dictionary/dictionary_file.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/unicode_text.hpp"
+#include "shell/desktop_integration.hpp"
 #include "shell/main_layout.hpp"
 #include "shell/reminder_check.hpp"
 #include "ui/bitmaps.hpp"
@@ -137,6 +138,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
       settings_(dir_, *this) {
     setWindowTitle(QStringLiteral("Tulvo"));
     buildControls();
+    desktop_ = std::make_unique<DesktopIntegration>(*this, dir_);
     qApp->installEventFilter(this);
 }
 
@@ -376,9 +378,17 @@ void MainWindow::setFontHeights(const FontHeights& heights) {
 
 void MainWindow::setPreferTraditional(bool traditional) { preferTraditional_ = traditional; }
 
-void MainWindow::registerHotkey(int number) { hotkey_ = number; }
+void MainWindow::registerHotkey(int number) {
+    hotkey_ = number;
+    desktop_->registerHotkey(number);
+}
 
-void MainWindow::unregisterHotkey() { hotkey_ = 0; }
+void MainWindow::unregisterHotkey() {
+    hotkey_ = 0;
+    desktop_->unregisterHotkey();
+}
+
+Speech& MainWindow::speech() { return desktop_->speech(); }
 
 void MainWindow::processPendingMessages() { QCoreApplication::processEvents(); }
 

@@ -30,6 +30,8 @@ namespace tulvo::shell {
 QString programVersion();
 
 class MainWindow;
+class DesktopIntegration;
+class Speech;
 
 // The search's link to the window: rows go into the list, and the window is
 // repainted while a long search reads the file.
@@ -80,6 +82,9 @@ public:
     const MainLayout& currentLayout() const { return layout_; }
     int registeredHotkey() const { return hotkey_; }
     QWidget& padColumn() { return *padColumn_; }
+    // Hotkey, clipboard capture, hidden locator and the speech voice.
+    DesktopIntegration& desktop() { return *desktop_; }
+    Speech& speech();
 
     // SettingsTarget
     void setFontHeights(const FontHeights& heights) override;
@@ -147,6 +152,7 @@ private:
     QLineEdit* currentCharacter_ = nullptr;
     QWidget* favoriteIndicator_ = nullptr;
     dictionary::ResultListView* resultView_ = nullptr;
+    std::unique_ptr<DesktopIntegration> desktop_;
 };
 
 // Fonts asked for by their names; heights are cell heights in pixels.
