@@ -10,10 +10,6 @@ namespace {
 
 const QString kCreationFailed = QStringLiteral("Creation of SpVoice object failed:");
 
-bool isChineseChina(const QLocale& locale) {
-    return locale.language() == QLocale::Chinese && locale.territory() == QLocale::China;
-}
-
 }  // namespace
 
 SpeechWorker::~SpeechWorker() = default;
@@ -27,10 +23,11 @@ void SpeechWorker::create(const QString& engine) {
     // The voices for Chinese as used in the People's Republic of China.
     QList<QVoice> voices;
     for (const QLocale& locale : tts->availableLocales()) {
-        if (!isChineseChina(locale)) continue;
+        if (locale.language() != QLocale::Chinese && locale != QLocale::c()) continue;
         tts->setLocale(locale);
-        voices = tts->availableVoices();
-        break;
+        for (const QVoice& voice : tts->availableVoices())
+            if (isChineseChinaVoice(voice.locale().name().toStdString(), voice.name().toStdString()))
+                voices.push_back(voice);
     }
     std::vector<std::string> descriptions;
     for (const QVoice& voice : voices) descriptions.push_back(voice.name().toStdString());
@@ -38,6 +35,7 @@ void SpeechWorker::create(const QString& engine) {
     // Without a Chinese voice the engine keeps its default voice.
     if (!voices.isEmpty()) {
         const QVoice& chosen = voices[static_cast<qsizetype>(chooseVoice(descriptions))];
+        tts->setLocale(chosen.locale());
         tts->setVoice(chosen);
         chosenName = chosen.name();
     }

@@ -14,6 +14,13 @@ size_t chooseVoice(const std::vector<std::string>& descriptions) {
     return i;
 }
 
+bool isChineseChinaVoice(std::string_view localeName, std::string_view voiceName) {
+    if (localeName == "zh_CN" || localeName == "zh") return true;
+    if (localeName != "C") return false;
+    const std::string name = asciiLowered(voiceName);
+    return name.starts_with("chinese (mandarin") || name.starts_with("mandarin");
+}
+
 std::u16string speechText(std::u16string_view text) {
     return roundTripCodePage936(text, text.size() == 1 ? 2 : 100);
 }

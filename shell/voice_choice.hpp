@@ -12,6 +12,11 @@ namespace tulvo::shell {
 // of A to Z); when all before the last do, the last. 0 for an empty list.
 size_t chooseVoice(const std::vector<std::string>& descriptions);
 
+// Whether a voice speaks Chinese as used in the People's Republic of China:
+// its locale is "zh_CN" (or plain "zh"), or, when the engine gives no locale
+// it knows ("C"), its name says Mandarin Chinese.
+bool isChineseChinaVoice(std::string_view localeName, std::string_view voiceName);
+
 // The speaking rate −4 on the −10..10 scale, as a fraction of the engine's range.
 inline constexpr double kSpeakingRate = -4.0 / 10.0;
 

@@ -67,6 +67,14 @@ TEST(VoiceChoice, FirstVoiceNotFromMicrosoftElseTheLast) {
     EXPECT_EQ(chooseVoice({"Microsoft A", "Other", "Third"}), 1u);
 }
 
+TEST(VoiceChoice, ChineseChinaVoicesByLocaleOrByNameWhenTheLocaleIsUnknown) {
+    EXPECT_TRUE(isChineseChinaVoice("zh_CN", "Huihui"));
+    EXPECT_TRUE(isChineseChinaVoice("C", "Chinese (Mandarin, latin as English)+Annie"));
+    EXPECT_FALSE(isChineseChinaVoice("zh_TW", "Chinese (Mandarin)"));
+    EXPECT_FALSE(isChineseChinaVoice("C", "Chinese (Cantonese)"));
+    EXPECT_FALSE(isChineseChinaVoice("en_US", "Mandarin"));
+}
+
 TEST(SpeechText, CodePage936RoundTrip) {
     EXPECT_EQ(speechText(u"你好"), u"你好");
     EXPECT_EQ(speechText(u"abc 中文"), u"abc 中文");
