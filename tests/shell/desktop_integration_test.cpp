@@ -12,6 +12,7 @@
 #include "shell/clipboard_capture.hpp"
 #include "shell/clipboard_save_file.hpp"
 #include "shell/desktop_integration.hpp"
+#include "shell/dictionary_install_window.hpp"
 #include "shell/main_window.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -169,6 +170,18 @@ TEST_F(DesktopTest, HotkeyNeedsX11AndSpeechNeedsAnEngine) {
     EXPECT_EQ(reports, QStringList{QStringLiteral("Creation of SpVoice object failed:")});
     EXPECT_FALSE(window_->speech().available());
     window_->speech().speak(u"你好");  // does nothing
+}
+
+TEST(DownloadProgressWindow, CaptionSizeAndStageTextInTheUpperHalf) {
+    DownloadProgressWindow window;
+    window.showText(QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tulvo - Loading the CEDICT dictionary file"));
+    EXPECT_EQ(window.frameGeometry().size(), QSize(350, 200));
+    EXPECT_EQ(window.text(), QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
+    const auto* label = window.findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->geometry(), QRect(20, 0, window.width(), window.height() / 2));
 }
 
 int main(int argc, char** argv) {
