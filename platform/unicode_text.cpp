@@ -46,6 +46,8 @@ char32_t decodeOne(std::string_view text, size_t& i, bool& ok) {
     return cp;
 }
 
+}  // namespace
+
 void appendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out.push_back(char(cp));
@@ -63,8 +65,6 @@ void appendUtf8(std::string& out, char32_t cp) {
         out.push_back(char(0x80 | (cp & 0x3F)));
     }
 }
-
-}  // namespace
 
 std::u16string utf8ToUtf16(std::string_view utf8) {
     std::u16string out;

