@@ -43,9 +43,10 @@ std::string classNotFoundMessage(std::string_view name) {
     return "Couldn't find Class ID of object, type:\r" + std::string(name);
 }
 
-std::string creationFailedMessage(std::string_view name, uint32_t code, std::string_view systemText) {
-    return "Creation of object failed, type:\r" + std::string(name) + "\r" + std::string(systemText) +
-           " (&h" + hex(code) + ")";
+std::string creationFailedMessage(std::string_view name, uint32_t code,
+                                  std::string_view systemText) {
+    return "Creation of object failed, type:\r" + std::string(name) + "\r" +
+           std::string(systemText) + " (&h" + hex(code) + ")";
 }
 
 std::string memberNotFoundMessage(std::string_view member) {
@@ -107,7 +108,8 @@ std::string AutomationBridge::lastModified(AutomationObject& request, const std:
     if (!call(request, "send")) return {};
     const auto header = call(request, "getResponseHeader", {std::string("LAST-MODIFIED")});
     if (!header) return {};
-    if (const std::string* text = std::get_if<std::string>(&*header)) return lastModifiedDate(*text);
+    if (const std::string* text = std::get_if<std::string>(&*header))
+        return lastModifiedDate(*text);
     return {};
 }
 
@@ -116,7 +118,9 @@ std::string lastModifiedDate(std::string_view header) {
     std::string upper(header);
     for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     const auto fields = splitOnSpaces(upper);
-    const auto field = [&](size_t n) { return n <= fields.size() ? fields[n - 1] : std::string_view(); };
+    const auto field = [&](size_t n) {
+        return n <= fields.size() ? fields[n - 1] : std::string_view();
+    };
     const int day = leadingNumber(field(2));
     const int year = leadingNumber(field(4));
     // A month name is one of the twelve three-letter names; anything else is 0.

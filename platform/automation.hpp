@@ -21,11 +21,12 @@ using Variant = std::variant<std::monostate, bool, int64_t, std::string, Bytes>;
 enum class MemberKind { Method, PropertyGet, PropertyPut, PropertyPutByRef };
 
 class AutomationObject {
-public:
+  public:
     virtual ~AutomationObject() = default;
     virtual bool hasMember(std::string_view name) const = 0;
     // Called only for members the object has.
-    virtual Variant invoke(std::string_view name, MemberKind kind, const std::vector<Variant>& args) = 0;
+    virtual Variant invoke(std::string_view name, MemberKind kind,
+                           const std::vector<Variant>& args) = 0;
 };
 
 // What a class factory gives back: the object, or the error code and the
@@ -37,7 +38,7 @@ struct Creation {
 };
 
 class AutomationBridge {
-public:
+  public:
     using Reporter = std::function<void(const std::string& message)>;
     using Factory = std::function<Creation()>;
 
@@ -59,7 +60,7 @@ public:
     // HEAD of the URL: its Last-Modified date as YYYY-MM-DD, or empty.
     std::string lastModified(AutomationObject& request, const std::string& url);
 
-private:
+  private:
     Reporter report_;
     std::map<std::string, Factory, std::less<>> classes_;
 };
@@ -72,7 +73,8 @@ std::string lastModifiedDate(std::string_view header);
 
 // Text of a failure, CR between lines.
 std::string classNotFoundMessage(std::string_view name);
-std::string creationFailedMessage(std::string_view name, uint32_t code, std::string_view systemText);
+std::string creationFailedMessage(std::string_view name, uint32_t code,
+                                  std::string_view systemText);
 std::string memberNotFoundMessage(std::string_view member);
 
 }  // namespace tulvo::platform

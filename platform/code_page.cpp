@@ -30,8 +30,8 @@ std::u16string roundTripCodePage936(std::u16string_view text, size_t maxBytes) {
     std::string encoded;
     for (size_t i = 0; i < text.size();) {
         size_t length = 1;
-        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF)
+        if (text[i] >= 0xD800 && text[i] <= 0xDBFF && i + 1 < text.size() &&
+            text[i + 1] >= 0xDC00 && text[i + 1] <= 0xDFFF)
             length = 2;
         char bytes[8];
         UErrorCode status = U_ZERO_ERROR;

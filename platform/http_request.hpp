@@ -20,10 +20,11 @@ struct HttpLimits {
 };
 
 class HttpRequest : public AutomationObject {
-public:
+  public:
     explicit HttpRequest(HttpLimits limits = {});
     bool hasMember(std::string_view name) const override;
-    Variant invoke(std::string_view name, MemberKind kind, const std::vector<Variant>& args) override;
+    Variant invoke(std::string_view name, MemberKind kind,
+                   const std::vector<Variant>& args) override;
 
     // The same members for C++ callers.
     void open(std::string method, std::string url);
@@ -34,7 +35,7 @@ public:
     std::string responseHeader(std::string_view name) const;
     long status() const { return status_; }
 
-private:
+  private:
     HttpLimits limits_;
     std::string method_;
     std::string url_;

@@ -9,7 +9,8 @@ extern char** environ;
 
 namespace tulvo {
 
-int runProgramAndWait(const std::filesystem::path& program, const std::filesystem::path& workingDirectory) {
+int runProgramAndWait(const std::filesystem::path& program,
+                      const std::filesystem::path& workingDirectory) {
     const std::filesystem::path absolute = std::filesystem::absolute(program);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);

@@ -8,6 +8,7 @@ namespace tulvo {
 
 // The program's exit code, or −1 when it could not be started or did not
 // end normally.
-int runProgramAndWait(const std::filesystem::path& program, const std::filesystem::path& workingDirectory);
+int runProgramAndWait(const std::filesystem::path& program,
+                      const std::filesystem::path& workingDirectory);
 
 }  // namespace tulvo

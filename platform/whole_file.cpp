@@ -16,8 +16,10 @@ bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes) {
     size_t done = 0;
     while (ok && done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) ok = false;
-        else done += static_cast<size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<size_t>(n);
     }
     if (::close(fd) != 0) ok = false;
     if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {

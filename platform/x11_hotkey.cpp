@@ -1,10 +1,10 @@
 #include "platform/x11_hotkey.hpp"
 
-#include <QGuiApplication>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <xcb/xcb.h>
+#include <QGuiApplication>
 
 namespace tulvo::platform {
 namespace {
@@ -50,15 +50,16 @@ bool X11Hotkey::registerKey(int number) {
     const xcb_window_t root = rootWindow(connection);
     bool refused = false;
     for (uint16_t modifiers : kLockCombinations) {
-        const xcb_void_cookie_t cookie = xcb_grab_key_checked(connection, 1, root, modifiers, keycode,
-                                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
+        const xcb_void_cookie_t cookie = xcb_grab_key_checked(
+            connection, 1, root, modifiers, keycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
         if (xcb_generic_error_t* error = xcb_request_check(connection, cookie)) {
             refused = true;
             free(error);
         }
     }
     if (refused) {
-        for (uint16_t modifiers : kLockCombinations) xcb_ungrab_key(connection, keycode, root, modifiers);
+        for (uint16_t modifiers : kLockCombinations)
+            xcb_ungrab_key(connection, keycode, root, modifiers);
         xcb_flush(connection);
         return false;
     }
@@ -107,7 +108,8 @@ bool sendCopyKeys(void (*between)(void*), void* context) {
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) return false;
     const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
     const KeyCode letter = XKeysymToKeycode(display, XK_c);
-    const std::pair<KeyCode, bool> steps[] = {{control, true}, {letter, true}, {letter, false}, {control, false}};
+    const std::pair<KeyCode, bool> steps[] = {
+        {control, true}, {letter, true}, {letter, false}, {control, false}};
     for (const auto& [code, down] : steps) {
         XTestFakeKeyEvent(display, code, down ? True : False, CurrentTime);
         XFlush(display);

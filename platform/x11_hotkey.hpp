@@ -10,7 +10,7 @@ namespace tulvo::platform {
 
 class X11Hotkey : public QObject, public QAbstractNativeEventFilter {
     Q_OBJECT
-public:
+  public:
     explicit X11Hotkey(QObject* parent = nullptr);
     ~X11Hotkey() override;
 
@@ -22,10 +22,10 @@ public:
 
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
-signals:
+  signals:
     void pressed();
 
-private:
+  private:
     int number_ = 0;
     unsigned keycode_ = 0;
 };

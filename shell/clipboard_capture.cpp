@@ -1,10 +1,10 @@
 #include "shell/clipboard_capture.hpp"
 
+#include <xcb/xcb.h>
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
 #include <map>
-#include <xcb/xcb.h>
 
 #include "shell/clipboard_save_file.hpp"
 
@@ -32,7 +32,8 @@ LocalFormats& localFormats() {
 uint32_t clipboardFormatNumber(const QString& mimeType) {
     if (xcb_connection_t* connection = x11Connection()) {
         const QByteArray name = mimeType.toUtf8();
-        const auto cookie = xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData());
+        const auto cookie =
+            xcb_intern_atom(connection, 0, static_cast<uint16_t>(name.size()), name.constData());
         if (xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr)) {
             const uint32_t atom = reply->atom;
             free(reply);
@@ -50,11 +51,14 @@ uint32_t clipboardFormatNumber(const QString& mimeType) {
 
 QString clipboardFormatName(uint32_t number) {
     const LocalFormats& local = localFormats();
-    if (const auto found = local.names.find(number); found != local.names.end()) return found->second;
+    if (const auto found = local.names.find(number); found != local.names.end())
+        return found->second;
     if (xcb_connection_t* connection = x11Connection()) {
         const auto cookie = xcb_get_atom_name(connection, number);
-        if (xcb_get_atom_name_reply_t* reply = xcb_get_atom_name_reply(connection, cookie, nullptr)) {
-            const QString name = QString::fromUtf8(xcb_get_atom_name_name(reply), xcb_get_atom_name_name_length(reply));
+        if (xcb_get_atom_name_reply_t* reply =
+                xcb_get_atom_name_reply(connection, cookie, nullptr)) {
+            const QString name = QString::fromUtf8(xcb_get_atom_name_name(reply),
+                                                   xcb_get_atom_name_name_length(reply));
             free(reply);
             return name;
         }
@@ -67,7 +71,8 @@ bool saveClipboard(const std::filesystem::path& file) {
     if (const QMimeData* data = QGuiApplication::clipboard()->mimeData()) {
         for (const QString& format : data->formats()) {
             const QByteArray bytes = data->data(format);
-            if (bytes.isEmpty() || static_cast<size_t>(bytes.size()) >= kClipboardFormatLimit) continue;
+            if (bytes.isEmpty() || static_cast<size_t>(bytes.size()) >= kClipboardFormatLimit)
+                continue;
             records.push_back({clipboardFormatNumber(format), bytes.toStdString()});
         }
     }
@@ -84,7 +89,8 @@ void restoreClipboard(const std::filesystem::path& file) {
     for (const ClipboardRecord& record : *records) {
         const QString name = clipboardFormatName(record.format);
         if (name.isEmpty()) continue;
-        data->setData(name, QByteArray(record.data.data(), static_cast<qsizetype>(record.data.size())));
+        data->setData(name,
+                      QByteArray(record.data.data(), static_cast<qsizetype>(record.data.size())));
     }
     QGuiApplication::clipboard()->setMimeData(data);
 }

@@ -11,7 +11,8 @@ void put32(std::string& out, uint32_t v) {
 
 uint32_t get32(std::string_view b, size_t at) {
     uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
     return v;
 }
 
@@ -41,7 +42,8 @@ std::vector<ClipboardRecord> decodeClipboardRecords(std::string_view bytes) {
     return records;
 }
 
-bool writeClipboardFile(const std::filesystem::path& file, const std::vector<ClipboardRecord>& records) {
+bool writeClipboardFile(const std::filesystem::path& file,
+                        const std::vector<ClipboardRecord>& records) {
     return writeWholeFile(file, encodeClipboardRecords(records));
 }
 

@@ -25,7 +25,8 @@ std::string encodeClipboardRecords(const std::vector<ClipboardRecord>& records);
 // The whole records of the bytes; a truncated last record is dropped.
 std::vector<ClipboardRecord> decodeClipboardRecords(std::string_view bytes);
 
-bool writeClipboardFile(const std::filesystem::path& file, const std::vector<ClipboardRecord>& records);
+bool writeClipboardFile(const std::filesystem::path& file,
+                        const std::vector<ClipboardRecord>& records);
 // Empty when the file does not exist.
 std::optional<std::vector<ClipboardRecord>> readClipboardFile(const std::filesystem::path& file);
 

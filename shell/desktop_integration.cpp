@@ -62,7 +62,8 @@ void DesktopIntegration::captureSelection() {
 void DesktopIntegration::handleLocatorMessage(uint32_t message, int64_t first, int64_t second) {
     if (message == kMessageLookup) {
         const std::u16string text = lookupText(first, second);
-        window_.searchBox().setEditText(QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+        window_.searchBox().setEditText(
+            QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
         bringToFront();
         window_.searchBox().setFocus();
         window_.searchFromBox();

@@ -16,7 +16,7 @@ class MainWindow;
 
 class DesktopIntegration : public QObject {
     Q_OBJECT
-public:
+  public:
     DesktopIntegration(MainWindow& window, std::filesystem::path programDirectory);
 
     // Registers F<number> (5..12); a refusal is not reported.
@@ -34,7 +34,7 @@ public:
     // The locator's messages: 0x507 looks the text up, 0x508 shows the window.
     void handleLocatorMessage(uint32_t message, int64_t first, int64_t second);
 
-private:
+  private:
     void bringToFront();
 
     MainWindow& window_;

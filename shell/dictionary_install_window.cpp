@@ -13,7 +13,9 @@
 namespace tulvo::shell {
 namespace {
 
-QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+QString fromUtf8(const std::string& text) {
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
     QMessageBox box(icon, caption, text, QMessageBox::Ok);
@@ -23,7 +25,7 @@ void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text
 }
 
 class WindowInstallerHost : public InstallerHost {
-public:
+  public:
     WindowInstallerHost(platform::AutomationBridge& bridge, platform::AutomationObject* request)
         : bridge_(bridge), request_(request) {}
 
@@ -40,12 +42,15 @@ public:
     }
     void hideProgress() override { window_.hide(); }
     void processPendingMessages() override { QCoreApplication::processEvents(); }
-    void pause(int milliseconds) override { QThread::msleep(static_cast<unsigned long>(milliseconds)); }
+    void pause(int milliseconds) override {
+        QThread::msleep(static_cast<unsigned long>(milliseconds));
+    }
     std::vector<uint8_t> download(const std::string& url) override {
         if (!request_) return {};
         return bridge_.httpBody(*request_, url);
     }
-    void runProgram(const std::filesystem::path& program, const std::filesystem::path& directory) override {
+    void runProgram(const std::filesystem::path& program,
+                    const std::filesystem::path& directory) override {
         runProgramAndWait(program, directory);
     }
     std::optional<int64_t> sendToPopupMessenger(uint32_t message) override {
@@ -55,7 +60,7 @@ public:
         showBox(QMessageBox::Information, fromUtf8(caption), fromUtf8(text));
     }
 
-private:
+  private:
     platform::AutomationBridge& bridge_;
     platform::AutomationObject* request_;
     DownloadProgressWindow window_;
@@ -96,7 +101,8 @@ std::unique_ptr<platform::AutomationBridge> makeAutomationBridge() {
 }
 
 InstallOutcome installDictionaryAtStart(const std::filesystem::path& programDirectory,
-                                        platform::AutomationBridge& bridge, platform::AutomationObject* request) {
+                                        platform::AutomationBridge& bridge,
+                                        platform::AutomationObject* request) {
     WindowInstallerHost host(bridge, request);
     return installDictionaryIfMissing(programDirectory, dictionaryUrl(), host);
 }

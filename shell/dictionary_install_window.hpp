@@ -16,12 +16,12 @@ namespace tulvo::shell {
 // in the upper half of the client area.
 class DownloadProgressWindow : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit DownloadProgressWindow(int labelFontHeight = 19);
     void showText(const QString& text);
     QString text() const { return text_->text(); }
 
-private:
+  private:
     QLabel* text_;
 };
 

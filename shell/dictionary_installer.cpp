@@ -15,8 +15,8 @@ namespace {
 const char* const kCaption = "CEDICT dictionary file";
 
 void reportFailure(InstallerHost& host, const std::string& domain, const std::string& reason) {
-    host.information(kCaption, "I am sorry, " + reason + "\n\nYou should download it from " + domain +
-                                   " and save 'cedict_ts.u8' to the 'data' directory.");
+    host.information(kCaption, "I am sorry, " + reason + "\n\nYou should download it from " +
+                                   domain + " and save 'cedict_ts.u8' to the 'data' directory.");
     host.hideProgress();
 }
 
@@ -29,7 +29,8 @@ std::string dictionaryUrl() {
 
 std::string domainOf(const std::string& url) {
     std::string_view rest = url;
-    if (const size_t scheme = rest.find("://"); scheme != std::string_view::npos) rest.remove_prefix(scheme + 3);
+    if (const size_t scheme = rest.find("://"); scheme != std::string_view::npos)
+        rest.remove_prefix(scheme + 3);
     rest = rest.substr(0, rest.find_first_of("/?#"));
     if (const size_t at = rest.rfind('@'); at != std::string_view::npos) rest.remove_prefix(at + 1);
     if (!rest.starts_with('[')) rest = rest.substr(0, rest.find(':'));
@@ -45,7 +46,8 @@ InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDi
     const std::filesystem::path data = programDirectory / "data";
     const std::filesystem::path dictionary = data / "CEDICT_ts.u8";
     std::error_code ec;
-    if (std::filesystem::is_regular_file(dictionary, ec) && std::filesystem::file_size(dictionary, ec) > 0)
+    if (std::filesystem::is_regular_file(dictionary, ec) &&
+        std::filesystem::file_size(dictionary, ec) > 0)
         return InstallOutcome::Present;
 
     const std::string domain = domainOf(url);
@@ -57,7 +59,8 @@ InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDi
         return InstallOutcome::Declined;
     }
 
-    host.showProgress(progressText("Downloading file from " + domain, "Please wait a moment . . ."));
+    host.showProgress(
+        progressText("Downloading file from " + domain, "Please wait a moment . . ."));
     const std::vector<uint8_t> body = url.empty() ? std::vector<uint8_t>() : host.download(url);
     if (body.size() < kMinimumDownload) {
         host.hideProgress();
@@ -89,7 +92,8 @@ InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDi
 
     std::filesystem::remove(marker, ec);
     host.pause(200);
-    host.showProgress(progressText("Rebuilding the dictionary index.", "Please wait a minute . . ."));
+    host.showProgress(
+        progressText("Rebuilding the dictionary index.", "Please wait a minute . . ."));
     const bool popupFound = host.sendToPopupMessenger(kMessageIndexRebuilding).has_value();
     host.runProgram(data / "zarnith", data);
     host.hideProgress();

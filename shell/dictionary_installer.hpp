@@ -24,7 +24,7 @@ std::string domainOf(const std::string& url);
 
 // What the installation needs of the program around it.
 class InstallerHost {
-public:
+  public:
     virtual ~InstallerHost() = default;
     // A yes/no question box with a question icon; true for Yes.
     virtual bool askYesNo(const std::string& caption, const std::string& text) = 0;
@@ -36,7 +36,8 @@ public:
     // The whole body of a GET; empty on failure.
     virtual std::vector<uint8_t> download(const std::string& url) = 0;
     // Runs a program with no arguments in a directory and waits for its end.
-    virtual void runProgram(const std::filesystem::path& program, const std::filesystem::path& directory) = 0;
+    virtual void runProgram(const std::filesystem::path& program,
+                            const std::filesystem::path& directory) = 0;
     // Empty when the popup messenger is not there.
     virtual std::optional<int64_t> sendToPopupMessenger(uint32_t message) = 0;
     virtual void information(const std::string& caption, const std::string& text) = 0;

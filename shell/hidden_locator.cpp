@@ -6,7 +6,8 @@
 
 namespace tulvo::shell {
 
-HiddenLocator::HiddenLocator(Handler handler, QObject* parent) : QObject(parent), handler_(std::move(handler)) {
+HiddenLocator::HiddenLocator(Handler handler, QObject* parent)
+    : QObject(parent), handler_(std::move(handler)) {
     server_.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server_, &QLocalServer::newConnection, this, &HiddenLocator::accept);
 }

@@ -18,7 +18,7 @@ inline const QString kHiddenLocator = QStringLiteral("TulvoHiddenLocator");
 
 class HiddenLocator : public QObject {
     Q_OBJECT
-public:
+  public:
     using Handler = std::function<void(uint32_t message, int64_t first, int64_t second)>;
 
     explicit HiddenLocator(Handler handler, QObject* parent = nullptr);
@@ -26,7 +26,7 @@ public:
     bool listen(const QString& name = kHiddenLocator);
     bool isListening() const { return server_.isListening(); }
 
-private:
+  private:
     void accept();
     void readFrames(QLocalSocket* socket);
 

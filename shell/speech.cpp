@@ -26,7 +26,8 @@ void SpeechWorker::create(const QString& engine) {
         if (locale.language() != QLocale::Chinese && locale != QLocale::c()) continue;
         tts->setLocale(locale);
         for (const QVoice& voice : tts->availableVoices())
-            if (isChineseChinaVoice(voice.locale().name().toStdString(), voice.name().toStdString()))
+            if (isChineseChinaVoice(voice.locale().name().toStdString(),
+                                    voice.name().toStdString()))
                 voices.push_back(voice);
     }
     std::vector<std::string> descriptions;
@@ -89,8 +90,9 @@ void Speech::finishCreation(bool ok, const QString& voiceName) {
 void Speech::speak(std::u16string_view text) {
     if (!available()) return;
     const std::u16string spoken = speechText(text);
-    QMetaObject::invokeMethod(worker_, "say", Qt::QueuedConnection,
-                              Q_ARG(QString, QString::fromUtf16(spoken.data(), static_cast<qsizetype>(spoken.size()))));
+    QMetaObject::invokeMethod(
+        worker_, "say", Qt::QueuedConnection,
+        Q_ARG(QString, QString::fromUtf16(spoken.data(), static_cast<qsizetype>(spoken.size()))));
 }
 
 }  // namespace tulvo::shell

@@ -15,28 +15,26 @@
 #include <memory>
 #include <string_view>
 
-
-
 namespace tulvo::shell {
 
 // Runs on the speech thread.
 class SpeechWorker : public QObject {
     Q_OBJECT
-public:
+  public:
     ~SpeechWorker() override;
-public slots:
+  public slots:
     void create(const QString& engine);
     void say(const QString& text);
-signals:
+  signals:
     void created(bool ok, const QString& voiceName);
 
-private:
+  private:
     std::unique_ptr<QTextToSpeech> tts_;
 };
 
 class Speech : public QObject {
     Q_OBJECT
-public:
+  public:
     enum class State { Off, Creating, Ready, Failed };
 
     explicit Speech(QObject* parent = nullptr);
@@ -47,7 +45,8 @@ public:
     // `report` (at once when the engine is not installed, else when the
     // creation has failed), and speech stays off for the run. False when it
     // failed at once.
-    bool create(std::function<void(const QString&)> report, const QString& engine = QStringLiteral("speechd"));
+    bool create(std::function<void(const QString&)> report,
+                const QString& engine = QStringLiteral("speechd"));
     State state() const { return state_; }
     bool available() const { return state_ == State::Creating || state_ == State::Ready; }
 
@@ -57,10 +56,10 @@ public:
     // The description of the chosen voice; empty when none was chosen.
     QString voiceName() const { return voiceName_; }
 
-signals:
+  signals:
     void ready();
 
-private:
+  private:
     void finishCreation(bool ok, const QString& voiceName);
 
     QThread thread_;

@@ -11,9 +11,12 @@ using testing::LocalHttpServer;
 
 // Records how each member was called.
 class Recorder : public AutomationObject {
-public:
-    bool hasMember(std::string_view name) const override { return name == "Rate" || name == "Speak"; }
-    Variant invoke(std::string_view name, MemberKind kind, const std::vector<Variant>& args) override {
+  public:
+    bool hasMember(std::string_view name) const override {
+        return name == "Rate" || name == "Speak";
+    }
+    Variant invoke(std::string_view name, MemberKind kind,
+                   const std::vector<Variant>& args) override {
         calls.push_back({std::string(name), kind, args.size()});
         return int64_t(7);
     }
@@ -41,7 +44,8 @@ TEST_F(BridgeTest, UnknownClassAndRefusedCreationAreReportedWithTheirTexts) {
     EXPECT_EQ(bridge.createObject("Refuses.It"), nullptr);
     ASSERT_EQ(reports.size(), 2u);
     EXPECT_EQ(reports[0], "Couldn't find Class ID of object, type:\rNo.Such.Thing");
-    EXPECT_EQ(reports[1], "Creation of object failed, type:\rRefuses.It\rClass not registered (&h80040154)");
+    EXPECT_EQ(reports[1],
+              "Creation of object failed, type:\rRefuses.It\rClass not registered (&h80040154)");
 }
 
 TEST_F(BridgeTest, MemberPrefixesChooseTheKindOfCall) {

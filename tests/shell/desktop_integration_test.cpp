@@ -1,13 +1,13 @@
 // The desktop side of the main window under the offscreen platform: the
 // hidden locator's messages, the clipboard save and restore around a
 // capture, and speech without a speech engine.
+#include <gtest/gtest.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QLocalSocket>
 #include <QMimeData>
 #include <QTest>
 #include <QtEndian>
-#include <gtest/gtest.h>
 
 #include "shell/clipboard_capture.hpp"
 #include "shell/clipboard_save_file.hpp"
@@ -23,7 +23,7 @@ using tulvo::testing::TempDir;
 namespace {
 
 class NoValues : public dictionary::WordValueLookup {
-public:
+  public:
     int wordValue(std::string_view, int, std::string_view) const override { return -1; }
 };
 
@@ -36,15 +36,17 @@ QByteArray frame(int64_t message, int64_t first, int64_t second) {
 }
 
 class DesktopTest : public ::testing::Test {
-protected:
+  protected:
     DesktopTest() {
-        dir_.writeLines("data/CEDICT_ts.u8", {"# fixture", "你 你 [ni3] /you/", "你好 你好 [ni3 hao3] /hello/",
-                                              "好 好 [hao3] /good/", "你好吗 你好吗 [ni3 hao3 ma5] /how are you?/",
-                                              "你好吗呢 你好吗呢 [x] /four/"});
+        dir_.writeLines("data/CEDICT_ts.u8",
+                        {"# fixture", "你 你 [ni3] /you/", "你好 你好 [ni3 hao3] /hello/",
+                         "好 好 [hao3] /good/", "你好吗 你好吗 [ni3 hao3 ma5] /how are you?/",
+                         "你好吗呢 你好吗呢 [x] /four/"});
         window_ = std::make_unique<MainWindow>(dir_.path(), values_);
         window_->start();
         window_->show();
-        locatorName_ = QStringLiteral("TulvoHiddenLocatorTest%1").arg(QCoreApplication::applicationPid());
+        locatorName_ =
+            QStringLiteral("TulvoHiddenLocatorTest%1").arg(QCoreApplication::applicationPid());
         EXPECT_TRUE(window_->desktop().listenLocator(locatorName_));
     }
 
@@ -58,8 +60,8 @@ protected:
         socket.flush();
         QElapsedTimer timer;
         timer.start();
-        while (socket.bytesAvailable() < static_cast<qint64>(8 * (bytes.size() / 24)) && timer.elapsed() < 2000 &&
-               socket.state() == QLocalSocket::ConnectedState) {
+        while (socket.bytesAvailable() < static_cast<qint64>(8 * (bytes.size() / 24)) &&
+               timer.elapsed() < 2000 && socket.state() == QLocalSocket::ConnectedState) {
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
             socket.waitForReadyRead(10);
         }
@@ -72,8 +74,9 @@ protected:
     std::vector<std::string> shown() const {
         std::vector<std::string> rows;
         for (size_t i = 0; i < window_->results().size(); ++i)
-            rows.push_back(QString::fromUtf16(window_->results().at(i).character.data(),
-                                              static_cast<qsizetype>(window_->results().at(i).character.size()))
+            rows.push_back(QString::fromUtf16(
+                               window_->results().at(i).character.data(),
+                               static_cast<qsizetype>(window_->results().at(i).character.size()))
                                .toStdString());
         return rows;
     }
@@ -93,7 +96,9 @@ TEST_F(DesktopTest, LookupMessageSearchesOneToFourUnits) {
     struct Case {
         int64_t first, second;
         const char* text;
-    } cases[] = {{0x4F60, 0, "你"}, {0x597D4F60, 0, "你好"}, {0x597D4F60, 0x5417, "你好吗"},
+    } cases[] = {{0x4F60, 0, "你"},
+                 {0x597D4F60, 0, "你好"},
+                 {0x597D4F60, 0x5417, "你好吗"},
                  {0x597D4F60, 0x54625417, "你好吗呢"}};
     size_t pushed = 0;
     for (const Case& c : cases) {
@@ -166,7 +171,8 @@ TEST_F(DesktopTest, HotkeyNeedsX11AndSpeechNeedsAnEngine) {
     EXPECT_EQ(window_->registeredHotkey(), 10);
     EXPECT_EQ(window_->desktop().grabbedHotkey(), 0);  // offscreen: refused silently
     QStringList reports;
-    EXPECT_FALSE(window_->speech().create([&](const QString& m) { reports << m; }, QStringLiteral("no-such-engine")));
+    EXPECT_FALSE(window_->speech().create([&](const QString& m) { reports << m; },
+                                          QStringLiteral("no-such-engine")));
     EXPECT_EQ(reports, QStringList{QStringLiteral("Creation of SpVoice object failed:")});
     EXPECT_FALSE(window_->speech().available());
     window_->speech().speak(u"你好");  // does nothing
@@ -178,7 +184,8 @@ TEST(DownloadProgressWindow, CaptionSizeAndStageTextInTheUpperHalf) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Tulvo - Loading the CEDICT dictionary file"));
     EXPECT_EQ(window.frameGeometry().size(), QSize(350, 200));
-    EXPECT_EQ(window.text(), QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
+    EXPECT_EQ(window.text(),
+              QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
     const auto* label = window.findChild<QLabel*>();
     ASSERT_NE(label, nullptr);
     EXPECT_EQ(label->geometry(), QRect(20, 0, window.width(), window.height() / 2));

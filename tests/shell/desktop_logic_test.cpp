@@ -11,15 +11,21 @@ namespace {
 using testing::TempDir;
 
 TEST(ClipboardSaveFile, RecordsInOrderLittleEndianWithoutHeader) {
-    const std::vector<ClipboardRecord> records = {{13, std::string("a\0b", 3)}, {0xC0DE0001, "xyz"}};
+    const std::vector<ClipboardRecord> records = {{13, std::string("a\0b", 3)},
+                                                  {0xC0DE0001, "xyz"}};
     const std::string bytes = encodeClipboardRecords(records);
-    EXPECT_EQ(bytes, std::string("\x0d\0\0\0\x03\0\0\0" "a\0b" "\x01\0\xde\xc0\x03\0\0\0" "xyz", 22));
+    EXPECT_EQ(bytes, std::string("\x0d\0\0\0\x03\0\0\0"
+                                 "a\0b"
+                                 "\x01\0\xde\xc0\x03\0\0\0"
+                                 "xyz",
+                                 22));
     EXPECT_EQ(decodeClipboardRecords(bytes), records);
 }
 
 TEST(ClipboardSaveFile, EmptyAndOversizedFormatsAreNotSaved) {
-    const std::vector<ClipboardRecord> records = {
-        {1, ""}, {2, std::string(kClipboardFormatLimit, 'b')}, {3, std::string(kClipboardFormatLimit - 1, 'c')}};
+    const std::vector<ClipboardRecord> records = {{1, ""},
+                                                  {2, std::string(kClipboardFormatLimit, 'b')},
+                                                  {3, std::string(kClipboardFormatLimit - 1, 'c')}};
     const auto back = decodeClipboardRecords(encodeClipboardRecords(records));
     ASSERT_EQ(back.size(), 1u);
     EXPECT_EQ(back[0].format, 3u);
@@ -33,14 +39,18 @@ TEST(ClipboardSaveFile, TruncatedFileKeepsTheWholeRecordsOnly) {
         EXPECT_EQ(got.size(), cut < 11 ? 0u : 1u) << cut;
     }
     // A size field far beyond the file is not trusted.
-    EXPECT_TRUE(decodeClipboardRecords(std::string("\1\0\0\0\xff\xff\xff\xff" "abc", 11)).empty());
+    EXPECT_TRUE(decodeClipboardRecords(std::string("\1\0\0\0\xff\xff\xff\xff"
+                                                   "abc",
+                                                   11))
+                    .empty());
 }
 
 TEST(ClipboardSaveFile, FileRoundTripAndMissingFile) {
     TempDir dir;
     EXPECT_FALSE(readClipboardFile(dir / kClipboardSaveFile).has_value());
     ASSERT_TRUE(writeClipboardFile(dir / kClipboardSaveFile, {{7, "text"}}));
-    EXPECT_EQ(*readClipboardFile(dir / kClipboardSaveFile), (std::vector<ClipboardRecord>{{7, "text"}}));
+    EXPECT_EQ(*readClipboardFile(dir / kClipboardSaveFile),
+              (std::vector<ClipboardRecord>{{7, "text"}}));
     ASSERT_TRUE(writeClipboardFile(dir / kClipboardSaveFile, {}));
     EXPECT_TRUE(readClipboardFile(dir / kClipboardSaveFile)->empty());
 }

@@ -16,7 +16,7 @@ using testing::TempDir;
 // Downloads with the real HTTP request object and runs the real programs;
 // records what the user would see and the messages to the popup program.
 class RecordingHost : public InstallerHost {
-public:
+  public:
     bool answerYes = true;
     bool popupRunning = false;
     std::vector<std::string> questions, progress, boxes;
@@ -36,7 +36,8 @@ public:
         request.send();
         return request.responseBody();
     }
-    void runProgram(const std::filesystem::path& program, const std::filesystem::path& directory) override {
+    void runProgram(const std::filesystem::path& program,
+                    const std::filesystem::path& directory) override {
         runProgramAndWait(program, directory);
     }
     std::optional<int64_t> sendToPopupMessenger(uint32_t message) override {
@@ -53,7 +54,8 @@ public:
 std::string archive() {
     std::string lines;
     for (int i = 0; lines.size() < 1'200'000; ++i)
-        lines += "詞" + std::to_string(i) + " 词" + std::to_string(i) + " [ci2] /word " + std::to_string(i) + "/\n";
+        lines += "詞" + std::to_string(i) + " 词" + std::to_string(i) + " [ci2] /word " +
+                 std::to_string(i) + "/\n";
     return testing::ZipBuilder().add("cedict_ts.u8", lines, /*deflated=*/false).bytes();
 }
 
@@ -66,13 +68,15 @@ struct InstallerTest : ::testing::Test {
     }
     std::string failureBox(const std::string& reason) {
         return "CEDICT dictionary file|I am sorry, " + reason +
-               "\n\nYou should download it from 127.0.0.1 and save 'cedict_ts.u8' to the 'data' directory.";
+               "\n\nYou should download it from 127.0.0.1 and save 'cedict_ts.u8' to the 'data' "
+               "directory.";
     }
 };
 
 TEST_F(InstallerTest, PresentDictionaryAsksNothing) {
     dir.write("data/CEDICT_ts.u8", "x\r\n");
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), "http://127.0.0.1:1/a.zip", host), InstallOutcome::Present);
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), "http://127.0.0.1:1/a.zip", host),
+              InstallOutcome::Present);
     EXPECT_TRUE(host.questions.empty());
 }
 
@@ -81,19 +85,23 @@ TEST_F(InstallerTest, DownloadsUnpacksAndTellsThePopupProgram) {
     const std::string zip = archive();
     LocalHttpServer server(200, zip);
     host.popupRunning = true;
-    const auto outcome =
-        installDictionaryIfMissing(dir.path(), server.url("/chindict/export/cedict/" + std::string(kArchiveName)), host);
+    const auto outcome = installDictionaryIfMissing(
+        dir.path(), server.url("/chindict/export/cedict/" + std::string(kArchiveName)), host);
     EXPECT_EQ(outcome, InstallOutcome::Installed);
     ASSERT_EQ(host.questions.size(), 1u);
-    EXPECT_EQ(host.questions[0],
-              "Dictionary file not found|In order to work, Tulvo needs the CEDICT dictionary file.\n\n"
-              "If you are connected to internet, do you want to try\nand download it automatically?\n");
-    EXPECT_EQ(host.progress, (std::vector<std::string>{
-                                 "\nDownloading file from 127.0.0.1\n\nPlease wait a moment . . .",
-                                 "\nUnzipping the CEDICT file.\n\nPlease wait a minute . . .",
-                                 "\nRebuilding the dictionary index.\n\nPlease wait a minute . . ."}));
-    EXPECT_EQ(host.boxes, std::vector<std::string>{
-                              "CEDICT dictionary file|The CEDICT dictionary file has been installed successfully."});
+    EXPECT_EQ(
+        host.questions[0],
+        "Dictionary file not found|In order to work, Tulvo needs the CEDICT dictionary file.\n\n"
+        "If you are connected to internet, do you want to try\nand download it automatically?\n");
+    EXPECT_EQ(host.progress,
+              (std::vector<std::string>{
+                  "\nDownloading file from 127.0.0.1\n\nPlease wait a moment . . .",
+                  "\nUnzipping the CEDICT file.\n\nPlease wait a minute . . .",
+                  "\nRebuilding the dictionary index.\n\nPlease wait a minute . . ."}));
+    EXPECT_EQ(
+        host.boxes,
+        std::vector<std::string>{
+            "CEDICT dictionary file|The CEDICT dictionary file has been installed successfully."});
     EXPECT_EQ(host.messages, (std::vector<uint32_t>{0x509, 0x50A}));
     EXPECT_EQ(TempDir::read(dir / "data" / kArchiveName), zip);
     const std::string dictionary = TempDir::read(dir / "data" / "CEDICT_ts.u8");
@@ -103,8 +111,10 @@ TEST_F(InstallerTest, DownloadsUnpacksAndTellsThePopupProgram) {
 
 TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {
     LocalHttpServer server(200, std::string(999'999, 'x'));
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host), InstallOutcome::DownloadFailed);
-    EXPECT_EQ(host.boxes, std::vector<std::string>{failureBox("I could not connect to the CEDICT dictionary file.")});
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
+              InstallOutcome::DownloadFailed);
+    EXPECT_EQ(host.boxes, std::vector<std::string>{
+                              failureBox("I could not connect to the CEDICT dictionary file.")});
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / kArchiveName));
     EXPECT_GE(host.hides, 1);
     // No server at all.
@@ -119,8 +129,10 @@ TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {
 TEST_F(InstallerTest, NoMeansNoDownload) {
     LocalHttpServer server(200, archive());
     host.answerYes = false;
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host), InstallOutcome::Declined);
-    EXPECT_EQ(host.boxes, std::vector<std::string>{failureBox("Tulvo cannot run without the CEDICT dictionary file.")});
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
+              InstallOutcome::Declined);
+    EXPECT_EQ(host.boxes, std::vector<std::string>{
+                              failureBox("Tulvo cannot run without the CEDICT dictionary file.")});
     EXPECT_EQ(server.requests(), 0);
     EXPECT_TRUE(host.progress.empty());
 }
@@ -130,16 +142,20 @@ TEST_F(InstallerTest, UnzipFailureEvenWithAStaleMarker) {
     LocalHttpServer server(200, std::string(1'500'000, 'x'));
     dir.write("data/" + std::string(kUnzipMarker), "");
     host.popupRunning = true;
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host), InstallOutcome::UnzipFailed);
-    EXPECT_EQ(host.boxes, std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
+              InstallOutcome::UnzipFailed);
+    EXPECT_EQ(host.boxes,
+              std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8"));
     // Without the unzip program the same report.
     std::filesystem::remove(dir / "data" / "ploskar");
     LocalHttpServer good(200, archive());
     host.boxes.clear();
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), good.url("/a.zip"), host), InstallOutcome::UnzipFailed);
-    EXPECT_EQ(host.boxes, std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), good.url("/a.zip"), host),
+              InstallOutcome::UnzipFailed);
+    EXPECT_EQ(host.boxes,
+              std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
 }
 
 TEST(DictionaryUrl, DomainIsTheHostOfTheAddress) {

@@ -12,6 +12,9 @@ work=$(mktemp -d)
 pids=""
 cleanup() {
     for p in $pids; do kill "$p" 2>/dev/null; done
+    # The speech service Tulvo spawned ends with the test.
+    pidfile="$work/run/speech-dispatcher/pid/speech-dispatcher.pid"
+    [ -s "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null
     for p in $pids; do wait "$p" 2>/dev/null; done
     rm -rf "$work"
 }
@@ -24,6 +27,9 @@ for f in "$app_dir"/data/*; do ln -s "$f" "$work/data/"; done
 rm -f "$work/data/options.txt"
 printf 'tulvo_hotkey=F10\r\n' > "$work/data/options.txt"
 ln -s "$app_dir/Tulvo" "$work/Tulvo"
+mkdir -p "$work/run"
+chmod 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
 
 Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
 pids="$!"

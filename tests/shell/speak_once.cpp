@@ -19,7 +19,8 @@ int main(int argc, char** argv) {
     QObject::connect(&speech, &tulvo::shell::Speech::ready, [&] {
         std::printf("voice: %s\n", qPrintable(speech.voiceName()));
         std::fflush(stdout);
-        const std::u16string units(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
+        const std::u16string units(reinterpret_cast<const char16_t*>(text.utf16()),
+                                   static_cast<size_t>(text.size()));
         speech.speak(units);
         QTimer::singleShot(6000, &app, [&] { app.exit(0); });
     });

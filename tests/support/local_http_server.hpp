@@ -23,7 +23,8 @@ class LocalHttpServer {
         bool silent = false;       // accepts and reads, never answers
     };
 
-    LocalHttpServer(int status, std::string body, std::string extraHeaders = {}, bool silent = false)
+    LocalHttpServer(int status, std::string body, std::string extraHeaders = {},
+                    bool silent = false)
         : answer_{status, std::move(body), std::move(extraHeaders), silent} {
         listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
@@ -70,18 +71,21 @@ class LocalHttpServer {
             if (answer_.silent) {
                 while (!stop_) {
                     pollfd readable{client, POLLIN, 0};
-                    if (::poll(&readable, 1, 50) > 0 && ::recv(client, buffer, sizeof buffer, 0) <= 0) break;
+                    if (::poll(&readable, 1, 50) > 0 &&
+                        ::recv(client, buffer, sizeof buffer, 0) <= 0)
+                        break;
                 }
                 ::close(client);
                 continue;
             }
             std::string response = "HTTP/1.1 " + std::to_string(answer_.status) + " Answer\r\n" +
-                                   "Content-Length: " + std::to_string(answer_.body.size()) + "\r\n" +
-                                   answer_.extraHeaders + "Connection: close\r\n\r\n";
+                                   "Content-Length: " + std::to_string(answer_.body.size()) +
+                                   "\r\n" + answer_.extraHeaders + "Connection: close\r\n\r\n";
             if (lastMethod_ != "HEAD") response += answer_.body;
             size_t sent = 0;
             while (sent < response.size()) {
-                const ssize_t n = ::send(client, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
+                const ssize_t n =
+                    ::send(client, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
                 if (n <= 0) break;
                 sent += static_cast<size_t>(n);
             }

@@ -5,6 +5,7 @@
 #include <zlib.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -14,8 +15,9 @@ class ZipBuilder {
   public:
     // `deflated` compresses with raw deflate (method 8); otherwise stored.
     ZipBuilder& add(const std::string& name, const std::string& data, bool deflated = true) {
-        Entry e{name, data, deflated, 0, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()),
-                                                                     static_cast<uInt>(data.size())))};
+        Entry e{name, data, deflated, 0,
+                static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(data.data()),
+                                            static_cast<uInt>(data.size())))};
         entries_.push_back(std::move(e));
         return *this;
     }
@@ -24,31 +26,31 @@ class ZipBuilder {
         std::string out, directory;
         for (Entry& e : entries_) {
             const std::string body = e.deflated ? deflateRaw(e.data) : e.data;
+            const auto method = static_cast<uint16_t>(e.deflated ? 8 : 0);
+            const auto nameSize = static_cast<uint16_t>(e.name.size());
+            const auto bodySize = static_cast<uint32_t>(body.size());
+            const auto dataSize = static_cast<uint32_t>(e.data.size());
             e.offset = static_cast<uint32_t>(out.size());
-            put32(out, 0x04034b50);
-            put16(out, 20), put16(out, 0), put16(out, e.deflated ? 8 : 0), put16(out, 0), put16(out, 0);
-            put32(out, e.crc), put32(out, static_cast<uint32_t>(body.size()));
-            put32(out, static_cast<uint32_t>(e.data.size()));
-            put16(out, static_cast<uint16_t>(e.name.size())), put16(out, 0);
+            put32(out, {0x04034b50});
+            put16(out, {20, 0, method, 0, 0});
+            put32(out, {e.crc, bodySize, dataSize});
+            put16(out, {nameSize, 0});
             out += e.name + body;
 
-            put32(directory, 0x02014b50);
-            put16(directory, 20), put16(directory, 20), put16(directory, 0);
-            put16(directory, e.deflated ? 8 : 0), put16(directory, 0), put16(directory, 0);
-            put32(directory, e.crc), put32(directory, static_cast<uint32_t>(body.size()));
-            put32(directory, static_cast<uint32_t>(e.data.size()));
-            put16(directory, static_cast<uint16_t>(e.name.size()));
-            put16(directory, 0), put16(directory, 0), put16(directory, 0), put16(directory, 0);
-            put32(directory, 0), put32(directory, e.offset);
+            put32(directory, {0x02014b50});
+            put16(directory, {20, 20, 0, method, 0, 0});
+            put32(directory, {e.crc, bodySize, dataSize});
+            put16(directory, {nameSize, 0, 0, 0, 0});
+            put32(directory, {0, e.offset});
             directory += e.name;
         }
-        const uint32_t directoryOffset = static_cast<uint32_t>(out.size());
+        const auto directoryOffset = static_cast<uint32_t>(out.size());
+        const auto count = static_cast<uint16_t>(entries_.size());
         out += directory;
-        put32(out, 0x06054b50);
-        put16(out, 0), put16(out, 0);
-        put16(out, static_cast<uint16_t>(entries_.size())), put16(out, static_cast<uint16_t>(entries_.size()));
-        put32(out, static_cast<uint32_t>(directory.size())), put32(out, directoryOffset);
-        put16(out, 0);
+        put32(out, {0x06054b50});
+        put16(out, {0, 0, count, count});
+        put32(out, {static_cast<uint32_t>(directory.size()), directoryOffset});
+        put16(out, {0});
         return out;
     }
 
@@ -59,11 +61,15 @@ class ZipBuilder {
         uint32_t offset, crc;
     };
 
-    static void put16(std::string& out, uint16_t v) {
-        out.push_back(static_cast<char>(v & 0xFF)), out.push_back(static_cast<char>(v >> 8));
+    static void put16(std::string& out, std::initializer_list<uint16_t> values) {
+        for (uint16_t v : values) {
+            out.push_back(static_cast<char>(v & 0xFF));
+            out.push_back(static_cast<char>(v >> 8));
+        }
     }
-    static void put32(std::string& out, uint32_t v) {
-        put16(out, static_cast<uint16_t>(v & 0xFFFF)), put16(out, static_cast<uint16_t>(v >> 16));
+    static void put32(std::string& out, std::initializer_list<uint32_t> values) {
+        for (uint32_t v : values)
+            put16(out, {static_cast<uint16_t>(v & 0xFFFF), static_cast<uint16_t>(v >> 16)});
     }
     static std::string deflateRaw(const std::string& data) {
         z_stream z{};

@@ -3,4 +3,6 @@
 // file ploskar.txt. No arguments.
 #include "tools/ploskar/zip_extract.hpp"
 
-int main() { return tulvo::ploskar::run("."); }
+int main() {
+    return tulvo::ploskar::run(".");
+}

@@ -22,9 +22,13 @@ constexpr size_t kLocalSize = 30;
 uint32_t u16at(std::string_view b, size_t at) {
     return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8;
 }
-uint32_t u32at(std::string_view b, size_t at) { return u16at(b, at) | u16at(b, at + 2) << 16; }
+uint32_t u32at(std::string_view b, size_t at) {
+    return u16at(b, at) | u16at(b, at + 2) << 16;
+}
 
-bool fits(std::string_view b, size_t at, size_t n) { return at <= b.size() && n <= b.size() - at; }
+bool fits(std::string_view b, size_t at, size_t n) {
+    return at <= b.size() && n <= b.size() - at;
+}
 
 struct Entry {
     std::string name;
@@ -122,12 +126,13 @@ Extracted extractDictionary(std::string_view zip, size_t maxBytes) {
     }
     if (!wanted) return {unsafeName ? ExtractError::UnsafeName : ExtractError::EntryMissing, {}};
     const Entry& e = *wanted;
-    if ((e.flags & 1) != 0 || (e.method != 0 && e.method != 8)) return {ExtractError::Unsupported, {}};
+    if ((e.flags & 1) != 0 || (e.method != 0 && e.method != 8))
+        return {ExtractError::Unsupported, {}};
     if (e.size > maxBytes) return {ExtractError::TooLarge, {}};
     if (!fits(zip, e.localOffset, kLocalSize) || u32at(zip, e.localOffset) != kLocalSignature)
         return {ExtractError::Corrupt, {}};
-    const size_t dataAt =
-        size_t(e.localOffset) + kLocalSize + u16at(zip, e.localOffset + 26) + u16at(zip, e.localOffset + 28);
+    const size_t dataAt = size_t(e.localOffset) + kLocalSize + u16at(zip, e.localOffset + 26) +
+                          u16at(zip, e.localOffset + 28);
     if (!fits(zip, dataAt, e.compressed)) return {ExtractError::Corrupt, {}};
     const std::string_view data = zip.substr(dataAt, e.compressed);
     std::string bytes;
@@ -137,7 +142,8 @@ Extracted extractDictionary(std::string_view zip, size_t maxBytes) {
     } else if (!inflateRaw(data, e.size, bytes)) {
         return {ExtractError::Corrupt, {}};
     }
-    const uLong crc = crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
+    const uLong crc =
+        crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
     if (crc != e.crc) return {ExtractError::Corrupt, {}};
     result.bytes = withCrLf(bytes);
     return result;

@@ -15,11 +15,11 @@ inline constexpr const char* kMarkerName = "ploskar.txt";
 
 enum class ExtractError {
     None,
-    NotAnArchive,   // no end record, or a record that points outside the file
-    EntryMissing,   // no entry of that name
-    UnsafeName,     // an entry name that would leave the directory
-    Unsupported,    // encrypted, or a method other than stored and deflate
-    Corrupt,        // inflate failed, or size or CRC do not match
+    NotAnArchive,  // no end record, or a record that points outside the file
+    EntryMissing,  // no entry of that name
+    UnsafeName,    // an entry name that would leave the directory
+    Unsupported,   // encrypted, or a method other than stored and deflate
+    Corrupt,       // inflate failed, or size or CRC do not match
     TooLarge,
 };
 
