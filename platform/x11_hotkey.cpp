@@ -1,10 +1,12 @@
 #include "platform/x11_hotkey.hpp"
 
+#include <QGuiApplication>
+
+// Xlib's macros (Status, None, KeyPress …) clash with Qt's names: after Qt.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 #include <X11/keysym.h>
 #include <xcb/xcb.h>
-#include <QGuiApplication>
 
 namespace tulvo::platform {
 namespace {
