@@ -23,8 +23,14 @@ void reportFailure(InstallerHost& host, const std::string& domain, const std::st
 }  // namespace
 
 std::string dictionaryUrl() {
-    if (const char* url = std::getenv("TULVO_DICTIONARY_URL"); url && *url) return url;
-    return TULVO_DEFAULT_DICTIONARY_URL;
+    std::string url = TULVO_DEFAULT_DICTIONARY_URL;
+    if (const char* value = std::getenv("TULVO_DICTIONARY_URL"); value && *value) url = value;
+    // A bare server address gets the archive's path on that server.
+    const size_t scheme = url.find("://");
+    const size_t slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
+    if (slash == std::string::npos || slash + 1 == url.size())
+        url = url.substr(0, slash) + "/chindict/export/cedict/" + kArchiveName;
+    return url;
 }
 
 std::string domainOf(const std::string& url) {

@@ -17,7 +17,8 @@ inline constexpr size_t kMinimumDownload = 1'000'000;
 inline constexpr uint32_t kMessageIndexRebuilding = 0x509;
 inline constexpr uint32_t kMessageIndexRebuilt = 0x50A;
 
-// The archive's address: the build's default, or TULVO_DICTIONARY_URL.
+// The archive's address: the build's default, or TULVO_DICTIONARY_URL, the
+// archive's full address or its server's (then with the archive's path).
 std::string dictionaryUrl();
 // The host part of an address ("www.example.org" of "https://www.example.org/a").
 std::string domainOf(const std::string& url);

@@ -24,6 +24,10 @@
 #include "shell/settings.hpp"
 #include "ui/picture_buttons.hpp"
 
+namespace tulvo::favorites {
+class FavoritesStore;
+}
+
 namespace tulvo::shell {
 
 // The program version handed to the options program: 32 characters.
@@ -100,6 +104,12 @@ public:
     void applySettings(bool firstRead) { settings_.apply(firstRead); }
     void openOptions();
 
+    // The favorites store that the tracked list is imported into; set before start().
+    void setFavoritesStore(favorites::FavoritesStore* store) { favorites_ = store; }
+    // After a word became a favorite: appended to the tracked list when
+    // update-back is on.
+    void favoriteAdded(std::u16string_view word);
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -123,6 +133,7 @@ private:
     dictionary::Search search_;
     SearchHistory history_;
     SettingsReader settings_;
+    favorites::FavoritesStore* favorites_ = nullptr;
 
     int matchPart_ = dictionary::kBeginning;
     int charForm_ = dictionary::kBothForms;

@@ -20,9 +20,9 @@ fonts-noto-cjk
 xvfb
 xauth
 xdotool
+libicu-dev
 libcurl4-openssl-dev
 zlib1g-dev
-libicu-dev
 libxtst-dev
 qt6-speech-dev
 qt6-declarative-dev

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     const tulvo::characters::WordValues values(freq, &favorites);
 
     tulvo::shell::MainWindow window(programDirectory, values);
+    window.setFavoritesStore(&favorites);
     window.desktop().listenLocator();
     tulvo::shell::installDictionaryAtStart(programDirectory, *bridge, request.get());
     window.start();

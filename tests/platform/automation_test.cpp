@@ -2,12 +2,12 @@
 
 #include "platform/automation.hpp"
 #include "platform/http_request.hpp"
-#include "tests/support/local_http_server.hpp"
+#include "tests/support/one_answer_http_server.hpp"
 
 namespace tulvo::platform {
 namespace {
 
-using testing::LocalHttpServer;
+using testing::OneAnswerHttpServer;
 
 // Records how each member was called.
 class Recorder : public AutomationObject {
@@ -85,7 +85,7 @@ TEST(LastModifiedDate, HeaderFieldsBecomeYearMonthDay) {
 TEST_F(BridgeTest, HttpBodyAndLastModifiedFromALocalServer) {
     std::string body(300000, 'z');
     body[0] = '\0';  // binary bodies come back byte for byte
-    LocalHttpServer server(200, body, "Last-Modified: Tue, 05 Mar 2024 08:00:00 GMT\r\n");
+    OneAnswerHttpServer server(200, body, "Last-Modified: Tue, 05 Mar 2024 08:00:00 GMT\r\n");
     bridge.registerClass(kHttpRequestClass, createHttpRequest);
     auto request = bridge.createObject(kHttpRequestClass);
     ASSERT_NE(request, nullptr);
@@ -106,7 +106,7 @@ TEST(HttpRequest, FailuresGiveNoBody) {
         // Nothing listens on a port the server has just given up.
         std::string url;
         {
-            LocalHttpServer gone(200, "x");
+            OneAnswerHttpServer gone(200, "x");
             url = gone.url();
         }
         HttpRequest request(limits);
@@ -116,7 +116,7 @@ TEST(HttpRequest, FailuresGiveNoBody) {
     }
     {
         // A server that never answers is given up, not waited for for ever.
-        LocalHttpServer silent(200, "", "", true);
+        OneAnswerHttpServer silent(200, "", "", true);
         HttpRequest request(limits);
         request.open("GET", silent.url());
         EXPECT_FALSE(request.send());
@@ -124,7 +124,7 @@ TEST(HttpRequest, FailuresGiveNoBody) {
     }
     {
         // A body above the limit is refused whole, not cut.
-        LocalHttpServer large(200, std::string(5000, 'x'));
+        OneAnswerHttpServer large(200, std::string(5000, 'x'));
         HttpRequest request(limits);
         request.open("GET", large.url());
         EXPECT_FALSE(request.send());
@@ -140,7 +140,7 @@ TEST(HttpRequest, FailuresGiveNoBody) {
 }
 
 TEST(HttpRequest, HeadersAreFoundInAnyCaseAndStatusIsKept) {
-    LocalHttpServer server(404, "missing", "X-Thing: one\r\n");
+    OneAnswerHttpServer server(404, "missing", "X-Thing: one\r\n");
     HttpRequest request;
     request.open("GET", server.url());
     EXPECT_TRUE(request.send());

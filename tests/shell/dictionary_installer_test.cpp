@@ -3,14 +3,14 @@
 #include "platform/http_request.hpp"
 #include "platform/run_program.hpp"
 #include "shell/dictionary_installer.hpp"
-#include "tests/support/local_http_server.hpp"
+#include "tests/support/one_answer_http_server.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/zip_builder.hpp"
 
 namespace tulvo::shell {
 namespace {
 
-using testing::LocalHttpServer;
+using testing::OneAnswerHttpServer;
 using testing::TempDir;
 
 // Downloads with the real HTTP request object and runs the real programs;
@@ -83,7 +83,7 @@ TEST_F(InstallerTest, PresentDictionaryAsksNothing) {
 TEST_F(InstallerTest, DownloadsUnpacksAndTellsThePopupProgram) {
     dir.write("data/CEDICT_ts.u8", "");  // empty counts as missing
     const std::string zip = archive();
-    LocalHttpServer server(200, zip);
+    OneAnswerHttpServer server(200, zip);
     host.popupRunning = true;
     const auto outcome = installDictionaryIfMissing(
         dir.path(), server.url("/chindict/export/cedict/" + std::string(kArchiveName)), host);
@@ -110,7 +110,7 @@ TEST_F(InstallerTest, DownloadsUnpacksAndTellsThePopupProgram) {
 }
 
 TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {
-    LocalHttpServer server(200, std::string(999'999, 'x'));
+    OneAnswerHttpServer server(200, std::string(999'999, 'x'));
     EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
               InstallOutcome::DownloadFailed);
     EXPECT_EQ(host.boxes, std::vector<std::string>{
@@ -120,14 +120,14 @@ TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {
     // No server at all.
     std::string gone;
     {
-        LocalHttpServer closed(200, "");
+        OneAnswerHttpServer closed(200, "");
         gone = closed.url("/a.zip");
     }
     EXPECT_EQ(installDictionaryIfMissing(dir.path(), gone, host), InstallOutcome::DownloadFailed);
 }
 
 TEST_F(InstallerTest, NoMeansNoDownload) {
-    LocalHttpServer server(200, archive());
+    OneAnswerHttpServer server(200, archive());
     host.answerYes = false;
     EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
               InstallOutcome::Declined);
@@ -139,7 +139,7 @@ TEST_F(InstallerTest, NoMeansNoDownload) {
 
 TEST_F(InstallerTest, UnzipFailureEvenWithAStaleMarker) {
     // A large answer that is not an archive, and a marker left by an earlier run.
-    LocalHttpServer server(200, std::string(1'500'000, 'x'));
+    OneAnswerHttpServer server(200, std::string(1'500'000, 'x'));
     dir.write("data/" + std::string(kUnzipMarker), "");
     host.popupRunning = true;
     EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
@@ -150,7 +150,7 @@ TEST_F(InstallerTest, UnzipFailureEvenWithAStaleMarker) {
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8"));
     // Without the unzip program the same report.
     std::filesystem::remove(dir / "data" / "ploskar");
-    LocalHttpServer good(200, archive());
+    OneAnswerHttpServer good(200, archive());
     host.boxes.clear();
     EXPECT_EQ(installDictionaryIfMissing(dir.path(), good.url("/a.zip"), host),
               InstallOutcome::UnzipFailed);
@@ -164,6 +164,8 @@ TEST(DictionaryUrl, DomainIsTheHostOfTheAddress) {
     EXPECT_EQ(domainOf("http://user@host.test"), "host.test");
     ::setenv("TULVO_DICTIONARY_URL", "http://127.0.0.1:9/x.zip", 1);
     EXPECT_EQ(dictionaryUrl(), "http://127.0.0.1:9/x.zip");
+    ::setenv("TULVO_DICTIONARY_URL", "http://127.0.0.1:9", 1);
+    EXPECT_EQ(dictionaryUrl(), "http://127.0.0.1:9/chindict/export/cedict/cedict_1_0_ts_utf-8_mdbg.zip");
     ::unsetenv("TULVO_DICTIONARY_URL");
     EXPECT_NE(dictionaryUrl(), "");
 }

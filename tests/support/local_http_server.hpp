@@ -1,5 +1,6 @@
-// A small HTTP server on 127.0.0.1 (a free port) for tests: every request
-// gets the same answer. Started by the constructor, stopped by the destructor.
+// A small HTTP/1.1 server on 127.0.0.1 for tests: it answers GET and HEAD
+// from a table of paths, one connection at a time, on a thread of its own,
+// and stops when destroyed.
 #pragma once
 
 #include <arpa/inet.h>
@@ -9,8 +10,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <map>
+#include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tulvo::testing {
 
@@ -19,87 +23,94 @@ class LocalHttpServer {
     struct Answer {
         int status = 200;
         std::string body;
-        std::string extraHeaders;  // each line ended by CR LF
-        bool silent = false;       // accepts and reads, never answers
+        std::string lastModified;  // sent as the Last-Modified header when not empty
     };
 
-    LocalHttpServer(int status, std::string body, std::string extraHeaders = {},
-                    bool silent = false)
-        : answer_{status, std::move(body), std::move(extraHeaders), silent} {
-        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    LocalHttpServer() {
+        fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
         sockaddr_in address{};
         address.sin_family = AF_INET;
         address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
         address.sin_port = 0;
-        ::bind(listener_, reinterpret_cast<sockaddr*>(&address), sizeof address);
-        ::listen(listener_, 8);
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        ::listen(fd_, 8);
         socklen_t length = sizeof address;
-        ::getsockname(listener_, reinterpret_cast<sockaddr*>(&address), &length);
+        ::getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length);
         port_ = ntohs(address.sin_port);
         thread_ = std::thread([this] { serve(); });
     }
     ~LocalHttpServer() {
         stop_ = true;
         thread_.join();
-        ::close(listener_);
+        ::close(fd_);
     }
 
-    std::string url(const std::string& path = "/") const {
-        return "http://127.0.0.1:" + std::to_string(port_) + path;
+    void set(const std::string& path, Answer answer) {
+        std::lock_guard lock(mutex_);
+        answers_[path] = std::move(answer);
     }
-    int requests() const { return requests_; }
-    std::string lastMethod() const { return lastMethod_; }
+    std::string address() const { return "http://127.0.0.1:" + std::to_string(port_); }
+    int port() const { return port_; }
+    // "GET /path" and "HEAD /path", in the order they came.
+    std::vector<std::string> requests() {
+        std::lock_guard lock(mutex_);
+        return requests_;
+    }
 
   private:
     void serve() {
         while (!stop_) {
-            pollfd waiting{listener_, POLLIN, 0};
-            if (::poll(&waiting, 1, 50) <= 0) continue;
-            const int client = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+            pollfd p{fd_, POLLIN, 0};
+            if (::poll(&p, 1, 50) <= 0) continue;
+            const int client = ::accept4(fd_, nullptr, nullptr, SOCK_CLOEXEC);
             if (client < 0) continue;
-            std::string request;
-            char buffer[4096];
-            while (request.find("\r\n\r\n") == std::string::npos) {
-                pollfd readable{client, POLLIN, 0};
-                if (::poll(&readable, 1, 2000) <= 0) break;
-                const ssize_t n = ::recv(client, buffer, sizeof buffer, 0);
-                if (n <= 0) break;
-                request.append(buffer, static_cast<size_t>(n));
-            }
-            ++requests_;
-            lastMethod_ = request.substr(0, request.find(' '));
-            if (answer_.silent) {
-                while (!stop_) {
-                    pollfd readable{client, POLLIN, 0};
-                    if (::poll(&readable, 1, 50) > 0 &&
-                        ::recv(client, buffer, sizeof buffer, 0) <= 0)
-                        break;
-                }
-                ::close(client);
-                continue;
-            }
-            std::string response = "HTTP/1.1 " + std::to_string(answer_.status) + " Answer\r\n" +
-                                   "Content-Length: " + std::to_string(answer_.body.size()) +
-                                   "\r\n" + answer_.extraHeaders + "Connection: close\r\n\r\n";
-            if (lastMethod_ != "HEAD") response += answer_.body;
-            size_t sent = 0;
-            while (sent < response.size()) {
-                const ssize_t n =
-                    ::send(client, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
-                if (n <= 0) break;
-                sent += static_cast<size_t>(n);
-            }
+            answer(client);
             ::close(client);
         }
     }
 
-    Answer answer_;
-    int listener_ = -1;
+    void answer(int client) {
+        std::string request;
+        char chunk[4096];
+        while (request.find("\r\n\r\n") == std::string::npos) {
+            pollfd p{client, POLLIN, 0};
+            if (::poll(&p, 1, 2000) <= 0) return;
+            const ssize_t got = ::recv(client, chunk, sizeof chunk, 0);
+            if (got <= 0) return;
+            request.append(chunk, size_t(got));
+        }
+        const size_t space = request.find(' ');
+        const std::string method = request.substr(0, space);
+        const std::string path =
+            request.substr(space + 1, request.find(' ', space + 1) - space - 1);
+        Answer reply{404, "not found", ""};
+        {
+            std::lock_guard lock(mutex_);
+            requests_.push_back(method + " " + path);
+            if (const auto it = answers_.find(path); it != answers_.end()) reply = it->second;
+        }
+        std::string head = "HTTP/1.1 " + std::to_string(reply.status) +
+                           " X\r\nContent-Length: " + std::to_string(reply.body.size()) +
+                           "\r\nConnection: close\r\n";
+        if (!reply.lastModified.empty()) head += "Last-Modified: " + reply.lastModified + "\r\n";
+        head += "\r\n";
+        std::string out = head + (method == "HEAD" ? std::string() : reply.body);
+        for (size_t done = 0; done < out.size();) {
+            const ssize_t put = ::send(client, out.data() + done, out.size() - done, MSG_NOSIGNAL);
+            if (put <= 0) return;
+            done += size_t(put);
+        }
+    }
+
+    int fd_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
-    std::atomic<int> requests_{0};
-    std::string lastMethod_;
     std::thread thread_;
+    std::mutex mutex_;
+    std::map<std::string, Answer> answers_;
+    std::vector<std::string> requests_;
 };
 
 }  // namespace tulvo::testing
