@@ -22,6 +22,8 @@
 #include "handwriting/writing_pad_widget.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/unicode_text.hpp"
+#include "shell/desktop_integration.hpp"
+#include "shell/speech.hpp"
 #include "shell/main_layout.hpp"
 #include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
@@ -151,6 +153,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
     setWindowTitle(QStringLiteral("Tulvo"));
     buildPadAndPanel(values);
     buildControls();
+    desktop_ = std::make_unique<DesktopIntegration>(*this, dir_);
     qApp->installEventFilter(this);
 }
 
@@ -285,9 +288,14 @@ void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
     connect(panel_, &characters::CharacterPanelView::favoriteAdded, this, [this](const QString& word) {
         favoriteAdded(std::u16string_view(reinterpret_cast<const char16_t*>(word.utf16()), size_t(word.size())));
     });
+    // "Speak" is offered while a voice exists or is being created.
+    connect(&panel_->characterMenu(), &QMenu::aboutToShow, this,
+            [this] { panel_->setSpeechAvailable(speech().available()); });
+    connect(panel_, &characters::CharacterPanelView::speakRequested, this, [this](const QString& text) {
+        speech().speak(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
+    });
     // Still unconnected: findCharactersRequested (component search),
-    // editStrokesRequested (stroke editor), animationRequested (stroke box)
-    // and speakRequested (speech).
+    // editStrokesRequested (stroke editor) and animationRequested (stroke box).
 }
 
 void MainWindow::setFavoritesStore(favorites::FavoritesStore* store) {
@@ -424,9 +432,17 @@ void MainWindow::setFontHeights(const FontHeights& heights) {
 
 void MainWindow::setPreferTraditional(bool traditional) { preferTraditional_ = traditional; }
 
-void MainWindow::registerHotkey(int number) { hotkey_ = number; }
+void MainWindow::registerHotkey(int number) {
+    hotkey_ = number;
+    desktop_->registerHotkey(number);
+}
 
-void MainWindow::unregisterHotkey() { hotkey_ = 0; }
+void MainWindow::unregisterHotkey() {
+    hotkey_ = 0;
+    desktop_->unregisterHotkey();
+}
+
+Speech& MainWindow::speech() { return desktop_->speech(); }
 
 void MainWindow::processPendingMessages() { QCoreApplication::processEvents(); }
 

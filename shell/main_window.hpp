@@ -41,6 +41,8 @@ namespace tulvo::shell {
 QString programVersion();
 
 class MainWindow;
+class DesktopIntegration;
+class Speech;
 
 // The search's link to the window: rows go into the list, and the window is
 // repainted while a long search reads the file.
@@ -97,6 +99,9 @@ public:
     QPushButton& eraseButton() { return *erase_; }
     QPushButton& analyzeButton() { return *analyze_; }
     characters::CharacterPanelView& characterPanel() { return *panel_; }
+    // Hotkey, clipboard capture, hidden locator and the speech voice.
+    DesktopIntegration& desktop() { return *desktop_; }
+    Speech& speech();
 
     // SettingsTarget
     void setFontHeights(const FontHeights& heights) override;
@@ -176,6 +181,7 @@ private:
     dictionary::ResultListView* resultView_ = nullptr;
     characters::CharacterPanelView* panel_ = nullptr;
     int shownRow_ = -1;  // list position the panel shows, -1 for a bare character
+    std::unique_ptr<DesktopIntegration> desktop_;
 };
 
 // Fonts asked for by their names; heights are cell heights in pixels.
