@@ -1,5 +1,7 @@
 #include "options/update_checker.hpp"
 
+#include "shell/dictionary_installer.hpp"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,9 +15,6 @@ namespace {
 
 #ifndef TULVO_DEFAULT_WEBSITE
 #define TULVO_DEFAULT_WEBSITE "https://tulvo.example"
-#endif
-#ifndef TULVO_DEFAULT_DICTIONARY_SERVER
-#define TULVO_DEFAULT_DICTIONARY_SERVER "https://www.mdbg.net"
 #endif
 
 constexpr const char* kCouldNotConnect = "Sorry, I could not connect to the server.";
@@ -90,9 +89,8 @@ UpdateAddresses updateAddresses() {
     std::string version = environment("TULVO_VERSION_URL");
     if (version.empty()) version = TULVO_DEFAULT_WEBSITE;
     addresses.versionPage = addressWithPath(version, kVersionPagePath);
-    std::string dictionary = environment("TULVO_DICTIONARY_URL");
-    if (dictionary.empty()) dictionary = TULVO_DEFAULT_DICTIONARY_SERVER;
-    addresses.archive = addressWithPath(dictionary, kArchivePath);
+    // The same archive address as the main program's dictionary installation.
+    addresses.archive = shell::dictionaryUrl();
     addresses.siteName = hostOf(addresses.archive);
     addresses.website = environment("TULVO_WEBSITE_URL");
     if (addresses.website.empty())
