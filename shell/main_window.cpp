@@ -15,6 +15,10 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "characters/component_search.hpp"
+#include "characters/components.hpp"
+#include "characters/radical_window.hpp"
+#include "characters/stroke_order_box.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/unicode_text.hpp"
@@ -137,6 +141,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
       settings_(dir_, *this) {
     setWindowTitle(QStringLiteral("Tulvo"));
     buildControls();
+    buildCharacterSearchWindows(values);
     qApp->installEventFilter(this);
 }
 
@@ -311,7 +316,15 @@ void MainWindow::goForward() {
 
 void MainWindow::replay(const std::string& line) {
     const auto entry = parseFindLine(line);
-    if (!entry) return;  // component-search lines are replayed by the component search
+    if (!entry) {
+        // A component search: its preference first, then the search itself.
+        if (const auto children = characters::parseChildrenHistoryLine(line)) {
+            charForm_ = children->preference;
+            charFormSelector_->setValue(charForm_);
+            runComponentSearch(children->chosen);
+        }
+        return;
+    }
     matchPart_ = entry->matchPart;
     charForm_ = entry->charForm;
     matchPartSelector_->setValue(matchPart_);
@@ -326,6 +339,7 @@ void MainWindow::setPadShown(bool shown) {
 }
 
 void MainWindow::layOut() {
+    if (strokeBox_) strokeBox_->stop();
     layout_ = layoutFor(width(), height(), frameGeometry().height(), padShown_);
     place(topBar_, layout_.topBar);
     place(padColumn_, layout_.padColumn);
@@ -350,7 +364,10 @@ void MainWindow::layOut() {
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // The window gaining the focus gives it to the search box.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) searchBox_->setFocus();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        searchBox_->setFocus();
+        if (strokeBox_) strokeBox_->request();
+    }
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -433,6 +450,71 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         default:
             return false;
     }
+}
+
+}  // namespace tulvo::shell
+
+namespace tulvo::shell {
+
+// The radical window, the stroke-order box and their links to the window.
+void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& values) {
+    radicalWindow_ = new characters::RadicalWindow(
+        dir_,
+        [&values](char16_t character) {
+            return values.wordValue(utf16ToUtf8(std::u16string(1, character)), 1, "");
+        },
+        [this] { return charForm_; }, this);
+    radicalWindow_->openOnRightClick(searchLabel_);
+    radicalWindow_->openOnRightClick(searchBox_->lineEdit());
+    connect(radicalWindow_, &characters::RadicalWindow::characterChosen, this, [this](char16_t c) {
+        searchCharacter(c);
+        resultView_->setFocus();
+    });
+    connect(radicalWindow_, &characters::RadicalWindow::closed, this, [this] {
+        activateWindow();
+        resultView_->setFocus();
+    });
+
+    strokeBox_ = new characters::StrokeOrderBox(dir_ / characters::kStrokeOrderPath, this);
+    strokeBox_->setPressesIgnored([this] { return radicalWindow_->isOpen(); });
+    connect(strokeBox_, &characters::StrokeOrderBox::lookupRequested, this, &MainWindow::searchCharacter);
+    // The box shows the first character of the selected row.
+    connect(resultView_, &dictionary::ResultListView::rowSelected, this, [this](int position) {
+        if (position < 0 || static_cast<size_t>(position) >= results_.size()) return;
+        const std::u16string& headword = results_.at(static_cast<size_t>(position)).character;
+        if (!headword.empty()) strokeBox_->animate(headword[0]);
+    });
+    // Another program taking over stops the drawing.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive) strokeBox_->stop();
+    });
+}
+
+void MainWindow::findCharactersBasedOn(char16_t character) {
+    history_.push(characters::childrenHistoryLine(charForm_, character));
+    updateBackForward();
+    runComponentSearch(character);
+}
+
+void MainWindow::runComponentSearch(char16_t character) {
+    const auto rows = characters::componentSearch(dir_ / characters::kComponentsPath,
+                                                  dir_ / dictionary::kDictionaryPath, character, charForm_);
+    if (!rows) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"),
+                        QString::fromUtf8(characters::kNoCharacterBasedOn.data(),
+                                          static_cast<qsizetype>(characters::kNoCharacterBasedOn.size())),
+                        QMessageBox::Ok, this);
+        box.raise();
+        box.activateWindow();
+        box.exec();
+        return;
+    }
+    characters::showComponentRows(results_, *rows);
+    host_.resultsFinished();
+}
+
+void MainWindow::editStrokes(char16_t character) {
+    strokeBox_->editStrokes(character, dir_ / characters::strokeEditorProgram());
 }
 
 }  // namespace tulvo::shell

@@ -24,6 +24,11 @@
 #include "shell/settings.hpp"
 #include "ui/picture_buttons.hpp"
 
+namespace tulvo::characters {
+class RadicalWindow;
+class StrokeOrderBox;
+}  // namespace tulvo::characters
+
 namespace tulvo::shell {
 
 // The program version handed to the options program: 32 characters.
@@ -62,6 +67,12 @@ public:
     void searchCharacter(char16_t character);
     void goBack();
     void goForward();
+    // "Find characters based on this character": pushes a "children" line on
+    // the history, then lists the characters built on `character`.
+    void findCharactersBasedOn(char16_t character);
+    // "Edit strokes animation" for `character`: runs data/tramboli and shows
+    // the edited strokes.
+    void editStrokes(char16_t character);
     void setPadShown(bool shown) override;
     void layOut();
 
@@ -80,6 +91,9 @@ public:
     const MainLayout& currentLayout() const { return layout_; }
     int registeredHotkey() const { return hotkey_; }
     QWidget& padColumn() { return *padColumn_; }
+    characters::RadicalWindow& radicalWindow() { return *radicalWindow_; }
+    characters::StrokeOrderBox& strokeOrderBox() { return *strokeBox_; }
+    QLabel& searchLabel() { return *searchLabel_; }
 
     // SettingsTarget
     void setFontHeights(const FontHeights& heights) override;
@@ -109,6 +123,8 @@ private:
     void updateDropDown();
     void updateBackForward();
     void showSearchText(const QString& text);
+    void buildCharacterSearchWindows(const dictionary::WordValueLookup& values);
+    void runComponentSearch(char16_t character);
 
     std::filesystem::path dir_;
     dictionary::MarkedVowels markedVowels_;
@@ -147,6 +163,8 @@ private:
     QLineEdit* currentCharacter_ = nullptr;
     QWidget* favoriteIndicator_ = nullptr;
     dictionary::ResultListView* resultView_ = nullptr;
+    characters::RadicalWindow* radicalWindow_ = nullptr;
+    characters::StrokeOrderBox* strokeBox_ = nullptr;
 };
 
 // Fonts asked for by their names; heights are cell heights in pixels.
