@@ -4,6 +4,7 @@
 #include <QFrame>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QStyledItemDelegate>
 
 namespace tulvo::characters {
 namespace {
@@ -26,6 +27,18 @@ QFont gridFont() {
     font.setPixelSize(static_cast<int>(25 / 1.34));
     return font;
 }
+
+// Cells show their own colours only: no frame around the view's current cell.
+class PlainCellDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+  protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        option->state &= ~QStyle::State_HasFocus;
+    }
+};
 
 QTableWidgetItem* item(const QString& text) {
     auto* cell = new QTableWidgetItem(text);
@@ -75,14 +88,16 @@ QTableWidget* RadicalWindow::makeGrid(QWidget* parent, int columns, int firstWid
     grid->horizontalHeader()->hide();
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
+    // The minimum first: the default size is kept within it.
     grid->verticalHeader()->setMinimumSectionSize(kRowHeight);
+    grid->verticalHeader()->setDefaultSectionSize(kRowHeight);
     grid->setShowGrid(true);
     grid->setSelectionMode(QAbstractItemView::NoSelection);
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setWordWrap(false);
+    grid->setItemDelegate(new PlainCellDelegate(grid));
     grid->setColumnWidth(0, firstWidth);
     for (int column = 1; column < columns; ++column) grid->setColumnWidth(column, otherWidth);
     // Clicks are handled here, before the view moves its current cell.

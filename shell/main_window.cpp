@@ -468,6 +468,7 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
     radicalWindow_->openOnRightClick(searchBox_->lineEdit());
     connect(radicalWindow_, &characters::RadicalWindow::characterChosen, this, [this](char16_t c) {
         searchCharacter(c);
+        activateWindow();
         resultView_->setFocus();
     });
     connect(radicalWindow_, &characters::RadicalWindow::closed, this, [this] {

@@ -73,12 +73,13 @@ class RadicalWindowTest : public ::testing::Test {
             [this] { return preference; });
     }
 
-    // Clicks the middle of a grid's cell, as a user does.
+    // Clicks a grid's cell, as a user does, by default in its middle.
     static void click(QTableWidget& grid, int row, int column,
-                      Qt::MouseButton button = Qt::LeftButton) {
+                      Qt::MouseButton button = Qt::LeftButton, QPoint offset = {}) {
         const QRect cell = grid.visualRect(grid.model()->index(row, column));
-        ASSERT_TRUE(grid.viewport()->rect().contains(cell.center())) << row << "," << column;
-        QTest::mouseClick(grid.viewport(), button, {}, cell.center());
+        const QPoint at = cell.center() + offset;
+        ASSERT_TRUE(grid.viewport()->rect().contains(at)) << row << "," << column;
+        QTest::mouseClick(grid.viewport(), button, {}, at);
     }
 
     // Row and column of a radical in the radical grid.
@@ -115,6 +116,7 @@ TEST_F(RadicalWindowTest, BuiltHiddenWithItsGrids) {
     EXPECT_EQ(radicals.geometry(), QRect(5, 25, 600, 480));
     EXPECT_EQ(radicals.columnCount(), 9);
     EXPECT_EQ(window->resultsGrid().columnCount(), 11);
+    EXPECT_EQ(radicals.rowHeight(0), RadicalWindow::kRowHeight);
     EXPECT_EQ(radicals.columnWidth(0), 30);
     EXPECT_EQ(radicals.columnWidth(8), 69);
     EXPECT_EQ(window->resultsGrid().columnWidth(0), 50);
@@ -161,6 +163,14 @@ TEST_F(RadicalWindowTest, LeftClickListsTheCharactersOfARadical) {
     window->tabs().setCurrentIndex(0);
     clickRadical("女");
     EXPECT_EQ(window->resultsGrid().rowCount(), 1);
+
+    // Near the top and bottom edges of its cell, a click still finds it.
+    for (int dy : {-9, 11}) {
+        window->tabs().setCurrentIndex(0);
+        const QPoint child = cellOf("子");
+        click(window->radicalGrid(), child.y(), child.x(), Qt::LeftButton, QPoint(0, dy));
+        EXPECT_EQ(text(window->resultsGrid(), 0, 1), "字") << dy;
+    }
 
     // A radical on the grid's last row, reached by scrolling.
     clickRadical("龠");
