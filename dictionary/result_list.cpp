@@ -118,6 +118,27 @@ const ResultRow& ResultList::at(size_t position) const {
     return withCells(sorted_[position]);
 }
 
+void ResultList::setWordValue(size_t position, int value) {
+    if (position >= rows_.size()) return;
+    if (sorted_.size() != rows_.size()) sortNewRows();
+    ResultRow& row = rows_[sorted_[position]];
+    row.wordValue = value;
+    row.colour = rowColour(value);
+}
+
+int ResultList::adjustWordValues(std::u16string_view form, int delta) {
+    int changed = 0;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        withCells(i);
+        ResultRow& row = rows_[i];
+        if (row.character != form) continue;
+        row.wordValue += delta;
+        row.colour = rowColour(row.wordValue);
+        ++changed;
+    }
+    return changed;
+}
+
 void ResultList::sortNewRows() const {
     const auto byKey = [this](size_t a, size_t b) { return rows_[a].sortKey < rows_[b].sortKey; };
     const size_t sortedBefore = sorted_.size();

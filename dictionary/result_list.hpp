@@ -79,6 +79,13 @@ class ResultList {
     // Rows in the order they were added.
     const ResultRow& added(size_t index) const;
 
+    // A favorite toggled in the character panel: the row at list position
+    // `position` takes `value` and its colour; the sort key stays.
+    void setWordValue(size_t position, int value);
+    // The same for every row whose shown form is exactly `form`, each value
+    // moved by `delta`. Returns the number of rows changed.
+    int adjustWordValues(std::u16string_view form, int delta);
+
   private:
     const WordValueLookup& values_;
     ResultListListener* listener_ = nullptr;

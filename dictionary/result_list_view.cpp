@@ -61,6 +61,11 @@ void ResultListModel::refresh() {
     endResetModel();
 }
 
+void ResultListModel::rowsChanged() {
+    if (shownRows_ == 0) return;
+    emit dataChanged(index(0, 0), index(static_cast<int>(shownRows_) - 1, kColumns - 1));
+}
+
 ResultListView::ResultListView(const ResultList& list, QWidget* parent)
     : QTableView(parent), list_(list), model_(list) {
     setModel(&model_);

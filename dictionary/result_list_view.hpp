@@ -22,6 +22,9 @@ public:
 
     // Shows the list as it is now (rows are added during a search).
     void refresh();
+    // Repaints every row after values or colours changed in place; keeps the
+    // selection.
+    void rowsChanged();
 
 private:
     const ResultList& list_;

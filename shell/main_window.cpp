@@ -15,11 +15,15 @@
 #include <QUrl>
 #include <QWindow>
 
+#include "characters/character_panel_view.hpp"
 #include "characters/component_search.hpp"
 #include "characters/components.hpp"
 #include "characters/radical_window.hpp"
 #include "characters/stroke_order_box.hpp"
 #include "dictionary/dictionary_file.hpp"
+#include "handwriting/candidate_grid.hpp"
+#include "handwriting/recog_file.hpp"
+#include "handwriting/writing_pad_widget.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_layout.hpp"
@@ -125,6 +129,14 @@ void WindowSearchHost::searchTextReplaced(std::u16string_view text) {
     window_.showSearchText(toQString(text));
 }
 
+void WindowSearchHost::showCharacterWithoutRow(char16_t character) {
+    window_.shownRow_ = -1;
+    characters::PanelEntry entry;
+    entry.headword = std::u16string(1, character);
+    entry.bareCharacter = true;
+    window_.characterPanel().showEntry(entry);
+}
+
 void WindowSearchHost::capReached(const std::u16string& message) {
     window_.resultView().resultModel().refresh();
     QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), toQString(message), QMessageBox::Ok,
@@ -140,6 +152,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
       search_(dir_ / dictionary::kDictionaryPath, markedVowels_, dropDown_, host_),
       settings_(dir_, *this) {
     setWindowTitle(QStringLiteral("Tulvo"));
+    buildPadAndPanel(values);
     buildControls();
     buildCharacterSearchWindows(values);
     qApp->installEventFilter(this);
@@ -151,23 +164,13 @@ void MainWindow::buildControls() {
     topBar_ = colouredStatic(this, ui::kTopBarBlue);
     padColumn_ = colouredStatic(this, ui::kPadBrown);
     leftPanel_ = colouredStatic(this, Qt::white);
-    for (size_t i = 0; i < panelFields_.size(); ++i) {
-        auto* field = new QTextEdit(this);
-        field->setReadOnly(true);
-        field->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
-        field->setFrameShape(QFrame::NoFrame);
-        field->document()->setDocumentMargin(1);
-        field->setGeometry(10, 113 + static_cast<int>(i) * 28, 291, 28);
-        panelFields_[i] = field;
-    }
-    pad_ = colouredStatic(this, Qt::white);
-    pad_->setEnabled(true);
+    panelFields_ = panel_->fields();
     erase_ = new QPushButton(QStringLiteral("Erase"), this);
     erase_->setToolTip(QStringLiteral("Erase the writing area"));
-    candidates_ = colouredStatic(this, Qt::white);
-    candidates_->setEnabled(true);
+    connect(erase_, &QPushButton::clicked, pad_, &handwriting::WritingPadWidget::erase);
     analyze_ = new QPushButton(QStringLiteral("Analyze"), this);
     analyze_->setToolTip(QStringLiteral("Run the character recognition again"));
+    connect(analyze_, &QPushButton::clicked, pad_, &handwriting::WritingPadWidget::analyze);
 
     charFormSelector_ = new ui::PictureSelector(
         ui::charFormBitmap(), charFormAt,
@@ -231,22 +234,17 @@ void MainWindow::buildControls() {
         searchFromBox(/*fromHistoryPick=*/true);
     });
 
-    headword_ = new QLineEdit(this);
-    currentCharacter_ = new QLineEdit(this);
-    for (QLineEdit* field : {headword_, currentCharacter_}) {
-        field->setReadOnly(true);
-        field->setFrame(false);
-        field->setTextMargins(0, 0, 0, 0);
-    }
-    headword_->setGeometry(7, 48, 300, 55);
-    currentCharacter_->setGeometry(7, 250, 100, 55);
-    favoriteIndicator_ = new QWidget(this);
-    favoriteIndicator_->setFixedSize(15, 15);
-    favoriteIndicator_->hide();
+    headword_ = &panel_->headwordDisplay();
+    currentCharacter_ = &panel_->characterDisplay();
+    favoriteIndicator_ = &panel_->indicator();
 
     resultView_ = new dictionary::ResultListView(results_, this);
     connect(resultView_, &dictionary::ResultListView::characterDoubleClicked, this,
             &MainWindow::searchCharacter);
+    connect(resultView_, &dictionary::ResultListView::rowSelected, this, &MainWindow::showRow);
+    connect(resultView_, &dictionary::ResultListView::characterRightClicked, panel_,
+            &characters::CharacterPanelView::openShortMenu);
+    favoriteIndicator_->raise();
 
     setFontHeights(fontHeights_);
     updateBackForward();
@@ -264,6 +262,48 @@ void MainWindow::start() {
     });
     layOut();
     searchBox_->setFocus();
+}
+
+// The writing pad with its grid, and the character panel with its menus.
+void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
+    const auto charForm = [this] { return charForm_; };
+    candidates_ = new handwriting::CandidateGrid(this);
+    candidates_->setFont(sizedFont("Arial Unicode MS", 1.34, 36, true));
+    pad_ = new handwriting::WritingPadWidget(*candidates_, dir_ / handwriting::kRecogPath, charForm, this);
+    connect(candidates_, &handwriting::CandidateGrid::candidateClicked, this, &MainWindow::searchCharacter);
+
+    panel_ = new characters::CharacterPanelView(this, dir_, values, charForm);
+    connect(candidates_, &handwriting::CandidateGrid::candidateRightClicked, panel_,
+            &characters::CharacterPanelView::openShortMenu);
+    connect(panel_, &characters::CharacterPanelView::lookupRequested, this, &MainWindow::searchCharacter);
+    connect(panel_, &characters::CharacterPanelView::headwordValueChanged, this, [this](int value) {
+        if (shownRow_ < 0 || static_cast<size_t>(shownRow_) >= results_.size()) return;
+        results_.setWordValue(static_cast<size_t>(shownRow_), value);
+        resultView_->resultModel().rowsChanged();
+    });
+    connect(panel_, &characters::CharacterPanelView::characterValueChanged, this,
+            [this](char16_t character, int delta) {
+                if (results_.adjustWordValues(std::u16string(1, character), delta) > 0)
+                    resultView_->resultModel().rowsChanged();
+            });
+    // Still unconnected: speakRequested (speech) and favoriteAdded (tracked
+    // word list); the component search and the stroke box connect theirs in
+    // buildCharacterSearchWindows.
+}
+
+void MainWindow::setFavoritesStore(favorites::FavoritesStore* store) { panel_->setFavoritesStore(store); }
+
+void MainWindow::showRow(int position) {
+    if (position < 0 || static_cast<size_t>(position) >= results_.size()) return;
+    shownRow_ = position;
+    const dictionary::ResultRow& row = results_.at(static_cast<size_t>(position));
+    characters::PanelEntry entry;
+    entry.headword = row.character;
+    entry.pinyin = row.pinyin;
+    entry.translation = row.translation;
+    entry.equivalent = row.equivalent;
+    entry.value = row.wordValue;
+    panel_->showEntry(entry);
 }
 
 dictionary::SearchSettings MainWindow::searchSettings() const {
@@ -351,6 +391,8 @@ void MainWindow::layOut() {
     padToggle_->move(layout_.toggle.x, layout_.toggle.y);
     place(padLabel_, layout_.padLabel);
     place(resultView_, layout_.resultList);
+    panel_->layOut(layout_.leftPanel.y + layout_.leftPanel.height);
+    if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop());
     resultView_->setColumnWidths(layout_.columns);
     for (QWidget* w : std::initializer_list<QWidget*>{padColumn_, pad_, erase_, candidates_, analyze_, padLabel_})
         w->setVisible(padShown_);
@@ -443,6 +485,9 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         case Qt::Key_F1:
             QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString((dir_ / "Tulvo help.chm").string())));
             return true;
+        case Qt::Key_F2:
+            panel_->handToCompanion(QApplication::focusWidget());
+            return false;
         case Qt::Key_Return:
         case Qt::Key_Enter:
             searchFromBox();
@@ -479,12 +524,17 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
     strokeBox_ = new characters::StrokeOrderBox(dir_ / characters::kStrokeOrderPath, this);
     strokeBox_->setPressesIgnored([this] { return radicalWindow_->isOpen(); });
     connect(strokeBox_, &characters::StrokeOrderBox::lookupRequested, this, &MainWindow::searchCharacter);
-    // The box shows the first character of the selected row.
-    connect(resultView_, &dictionary::ResultListView::rowSelected, this, [this](int position) {
-        if (position < 0 || static_cast<size_t>(position) >= results_.size()) return;
-        const std::u16string& headword = results_.at(static_cast<size_t>(position)).character;
-        if (!headword.empty()) strokeBox_->animate(headword[0]);
+    // The panel's current character is the one the box writes, beside it.
+    connect(panel_, &characters::CharacterPanelView::animationRequested, this, [this](char16_t c) {
+        strokeBox_->setTop(panel_->strokeBoxTop());
+        strokeBox_->animate(c);
     });
+    connect(strokeBox_, &characters::StrokeOrderBox::menuRequested, panel_,
+            &characters::CharacterPanelView::openStrokeBoxMenu);
+    // The speech service connects StrokeOrderBox::speakRequested.
+    connect(panel_, &characters::CharacterPanelView::findCharactersRequested, this,
+            &MainWindow::findCharactersBasedOn);
+    connect(panel_, &characters::CharacterPanelView::editStrokesRequested, this, &MainWindow::editStrokes);
     // Another program taking over stops the drawing.
     connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
         if (state != Qt::ApplicationActive) strokeBox_->stop();

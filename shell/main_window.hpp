@@ -24,7 +24,15 @@
 #include "shell/settings.hpp"
 #include "ui/picture_buttons.hpp"
 
+namespace tulvo::favorites {
+class FavoritesStore;
+}
+namespace tulvo::handwriting {
+class CandidateGrid;
+class WritingPadWidget;
+}  // namespace tulvo::handwriting
 namespace tulvo::characters {
+class CharacterPanelView;
 class RadicalWindow;
 class StrokeOrderBox;
 }  // namespace tulvo::characters
@@ -46,6 +54,7 @@ public:
     void resultsFinished() override;
     void searchTextReplaced(std::u16string_view text) override;
     void capReached(const std::u16string& message) override;
+    void showCharacterWithoutRow(char16_t character) override;
 
 private:
     MainWindow& window_;
@@ -91,6 +100,14 @@ public:
     const MainLayout& currentLayout() const { return layout_; }
     int registeredHotkey() const { return hotkey_; }
     QWidget& padColumn() { return *padColumn_; }
+    handwriting::WritingPadWidget& writingPad() { return *pad_; }
+    handwriting::CandidateGrid& candidateGrid() { return *candidates_; }
+    QPushButton& eraseButton() { return *erase_; }
+    QPushButton& analyzeButton() { return *analyze_; }
+    characters::CharacterPanelView& characterPanel() { return *panel_; }
+
+    // The favorites store the panel's indicator adds to and removes from.
+    void setFavoritesStore(favorites::FavoritesStore* store);
     characters::RadicalWindow& radicalWindow() { return *radicalWindow_; }
     characters::StrokeOrderBox& strokeOrderBox() { return *strokeBox_; }
     QLabel& searchLabel() { return *searchLabel_; }
@@ -123,6 +140,8 @@ private:
     void updateDropDown();
     void updateBackForward();
     void showSearchText(const QString& text);
+    void buildPadAndPanel(const dictionary::WordValueLookup& values);
+    void showRow(int position);
     void buildCharacterSearchWindows(const dictionary::WordValueLookup& values);
     void runComponentSearch(char16_t character);
 
@@ -147,9 +166,9 @@ private:
     QLabel* padColumn_ = nullptr;
     QLabel* leftPanel_ = nullptr;
     std::array<QTextEdit*, 4> panelFields_{};
-    QLabel* pad_ = nullptr;
+    handwriting::WritingPadWidget* pad_ = nullptr;
     QPushButton* erase_ = nullptr;
-    QLabel* candidates_ = nullptr;
+    handwriting::CandidateGrid* candidates_ = nullptr;
     QPushButton* analyze_ = nullptr;
     ui::PictureSelector* charFormSelector_ = nullptr;
     ui::BackForwardButton* backForward_ = nullptr;
@@ -163,6 +182,8 @@ private:
     QLineEdit* currentCharacter_ = nullptr;
     QWidget* favoriteIndicator_ = nullptr;
     dictionary::ResultListView* resultView_ = nullptr;
+    characters::CharacterPanelView* panel_ = nullptr;
+    int shownRow_ = -1;  // list position the panel shows, -1 for a bare character
     characters::RadicalWindow* radicalWindow_ = nullptr;
     characters::StrokeOrderBox* strokeBox_ = nullptr;
 };

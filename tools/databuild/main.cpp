@@ -20,6 +20,7 @@
 #include "tools/databuild/js_template.hpp"
 #include "tools/databuild/output_file.hpp"
 #include "tools/databuild/radical_builder.hpp"
+#include "tools/databuild/recog_builder.hpp"
 
 namespace fs = std::filesystem;
 using namespace tulvo::databuild;
@@ -58,6 +59,31 @@ int buildCedict(const Args& args) {
         return failWith(args[1] + ": read back " + std::to_string(readBack) + " entries, wrote " +
                         std::to_string(entries));
     std::cout << "databuild: " << args[1] << ": " << entries << " entries\n";
+    return 0;
+}
+
+// recog STROKE_DATA_DIR CHARTYPES OUTPUT (a missing CHARTYPES offers every
+// template under every character-form preference)
+int buildRecog(const Args& args) {
+    if (args.size() != 3) return failWith("usage: databuild recog STROKE_DATA_DIR CHARTYPES OUTPUT");
+    std::string error;
+    size_t characters = 0;
+    const auto templates = buildRecogTemplates(args[0], args[1], &error, &characters);
+    if (!templates) return failWith(error);
+    if (characters < kMinimumStrokeCharacters)
+        return failWith(args[0] + ": only " + std::to_string(characters) +
+                        " characters, expected at least " + std::to_string(kMinimumStrokeCharacters));
+    const std::string bytes = tulvo::handwriting::encodeRecog(*templates);
+    if (bytes.empty()) return failWith("a template has more than 255 segments");
+    if (!writeFileAtomically(args[2], bytes, &error)) return failWith(error);
+
+    // Read back through the matcher's own reader: the same templates.
+    const auto file = tulvo::handwriting::readRecogFile(args[2]);
+    const auto readBack = tulvo::handwriting::decodeRecog(file);
+    if (!readBack || *readBack != *templates) return failWith(args[2] + ": read back differs");
+    std::cout << "databuild: " << args[2] << ": " << templates->size() << " templates for "
+              << characters << " characters"
+              << (fs::exists(args[1]) ? "" : " (no character types: every form offered)") << "\n";
     return 0;
 }
 
@@ -299,6 +325,7 @@ int main(int argc, char** argv) {
         {"multiradix", buildMultiradix},
         {"radicals", buildRadicals},
         {"strokeorder", buildStrokeOrder},
+        {"recog", buildRecog},
         {"types", buildTypes},
     };
     if (argc < 2 || !builders.count(argv[1])) {

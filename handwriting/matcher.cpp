@@ -1,0 +1,187 @@
+#include "handwriting/matcher.hpp"
+
+#include <cmath>
+
+#include "handwriting/features.hpp"
+
+namespace tulvo::handwriting {
+
+void CandidateList::clear() {
+    slots_.fill(Candidate{});
+    count_ = 0;
+}
+
+void CandidateList::offer(int32_t code, float score) {
+    int k = count_;
+    if (k == kCandidateSlots && !(score > slots_[k - 1].score)) return;
+    for (int i = 0; i < k; ++i) {
+        if (slots_[i].code != code) continue;
+        if (slots_[i].score >= score) return;  // the earlier template was as good
+        for (int j = i; j + 1 < k; ++j) slots_[j] = slots_[j + 1];
+        slots_[k - 1] = Candidate{};
+        --k;
+        break;
+    }
+    int place = 0;
+    while (place < k && !(slots_[place].score < score)) ++place;
+    for (int j = k; j > place; --j) slots_[j] = slots_[j - 1];  // slot 15 is the spare
+    slots_[place] = Candidate{code, score};
+    if (k < kCandidateSlots) ++k;
+    slots_[kCandidateSlots] = Candidate{};
+    count_ = k;
+}
+
+int32_t CandidateList::codeAt(int slot) const {
+    return slot >= 0 && slot < count_ ? slots_[slot].code : 0;
+}
+
+int strokeWindow(int strokes) {
+    return (15 + 3 * strokes) / 10;
+}
+
+int segmentWindow(int segments) {
+    // (60 + 21 n) / 100 to the nearest integer, an exact half to the even one.
+    const int scaled = 60 + 21 * segments;
+    int whole = scaled / 100;
+    const int rest = scaled % 100;
+    if (rest > 50 || (rest == 50 && whole % 2 == 1)) ++whole;
+    return whole;
+}
+
+int boxSize(const KeyPointBox& box) {
+    const int w = box.maxX - box.minX;
+    const int h = box.maxY - box.minY;
+    const int side = w > h ? w : h;
+    if (side <= 0) return 0;
+    return static_cast<int>(std::floor(1.415 * side + 0.5));
+}
+
+bool offeredUnder(uint8_t formFlag, int preference) {
+    return formFlag == kOfferedAlways ||
+           (formFlag == kSimplifiedForm && preference != kTraditionalOnly) ||
+           (formFlag == kTraditionalForm && preference != kSimplifiedOnly);
+}
+
+void Recognizer::prepare(const Drawing& drawing) {
+    strokes_ = drawing.strokeCount;
+    segments_ = static_cast<int>(drawing.segmentCount());
+    window_ = segmentWindow(segments_);
+    const int box = boxSize(drawing.box);
+    userLength_.resize(segments_);
+    userDirection_.resize(segments_);
+    for (int i = 0; i < segments_; ++i) {
+        // A drawing whose key points all coincide has box 0: its lengths are 0.
+        int ul = box > 0 ? drawing.segmentLengths[i] * 255 / box : 0;
+        if (ul < kLengthFloor) ul = kLengthFloor;
+        userLength_[i] = ul;
+        userDirection_[i] = drawing.directionCodes[i];
+    }
+    // Each user segment's agreement with every possible template length and
+    // direction, so that a cell costs two look-ups.
+    lengthScore_.resize(256 * size_t(segments_));
+    directionScore_.resize(256 * size_t(segments_));
+    for (int i = 0; i < segments_; ++i) {
+        const double ul = userLength_[i];
+        for (int v = 0; v < 256; ++v) {
+            lengthScore_[256 * size_t(i) + v] = lengthAgreement(ul, double(v));
+            const int difference =
+                v > userDirection_[i] ? v - userDirection_[i] : userDirection_[i] - v;
+            directionScore_[256 * size_t(i) + v] = directionAgreement(ul, difference);
+        }
+    }
+    // Templates up to n + u segments are scored; the table holds them all.
+    const size_t side = static_cast<size_t>(segments_ + window_ + 1);
+    stride_ = side < 61 ? 61 : side;
+    if (table_.size() < stride_ * stride_) table_.resize(stride_ * stride_);
+    for (size_t i = 0; i < side; ++i) {
+        table_[i * stride_] = -double(i);
+        table_[i] = -double(i);
+    }
+}
+
+double lengthAgreement(double ul, double tl) {
+    const double r = tl > ul ? ul / tl : tl / ul;
+    return r < 0.33 ? 2 * r : 0.5 + r / 2;
+}
+
+double directionAgreement(double ul, int difference) {
+    double a = difference / 128.0;
+    if (a > 1) a = 2 - a;
+    double d;
+    if (a < 0.2) {
+        d = 1 - 0.75 * a;
+    } else if (a < 0.54) {
+        d = 1.54 - 3.47 * a;
+    } else {
+        d = (a - 0.54) * 2.88 - 0.33;
+    }
+    // Short segments are forgiven most of a wrong direction.
+    const double q = (1 - d) * (1 - ul / 64);
+    if (q > 0) d += q;
+    return d;
+}
+
+float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrokes) {
+    const int n = segments_;
+    const int count = static_cast<int>(segmentBytes.size() / 2);
+    double* cell = table_.data();
+    const size_t w = stride_;
+    templateGap_.resize(count);
+    for (int j = 0; j < count; ++j) templateGap_[j] = segmentBytes[2 * j + 1] * 1.75 / 256;
+    for (int i = 0; i < n; ++i) {
+        const double userGap = userLength_[i] * 1.75 / 256;
+        const double* lengthRow = lengthScore_.data() + 256 * size_t(i);
+        const double* directionRow = directionScore_.data() + 256 * size_t(i);
+        const double* row = cell + size_t(i) * w;
+        double* below = cell + size_t(i + 1) * w;
+        double left = below[0];
+        for (int j = 0; j < count; ++j) {
+            const int td = segmentBytes[2 * j];
+            const int tl = segmentBytes[2 * j + 1];
+            const double gu = row[j + 1] - userGap;
+            const double gt = left - templateGap_[j];
+            const double g = roundHalfToEven(gu > gt ? gu : gt);
+            const double diagonal = row[j] + lengthRow[tl] * directionRow[td];
+            left = double(float(diagonal > g ? diagonal : g));  // stored in single precision
+            below[j + 1] = left;
+        }
+    }
+    double score = cell[size_t(n) * w + size_t(count)];
+    if (templateStrokes == strokes_ && strokes_ < 10) score *= 1 + 0.01 * (10 - strokes_);
+    return float(score);
+}
+
+void Recognizer::match(std::span<const uint8_t> recogBytes, int preference) {
+    const int t = strokeWindow(strokes_);
+    const RecogView view(recogBytes);
+    for (size_t k = 0; k < view.size(); ++k) {
+        const TemplateHeader h = view.header(k);
+        if (!offeredUnder(h.formFlag, preference)) continue;
+        if (h.strokes < strokes_ - t || h.strokes > strokes_ + t) continue;
+        if (h.segmentCount < segments_ - window_ || h.segmentCount > segments_ + window_) continue;
+        const auto segmentBytes = view.segments(h);
+        if (segmentBytes.size() != 2 * size_t(h.segmentCount)) continue;  // past the end
+        candidates_.offer(h.character, align(segmentBytes, h.strokes));
+    }
+}
+
+void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
+                      const std::function<void()>& emptied) {
+    reduceNewStrokes(drawing);
+    candidates_.clear();
+    if (emptied) emptied();
+    prepare(drawing);
+    match(recogBytes, preference);
+}
+
+void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference,
+                      const std::function<void()>& emptied) {
+    reduceNewStrokes(drawing);
+    candidates_.clear();
+    if (emptied) emptied();
+    prepare(drawing);
+    const std::vector<uint8_t> bytes = readRecogFile(recogFile);
+    match(bytes, preference);
+}
+
+}  // namespace tulvo::handwriting

@@ -1,0 +1,186 @@
+// The character panel's texts: counterpart, component and frequency lines,
+// the translation rendering, the per-character syllables and readings, and
+// the companion program's argument.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "characters/character_panel.hpp"
+#include "characters/components.hpp"
+#include "characters/counterparts.hpp"
+#include "platform/unicode_text.hpp"
+#include "tests/support/temp_dir.hpp"
+
+using namespace tulvo;
+using namespace tulvo::characters;
+using tulvo::testing::TempDir;
+
+namespace {
+
+class FixedValues : public dictionary::WordValueLookup {
+  public:
+    int wordValue(std::string_view form, int, std::string_view reading) const override {
+        const auto it = values.find(std::string(form) + "|" + std::string(reading));
+        return it == values.end() ? -1 : it->second;
+    }
+    std::map<std::string, int> values;
+};
+
+std::string utf8(const std::u16string& text) {
+    return utf16ToUtf8(text);
+}
+
+class CharacterPanelTest : public ::testing::Test {
+  protected:
+    CharacterPanelTest() {
+        dir_.writeLines(
+            "data/CEDICT_ts.u8",
+            {"馬 马 [ma3] /horse/surname Ma/", "馬上 马上 [ma3 shang4] /at once/",
+             "上 上 [shang4] /on top/", "個 个 [ge4] /individual/", "一個 一个 [yi1 ge5] /one/",
+             "卡爾·馬克思 卡尔·马克思 [Ka3 er3 · Ma3 ke4 si1] /Karl Marx/"});
+        std::string components;
+        appendComponentRecord(components, u'马', makeComponentText(u'马', 0, u""));
+        appendComponentRecord(components, u'妈', makeComponentText(u'女', 3, u"马"));
+        dir_.write("data/components.dat", components);
+        dir_.write("data/types.txt", typesLine(u'马', 1, u'馬') + typesLine(u'馬', 2, u'马'));
+        values_.values = {{"马|ma3", 0x21}, {"上|shang4", 0x10 - 100}, {"个|ge4", 0x03}};
+        data_ = PanelData{dir_.path(), &values_, 1};
+    }
+
+    TempDir dir_;
+    FixedValues values_;
+    PanelData data_;
+    TranslationRenderer renderer_;
+};
+
+TEST(TranslationRendering, DefinitionsBecomeBulletedItalicLines) {
+    TranslationRenderer renderer;
+    RichText out;
+    renderer.render(u"horse/surname Ma", out);
+    EXPECT_EQ(plainText(out), u"\u00B7 horse\r\u00B7 surname Ma");
+    for (const TextRun& run : out) {
+        EXPECT_TRUE(run.italic);
+        EXPECT_TRUE(run.indented);
+    }
+}
+
+TEST(TranslationRendering, CrossReferenceSpacingAndUprightCharacters) {
+    TranslationRenderer renderer;
+    RichText out;
+    renderer.render(u"see 看見|看见", out);
+    EXPECT_EQ(plainText(out), u"\u00B7 see  看見 | 看见");
+    std::u16string upright;
+    for (const TextRun& run : out)
+        if (!run.italic) upright += run.text;
+    EXPECT_EQ(upright, u"看見看见");
+
+    // No space after the excluded units, and none between characters.
+    RichText quoted;
+    renderer.render(u"(看)[看]:看;看0看", quoted);
+    EXPECT_EQ(plainText(quoted), u"\u00B7 (看)[看]:看;看0看");
+}
+
+TEST(TranslationRendering, PreviousUnitCarriesOverBetweenTranslations) {
+    TranslationRenderer renderer;
+    RichText first, second;
+    renderer.render(u"ends with:", first);
+    renderer.render(u"看 at the start", second);
+    EXPECT_EQ(plainText(second), u"\u00B7 看 at the start");  // ':' excludes the space
+    RichText third;
+    renderer.render(u"看 again", third);
+    EXPECT_EQ(plainText(third), u"\u00B7  看 again");  // 't' does not
+}
+
+TEST(PanelLines, FrequencyLineAndColours) {
+    EXPECT_EQ(frequencyLine(0x21), u"frequency of use: 90%, HSK: 2\r");
+    EXPECT_EQ(frequencyLine(0), u"frequency of use: 100%\r");
+    EXPECT_EQ(frequencyLine(0x12 - 100), u"frequency of use: 80%, HSK: 1\r");
+    EXPECT_EQ(frequencyLine(-101), u"");
+    EXPECT_EQ(frequencyLine(-1), u"");
+
+    EXPECT_EQ(headwordColour(-101), kPanelFavorite);
+    EXPECT_EQ(headwordColour(0x10), 0x2030FFu);
+    EXPECT_EQ(characterColour(0x10), 0x2035FFu);
+    EXPECT_EQ(headwordColour(0x31), 0x000080u);
+    EXPECT_EQ(headwordColour(0x02), 0u);
+    EXPECT_EQ(headwordColour(-1), 0u);
+
+    EXPECT_EQ(toggledValue(-1), -101);
+    EXPECT_EQ(toggledValue(0x21), 0x21 - 100);
+    EXPECT_EQ(toggledValue(-101), -1);
+}
+
+TEST_F(CharacterPanelTest, OneCharacterEntry) {
+    const PanelEntry entry{u"马", u"mǎ", u"horse/surname Ma", u"1馬", 0x21, false};
+    const RichText info = entryInformation(entry, data_, renderer_);
+    EXPECT_EQ(utf8(plainText(info)),
+              "traditional: 馬  \rradical/components: 马+0\rfrequency of use: 90%, HSK: 2\r"
+              "· horse\r· surname Ma");
+    EXPECT_FALSE(info.front().indented);
+    EXPECT_TRUE(info.back().indented);
+}
+
+TEST_F(CharacterPanelTest, WordEntryHasNoComponentsAndFavoriteWithoutValueNoFrequency) {
+    const PanelEntry word{u"马上", u"mǎ shàng", u"at once", u"", -101, false};
+    EXPECT_EQ(utf8(plainText(entryInformation(word, data_, renderer_))), "· at once");
+    EXPECT_EQ(headwordColour(word.value), kPanelFavorite);
+}
+
+TEST_F(CharacterPanelTest, BareCharacterTakesItsCounterparts) {
+    const PanelEntry bare{u"馬", u"", u"", u"", -1, true};
+    EXPECT_EQ(utf8(plainText(entryInformation(bare, data_, renderer_))), "simplified: 马  \r");
+    const PanelEntry unknown{u"妈", u"", u"", u"", -1, true};
+    EXPECT_EQ(utf8(plainText(entryInformation(unknown, data_, renderer_))),
+              "radical/components: 女+3 马\r");
+}
+
+TEST_F(CharacterPanelTest, CharactersOfAWord) {
+    const CharacterView first = characterView(u"马上", u"mǎ shàng", 0, data_, renderer_);
+    EXPECT_EQ(first.character, u'马');
+    EXPECT_EQ(first.syllable, u"mǎ");
+    EXPECT_EQ(first.reading, "ma3");
+    EXPECT_EQ(first.value, 0x21);
+    EXPECT_EQ(utf8(plainText(first.information)),
+              "frequency of use: 90%, HSK: 2\rtraditional: 馬\rradical/components: 马+0\r· "
+              "horse\r· surname Ma");
+
+    const CharacterView second = characterView(u"马上", u"mǎ shàng", 1, data_, renderer_);
+    EXPECT_EQ(second.syllable, u"shàng");
+    EXPECT_EQ(second.value, 0x10 - 100);  // a favorite character
+    EXPECT_EQ(utf8(plainText(second.information)), "frequency of use: 100%, HSK: 1\r· on top");
+
+    EXPECT_EQ(characterView(u"马上", u"mǎ shàng", 2, data_, renderer_).character, 0);
+}
+
+TEST_F(CharacterPanelTest, NeutralToneIsCompletedFromTheDefinitions) {
+    const CharacterView view = characterView(u"一个", u"yī ge", 1, data_, renderer_);
+    EXPECT_EQ(view.reading, "ge4");
+    EXPECT_EQ(view.syllable, u"gè");
+    EXPECT_EQ(view.value, 0x03);
+    EXPECT_EQ(utf8(plainText(view.information)), "frequency of use: 70%\r· individual");
+}
+
+TEST_F(CharacterPanelTest, MiddleDotHasNoSyllableAndIsNotCounted) {
+    const std::u16string word = u"卡尔·马克思";
+    const std::u16string pinyin = u"Kǎ ěr · Mǎ kè sī";
+    EXPECT_EQ(characterView(word, pinyin, 2, data_, renderer_).syllable, u"");
+    const CharacterView ma = characterView(word, pinyin, 3, data_, renderer_);
+    EXPECT_EQ(ma.syllable, u"Mǎ");
+    EXPECT_EQ(ma.reading, "ma3");
+    EXPECT_EQ(utf8(plainText(ma.information)),
+              "frequency of use: 90%, HSK: 2\rtraditional: 馬\rradical/components: 马+0\r· "
+              "horse\r· surname Ma");
+    // Without the dot in the pinyin, and with commas between syllables.
+    EXPECT_EQ(syllableAt(word, u"Kǎ ěr Mǎ kè sī", 3), u"Mǎ");
+    EXPECT_EQ(syllableAt(u"你，好", u"nǐ, hǎo", 2), u"hǎo");
+    EXPECT_EQ(syllableAt(u"你好吗", u"nǐ hǎo", 2), u"");
+}
+
+TEST(CompanionArgument, PercentEncodesLatinAndCodePage936) {
+    EXPECT_EQ(companionArgument(u"中 a"), "%D6%D0%20%61");
+    EXPECT_EQ(companionArgument(u"a\r\nb\t\u00E9"), "%61%62%E9");
+    EXPECT_EQ(companionArgument(u"马上"), "%C2%ED%C9%CF");
+    EXPECT_EQ(companionArgument(u""), "");
+}
+
+}  // namespace

@@ -1,0 +1,369 @@
+// The recognition pass on fixture templates: windows, filters, alignment
+// scores, the candidate list's rules and damaged template files.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+#include "handwriting/features.hpp"
+#include "handwriting/matcher.hpp"
+#include "handwriting/recog_file.hpp"
+#include "tests/support/temp_dir.hpp"
+
+using namespace tulvo::handwriting;
+
+namespace {
+
+std::vector<uint8_t> bytesOf(const std::vector<RecogTemplate>& templates) {
+    const std::string encoded = encodeRecog(templates);
+    return std::vector<uint8_t>(encoded.begin(), encoded.end());
+}
+
+RecogTemplate tmpl(char16_t c, int strokes, std::vector<TemplateSegment> segments,
+                   uint8_t form = kOfferedAlways) {
+    return RecogTemplate{c, form, uint8_t(strokes), std::move(segments)};
+}
+
+// One horizontal stroke to the right, 160 pixels: box 226, normalised length 180.
+Drawing horizontalStroke() {
+    Drawing drawing;
+    PadCapture pad(drawing);
+    pad.penDown(20, 100);
+    for (int x = 30; x <= 180; x += 10) pad.penMove(x, 100);
+    pad.penUp();
+    return drawing;
+}
+
+// The alignment written out plainly from its rules, for comparison: cells
+// and score in single precision, the arithmetic in double.
+float referenceScore(const std::vector<int>& ul, const std::vector<int>& ud,
+                     const std::vector<TemplateSegment>& t, int userStrokes, int templateStrokes) {
+    const size_t n = ul.size(), S = t.size();
+    std::vector<std::vector<float>> cell(n + 1, std::vector<float>(S + 1));
+    for (size_t i = 0; i <= n; ++i) cell[i][0] = -float(i);
+    for (size_t j = 0; j <= S; ++j) cell[0][j] = -float(j);
+    for (size_t i = 0; i < n; ++i) {
+        for (size_t j = 0; j < S; ++j) {
+            const double u = ul[i], tl = t[j].length;
+            const double gu = cell[i][j + 1] - u * 1.75 / 256;
+            const double gt = cell[i + 1][j] - tl * 1.75 / 256;
+            const double g = std::nearbyint(std::max(gu, gt));
+            const double r = tl > u ? u / tl : tl / u;
+            const double w = r < 0.33 ? 2 * r : 0.5 + r / 2;
+            double a = std::fabs(double(t[j].direction) - ud[i]) / 128;
+            if (a > 1) a = 2 - a;
+            double d = a < 0.2    ? 1 - 0.75 * a
+                       : a < 0.54 ? 1.54 - 3.47 * a
+                                  : (a - 0.54) * 2.88 - 0.33;
+            const double q = (1 - d) * (1 - u / 64);
+            if (q > 0) d += q;
+            const double diagonal = cell[i][j] + w * d;
+            cell[i + 1][j + 1] = float(diagonal > g ? diagonal : g);
+        }
+    }
+    double f = cell[n][S];
+    if (templateStrokes == userStrokes && userStrokes < 10) f *= 1 + 0.01 * (10 - userStrokes);
+    return float(f);
+}
+
+TEST(Windows, StrokeSegmentAndBoxRounding) {
+    const int strokes[] = {1, 1, 2, 2, 2, 3, 3, 3, 3, 4, 4};
+    for (int s = 0; s <= 10; ++s) EXPECT_EQ(strokeWindow(s), strokes[s]) << s;
+    const int segments[] = {1, 1, 1, 1, 1, 2, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 4};
+    for (int n = 0; n <= 18; ++n) EXPECT_EQ(segmentWindow(n), segments[n]) << n;
+    EXPECT_EQ(segmentWindow(90), 20);   // 19.5: to the even neighbour
+    EXPECT_EQ(segmentWindow(190), 40);  // 40.5
+
+    KeyPointBox box;
+    EXPECT_EQ(boxSize(box), 0);  // nothing drawn
+    box.widen(50, 50);
+    EXPECT_EQ(boxSize(box), 0);  // one place
+    box.widen(150, 80);
+    EXPECT_EQ(boxSize(box), 142);  // 1.415 × 100 = 141.5, halves up
+    box.widen(150, 170);
+    EXPECT_EQ(boxSize(box), 170);  // the taller side: 1.415 × 120 = 169.8
+
+    EXPECT_EQ(roundHalfToEven(2.5), 2.0);
+    EXPECT_EQ(roundHalfToEven(3.5), 4.0);
+    EXPECT_EQ(roundHalfToEven(-2.5), -2.0);
+    EXPECT_EQ(roundHalfToEven(-2.743), -3.0);
+    EXPECT_EQ(roundHalfToEven(0.49999999), 0.0);
+    EXPECT_EQ(roundHalfToEven(-0.5000001), -1.0);
+}
+
+TEST(Agreement, LengthAndDirectionPieces) {
+    EXPECT_DOUBLE_EQ(lengthAgreement(100, 100), 1.0);
+    EXPECT_DOUBLE_EQ(lengthAgreement(100, 50), 0.75);
+    EXPECT_DOUBLE_EQ(lengthAgreement(25, 250), 0.2);  // r = 0.1 < 0.33: 2r
+    EXPECT_DOUBLE_EQ(lengthAgreement(25, 0), 0.0);    // a zero template length
+    EXPECT_DOUBLE_EQ(directionAgreement(64, 0), 1.0);
+    EXPECT_DOUBLE_EQ(directionAgreement(64, 64), 1.54 - 3.47 * 0.5);            // a right angle
+    EXPECT_NEAR(directionAgreement(64, 128), 0.9948, 1e-12);                    // written backwards
+    EXPECT_DOUBLE_EQ(directionAgreement(64, 192), directionAgreement(64, 64));  // wraps round
+    // A short segment is forgiven: q = (1 − d)(1 − 25/64) is added.
+    const double d = 1.54 - 3.47 * 0.5;
+    EXPECT_DOUBLE_EQ(directionAgreement(25, 64), d + (1 - d) * (1 - 25 / 64.0));
+}
+
+TEST(Pass, ScoresBonusAndStrokeFilter) {
+    Drawing drawing = horizontalStroke();
+    const auto bytes = bytesOf({
+        tmpl(u'一', 1, {{0, 180}}),                // same stroke count: bonus 9 %
+        tmpl(u'二', 2, {{0, 180}}),                // no bonus
+        tmpl(u'三', 3, {{0, 180}}),                // outside the stroke window 0..2
+        tmpl(u'丨', 1, {{191, 180}}),              // a right angle away
+        tmpl(u'乙', 1, {{0, 90}, {0, 90}}),        // two halves: one matched, one a gap
+        tmpl(u'丶', 1, {{0, 9}, {0, 9}, {0, 9}}),  // three segments: outside 0..2
+    });
+    Recognizer recognizer;
+    recognizer.pass(drawing, bytes, kBothForms);
+    const CandidateList& list = recognizer.candidates();
+    ASSERT_EQ(list.size(), 4);
+    EXPECT_EQ(list[0].code, u'一');
+    EXPECT_FLOAT_EQ(list[0].score, 1.09f);
+    EXPECT_EQ(list[1].code, u'二');
+    EXPECT_FLOAT_EQ(list[1].score, 1.0f);
+    // 乙: its first half matches (0.75), and leaving out the second costs
+    // 0.615, which rounds the gap back up to 0.
+    EXPECT_EQ(list[2].code, u'乙');
+    EXPECT_FLOAT_EQ(list[2].score, 0.0f);
+    EXPECT_EQ(list[3].code, u'丨');
+    EXPECT_LT(list[3].score, 0.0f);
+    EXPECT_EQ(list.codeAt(4), 0);
+    EXPECT_EQ(drawing.segmentCount(), 1u);
+}
+
+TEST(Pass, NegativeScoresWithTheBonusGrowMoreNegative) {
+    Drawing drawing = horizontalStroke();
+    // No segments at all: the score is the border cell (1, 0) = −1.
+    const auto bytes = bytesOf({tmpl(u'甲', 2, {}), tmpl(u'乙', 1, {})});
+    Recognizer recognizer;
+    recognizer.pass(drawing, bytes, kBothForms);
+    ASSERT_EQ(recognizer.candidates().size(), 2);
+    EXPECT_EQ(recognizer.candidates()[0].code, u'甲');
+    EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, -1.0f);
+    EXPECT_FLOAT_EQ(recognizer.candidates()[1].score, -1.09f);
+}
+
+TEST(Pass, FormFlagsFollowThePreference) {
+    const auto bytes = bytesOf({tmpl(u'国', 1, {{0, 180}}, kSimplifiedForm),
+                                tmpl(u'國', 1, {{0, 180}}, kTraditionalForm),
+                                tmpl(u'一', 1, {{0, 180}}, kOfferedAlways)});
+    auto offered = [&](int preference) {
+        Drawing drawing = horizontalStroke();
+        Recognizer recognizer;
+        recognizer.pass(drawing, bytes, preference);
+        std::u16string codes;
+        for (int i = 0; i < recognizer.candidates().size(); ++i)
+            codes += char16_t(recognizer.candidates()[i].code);
+        return codes;
+    };
+    EXPECT_EQ(offered(kBothForms), u"国國一");  // equal scores stay in file order
+    EXPECT_EQ(offered(kSimplifiedOnly), u"国一");
+    EXPECT_EQ(offered(kTraditionalOnly), u"國一");
+}
+
+TEST(Pass, AnalyzeAgainReusesTheSegments) {
+    const auto bytes = bytesOf({tmpl(u'国', 1, {{0, 180}}, kSimplifiedForm),
+                                tmpl(u'國', 1, {{0, 170}}, kTraditionalForm)});
+    Drawing drawing = horizontalStroke();
+    Recognizer recognizer;
+    recognizer.pass(drawing, bytes, kBothForms);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'国');
+    recognizer.pass(drawing, bytes, kTraditionalOnly);  // the preference changed
+    EXPECT_EQ(drawing.segmentCount(), 1u);
+    EXPECT_EQ(recognizer.candidates().size(), 1);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'國');
+}
+
+TEST(Pass, GridSeesTheEmptiedListBeforeMatching) {
+    const auto bytes = bytesOf({tmpl(u'一', 1, {{0, 180}})});
+    Drawing drawing = horizontalStroke();
+    Recognizer recognizer;
+    recognizer.pass(drawing, bytes, kBothForms);
+    int calls = 0;
+    recognizer.pass(drawing, bytes, kBothForms, [&] {
+        ++calls;
+        EXPECT_EQ(recognizer.candidates().size(), 0);
+        EXPECT_EQ(recognizer.candidates().codeAt(0), 0);
+    });
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'一');
+}
+
+TEST(Pass, ErasedPadMatchesOnlyTemplatesWithoutSegments) {
+    Drawing drawing;
+    const auto bytes = bytesOf({tmpl(u'a', 0, {}), tmpl(u'b', 1, {{0, 100}}),
+                                tmpl(u'c', 1, {{0, 100}, {0, 100}}), tmpl(u'd', 2, {})});
+    Recognizer recognizer;
+    recognizer.pass(drawing, bytes, kBothForms);
+    ASSERT_EQ(recognizer.candidates().size(), 2);  // d: 2 strokes, outside 0..1
+    EXPECT_EQ(recognizer.candidates()[0].code, u'a');
+    EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, 0.0f);
+    EXPECT_EQ(recognizer.candidates()[1].code, u'b');
+    EXPECT_FLOAT_EQ(recognizer.candidates()[1].score, -1.0f);
+}
+
+TEST(Pass, DrawingInOnePlaceHasNoDivisionByZero) {
+    Drawing drawing;
+    PadCapture pad(drawing);
+    pad.penDown(50, 50);
+    pad.penMove(70, 50);
+    pad.penMove(60, 50);
+    pad.penMove(50, 50);
+    pad.penUp();
+    const auto bytes = bytesOf({tmpl(u'丶', 1, {{191, 25}}), tmpl(u'一', 1, {{0, 25}})});
+    Recognizer recognizer;
+    recognizer.pass(drawing, bytes, kBothForms);
+    ASSERT_EQ(recognizer.candidates().size(), 2);
+    // The length counts as the floor 25: a perfect match for the dot.
+    EXPECT_EQ(recognizer.candidates()[0].code, u'丶');
+    EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, 1.09f);
+    EXPECT_TRUE(std::isfinite(recognizer.candidates()[1].score));
+}
+
+TEST(Pass, AlignmentMatchesItsRulesAlsoBeyondTheSixtyOneTable) {
+    std::mt19937 rng(42);
+    std::uniform_int_distribution<int> coord(1, 197);
+    for (int round = 0; round < 30; ++round) {
+        // A random drawing of a few strokes; some rounds long enough (more
+        // than 49 segments) to need a larger table.
+        Drawing drawing;
+        PadCapture pad(drawing);
+        const bool longDrawing = round % 5 == 4;
+        const int strokes = longDrawing ? 3 : 1 + round % 6;
+        const int points = longDrawing ? 30 : 4;
+        for (int s = 0; s < strokes; ++s) {
+            pad.penDown(coord(rng), coord(rng));
+            for (int p = 0; p < points; ++p) pad.penMove(coord(rng), coord(rng));
+            pad.penUp();
+        }
+        reduceNewStrokes(drawing);
+        const int n = int(drawing.segmentCount());
+        const int box = boxSize(drawing.box);
+        std::vector<int> ul, ud;
+        for (int i = 0; i < n; ++i) {
+            ul.push_back(std::max(25, box > 0 ? drawing.segmentLengths[i] * 255 / box : 0));
+            ud.push_back(drawing.directionCodes[i]);
+        }
+        // Templates of every length inside the segment window, random bytes.
+        std::vector<RecogTemplate> templates;
+        const int u = segmentWindow(n);
+        const int firstS = std::max(0, n - u);
+        for (int S = firstS; S <= std::min(n + u, 255); ++S) {
+            RecogTemplate t = tmpl(char16_t(0x4E00 + S), strokes, {});
+            for (int j = 0; j < S; ++j) t.segments.push_back({uint8_t(rng()), uint8_t(rng())});
+            templates.push_back(t);
+        }
+        Recognizer recognizer;
+        recognizer.pass(drawing, bytesOf(templates), kBothForms);
+        ASSERT_EQ(recognizer.candidates().size(), std::min<int>(15, int(templates.size())));
+        for (int slot = 0; slot < recognizer.candidates().size(); ++slot) {
+            const Candidate c = recognizer.candidates()[slot];
+            const auto& t = templates[c.code - 0x4E00 - firstS];
+            EXPECT_EQ(c.score, referenceScore(ul, ud, t.segments, strokes, t.strokes))
+                << "round " << round << " n " << n << " S " << t.segments.size();
+        }
+        if (longDrawing) {
+            EXPECT_GT(n, 49);
+        }
+    }
+}
+
+TEST(CandidateList, KeepsEachCharacterOnceWithItsBestScore) {
+    CandidateList list;
+    list.offer('a', 5);
+    list.offer('b', 4);
+    list.offer('a', 3);  // worse than the kept one: dropped
+    list.offer('a', 5);  // equal: the earlier one stays
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[0].code, 'a');
+    EXPECT_EQ(list[0].score, 5);
+    list.offer('b', 6);  // better: moves up, no duplicate
+    ASSERT_EQ(list.size(), 2);
+    EXPECT_EQ(list[0].code, 'b');
+    EXPECT_EQ(list[1].code, 'a');
+    list.offer('c', 5);  // equal to a: after it
+    EXPECT_EQ(list[2].code, 'c');
+}
+
+TEST(CandidateList, FifteenSlotsAndTheirEdges) {
+    CandidateList list;
+    for (int k = 0; k < 15; ++k) list.offer(100 + k, float(20 - k));  // scores 20 .. 6
+    ASSERT_EQ(list.size(), 15);
+    list.offer(200, 6);  // equal to the 15th: not inserted
+    EXPECT_EQ(list.codeAt(14), 114);
+    list.offer(201, 6.5f);  // better than the 15th: the 15th drops out
+    EXPECT_EQ(list.size(), 15);
+    EXPECT_EQ(list.codeAt(14), 201);
+    EXPECT_EQ(list.codeAt(15), 0);
+    EXPECT_EQ(list.codeAt(-1), 0);
+    // A better template of a listed character replaces it, freeing no slot.
+    list.offer(113, 30);
+    EXPECT_EQ(list.codeAt(0), 113);
+    EXPECT_EQ(list.size(), 15);
+    EXPECT_EQ(list.codeAt(14), 201);
+    for (int slot = 1; slot < 15; ++slot) EXPECT_GE(list[slot - 1].score, list[slot].score);
+    list.clear();
+    EXPECT_EQ(list.size(), 0);
+    EXPECT_EQ(list.codeAt(0), 0);
+}
+
+TEST(RecogFile, RoundTripAndLayout) {
+    const std::vector<RecogTemplate> templates = {tmpl(u'国', 8, {{1, 2}, {3, 4}}, kSimplifiedForm),
+                                                  tmpl(u'A', 1, {}),
+                                                  tmpl(0xFFFF, 255, {{255, 255}})};
+    const auto bytes = bytesOf(templates);
+    ASSERT_EQ(bytes.size(), 4 + 9 * 3 + 2 * 3u);
+    EXPECT_EQ(bytes[0], 3);
+    EXPECT_EQ(bytes[4], 0xFD);  // 国 = U+56FD, little-endian
+    EXPECT_EQ(bytes[5], 0x56);
+    EXPECT_EQ(bytes[4 + 9 * 2 + 5], 4);  // the third template's segments at offset 4
+    EXPECT_EQ(decodeRecog(bytes), templates);
+    EXPECT_TRUE(encodeRecog({tmpl(u'x', 1, std::vector<TemplateSegment>(256))}).empty());
+}
+
+TEST(RecogFile, DamagedFilesGiveFewerCandidatesNeverAFault) {
+    Drawing drawing = horizontalStroke();
+    Recognizer recognizer;
+    const auto good = bytesOf({tmpl(u'一', 1, {{0, 180}}), tmpl(u'二', 2, {{0, 180}})});
+
+    recognizer.pass(drawing, std::vector<uint8_t>{}, kBothForms);
+    EXPECT_EQ(recognizer.candidates().size(), 0);
+
+    tulvo::testing::TempDir dir;
+    recognizer.pass(drawing, dir / "missing.dat", kBothForms);
+    EXPECT_EQ(recognizer.candidates().size(), 0);
+    const auto file = dir.write("recog.dat", std::string(good.begin(), good.end()));
+    recognizer.pass(drawing, file, kBothForms);
+    EXPECT_EQ(recognizer.candidates().size(), 2);
+
+    // A count far beyond the headers present.
+    auto lying = good;
+    lying[3] = 0x7F;
+    recognizer.pass(drawing, lying, kBothForms);
+    EXPECT_EQ(recognizer.candidates().size(), 0);  // the segment area would lie past the end
+    EXPECT_FALSE(decodeRecog(lying).has_value());
+
+    // An offset pointing past the end: that template is left out.
+    auto pastEnd = good;
+    pastEnd[4 + 5 + 3] = 0x10;
+    recognizer.pass(drawing, pastEnd, kBothForms);
+    ASSERT_EQ(recognizer.candidates().size(), 1);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'二');
+
+    // Every truncation, and random bytes.
+    for (size_t size = 0; size < good.size(); ++size) {
+        recognizer.pass(drawing, std::span<const uint8_t>(good.data(), size), kBothForms);
+        EXPECT_LE(recognizer.candidates().size(), 2);
+    }
+    std::mt19937 rng(1);
+    for (int round = 0; round < 200; ++round) {
+        std::vector<uint8_t> junk(rng() % 64);
+        for (auto& b : junk) b = uint8_t(rng());
+        recognizer.pass(drawing, junk, kBothForms);
+        EXPECT_LE(recognizer.candidates().size(), 15);
+    }
+}
+
+}  // namespace

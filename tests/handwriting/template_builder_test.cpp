@@ -1,0 +1,161 @@
+// The template builder: the strict JSON reader, the stroke data's medians on
+// the pad, mouse sampling, form flags and the built file.
+#include <gtest/gtest.h>
+
+#include "characters/char_types.hpp"
+#include "handwriting/matcher.hpp"
+#include "tests/support/temp_dir.hpp"
+#include "tools/databuild/json.hpp"
+#include "tools/databuild/recog_builder.hpp"
+
+using namespace tulvo::databuild;
+using namespace tulvo::handwriting;
+
+namespace {
+
+TEST(Json, ReadsValuesStrictly) {
+    std::string error;
+    const auto doc =
+        parseJson(R"( {"a": [1, -2.5, 3e2, true, null], "s": "x\"\u00e9\ud83d\ude00\n"} )", &error);
+    ASSERT_TRUE(doc) << error;
+    const auto* a = doc->member("a")->array();
+    ASSERT_EQ(a->size(), 5u);
+    EXPECT_EQ(*(*a)[1].number(), -2.5);
+    EXPECT_EQ(*(*a)[2].number(), 300);
+    EXPECT_EQ(*doc->member("s")->string(), "x\"\xC3\xA9\xF0\x9F\x98\x80\n");
+    EXPECT_EQ(doc->member("missing"), nullptr);
+
+    for (const char* bad : {"", "[1,]", "[01]", "{\"a\":1,\"a\":2}", "[1] 2", "\"abc", "[1.]",
+                            "{a:1}", "\"\\x\"", "\"\\ud800\"", "[\"tab\there\"]", "nul"}) {
+        EXPECT_FALSE(parseJson(bad, &error)) << bad;
+        EXPECT_NE(error.find("byte"), std::string::npos);
+    }
+    EXPECT_FALSE(parseJson(std::string(100, '[') + std::string(100, ']'), &error));
+}
+
+TEST(Medians, ReadFromACharacterFile) {
+    std::string error;
+    const auto medians = mediansFromJson(
+        R"({"strokes": ["M 0 0 Z"], "medians": [[[100, 500], [900, 500.5]]], "radStrokes": []})",
+        &error);
+    ASSERT_TRUE(medians) << error;
+    ASSERT_EQ(medians->size(), 1u);
+    EXPECT_EQ((*medians)[0][1].y, 500.5);
+    EXPECT_FALSE(mediansFromJson(R"({"strokes": []})", &error));
+    EXPECT_FALSE(mediansFromJson(R"({"medians": [[[1, 2, 3]]]})", &error));
+    EXPECT_FALSE(mediansFromJson(R"({"medians": [[]]})", &error));
+}
+
+TEST(Medians, PlacedOnThePadWithYDown) {
+    // The data's top (y 900) is the pad's top; its x grows to the right.
+    const auto placed = placeOnPad({{{0, 900}, {1024, -124}}}, centredPlacement(190));
+    EXPECT_DOUBLE_EQ(placed[0][0].x, 5);
+    EXPECT_DOUBLE_EQ(placed[0][0].y, 5);
+    EXPECT_DOUBLE_EQ(placed[0][1].x, 195);
+    EXPECT_DOUBLE_EQ(placed[0][1].y, 195);
+}
+
+TEST(Sampling, EvenStepsAlongThePathAndBothEnds) {
+    const auto mouse = sampleAsMouse({{10, 10}, {20, 10}, {20, 15}}, 4);
+    const MouseStroke expected = {{10, 10}, {14, 10}, {18, 10}, {20, 12}, {20, 15}};
+    EXPECT_EQ(mouse, expected);
+    EXPECT_EQ(sampleAsMouse({{7, 7}}, 2), (MouseStroke{{7, 7}}));
+}
+
+TEST(Templates, OneCharacterThroughTheCaptureRules) {
+    // 十: a horizontal stroke left to right, then a vertical one downwards
+    // (the data's y falls as the pen goes down).
+    const std::vector<Polyline> shi = {{{100, 400}, {924, 400}}, {{512, 800}, {512, 0}}};
+    TemplateRecipe recipe;
+    recipe.placements = {centredPlacement(190)};
+    const auto templates = templatesForCharacter(u'十', kTraditionalForm, shi, recipe);
+    ASSERT_EQ(templates.size(), 1u);
+    const RecogTemplate& t = templates[0];
+    EXPECT_EQ(t.character, u'十');
+    EXPECT_EQ(t.formFlag, kTraditionalForm);
+    EXPECT_EQ(t.strokes, 2);
+    ASSERT_EQ(t.segments.size(), 2u);
+    EXPECT_EQ(t.segments[0].direction, 0);
+    EXPECT_EQ(t.segments[1].direction, 191);
+    // Stored points come every 6 pixels (the 5-pixel rule), so the strokes
+    // end 2 and 4 pixels short: 150 and 144 pixels, box 1.415 × 150 = 212.
+    EXPECT_EQ(t.segments[0].length, 150 * 255 / 212);
+    EXPECT_EQ(t.segments[1].length, 144 * 255 / 212);
+
+    // The same strokes written on the pad match this template perfectly.
+    Drawing drawing = writeOnPad({sampleAsMouse(placeOnPad(shi, recipe.placements[0])[0], 3),
+                                  sampleAsMouse(placeOnPad(shi, recipe.placements[0])[1], 3)});
+    const std::string bytes = encodeRecog(templates);
+    Recognizer recognizer;
+    recognizer.pass(drawing,
+                    std::span(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()),
+                    kBothForms);
+    ASSERT_EQ(recognizer.candidates().size(), 1);
+    EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, 2 * 1.08f);
+
+    // Variants at other sizes with the same number of segments are left out.
+    recipe.placements = {centredPlacement(190), centredPlacement(150), centredPlacement(190)};
+    EXPECT_EQ(templatesForCharacter(u'十', 0, shi, recipe).size(), 1u);
+}
+
+TEST(Templates, ShortSegmentsStoredAtTheFloor) {
+    // A long stroke and a dot: the dot's normalised length is below 25.
+    const std::vector<Polyline> strokes = {{{100, 400}, {924, 400}}, {{500, 700}, {520, 690}}};
+    TemplateRecipe recipe;
+    recipe.placements = {centredPlacement(190)};
+    const auto t = templatesForCharacter(u'x', 0, strokes, recipe)[0];
+    ASSERT_EQ(t.segments.size(), 2u);
+    EXPECT_EQ(t.segments[1].length, kLengthFloor);
+}
+
+TEST(Templates, FormFlagsFromTheCharacterTypes) {
+    using tulvo::characters::FormType;
+    EXPECT_EQ(formFlagOf(-1), kOfferedAlways);
+    EXPECT_EQ(formFlagOf(tulvo::characters::kFormBoth), kOfferedAlways);
+    EXPECT_EQ(formFlagOf(tulvo::characters::kFormSimplifiedOnly), kSimplifiedForm);
+    EXPECT_EQ(formFlagOf(tulvo::characters::kFormTraditionalOnly), kTraditionalForm);
+    EXPECT_EQ(formFlagOf(tulvo::characters::kFormNeither), kOfferedAlways);
+}
+
+TEST(Templates, BuildsEveryCharacterFileInCodeOrder) {
+    tulvo::testing::TempDir dir;
+    const std::string horizontal = R"({"medians": [[[100, 400], [924, 400]]]})";
+    const std::string vertical = R"({"medians": [[[512, 800], [512, 0]]]})";
+    dir.write("strokes/\xE5\x9B\xBD.json", horizontal);  // 国 U+56FD
+    dir.write("strokes/\xE5\x9C\x8B.json", vertical);    // 國 U+570B
+    dir.write("strokes/\xE4\xB8\x80.json", horizontal);  // 一 U+4E00
+    dir.write("strokes/package.json", R"({"name": "x"})");
+    dir.write("strokes/README.md", "text");
+
+    std::string error;
+    size_t characters = 0;
+    auto templates =
+        buildRecogTemplates(dir / "strokes", dir / "no-chartypes.txt", &error, &characters);
+    ASSERT_TRUE(templates) << error;
+    EXPECT_EQ(characters, 3u);
+    ASSERT_FALSE(templates->empty());
+    EXPECT_EQ(templates->front().character, u'一');
+    EXPECT_EQ(templates->back().character, u'國');
+    for (const auto& t : *templates) EXPECT_EQ(t.formFlag, kOfferedAlways);  // no types file
+
+    // With character types: 国 simplified only, 國 traditional only.
+    std::string types(tulvo::characters::kCharTypesSize, '\0');
+    types[0x56FD - 0x4000] = char(1 << 6 | 8);
+    types[0x570B - 0x4000] = char(2 << 6 | 11);
+    dir.write("chartypes.txt", types);
+    templates = buildRecogTemplates(dir / "strokes", dir / "chartypes.txt", &error);
+    ASSERT_TRUE(templates) << error;
+    for (const auto& t : *templates) {
+        const uint8_t expected = t.character == u'国'   ? kSimplifiedForm
+                                 : t.character == u'國' ? kTraditionalForm
+                                                        : kOfferedAlways;
+        EXPECT_EQ(t.formFlag, expected) << int(t.character);
+    }
+
+    // A broken character file stops the build with its name.
+    dir.write("strokes/\xE4\xBA\x8C.json", R"({"medians": [[[1, 2]], })");
+    EXPECT_FALSE(buildRecogTemplates(dir / "strokes", dir / "chartypes.txt", &error));
+    EXPECT_NE(error.find(".json"), std::string::npos);
+}
+
+}  // namespace

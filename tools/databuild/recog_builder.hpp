@@ -1,0 +1,87 @@
+// Recognition templates from the stroke data's medians (one JSON file per
+// character, 1024-unit square, y up, baseline at 900): each median is put on
+// the pad, walked as a mouse would, and run through the pad's capture rules
+// and the matcher's own key-point reduction, so templates and handwriting
+// share one feature extraction.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "handwriting/recog_file.hpp"
+#include "handwriting/stroke_capture.hpp"
+
+namespace tulvo::databuild {
+
+// The pinned stroke data has 9,574 characters; far fewer means a broken source.
+inline constexpr size_t kMinimumStrokeCharacters = 9000;
+
+struct Point2 {
+    double x = 0;
+    double y = 0;
+};
+using Polyline = std::vector<Point2>;
+// Mouse positions of one stroke, press first.
+using MouseStroke = std::vector<std::pair<int, int>>;
+
+// The "medians" of one character file, in the data's units; nullopt (and a
+// message) when the file is not JSON or has no usable medians.
+std::optional<std::vector<Polyline>> mediansFromJson(std::string_view json, std::string* error);
+
+// The data's square on the pad: pad x = offsetX + scale · x, pad y =
+// offsetY + scale · (900 − y).
+struct Placement {
+    double scale = 190.0 / 1024.0;
+    double offsetX = 5;
+    double offsetY = 5;
+};
+// The square `size` pixels wide, centred on the pad.
+Placement centredPlacement(double size);
+std::vector<Polyline> placeOnPad(const std::vector<Polyline>& medians, const Placement& placement);
+
+// Positions a mouse reports along the polyline: the start, then one every
+// `step` pixels of path, then the end; rounded to whole pixels.
+MouseStroke sampleAsMouse(const Polyline& line, double step);
+
+// Writes the strokes on a fresh drawing through the pad's capture rules and
+// reduces them to segments, exactly as the pad and a pass would.
+handwriting::Drawing writeOnPad(const std::vector<MouseStroke>& strokes);
+
+// A template from a reduced drawing: lengths normalised by the drawing's box
+// and, like the user's lengths when matched, floored at 25.
+handwriting::RecogTemplate templateFromDrawing(char16_t character, uint8_t formFlag,
+                                               const handwriting::Drawing& drawing);
+
+// How a character's templates are made: one writing per placement, each
+// walked with the given mouse step; the first is the main template. By
+// default the character is written at two sizes (the 1024-unit square 190
+// and 225 pixels wide): the key-point reduction works in pixels, so a
+// character written small or large can reduce to more or fewer key points.
+// A variant is kept only when it has a segment count no earlier template of
+// the character has: one with the same count differs only in small angles
+// and lengths, which the alignment tolerates anyway, and costs matching time.
+struct TemplateRecipe {
+    std::vector<Placement> placements{centredPlacement(190), centredPlacement(225)};
+    double step = 1.0;
+};
+std::vector<handwriting::RecogTemplate> templatesForCharacter(char16_t character, uint8_t formFlag,
+                                                              const std::vector<Polyline>& medians,
+                                                              const TemplateRecipe& recipe);
+
+// The recognition form flag of a form type from chartypes.txt (-1 when the
+// file or the character is missing): both / missing / "neither" are offered
+// under every preference.
+uint8_t formFlagOf(int formType);
+
+// One template per character file of strokeDir (files named "<character>.json"
+// for characters up to U+FFFF), in character-code order; form flags from the
+// chartypes file when it exists. nullopt and a message for a broken source.
+std::optional<std::vector<handwriting::RecogTemplate>> buildRecogTemplates(
+    const std::filesystem::path& strokeDir, const std::filesystem::path& charTypes,
+    std::string* error, size_t* characters = nullptr,
+    const TemplateRecipe& recipe = TemplateRecipe{});
+
+}  // namespace tulvo::databuild
