@@ -11,7 +11,9 @@ namespace tulvo::favorites {
 
 namespace {
 
-std::u16string asciiToUtf16(const std::string& text) { return std::u16string(text.begin(), text.end()); }
+std::u16string asciiToUtf16(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
 
 }  // namespace
 
@@ -69,7 +71,8 @@ FavoritesStore::ScanResult FavoritesStore::scan(size_t length) const {
         if (size - position < 8) return result;
         const int32_t blockLength = int32At(position);
         const int32_t count = int32At(position + 4);
-        if (blockLength <= previous || blockLength > kMaxWordLength || blockLength < 1) return result;
+        if (blockLength <= previous || blockLength > kMaxWordLength || blockLength < 1)
+            return result;
         if (count > kMaxWordCount) {
             std::error_code ec;
             if (messages_ && std::filesystem::exists(debugMarker_, ec)) {
@@ -119,8 +122,10 @@ bool FavoritesStore::find(size_t header, int32_t count, std::u16string_view word
             index = mid;
             return true;
         }
-        if (order < 0) high = mid - 1;
-        else low = mid + 1;
+        if (order < 0)
+            high = mid - 1;
+        else
+            low = mid + 1;
     }
     index = low;
     return false;
@@ -146,12 +151,16 @@ std::string wordBytes(std::u16string_view word) {
 }  // namespace
 
 void FavoritesStore::add(std::u16string_view word) {
-    if (word.empty() || word.size() > size_t(kMaxWordLength)) return;
+    if (insert(word)) save();
+}
+
+bool FavoritesStore::insert(std::u16string_view word) {
+    if (word.empty() || word.size() > size_t(kMaxWordLength)) return false;
     const ScanResult at = scan(word.size());
-    if (at.kind == ScanResult::Refused) return;
+    if (at.kind == ScanResult::Refused) return false;
     if (at.kind == ScanResult::Block) {
         int32_t index;
-        if (find(at.position, at.count, word, index)) return;
+        if (find(at.position, at.count, word, index)) return false;
         buffer_.insert(at.position + 8 + size_t(index) * 2 * word.size(), wordBytes(word));
         setInt32(at.position + 4, at.count + 1);
     } else {
@@ -161,7 +170,7 @@ void FavoritesStore::add(std::u16string_view word) {
         setInt32(at.position, static_cast<int32_t>(word.size()));
         setInt32(at.position + 4, 1);
     }
-    write();
+    return true;
 }
 
 void FavoritesStore::remove(std::u16string_view word) {
@@ -172,7 +181,7 @@ void FavoritesStore::remove(std::u16string_view word) {
     if (!find(at.position, at.count, word, index)) return;
     buffer_.erase(at.position + 8 + size_t(index) * 2 * word.size(), 2 * word.size());
     setInt32(at.position + 4, at.count - 1);
-    write();
+    save();
 }
 
 int FavoritesStore::test(std::u16string_view word) const {
@@ -185,13 +194,13 @@ int FavoritesStore::test(std::u16string_view word) const {
 
 // The whole buffer goes to a temporary file beside the store, which then
 // replaces the store in one rename: a failed write leaves the old file whole.
-// A failure is not reported.
-void FavoritesStore::write() const {
-    if (!writable_) return;
+// A failure is not reported to the user.
+bool FavoritesStore::save() const {
+    if (!writable_) return false;
     std::filesystem::path temporary = file_;
     temporary += ".tmp";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return;
+    if (fd < 0) return false;
     bool ok = true;
     for (size_t done = 0; done < buffer_.size();) {
         const ssize_t put = ::write(fd, buffer_.data() + done, buffer_.size() - done);
@@ -203,7 +212,11 @@ void FavoritesStore::write() const {
     }
     if (::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
-    if (!ok || std::rename(temporary.c_str(), file_.c_str()) != 0) ::unlink(temporary.c_str());
+    if (!ok || std::rename(temporary.c_str(), file_.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 }  // namespace tulvo::favorites

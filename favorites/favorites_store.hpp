@@ -22,13 +22,13 @@ inline constexpr int32_t kMaxWordCount = 1'000'000;
 // How the store shows its one diagnostic; the main window shows a message
 // box with this caption and text.
 class FavoritesMessages {
-public:
+  public:
     virtual ~FavoritesMessages() = default;
     virtual void showMessage(std::u16string_view caption, std::u16string_view text) = 0;
 };
 
 class FavoritesStore {
-public:
+  public:
     explicit FavoritesStore(std::filesystem::path file = kFavoritesPath,
                             std::filesystem::path debugMarker = kDebugMarkerPath,
                             FavoritesMessages* messages = nullptr);
@@ -41,6 +41,13 @@ public:
     // Inserts the word and writes the file when it was not there yet. Empty
     // words and words longer than 30 units are not stored.
     void add(std::u16string_view word);
+    // Inserts the word into the buffer without writing the file; true when it
+    // was not there yet (the list import adds many words, then saves once).
+    bool insert(std::u16string_view word);
+    // Writes the buffer to the file, replacing it; false when that failed.
+    bool save() const;
+    const std::filesystem::path& file() const { return file_; }
+
     // Deletes the word and writes the file when it was there.
     void remove(std::u16string_view word);
     // 1 when the word is a favorite, else 0. Never writes.
@@ -48,7 +55,7 @@ public:
 
     const std::string& buffer() const { return buffer_; }
 
-private:
+  private:
     // Where the scan for a word of length `length` ended.
     struct ScanResult {
         enum Kind { Block, NoBlock, Refused } kind = Refused;
@@ -59,7 +66,6 @@ private:
     // Binary search in the block at `header`; the insertion index when absent.
     bool find(size_t header, int32_t count, std::u16string_view word, int32_t& index) const;
     void setInt32(size_t at, int32_t value);
-    void write() const;
 
     std::filesystem::path file_;
     std::filesystem::path debugMarker_;

@@ -27,6 +27,7 @@
 #include "platform/local_messages.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_layout.hpp"
+#include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
 #include "ui/bitmaps.hpp"
 
@@ -291,7 +292,10 @@ void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
     // buildCharacterSearchWindows.
 }
 
-void MainWindow::setFavoritesStore(favorites::FavoritesStore* store) { panel_->setFavoritesStore(store); }
+void MainWindow::setFavoritesStore(favorites::FavoritesStore* store) {
+    favorites_ = store;
+    panel_->setFavoritesStore(store);
+}
 
 void MainWindow::showRow(int position) {
     if (position < 0 || static_cast<size_t>(position) >= results_.size()) return;
@@ -454,15 +458,27 @@ void MainWindow::startPopupProgram(const std::string& arguments) {
 
 uint32_t MainWindow::nativeWindowId() const { return static_cast<uint32_t>(winId()); }
 
-void MainWindow::importTrackedList(const std::string&, int) {
-    // The tracked word list is re-imported by the favorites list import; the
-    // reader keeps its path, encoding and update-back flag meanwhile.
+// Silent: no preview, and the count of new words is not shown.
+void MainWindow::importTrackedList(const std::string& bytes, int encoding) {
+    if (!favorites_) return;
+    favorites::ImportRequest request;
+    // The reader ends the bytes with two zero bytes, which are not text.
+    request.text = std::string_view(bytes).substr(0, bytes.size() >= 2 ? bytes.size() - 2 : 0);
+    request.encoding = encoding;
+    favorites::importList(request, *favorites_, nullptr);
+}
+
+void MainWindow::favoriteAdded(std::u16string_view word) {
+    if (!settings_.updateBack() || settings_.trackedPath().empty()) return;
+    favorites::appendToTrackedList(settings_.trackedPath(), settings_.trackedEncoding(), word);
 }
 
 void MainWindow::openOptions() {
     const auto program = dir_ / "data" / "Tulvo_options";
     if (!std::filesystem::exists(program)) return;
     QProcess::execute(QString::fromStdString(program.string()), {programVersion()});
+    // The options program may have imported favorites into the file.
+    if (favorites_) favorites_->load();
     applySettings(/*firstRead=*/false);
 }
 

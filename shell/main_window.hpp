@@ -106,8 +106,6 @@ public:
     QPushButton& analyzeButton() { return *analyze_; }
     characters::CharacterPanelView& characterPanel() { return *panel_; }
 
-    // The favorites store the panel's indicator adds to and removes from.
-    void setFavoritesStore(favorites::FavoritesStore* store);
     characters::RadicalWindow& radicalWindow() { return *radicalWindow_; }
     characters::StrokeOrderBox& strokeOrderBox() { return *strokeBox_; }
     QLabel& searchLabel() { return *searchLabel_; }
@@ -125,6 +123,13 @@ public:
 
     void applySettings(bool firstRead) { settings_.apply(firstRead); }
     void openOptions();
+
+    // The favorites store that the tracked list is imported into and the
+    // panel's indicator adds to and removes from; set before start().
+    void setFavoritesStore(favorites::FavoritesStore* store);
+    // After a word became a favorite: appended to the tracked list when
+    // update-back is on.
+    void favoriteAdded(std::u16string_view word);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -153,6 +158,7 @@ private:
     dictionary::Search search_;
     SearchHistory history_;
     SettingsReader settings_;
+    favorites::FavoritesStore* favorites_ = nullptr;
 
     int matchPart_ = dictionary::kBeginning;
     int charForm_ = dictionary::kBothForms;

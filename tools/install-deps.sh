@@ -21,6 +21,7 @@ xvfb
 xauth
 xdotool
 libicu-dev
+libcurl4-openssl-dev
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.

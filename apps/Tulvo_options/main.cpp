@@ -1,0 +1,22 @@
+// Tulvo_options: edits data/options.txt, imports favorite word lists and
+// checks for updates. Started by Tulvo from its program directory with the
+// program's version text as its one argument.
+#include <QApplication>
+#include <QFont>
+#include <filesystem>
+
+#include "options/options_window.hpp"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"),
+                                                         QStringLiteral("Noto Sans CJK SC")});
+    const std::filesystem::path programDirectory = std::filesystem::current_path();
+    const std::string installed = tulvo::options::installedVersion(argc > 1 ? argv[1] : "");
+
+    tulvo::options::CurlUpdateHttp http;
+    tulvo::options::OptionsWindow window(programDirectory, installed, http,
+                                         tulvo::options::updateAddresses());
+    window.show();
+    return app.exec();
+}

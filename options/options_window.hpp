@@ -1,0 +1,122 @@
+// The options window: four tabs over the settings of data/options.txt, the
+// favorite list imports and the update checker. Closing it writes the
+// settings file and ends the program.
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QWidget>
+#include <array>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "favorites/favorites_store.hpp"
+#include "favorites/file_preview_dialog.hpp"
+#include "options/options_file.hpp"
+#include "options/update_checker.hpp"
+
+namespace tulvo::options {
+
+class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
+    Q_OBJECT
+  public:
+    enum Tab { General, Popup, Favorites, Updates };
+
+    OptionsWindow(std::filesystem::path programDirectory, std::string installedVersion,
+                  UpdateHttp& http, UpdateAddresses addresses);
+    ~OptionsWindow() override;
+
+    // The controls' state, and putting a state into them.
+    OptionsState state() const;
+    void setState(const OptionsState& state);
+    // Writes data/options.txt from the controls.
+    bool save() const;
+
+    void selectTab(Tab tab);
+    // The two "Select file..." buttons, for a file already chosen.
+    void importFile(const QString& path, bool track);
+
+    // Where the window asks for a file and shows a message; replaceable.
+    std::function<QString()> chooseFile;
+    std::function<void(const QString&)> showMessage;
+
+    // UpdateView
+    void setLine(UpdateGroup group, int line, const std::string& text) override;
+    void setDownloadEnabled(bool enabled) override;
+    // UpdateSystem
+    bool runAndWait(const std::filesystem::path& program,
+                    const std::filesystem::path& workingDirectory) override;
+    bool sendToPopupMessenger(uint32_t message) override;
+    void pause(int milliseconds) override;
+
+    // For tests and screenshots.
+    QTabWidget& tabs() { return *tabs_; }
+    QComboBox& hotkeyList() { return *hotkey_; }
+    QRadioButton& fontSizeButton(int i) { return *fontSize_[size_t(i)]; }
+    QCheckBox& popupCheck() { return *popupEnabled_; }
+    QPlainTextEdit& applicationsBox() { return *applications_; }
+    QLineEdit& pathBox() { return *trackPath_; }
+    QCheckBox& trackCheck() { return *track_; }
+    QLabel& updateLine(UpdateGroup group, int line);
+    QPushButton& downloadButton() { return *download_; }
+    QPushButton& websiteButton() { return *website_; }
+    favorites::FilePreviewDialog& preview() { return *preview_; }
+    const std::vector<QWidget*>& tabControls(Tab tab) const { return controls_[size_t(tab)]; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    void buildGeneral();
+    void buildPopup();
+    void buildFavorites();
+    void buildUpdates();
+    void enablePopupControls();
+    void importClicked(bool track);
+    QGroupBox* groupBox(Tab tab, const QString& title, int x, int y, int w, int h);
+    QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h);
+
+    std::filesystem::path dir_;
+    std::string installed_;
+    favorites::FavoritesStore favorites_;
+    std::unique_ptr<favorites::FilePreviewDialog> preview_;
+    UpdateChecker checker_;
+    int trackEncoding_ = -1;
+    bool importing_ = false;
+
+    QTabWidget* tabs_ = nullptr;
+    std::array<std::vector<QWidget*>, 4> controls_;
+    std::array<QRadioButton*, 3> fontSize_{};
+    QRadioButton* showPad_ = nullptr;
+    QRadioButton* hidePad_ = nullptr;
+    QRadioButton* simplified_ = nullptr;
+    QRadioButton* traditional_ = nullptr;
+    QComboBox* hotkey_ = nullptr;
+    QCheckBox* popupEnabled_ = nullptr;
+    QGroupBox* popupPrograms_ = nullptr;
+    QGroupBox* popupExclusionsGroup_ = nullptr;
+    QPlainTextEdit* applications_ = nullptr;
+    QPlainTextEdit* alternate_ = nullptr;
+    QPlainTextEdit* exclusions_ = nullptr;
+    QCheckBox* flash_ = nullptr;
+    QCheckBox* pdf_ = nullptr;
+    QCheckBox* track_ = nullptr;
+    QLineEdit* trackPath_ = nullptr;
+    QCheckBox* updateBack_ = nullptr;
+    std::array<QLabel*, 6> updateLines_{};
+    QPushButton* website_ = nullptr;
+    QPushButton* download_ = nullptr;
+    UpdateAddresses addresses_;
+};
+
+}  // namespace tulvo::options

@@ -1,0 +1,278 @@
+// The options window, the "File preview" dialog, the reminder screen and the
+// main window's tracked list, under the offscreen platform.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+#include "favorites/code_pages.hpp"
+#include "options/options_window.hpp"
+#include "reminder/reminder_window.hpp"
+#include "shell/main_window.hpp"
+#include "tests/support/temp_dir.hpp"
+#include "ui/window_placement.hpp"
+
+using namespace tulvo;
+using namespace tulvo::options;
+using tulvo::testing::TempDir;
+
+namespace {
+
+class NoNetwork : public UpdateHttp {
+  public:
+    std::optional<std::string> get(const std::string& url) override {
+        asked.push_back("GET " + url);
+        return page;
+    }
+    std::string lastModifiedDate(const std::string& url) override {
+        asked.push_back("HEAD " + url);
+        return {};
+    }
+    std::optional<std::string> page;
+    std::vector<std::string> asked;
+};
+
+std::string gbk(std::u16string_view text) {
+    return favorites::encode(text, favorites::kGbk).value();
+}
+
+class OptionsWindowTest : public ::testing::Test {
+  protected:
+    OptionsWindowTest() { std::filesystem::create_directories(dir_ / "data"); }
+
+    std::unique_ptr<OptionsWindow> open() {
+        auto window = std::make_unique<OptionsWindow>(dir_.path(), "version 2.1a", http_,
+                                                      UpdateAddresses{"v", "a", "w", "site"});
+        window->showMessage = [this](const QString& text) { messages_.push_back(text); };
+        window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+        QCoreApplication::processEvents();
+        return window;
+    }
+    // Answers the preview once it shows: picks `entry` (when >= 0), then OK or Cancel.
+    static void answerPreview(OptionsWindow& window, int entry, bool ok, QString* shown = nullptr) {
+        QTimer::singleShot(0, &window, [&window, entry, ok, shown] {
+            favorites::FilePreviewDialog& preview = window.preview();
+            if (entry >= 0) preview.encodings().setCurrentIndex(entry);
+            if (shown) *shown = preview.preview().toPlainText();
+            QTest::mouseClick(ok ? &preview.okButton() : &preview.cancelButton(), Qt::LeftButton);
+        });
+    }
+
+    TempDir dir_;
+    NoNetwork http_;
+    std::vector<QString> messages_;
+};
+
+TEST_F(OptionsWindowTest, WindowTabsAndControlsInPlace) {
+    auto window = open();
+    EXPECT_EQ(window->windowTitle(), "Tulvo options");
+    EXPECT_EQ(window->frameGeometry().size(), QSize(538, 536));
+    EXPECT_EQ(window->tabs().count(), 4);
+    EXPECT_EQ(window->tabs().tabText(3), "Tulvo updates");
+    EXPECT_EQ(window->hotkeyList().count(), 9);
+    EXPECT_EQ(window->hotkeyList().itemText(5), "F 9");
+    EXPECT_EQ(window->hotkeyList().geometry().topLeft(), QPoint(10, 80));
+    EXPECT_EQ(window->fontSizeButton(2).geometry(), QRect(200, 30, 120, 20));
+    EXPECT_EQ(window->pathBox().geometry(), QRect(10, 56, 370, 27));
+    EXPECT_EQ(window->downloadButton().geometry(), QRect(20, 130, 120, 30));
+    EXPECT_FALSE(window->downloadButton().isEnabled());
+    EXPECT_TRUE(window->websiteButton().isEnabled());
+
+    // Only the selected tab's controls are shown.
+    EXPECT_TRUE(window->hotkeyList().isVisible());
+    EXPECT_FALSE(window->popupCheck().isVisible());
+    window->tabs().setCurrentIndex(OptionsWindow::Popup);
+    EXPECT_FALSE(window->hotkeyList().isVisible());
+    EXPECT_TRUE(window->popupCheck().isVisible());
+    EXPECT_FALSE(window->applicationsBox().isEnabled());  // popups off
+    window->popupCheck().click();
+    EXPECT_TRUE(window->applicationsBox().isEnabled());
+}
+
+TEST_F(OptionsWindowTest, UpdatesTabChecksEachTimeItIsSelected) {
+    http_.page = "current version of Tulvo: version 2.1a<br>";
+    auto window = open();
+    EXPECT_EQ(window->updateLine(UpdateGroup::Program, 3).text(),
+              "Checking versions, please wait a minute...");
+    EXPECT_TRUE(http_.asked.empty());
+    window->tabs().setCurrentIndex(OptionsWindow::Updates);
+    EXPECT_EQ(http_.asked, (std::vector<std::string>{"GET v", "HEAD a"}));
+    EXPECT_EQ(window->updateLine(UpdateGroup::Program, 1).text(),
+              "Installed version: version 2.1a");
+    EXPECT_EQ(window->updateLine(UpdateGroup::Program, 3).text(),
+              "Your version of Tulvo is up to date.");
+    EXPECT_EQ(window->updateLine(UpdateGroup::Dictionary, 3).text(),
+              "Sorry, I could not connect to the server.");
+    window->tabs().setCurrentIndex(OptionsWindow::General);
+    window->tabs().setCurrentIndex(OptionsWindow::Updates);
+    EXPECT_EQ(http_.asked.size(), 4u);
+}
+
+TEST_F(OptionsWindowTest, ClosingWritesTheSettingsFromTheControls) {
+    dir_.write("data/options.txt", "fontsize=large\r\nunknown=1\r\ntulvo_hotkey=f9\r\n");
+    auto window = open();
+    EXPECT_TRUE(window->fontSizeButton(2).isChecked());
+    EXPECT_EQ(window->hotkeyList().currentIndex(), 5);
+    window->fontSizeButton(0).click();
+    window->hotkeyList().setCurrentIndex(3);
+    window->applicationsBox().setPlainText("notepad.exe\nwinword.exe");
+    window->close();
+    const std::string written = TempDir::read(dir_ / "data/options.txt");
+    EXPECT_EQ(
+        written,
+        "fontsize=small\r\nshow_writing_pad=yes\r\nprefer_simplified_or_traditional=simplified\r\n"
+        "tulvo_hotkey=F7\r\nenable_popup=no\r\npopup_applications=notepad.exe, winword.exe\r\n"
+        "popup_alternate=\r\npopup_exclusions=\r\npopup_in_flash=yes\r\npopup_in_pdf=yes\r\n"
+        "favorite_track=no\r\nfavorite_track_updateback=no\r\n");
+}
+
+TEST_F(OptionsWindowTest, ImportThroughThePreview) {
+    const auto file = dir_.write("words.txt", gbk(u"你好，学习 汉语\r\n"));
+    auto window = open();
+    window->tabs().setCurrentIndex(OptionsWindow::Favorites);
+    QString shown;
+    answerPreview(*window, 3, true, &shown);  // a short file: the user picks GBK
+    window->importFile(QString::fromStdString(file.string()), false);
+    EXPECT_EQ(shown, QString::fromUtf16(u"你好，学习 汉语\n"));
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(messages_[0], "Your favorite words have been added!\n9 new word(s) were found.");
+    favorites::FavoritesStore store(dir_ / "data/favorites.dat");
+    store.load();
+    EXPECT_EQ(store.test(u"汉语"), 1);
+
+    // Again: nothing new.
+    answerPreview(*window, 3, true);
+    window->importFile(QString::fromStdString(file.string()), false);
+    EXPECT_EQ(
+        messages_.back(),
+        "No new words were found.\nEither the text file is incorrect, or all words were already "
+        "marked as favorite.");
+    EXPECT_FALSE(window->trackCheck().isChecked());
+}
+
+TEST_F(OptionsWindowTest, PreviewRedecodesAndCancelShowsNothing) {
+    const auto file =
+        dir_.write("words.txt", gbk(u"汉语 词典 你好 学习 中国 朋友 老师 学生 时候\r\n"));
+    auto window = open();
+    QString asUtf8;
+    QTimer::singleShot(0, window.get(), [&] {
+        favorites::FilePreviewDialog& preview = window->preview();
+        EXPECT_EQ(preview.windowTitle(), "File preview");
+        EXPECT_EQ(preview.encodings().currentIndex(), 3);
+        EXPECT_EQ(preview.encodings().count(), 5);
+        EXPECT_TRUE(preview.preview().toPlainText().startsWith(QString::fromUtf16(u"汉语 词典")));
+        preview.encodings().setCurrentIndex(1);
+        asUtf8 = preview.preview().toPlainText();
+        preview.close();  // the close box cancels like Cancel
+    });
+    window->importFile(QString::fromStdString(file.string()), true);
+    EXPECT_FALSE(asUtf8.contains(QString::fromUtf16(u"汉语")));
+    EXPECT_TRUE(messages_.empty());
+    EXPECT_TRUE(window->pathBox().text().isEmpty());
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "data/favorites.dat.bak"));
+    EXPECT_EQ(std::filesystem::file_size(dir_ / "data/favorites.dat"), 0u);
+
+    // An empty file is reported without a preview.
+    const auto empty = dir_.write("empty.txt", "");
+    window->importFile(QString::fromStdString(empty.string()), false);
+    window->importFile(QString::fromStdString((dir_ / "missing.txt").string()), false);
+    EXPECT_EQ(messages_, (std::vector<QString>(2, "Sorry, the file is inaccessible or empty.")));
+}
+
+TEST_F(OptionsWindowTest, TrackedImportFillsThePathAndStoresTheEncoding) {
+    const auto file = dir_.write("tracked.txt", gbk(u"学习"));
+    auto window = open();
+    answerPreview(*window, 3, true);  // GBK, as a user would pick for a short file
+    window->importFile(QString::fromStdString(file.string()), true);
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_EQ(
+        messages_[0],
+        "Your favorite words have been added!\n3 new word(s) were found.\n\nOn startup, Tulvo will "
+        "now track new words added to this file.");
+    EXPECT_EQ(window->pathBox().text().toStdString(), file.string());
+    EXPECT_TRUE(window->trackCheck().isChecked());
+    window->close();
+    const std::string written = TempDir::read(dir_ / "data/options.txt");
+    EXPECT_NE(written.find("favorite_track=yes\r\n"), std::string::npos);
+    EXPECT_NE(written.find("favorite_trackfile=" + file.string() +
+                           "\r\nfavorite_trackfile_encoding=936\r\n"),
+              std::string::npos);
+
+    // Nothing new, yet tracked.
+    auto again = open();
+    answerPreview(*again, 3, true);
+    again->importFile(QString::fromStdString(file.string()), true);
+    EXPECT_TRUE(messages_.back().endsWith(
+        "\n\nHowever, on startup, Tulvo will now track new words added to this file."));
+}
+
+// The main program re-imports the tracked list at start-up, silently, and
+// writes favorites back into it.
+TEST_F(OptionsWindowTest, MainWindowImportsTheTrackedListAndUpdatesItBack) {
+    const auto list =
+        dir_.write("list.txt", "\xFF\xFE" + favorites::encode(u"朋友 老师", 0).value());
+    dir_.write("data/options.txt",
+               "favorite_track=yes\r\nfavorite_track_updateback=yes\r\nfavorite_trackfile=" +
+                   list.string() + "\r\nfavorite_trackfile_encoding=0\r\n");
+    dir_.write("data/CEDICT_ts.u8", "朋友 朋友 [peng2 you5] /friend/\r\n");
+    favorites::FavoritesStore store(dir_ / "data/favorites.dat");
+    store.load();
+    struct NoValues : dictionary::WordValueLookup {
+        int wordValue(std::string_view, int, std::string_view) const override { return -1; }
+    } values;
+    shell::MainWindow window(dir_.path(), values);
+    window.setFavoritesStore(&store);
+    window.start();
+    EXPECT_EQ(store.test(u"朋友"), 1);
+    EXPECT_EQ(store.test(u"师"), 1);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "data/favorites.dat.bak"));
+
+    window.favoriteAdded(u"学习");
+    EXPECT_EQ(TempDir::read(list), "\xFF\xFE" + favorites::encode(u"朋友 老师 学习", 0).value());
+}
+
+TEST(Reminder, LayoutTextsAndColours) {
+    int opened = 0;
+    reminder::ReminderWindow window([&opened] { ++opened; });
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    EXPECT_EQ(window.windowTitle(), "Do you like Tulvo?");
+    EXPECT_EQ(window.frameGeometry().size(), QSize(448, 320));
+    EXPECT_EQ(window.logoLabel().geometry(), QRect(10, 13, 60, 60));
+    EXPECT_EQ(window.mainMessage().geometry(), QRect(110, 14, 320, 90));
+    EXPECT_EQ(window.mainMessage().text().size(), 164);
+    EXPECT_EQ(window.secondaryMessage().geometry(), QRect(30, 110, 380, 80));
+    EXPECT_TRUE(window.secondaryMessage().text().endsWith("Thanks for using Tulvo!"));
+    EXPECT_EQ(window.note().geometry(), QRect(30, 200, 370, 30));
+    EXPECT_EQ(window.note().text(), "(This message will not appear again.)");
+    EXPECT_TRUE(window.note().alignment() & Qt::AlignHCenter);
+    EXPECT_EQ(window.note().palette().color(QPalette::WindowText), QColor(0x50, 0x50, 0x50));
+    EXPECT_EQ(window.visitButton().geometry(), QRect(30, 240, 155, 30));
+    EXPECT_EQ(window.closeButton().geometry(), QRect(245, 240, 155, 30));
+    EXPECT_EQ(reminder::logo().size(), QSize(80, 80));
+
+    const QImage shot = window.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(200, 300), QColor(Qt::white));  // below the buttons
+    EXPECT_EQ(shot.pixelColor(420, 150), QColor(Qt::white));  // beside the texts
+
+    QTest::mouseClick(&window.visitButton(), Qt::LeftButton);
+    EXPECT_EQ(opened, 1);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST(Reminder, SmallScreensShrinkTheWindowToThemAtTheCorner) {
+    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QSize(1280, 800)), QRect(416, 240, 448, 320));
+    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QSize(400, 300)), QRect(0, 0, 400, 300));
+    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QSize(640, 300)), QRect(96, 0, 448, 300));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    shell::installFontSubstitutions();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
