@@ -38,7 +38,7 @@ std::u16string plainText(const RichText& text) {
     return all;
 }
 
-uint32_t headwordColour(int value) {
+uint32_t headwordDisplayColour(int value) {
     if (value < -1) return kPanelFavorite;
     switch (frequencyClass(value)) {
         case 0:
@@ -50,7 +50,7 @@ uint32_t headwordColour(int value) {
     }
 }
 
-uint32_t characterColour(int value) {
+uint32_t characterDisplayColour(int value) {
     if (value < -1) return kPanelFavorite;
     switch (frequencyClass(value)) {
         case 0:

@@ -32,8 +32,8 @@ std::u16string plainText(const RichText& text);
 
 // Display colours as 0xRRGGBB.
 inline constexpr uint32_t kPanelFavorite = 0xF68A00;
-uint32_t headwordColour(int value);
-uint32_t characterColour(int value);
+uint32_t headwordDisplayColour(int value);
+uint32_t characterDisplayColour(int value);
 
 // The entry the panel shows: a result row's cells, or a bare character.
 struct PanelEntry {

@@ -173,7 +173,7 @@ void CharacterPanelView::showEntry(const PanelEntry& entry) {
     headword_->setText(toQString(entry_.headword));
     headword_->setCursorPosition(0);
     pinyin_->setPlainText(toQString(entry_.pinyin));
-    setColour(*headword_, headwordColour(entry_.value));
+    setColour(*headword_, headwordDisplayColour(entry_.value));
     showRichText(*entryInfo_, entryInformation(entry_, data(), renderer_));
     if (entry_.headword.size() > 1)
         showCharacter(0);
@@ -190,7 +190,7 @@ void CharacterPanelView::showCharacter(size_t index) {
     characterValue_ = view.value;
     character_->setText(QString(QChar(current_)));
     charPinyin_->setPlainText(toQString(view.syllable));
-    setColour(*character_, characterColour(view.value));
+    setColour(*character_, characterDisplayColour(view.value));
     showRichText(*charInfo_, view.information);
 }
 
@@ -207,10 +207,10 @@ void CharacterPanelView::toggleFavorite(bool headword) {
     }
     value = toggledValue(value);
     if (headword) {
-        setColour(*headword_, headwordColour(value));
+        setColour(*headword_, headwordDisplayColour(value));
         emit headwordValueChanged(value);
     } else {
-        setColour(*character_, characterColour(value));
+        setColour(*character_, characterDisplayColour(value));
         emit characterValueChanged(current_, wasFavorite ? 100 : -100);
     }
     indicator_->setFavorite(value < -1);

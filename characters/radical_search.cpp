@@ -62,7 +62,7 @@ int nearestInteger(long double value) {
 
 }  // namespace
 
-Rgb radicalResultColour(int wordValue) {
+Rgb characterColour(int wordValue) {
     if (wordValue < -1) return kFavoriteOrange;
     if (wordValue == -1) return kTextBlack;
     switch (wordValue & 15) {
@@ -143,7 +143,7 @@ ResultsGrid resultsGridFromLines(const std::vector<std::string>& lines, GroupLab
         } else if (grid.back().cells.size() == kResultsPerRow) {
             grid.emplace_back();
         }
-        grid.back().cells.push_back({code, radicalResultColour(value ? value(code) : -1)});
+        grid.back().cells.push_back({code, characterColour(value ? value(code) : -1)});
     }
     return grid;
 }

@@ -34,7 +34,7 @@ inline constexpr Rgb kMarkedBackground{0, 0, 96};
 
 // The colour of a listed character from its word frequency value (favorites
 // below -1): orange, blue for class 0, dark blue for class 1, else black.
-Rgb radicalResultColour(int wordValue);
+Rgb characterColour(int wordValue);
 
 // Whether a character of `formType` is listed under the character-form
 // preference (0 simplified, 1 both, 2 traditional).

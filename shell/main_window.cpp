@@ -287,9 +287,11 @@ void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
                 if (results_.adjustWordValues(std::u16string(1, character), delta) > 0)
                     resultView_->resultModel().rowsChanged();
             });
-    // Still unconnected: speakRequested (speech) and favoriteAdded (tracked
-    // word list); the component search and the stroke box connect theirs in
-    // buildCharacterSearchWindows.
+    connect(panel_, &characters::CharacterPanelView::favoriteAdded, this, [this](const QString& word) {
+        favoriteAdded(std::u16string_view(reinterpret_cast<const char16_t*>(word.utf16()), size_t(word.size())));
+    });
+    // Still unconnected: speakRequested (speech); the component search and
+    // the stroke box connect theirs in buildCharacterSearchWindows.
 }
 
 void MainWindow::setFavoritesStore(favorites::FavoritesStore* store) {

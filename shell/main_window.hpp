@@ -124,8 +124,8 @@ public:
     void applySettings(bool firstRead) { settings_.apply(firstRead); }
     void openOptions();
 
-    // The favorites store that the tracked list is imported into and the
-    // panel's indicator adds to and removes from; set before start().
+    // The favorites store that the tracked list is imported into and that
+    // the panel's indicator adds to and removes from; set before start().
     void setFavoritesStore(favorites::FavoritesStore* store);
     // After a word became a favorite: appended to the tracked list when
     // update-back is on.

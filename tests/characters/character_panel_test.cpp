@@ -98,12 +98,12 @@ TEST(PanelLines, FrequencyLineAndColours) {
     EXPECT_EQ(frequencyLine(-101), u"");
     EXPECT_EQ(frequencyLine(-1), u"");
 
-    EXPECT_EQ(headwordColour(-101), kPanelFavorite);
-    EXPECT_EQ(headwordColour(0x10), 0x2030FFu);
-    EXPECT_EQ(characterColour(0x10), 0x2035FFu);
-    EXPECT_EQ(headwordColour(0x31), 0x000080u);
-    EXPECT_EQ(headwordColour(0x02), 0u);
-    EXPECT_EQ(headwordColour(-1), 0u);
+    EXPECT_EQ(headwordDisplayColour(-101), kPanelFavorite);
+    EXPECT_EQ(headwordDisplayColour(0x10), 0x2030FFu);
+    EXPECT_EQ(characterDisplayColour(0x10), 0x2035FFu);
+    EXPECT_EQ(headwordDisplayColour(0x31), 0x000080u);
+    EXPECT_EQ(headwordDisplayColour(0x02), 0u);
+    EXPECT_EQ(headwordDisplayColour(-1), 0u);
 
     EXPECT_EQ(toggledValue(-1), -101);
     EXPECT_EQ(toggledValue(0x21), 0x21 - 100);
@@ -123,7 +123,7 @@ TEST_F(CharacterPanelTest, OneCharacterEntry) {
 TEST_F(CharacterPanelTest, WordEntryHasNoComponentsAndFavoriteWithoutValueNoFrequency) {
     const PanelEntry word{u"马上", u"mǎ shàng", u"at once", u"", -101, false};
     EXPECT_EQ(utf8(plainText(entryInformation(word, data_, renderer_))), "· at once");
-    EXPECT_EQ(headwordColour(word.value), kPanelFavorite);
+    EXPECT_EQ(headwordDisplayColour(word.value), kPanelFavorite);
 }
 
 TEST_F(CharacterPanelTest, BareCharacterTakesItsCounterparts) {
