@@ -26,6 +26,7 @@
 #include "handwriting/writing_pad_widget.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/unicode_text.hpp"
+#include "shell/desktop_integration.hpp"
 #include "shell/main_layout.hpp"
 #include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
@@ -156,6 +157,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
     buildPadAndPanel(values);
     buildControls();
     buildCharacterSearchWindows(values);
+    desktop_ = std::make_unique<DesktopIntegration>(*this, dir_);
     qApp->installEventFilter(this);
 }
 
@@ -441,9 +443,17 @@ void MainWindow::setFontHeights(const FontHeights& heights) {
 
 void MainWindow::setPreferTraditional(bool traditional) { preferTraditional_ = traditional; }
 
-void MainWindow::registerHotkey(int number) { hotkey_ = number; }
+void MainWindow::registerHotkey(int number) {
+    hotkey_ = number;
+    desktop_->registerHotkey(number);
+}
 
-void MainWindow::unregisterHotkey() { hotkey_ = 0; }
+void MainWindow::unregisterHotkey() {
+    hotkey_ = 0;
+    desktop_->unregisterHotkey();
+}
+
+Speech& MainWindow::speech() { return desktop_->speech(); }
 
 void MainWindow::processPendingMessages() { QCoreApplication::processEvents(); }
 
@@ -549,7 +559,9 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
     });
     connect(strokeBox_, &characters::StrokeOrderBox::menuRequested, panel_,
             &characters::CharacterPanelView::openStrokeBoxMenu);
-    // The speech service connects StrokeOrderBox::speakRequested.
+    // A press in the box speaks its character when a voice exists.
+    connect(strokeBox_, &characters::StrokeOrderBox::speakRequested, this,
+            [this](char16_t c) { speech().speak(std::u16string(1, c)); });
     connect(panel_, &characters::CharacterPanelView::findCharactersRequested, this,
             &MainWindow::findCharactersBasedOn);
     connect(panel_, &characters::CharacterPanelView::editStrokesRequested, this, &MainWindow::editStrokes);

@@ -43,6 +43,8 @@ namespace tulvo::shell {
 QString programVersion();
 
 class MainWindow;
+class DesktopIntegration;
+class Speech;
 
 // The search's link to the window: rows go into the list, and the window is
 // repainted while a long search reads the file.
@@ -109,6 +111,9 @@ public:
     characters::RadicalWindow& radicalWindow() { return *radicalWindow_; }
     characters::StrokeOrderBox& strokeOrderBox() { return *strokeBox_; }
     QLabel& searchLabel() { return *searchLabel_; }
+    // Hotkey, clipboard capture, hidden locator and the speech voice.
+    DesktopIntegration& desktop() { return *desktop_; }
+    Speech& speech();
 
     // SettingsTarget
     void setFontHeights(const FontHeights& heights) override;
@@ -192,6 +197,7 @@ private:
     int shownRow_ = -1;  // list position the panel shows, -1 for a bare character
     characters::RadicalWindow* radicalWindow_ = nullptr;
     characters::StrokeOrderBox* strokeBox_ = nullptr;
+    std::unique_ptr<DesktopIntegration> desktop_;
 };
 
 // Fonts asked for by their names; heights are cell heights in pixels.

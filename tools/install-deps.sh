@@ -22,6 +22,18 @@ xauth
 xdotool
 libicu-dev
 libcurl4-openssl-dev
+zlib1g-dev
+libxtst-dev
+qt6-speech-dev
+qt6-declarative-dev
+qt6-speech-speechd-plugin
+speech-dispatcher
+speech-dispatcher-espeak-ng
+espeak-ng
+pulseaudio
+pulseaudio-utils
+xclip
+python3
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.

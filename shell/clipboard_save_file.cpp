@@ -1,0 +1,56 @@
+#include "shell/clipboard_save_file.hpp"
+
+#include "platform/whole_file.hpp"
+
+namespace tulvo::shell {
+namespace {
+
+void put32(std::string& out, uint32_t v) {
+    for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+}
+
+uint32_t get32(std::string_view b, size_t at) {
+    uint32_t v = 0;
+    for (int i = 3; i >= 0; --i)
+        v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
+    return v;
+}
+
+}  // namespace
+
+std::string encodeClipboardRecords(const std::vector<ClipboardRecord>& records) {
+    std::string out;
+    for (const ClipboardRecord& r : records) {
+        if (r.data.empty() || r.data.size() >= kClipboardFormatLimit) continue;
+        put32(out, r.format);
+        put32(out, static_cast<uint32_t>(r.data.size()));
+        out += r.data;
+    }
+    return out;
+}
+
+std::vector<ClipboardRecord> decodeClipboardRecords(std::string_view bytes) {
+    std::vector<ClipboardRecord> records;
+    size_t at = 0;
+    while (bytes.size() - at >= 8) {
+        const uint32_t format = get32(bytes, at);
+        const uint32_t size = get32(bytes, at + 4);
+        if (size > bytes.size() - at - 8) break;
+        records.push_back({format, std::string(bytes.substr(at + 8, size))});
+        at += 8 + size;
+    }
+    return records;
+}
+
+bool writeClipboardFile(const std::filesystem::path& file,
+                        const std::vector<ClipboardRecord>& records) {
+    return writeWholeFile(file, encodeClipboardRecords(records));
+}
+
+std::optional<std::vector<ClipboardRecord>> readClipboardFile(const std::filesystem::path& file) {
+    const auto bytes = readWholeFile(file);
+    if (!bytes) return std::nullopt;
+    return decodeClipboardRecords(*bytes);
+}
+
+}  // namespace tulvo::shell

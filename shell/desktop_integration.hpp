@@ -1,0 +1,48 @@
+// What ties the main window to the desktop: the global function key and the
+// clipboard capture it runs, the hidden locator for the popup program, and
+// the speech voice.
+#pragma once
+
+#include <QObject>
+#include <filesystem>
+
+#include "platform/x11_hotkey.hpp"
+#include "shell/hidden_locator.hpp"
+#include "shell/speech.hpp"
+
+namespace tulvo::shell {
+
+class MainWindow;
+
+class DesktopIntegration : public QObject {
+    Q_OBJECT
+  public:
+    DesktopIntegration(MainWindow& window, std::filesystem::path programDirectory);
+
+    // Registers F<number> (5..12); a refusal is not reported.
+    void registerHotkey(int number) { hotkey_.registerKey(number); }
+    void unregisterHotkey() { hotkey_.unregisterKey(); }
+    int grabbedHotkey() const { return hotkey_.registeredKey(); }
+
+    bool listenLocator(const QString& name = kHiddenLocator) { return locator_.listen(name); }
+    Speech& speech() { return speech_; }
+
+    // The capture of the focused program's selection: clipboard saved and
+    // emptied, Ctrl+C, the window raised, the selection pasted into the
+    // search box, the clipboard put back, then the search.
+    void captureSelection();
+    // The locator's messages: 0x507 looks the text up, 0x508 shows the window.
+    void handleLocatorMessage(uint32_t message, int64_t first, int64_t second);
+
+  private:
+    void bringToFront();
+
+    MainWindow& window_;
+    std::filesystem::path dir_;
+    platform::X11Hotkey hotkey_;
+    HiddenLocator locator_;
+    Speech speech_;
+    bool capturing_ = false;
+};
+
+}  // namespace tulvo::shell

@@ -1,0 +1,55 @@
+// Dictionary installation at start-up: when data/CEDICT_ts.u8 is missing or
+// empty, offer to download the archive, unpack it with ploskar, let zarnith
+// rebuild the index, and tell the user how it went.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tulvo::shell {
+
+inline constexpr const char* kArchiveName = "cedict_1_0_ts_utf-8_mdbg.zip";
+inline constexpr const char* kUnzipMarker = "ploskar.txt";
+inline constexpr size_t kMinimumDownload = 1'000'000;
+inline constexpr uint32_t kMessageIndexRebuilding = 0x509;
+inline constexpr uint32_t kMessageIndexRebuilt = 0x50A;
+
+// The archive's address: the build's default, or TULVO_DICTIONARY_URL, the
+// archive's full address or its server's (then with the archive's path).
+std::string dictionaryUrl();
+// The host part of an address ("www.example.org" of "https://www.example.org/a").
+std::string domainOf(const std::string& url);
+
+// What the installation needs of the program around it.
+class InstallerHost {
+  public:
+    virtual ~InstallerHost() = default;
+    // A yes/no question box with a question icon; true for Yes.
+    virtual bool askYesNo(const std::string& caption, const std::string& text) = 0;
+    // Shows the progress window with this text and processes pending messages.
+    virtual void showProgress(const std::string& text) = 0;
+    virtual void hideProgress() = 0;
+    virtual void processPendingMessages() {}
+    virtual void pause(int milliseconds) = 0;
+    // The whole body of a GET; empty on failure.
+    virtual std::vector<uint8_t> download(const std::string& url) = 0;
+    // Runs a program with no arguments in a directory and waits for its end.
+    virtual void runProgram(const std::filesystem::path& program,
+                            const std::filesystem::path& directory) = 0;
+    // Empty when the popup messenger is not there.
+    virtual std::optional<int64_t> sendToPopupMessenger(uint32_t message) = 0;
+    virtual void information(const std::string& caption, const std::string& text) = 0;
+};
+
+enum class InstallOutcome { Present, Installed, Declined, DownloadFailed, SaveFailed, UnzipFailed };
+
+// The progress window's text for a stage: empty line, stage line, empty line, wait line.
+std::string progressText(const std::string& stageLine, const std::string& waitLine);
+
+InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDirectory,
+                                          const std::string& url, InstallerHost& host);
+
+}  // namespace tulvo::shell

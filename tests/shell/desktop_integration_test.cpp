@@ -1,0 +1,199 @@
+// The desktop side of the main window under the offscreen platform: the
+// hidden locator's messages, the clipboard save and restore around a
+// capture, and speech without a speech engine.
+#include <gtest/gtest.h>
+#include <QApplication>
+#include <QClipboard>
+#include <QLocalSocket>
+#include <QMimeData>
+#include <QTest>
+#include <QtEndian>
+
+#include "shell/clipboard_capture.hpp"
+#include "shell/clipboard_save_file.hpp"
+#include "shell/desktop_integration.hpp"
+#include "shell/dictionary_install_window.hpp"
+#include "shell/main_window.hpp"
+#include "tests/support/temp_dir.hpp"
+
+using namespace tulvo;
+using namespace tulvo::shell;
+using tulvo::testing::TempDir;
+
+namespace {
+
+class NoValues : public dictionary::WordValueLookup {
+  public:
+    int wordValue(std::string_view, int, std::string_view) const override { return -1; }
+};
+
+QByteArray frame(int64_t message, int64_t first, int64_t second) {
+    QByteArray bytes(24, '\0');
+    qToLittleEndian<int64_t>(message, bytes.data());
+    qToLittleEndian<int64_t>(first, bytes.data() + 8);
+    qToLittleEndian<int64_t>(second, bytes.data() + 16);
+    return bytes;
+}
+
+class DesktopTest : public ::testing::Test {
+  protected:
+    DesktopTest() {
+        dir_.writeLines("data/CEDICT_ts.u8",
+                        {"# fixture", "你 你 [ni3] /you/", "你好 你好 [ni3 hao3] /hello/",
+                         "好 好 [hao3] /good/", "你好吗 你好吗 [ni3 hao3 ma5] /how are you?/",
+                         "你好吗呢 你好吗呢 [x] /four/"});
+        window_ = std::make_unique<MainWindow>(dir_.path(), values_);
+        window_->start();
+        window_->show();
+        locatorName_ =
+            QStringLiteral("TulvoHiddenLocatorTest%1").arg(QCoreApplication::applicationPid());
+        EXPECT_TRUE(window_->desktop().listenLocator(locatorName_));
+    }
+
+    // Writes bytes to the locator as the popup program does; true when the
+    // 8-byte reply came.
+    bool send(const QByteArray& bytes) {
+        QLocalSocket socket;
+        socket.connectToServer(locatorName_);
+        if (!socket.waitForConnected(1000)) return false;
+        socket.write(bytes);
+        socket.flush();
+        QElapsedTimer timer;
+        timer.start();
+        while (socket.bytesAvailable() < static_cast<qint64>(8 * (bytes.size() / 24)) &&
+               timer.elapsed() < 2000 && socket.state() == QLocalSocket::ConnectedState) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            socket.waitForReadyRead(10);
+        }
+        const bool replied = bytes.size() >= 24 && socket.bytesAvailable() >= 8;
+        socket.disconnectFromServer();
+        QTest::qWait(20);
+        return replied;
+    }
+
+    std::vector<std::string> shown() const {
+        std::vector<std::string> rows;
+        for (size_t i = 0; i < window_->results().size(); ++i)
+            rows.push_back(QString::fromUtf16(
+                               window_->results().at(i).character.data(),
+                               static_cast<qsizetype>(window_->results().at(i).character.size()))
+                               .toStdString());
+        return rows;
+    }
+
+    TempDir dir_;
+    NoValues values_;
+    std::unique_ptr<MainWindow> window_;
+    QString locatorName_;
+};
+
+}  // namespace
+
+TEST_F(DesktopTest, LookupMessageSearchesOneToFourUnits) {
+    // Exact match, so each lookup finds its own entry only.
+    window_->matchPartSelector().setValue(dictionary::kExact);
+    emit window_->matchPartSelector().chosen(dictionary::kExact);
+    struct Case {
+        int64_t first, second;
+        const char* text;
+    } cases[] = {{0x4F60, 0, "你"},
+                 {0x597D4F60, 0, "你好"},
+                 {0x597D4F60, 0x5417, "你好吗"},
+                 {0x597D4F60, 0x54625417, "你好吗呢"}};
+    size_t pushed = 0;
+    for (const Case& c : cases) {
+        ASSERT_TRUE(send(frame(0x507, c.first, c.second)));
+        EXPECT_EQ(window_->searchBox().currentText().toStdString(), c.text);
+        EXPECT_EQ(window_->history().entries().size(), ++pushed);
+        EXPECT_EQ(window_->history().entries().back(), std::string("find 3 1 ") + c.text);
+        EXPECT_EQ(shown(), std::vector<std::string>{c.text});
+        EXPECT_TRUE(window_->isVisible());
+    }
+}
+
+TEST_F(DesktopTest, ShowMessageChangesNothingElse) {
+    window_->searchBox().setEditText(QStringLiteral("好"));
+    window_->hide();
+    ASSERT_TRUE(send(frame(0x508, 0x4F60, 0)));
+    EXPECT_TRUE(window_->isVisible());
+    EXPECT_EQ(window_->searchBox().currentText(), QStringLiteral("好"));
+    EXPECT_TRUE(window_->history().entries().empty());
+    EXPECT_EQ(window_->results().size(), 0u);
+}
+
+TEST_F(DesktopTest, MalformedAndUnknownFramesHaveNoEffect) {
+    // A message number beyond 32 bits, half a frame, other messages.
+    EXPECT_FALSE(send(frame(int64_t(1) << 40 | 0x507, 0x4F60, 0)));
+    EXPECT_FALSE(send(frame(0x507, 0x4F60, 0).left(20)));
+    EXPECT_TRUE(send(frame(0x505, 0x4F60, 0)));
+    EXPECT_TRUE(window_->history().entries().empty());
+    EXPECT_TRUE(window_->searchBox().currentText().isEmpty());
+    // The locator still works afterwards.
+    EXPECT_TRUE(send(frame(0x507, 0x4F60, 0)));
+    EXPECT_EQ(window_->history().entries().size(), 1u);
+}
+
+TEST_F(DesktopTest, ClipboardSavedAndRestoredWithoutOversizedFormats) {
+    auto* data = new QMimeData;
+    data->setText(QStringLiteral("before"));
+    data->setData(QStringLiteral("application/x-small"), QByteArray("\0\1\2", 3));
+    data->setData(QStringLiteral("image/x-large"), QByteArray(2'000'000, 'p'));
+    QGuiApplication::clipboard()->setMimeData(data);
+    const auto file = dir_ / "clipboard.tmp";
+    ASSERT_TRUE(saveClipboard(file));
+    const auto records = readClipboardFile(file);
+    ASSERT_TRUE(records.has_value());
+    EXPECT_EQ(records->size(), 2u);
+    QGuiApplication::clipboard()->clear();
+    restoreClipboard(file);
+    EXPECT_FALSE(std::filesystem::exists(file));
+    const QMimeData* back = QGuiApplication::clipboard()->mimeData();
+    EXPECT_EQ(back->text(), QStringLiteral("before"));
+    EXPECT_EQ(back->data(QStringLiteral("application/x-small")), QByteArray("\0\1\2", 3));
+    EXPECT_FALSE(back->hasFormat(QStringLiteral("image/x-large")));
+}
+
+TEST_F(DesktopTest, CaptureKeepsTheClipboardAndSearchesWhatWasCopied) {
+    // Without an X11 session no Ctrl+C reaches another program: the emptied
+    // clipboard pastes nothing, and the search runs on empty text.
+    QGuiApplication::clipboard()->setText(QStringLiteral("你好"));
+    window_->searchBox().setEditText(QStringLiteral("好"));
+    window_->desktop().captureSelection();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("你好"));
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "clipboard.tmp"));
+    EXPECT_TRUE(window_->searchBox().currentText().isEmpty());
+    ASSERT_EQ(window_->history().entries().size(), 1u);
+    EXPECT_EQ(window_->history().entries()[0], "find 0 1 ");
+}
+
+TEST_F(DesktopTest, HotkeyNeedsX11AndSpeechNeedsAnEngine) {
+    window_->registerHotkey(10);
+    EXPECT_EQ(window_->registeredHotkey(), 10);
+    EXPECT_EQ(window_->desktop().grabbedHotkey(), 0);  // offscreen: refused silently
+    QStringList reports;
+    EXPECT_FALSE(window_->speech().create([&](const QString& m) { reports << m; },
+                                          QStringLiteral("no-such-engine")));
+    EXPECT_EQ(reports, QStringList{QStringLiteral("Creation of SpVoice object failed:")});
+    EXPECT_FALSE(window_->speech().available());
+    window_->speech().speak(u"你好");  // does nothing
+}
+
+TEST(DownloadProgressWindow, CaptionSizeAndStageTextInTheUpperHalf) {
+    DownloadProgressWindow window;
+    window.showText(QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tulvo - Loading the CEDICT dictionary file"));
+    EXPECT_EQ(window.frameGeometry().size(), QSize(350, 200));
+    EXPECT_EQ(window.text(),
+              QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
+    const auto* label = window.findChild<QLabel*>();
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(label->geometry(), QRect(20, 0, window.width(), window.height() / 2));
+}
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

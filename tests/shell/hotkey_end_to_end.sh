@@ -1,0 +1,70 @@
+#!/bin/sh
+# The global hotkey in a virtual X session: another program holds 你好
+# selected, F10 is pressed there, and Tulvo must search 你好 while the
+# clipboard afterwards holds what it held before.
+# Arguments: the copy-source program, the program directory, an artefact folder.
+set -u
+source_program=$1
+app_dir=$2
+artefacts=$3
+mkdir -p "$artefacts"
+work=$(mktemp -d)
+pids=""
+cleanup() {
+    for p in $pids; do kill "$p" 2>/dev/null; done
+    # The speech service Tulvo spawned ends with the test.
+    pidfile="$work/run/speech-dispatcher/pid/speech-dispatcher.pid"
+    [ -s "$pidfile" ] && kill "$(cat "$pidfile")" 2>/dev/null
+    for p in $pids; do wait "$p" 2>/dev/null; done
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+
+# A program directory of its own: the real data and F10 as the hotkey.
+mkdir -p "$work/data"
+for f in "$app_dir"/data/*; do ln -s "$f" "$work/data/"; done
+rm -f "$work/data/options.txt"
+printf 'tulvo_hotkey=F10\r\n' > "$work/data/options.txt"
+ln -s "$app_dir/Tulvo" "$work/Tulvo"
+mkdir -p "$work/run"
+chmod 700 "$work/run"
+export XDG_RUNTIME_DIR="$work/run"
+
+Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
+pids="$!"
+for i in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+[ -s "$work/display" ] || fail "no virtual display"
+export DISPLAY=":$(cat "$work/display")"
+
+"$source_program" "你好" >/dev/null 2>&1 &
+pids="$! $pids"
+printf 'before' | xclip -selection clipboard >/dev/null 2>&1
+(cd "$work" && exec ./Tulvo) >"$artefacts/tulvo.log" 2>&1 &
+pids="$! $pids"
+
+source_window=""
+for i in $(seq 100); do
+    source_window=$(xdotool search --name '^copy-source$' 2>/dev/null | head -n 1)
+    tulvo_window=$(xdotool search --name '^Tulvo$' 2>/dev/null | head -n 1)
+    [ -n "$source_window" ] && [ -n "$tulvo_window" ] && break
+    sleep 0.1
+done
+[ -n "$source_window" ] && [ -n "$tulvo_window" ] || fail "windows did not appear"
+sleep 0.5
+
+xdotool windowfocus --sync "$source_window"
+xdotool key F10
+sleep 1.5
+import -window root "$artefacts/after-f10.png" 2>/dev/null
+
+clip=$(xclip -o -selection clipboard)
+[ "$clip" = "before" ] || fail "clipboard holds '$clip' instead of 'before'"
+
+# The search box has the focus: copy its text to see what was searched.
+xdotool key ctrl+a ctrl+c
+sleep 0.5
+box=$(xclip -o -selection clipboard)
+[ "$box" = "你好" ] || fail "search box holds '$box'"
+[ ! -e "$work/clipboard.tmp" ] || fail "clipboard.tmp left behind"
+echo "PASS: F10 looked up '$box'; the clipboard held '$clip' again"
