@@ -48,6 +48,11 @@ class CharacterPanelView : public QObject {
     // The short menu ("Lookup this character", "Find characters based on
     // this character") for a character, at a screen position.
     void openShortMenu(char16_t character, QPoint globalPosition);
+    // The character menu for the stroke-order box's character ("Speak"
+    // speaks that character).
+    void openStrokeBoxMenu(char16_t character, QPoint globalPosition) {
+        openCharacterMenu(character, 2, globalPosition);
+    }
 
     QLineEdit& headwordDisplay() { return *headword_; }
     QLineEdit& characterDisplay() { return *character_; }

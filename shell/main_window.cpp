@@ -16,6 +16,10 @@
 #include <QWindow>
 
 #include "characters/character_panel_view.hpp"
+#include "characters/component_search.hpp"
+#include "characters/components.hpp"
+#include "characters/radical_window.hpp"
+#include "characters/stroke_order_box.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "handwriting/candidate_grid.hpp"
 #include "handwriting/recog_file.hpp"
@@ -153,6 +157,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
     setWindowTitle(QStringLiteral("Tulvo"));
     buildPadAndPanel(values);
     buildControls();
+    buildCharacterSearchWindows(values);
     desktop_ = std::make_unique<DesktopIntegration>(*this, dir_);
     qApp->installEventFilter(this);
 }
@@ -294,8 +299,8 @@ void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
     connect(panel_, &characters::CharacterPanelView::speakRequested, this, [this](const QString& text) {
         speech().speak(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
     });
-    // Still unconnected: findCharactersRequested (component search),
-    // editStrokesRequested (stroke editor) and animationRequested (stroke box).
+    // The component search and the stroke box connect theirs in
+    // buildCharacterSearchWindows.
 }
 
 void MainWindow::setFavoritesStore(favorites::FavoritesStore* store) {
@@ -366,7 +371,15 @@ void MainWindow::goForward() {
 
 void MainWindow::replay(const std::string& line) {
     const auto entry = parseFindLine(line);
-    if (!entry) return;  // component-search lines are replayed by the component search
+    if (!entry) {
+        // A component search: its preference first, then the search itself.
+        if (const auto children = characters::parseChildrenHistoryLine(line)) {
+            charForm_ = children->preference;
+            charFormSelector_->setValue(charForm_);
+            runComponentSearch(children->chosen);
+        }
+        return;
+    }
     matchPart_ = entry->matchPart;
     charForm_ = entry->charForm;
     matchPartSelector_->setValue(matchPart_);
@@ -381,6 +394,7 @@ void MainWindow::setPadShown(bool shown) {
 }
 
 void MainWindow::layOut() {
+    if (strokeBox_) strokeBox_->stop();
     layout_ = layoutFor(width(), height(), frameGeometry().height(), padShown_);
     place(topBar_, layout_.topBar);
     place(padColumn_, layout_.padColumn);
@@ -393,6 +407,7 @@ void MainWindow::layOut() {
     place(padLabel_, layout_.padLabel);
     place(resultView_, layout_.resultList);
     panel_->layOut(layout_.leftPanel.y + layout_.leftPanel.height);
+    if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop());
     resultView_->setColumnWidths(layout_.columns);
     for (QWidget* w : std::initializer_list<QWidget*>{padColumn_, pad_, erase_, candidates_, analyze_, padLabel_})
         w->setVisible(padShown_);
@@ -406,7 +421,10 @@ void MainWindow::layOut() {
 void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // The window gaining the focus gives it to the search box.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow()) searchBox_->setFocus();
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
+        searchBox_->setFocus();
+        if (strokeBox_) strokeBox_->request();
+    }
 }
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
@@ -512,6 +530,75 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         default:
             return false;
     }
+}
+
+// The radical window, the stroke-order box and their links to the window.
+void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& values) {
+    radicalWindow_ = new characters::RadicalWindow(
+        dir_,
+        [&values](char16_t character) {
+            return values.wordValue(utf16ToUtf8(std::u16string(1, character)), 1, "");
+        },
+        [this] { return charForm_; }, this);
+    radicalWindow_->openOnRightClick(searchLabel_);
+    radicalWindow_->openOnRightClick(searchBox_->lineEdit());
+    connect(radicalWindow_, &characters::RadicalWindow::characterChosen, this, [this](char16_t c) {
+        searchCharacter(c);
+        activateWindow();
+        resultView_->setFocus();
+    });
+    connect(radicalWindow_, &characters::RadicalWindow::closed, this, [this] {
+        activateWindow();
+        resultView_->setFocus();
+    });
+
+    strokeBox_ = new characters::StrokeOrderBox(dir_ / characters::kStrokeOrderPath, this);
+    strokeBox_->setPressesIgnored([this] { return radicalWindow_->isOpen(); });
+    connect(strokeBox_, &characters::StrokeOrderBox::lookupRequested, this, &MainWindow::searchCharacter);
+    // The panel's current character is the one the box writes, beside it.
+    connect(panel_, &characters::CharacterPanelView::animationRequested, this, [this](char16_t c) {
+        strokeBox_->setTop(panel_->strokeBoxTop());
+        strokeBox_->animate(c);
+    });
+    connect(strokeBox_, &characters::StrokeOrderBox::menuRequested, panel_,
+            &characters::CharacterPanelView::openStrokeBoxMenu);
+    // A press in the box speaks its character when a voice exists.
+    connect(strokeBox_, &characters::StrokeOrderBox::speakRequested, this,
+            [this](char16_t c) { speech().speak(std::u16string(1, c)); });
+    connect(panel_, &characters::CharacterPanelView::findCharactersRequested, this,
+            &MainWindow::findCharactersBasedOn);
+    connect(panel_, &characters::CharacterPanelView::editStrokesRequested, this, &MainWindow::editStrokes);
+    // Another program taking over stops the drawing.
+    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
+        if (state != Qt::ApplicationActive) strokeBox_->stop();
+    });
+}
+
+void MainWindow::findCharactersBasedOn(char16_t character) {
+    history_.push(characters::childrenHistoryLine(charForm_, character));
+    updateBackForward();
+    runComponentSearch(character);
+}
+
+void MainWindow::runComponentSearch(char16_t character) {
+    const auto rows = characters::componentSearch(dir_ / characters::kComponentsPath,
+                                                  dir_ / dictionary::kDictionaryPath, character, charForm_);
+    if (!rows) {
+        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"),
+                        QString::fromUtf8(characters::kNoCharacterBasedOn.data(),
+                                          static_cast<qsizetype>(characters::kNoCharacterBasedOn.size())),
+                        QMessageBox::Ok, this);
+        box.raise();
+        box.activateWindow();
+        box.exec();
+        return;
+    }
+    characters::showComponentRows(results_, *rows);
+    host_.resultsFinished();
+}
+
+void MainWindow::editStrokes(char16_t character) {
+    strokeBox_->editStrokes(character, dir_ / characters::strokeEditorProgram());
 }
 
 }  // namespace tulvo::shell

@@ -33,7 +33,9 @@ class WritingPadWidget;
 }  // namespace tulvo::handwriting
 namespace tulvo::characters {
 class CharacterPanelView;
-}
+class RadicalWindow;
+class StrokeOrderBox;
+}  // namespace tulvo::characters
 
 namespace tulvo::shell {
 
@@ -76,6 +78,12 @@ public:
     void searchCharacter(char16_t character);
     void goBack();
     void goForward();
+    // "Find characters based on this character": pushes a "children" line on
+    // the history, then lists the characters built on `character`.
+    void findCharactersBasedOn(char16_t character);
+    // "Edit strokes animation" for `character`: runs data/tramboli and shows
+    // the edited strokes.
+    void editStrokes(char16_t character);
     void setPadShown(bool shown) override;
     void layOut();
 
@@ -99,6 +107,10 @@ public:
     QPushButton& eraseButton() { return *erase_; }
     QPushButton& analyzeButton() { return *analyze_; }
     characters::CharacterPanelView& characterPanel() { return *panel_; }
+
+    characters::RadicalWindow& radicalWindow() { return *radicalWindow_; }
+    characters::StrokeOrderBox& strokeOrderBox() { return *strokeBox_; }
+    QLabel& searchLabel() { return *searchLabel_; }
     // Hotkey, clipboard capture, hidden locator and the speech voice.
     DesktopIntegration& desktop() { return *desktop_; }
     Speech& speech();
@@ -140,6 +152,8 @@ private:
     void showSearchText(const QString& text);
     void buildPadAndPanel(const dictionary::WordValueLookup& values);
     void showRow(int position);
+    void buildCharacterSearchWindows(const dictionary::WordValueLookup& values);
+    void runComponentSearch(char16_t character);
 
     std::filesystem::path dir_;
     dictionary::MarkedVowels markedVowels_;
@@ -181,6 +195,8 @@ private:
     dictionary::ResultListView* resultView_ = nullptr;
     characters::CharacterPanelView* panel_ = nullptr;
     int shownRow_ = -1;  // list position the panel shows, -1 for a bare character
+    characters::RadicalWindow* radicalWindow_ = nullptr;
+    characters::StrokeOrderBox* strokeBox_ = nullptr;
     std::unique_ptr<DesktopIntegration> desktop_;
 };
 

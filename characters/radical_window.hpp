@@ -1,0 +1,71 @@
+// The radical window "Select a character from its radical and stroke
+// number...": a topmost tool window with the tabs "Radical selection" and
+// "Results", over a grid of radicals by stroke count and a grid of the
+// characters found. RadicalSearch holds what the grids show; this class
+// draws it and forwards the clicks.
+#pragma once
+
+#include <QTabBar>
+#include <QTableWidget>
+#include <QWidget>
+#include <filesystem>
+#include <functional>
+
+#include "characters/radical_search.hpp"
+
+namespace tulvo::characters {
+
+class RadicalWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // Reads data/radicals.txt of `programDirectory` into the radical grid
+    // and stays hidden. `value` colours the characters found; `preference`
+    // gives the character-form preference at the time of a search.
+    RadicalWindow(const std::filesystem::path& programDirectory, CharacterValue value,
+                  std::function<int()> preference, QWidget* parent = nullptr);
+
+    // Empties the marks, shows the radical selection tab and the window,
+    // and gives the radical grid the focus.
+    void openWindow();
+    bool isOpen() const { return search_.isOpen(); }
+
+    // A right click on `widget` opens the window (and shows no context menu).
+    void openOnRightClick(QWidget* widget);
+
+    const RadicalSearch& search() const { return search_; }
+    QTabBar& tabs() { return *tabs_; }
+    QTableWidget& radicalGrid() { return *radicalGrid_; }
+    QTableWidget& resultsGrid() { return *resultsGrid_; }
+
+    // The rows are this high, so that a click is found in the cell under it.
+    static constexpr int kRowHeight = 22;
+
+  signals:
+    // A character was picked in the results grid; the window is hidden.
+    void characterChosen(char16_t character);
+    // The window was closed with its close button.
+    void closed();
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void pressInRadicalGrid(QMouseEvent* event);
+    void pressInResultsGrid(QMouseEvent* event);
+    void tabChosen(int index);
+    void showTab(int index);
+    void fillRadicalGrid();
+    void colourRadicalCell(int column, int row);
+    void fillResultsGrid();
+    static QTableWidget* makeGrid(QWidget* parent, int columns, int firstWidth, int otherWidth);
+
+    RadicalSearch search_;
+    std::function<int()> preference_;
+    QTabBar* tabs_ = nullptr;
+    QTableWidget* radicalGrid_ = nullptr;
+    QTableWidget* resultsGrid_ = nullptr;
+    QList<QObject*> openers_;
+};
+
+}  // namespace tulvo::characters
