@@ -1,4 +1,5 @@
 #include "favorites/favorites_store.hpp"
+#include "platform/whole_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -197,26 +198,7 @@ int FavoritesStore::test(std::u16string_view word) const {
 // A failure is not reported to the user.
 bool FavoritesStore::save() const {
     if (!writable_) return false;
-    std::filesystem::path temporary = file_;
-    temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    for (size_t done = 0; done < buffer_.size();) {
-        const ssize_t put = ::write(fd, buffer_.data() + done, buffer_.size() - done);
-        if (put <= 0) {
-            ok = false;
-            break;
-        }
-        done += size_t(put);
-    }
-    if (::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (!ok || std::rename(temporary.c_str(), file_.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return writeWholeFile(file_, buffer_);
 }
 
 }  // namespace tulvo::favorites

@@ -1,4 +1,5 @@
 #include "favorites/list_import.hpp"
+#include "platform/whole_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,30 +23,6 @@ bool isIdeograph(char16_t unit) {
 
 std::u16string ascii(std::string_view text) {
     return std::u16string(text.begin(), text.end());
-}
-
-// Writes `bytes` to a temporary file beside `file`, then renames it over it.
-bool replaceFile(const std::filesystem::path& file, std::string_view bytes) {
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    for (size_t done = 0; done < bytes.size();) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put <= 0) {
-            ok = false;
-            break;
-        }
-        done += size_t(put);
-    }
-    if (::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 std::optional<std::string> readFile(const std::filesystem::path& file) {
@@ -151,7 +128,7 @@ int importList(const ImportRequest& request, FavoritesStore& store, FilePreview*
     if (added > 0) {
         std::filesystem::path backup = store.file();
         backup += ".bak";
-        if (const auto old = readFile(store.file())) replaceFile(backup, *old);
+        if (const auto old = readFile(store.file())) writeWholeFile(backup, *old);
         store.save();
     }
     return added;

@@ -1,4 +1,5 @@
 #include "options/options_file.hpp"
+#include "platform/whole_file.hpp"
 
 #include <fcntl.h>
 #include <unistd.h>
@@ -178,28 +179,7 @@ std::string optionsText(const OptionsState& state) {
 }
 
 bool writeOptions(const std::filesystem::path& dir, const OptionsState& state) {
-    const std::string text = optionsText(state);
-    const std::filesystem::path file = dir / shell::kSettingsPath;
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    for (size_t done = 0; done < text.size();) {
-        const ssize_t put = ::write(fd, text.data() + done, text.size() - done);
-        if (put <= 0) {
-            ok = false;
-            break;
-        }
-        done += size_t(put);
-    }
-    if (::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
+    return writeWholeFile(dir / shell::kSettingsPath, optionsText(state));
 }
 
 std::string installedVersion(std::string_view argument) {

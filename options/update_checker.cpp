@@ -1,4 +1,5 @@
 #include "options/update_checker.hpp"
+#include "platform/whole_file.hpp"
 
 #include "shell/dictionary_installer.hpp"
 
@@ -31,29 +32,6 @@ size_t serverEnd(std::string_view address) {
     const size_t hostStart = scheme == std::string_view::npos ? 0 : scheme + 3;
     const size_t slash = address.find('/', hostStart);
     return slash == std::string_view::npos ? address.size() : slash;
-}
-
-bool writeWhole(const std::filesystem::path& file, std::string_view bytes) {
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    bool ok = true;
-    for (size_t done = 0; done < bytes.size();) {
-        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (put <= 0) {
-            ok = false;
-            break;
-        }
-        done += size_t(put);
-    }
-    if (::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 // Dates the file to noon (universal time) of a "yyyy-MM-dd" date.
@@ -183,7 +161,7 @@ void UpdateChecker::update() {
     }
     const std::filesystem::path data = dir_ / "data";
     std::error_code ec;
-    if (!writeWhole(data / kArchiveName, *body) ||
+    if (!writeWholeFile(data / kArchiveName, *body) ||
         !std::filesystem::exists(data / kArchiveName, ec)) {
         dictionaryLine("Sorry, could not update -- Error saving file.");
         return;

@@ -9,7 +9,7 @@ namespace tulvo {
 
 bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes) {
     std::filesystem::path temporary = file;
-    temporary += ".tmp-" + std::to_string(::getpid());
+    temporary += ".tmp";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return false;
     bool ok = true;
@@ -21,6 +21,8 @@ bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes) {
         else
             done += static_cast<size_t>(n);
     }
+    // On disk before the rename, so a crash cannot leave an empty file.
+    if (ok && ::fsync(fd) != 0) ok = false;
     if (::close(fd) != 0) ok = false;
     if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {
         ::unlink(temporary.c_str());
