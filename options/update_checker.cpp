@@ -1,4 +1,5 @@
 #include "options/update_checker.hpp"
+#include "platform/app_paths.hpp"
 #include "platform/whole_file.hpp"
 
 #include "shell/dictionary_installer.hpp"
@@ -131,7 +132,7 @@ void UpdateChecker::checkProgram() {
 }
 
 void UpdateChecker::checkDictionary() {
-    const std::string installedDate = fileDate(dir_ / kDictionaryPath);
+    const std::string installedDate = fileDate(platform::AppPaths(dir_).dictionaryFile());
     view_.setLine(UpdateGroup::Dictionary, 1,
                   "Installed version: " +
                       (installedDate.empty()
@@ -159,7 +160,12 @@ void UpdateChecker::update() {
         dictionaryLine("Sorry, could not update -- Error downloading");
         return;
     }
-    const std::filesystem::path data = dir_ / "data";
+    // Installed, the new dictionary goes to the user's folder and takes
+    // precedence over the shipped one from then on.
+    const platform::AppPaths paths(dir_);
+    const std::filesystem::path data = paths.userDirectory();
+    const std::filesystem::path unzipMarker = data / kUnzipMarker.filename();
+    paths.ensureUserDirectory();
     std::error_code ec;
     if (!writeWholeFile(data / kArchiveName, *body) ||
         !std::filesystem::exists(data / kArchiveName, ec)) {
@@ -169,22 +175,22 @@ void UpdateChecker::update() {
 
     dictionaryLine("Unzipping CEDICT file. Please wait a minute...");
     // A marker left by an earlier run would make a failed unzip look good.
-    std::filesystem::remove(dir_ / kUnzipMarker, ec);
+    std::filesystem::remove(unzipMarker, ec);
     // The unzip program works on the archive in its current directory.
-    system_.runAndWait(data / "ploskar", data);
-    if (!std::filesystem::exists(dir_ / kUnzipMarker, ec)) {
+    system_.runAndWait(paths.shippedFile("ploskar"), data);
+    if (!std::filesystem::exists(unzipMarker, ec)) {
         dictionaryLine("Sorry, could not update -- Error while unzipping.");
         return;
     }
-    std::filesystem::remove(dir_ / kUnzipMarker, ec);
+    std::filesystem::remove(unzipMarker, ec);
     system_.pause(200);
     dictionaryLine("Rebuilding the dictionary index. Please wait a minute...");
 
     const bool messenger = system_.sendToPopupMessenger(kMessageIndexing);
-    system_.runAndWait(data / "zarnith", data);
+    system_.runAndWait(paths.shippedFile("zarnith"), data);
     // The new file carries the archive's date, so that the next check finds
     // the two equal.
-    if (!archiveDate_.empty()) setFileDate(dir_ / kDictionaryPath, archiveDate_);
+    if (!archiveDate_.empty()) setFileDate(paths.dictionaryFile(), archiveDate_);
     dictionaryLine(kDictionaryUpToDate);
     view_.setDownloadEnabled(false);
     if (messenger) system_.sendToPopupMessenger(kMessageIndexed);

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QThread>
 
+#include "platform/app_paths.hpp"
 #include "shell/clipboard_capture.hpp"
 #include "shell/clipboard_save_file.hpp"
 #include "shell/main_window.hpp"
@@ -44,7 +45,7 @@ void DesktopIntegration::captureSelection() {
     // A second press while a capture runs would save the half-way clipboard.
     if (capturing_) return;
     capturing_ = true;
-    const std::filesystem::path saveFile = dir_ / kClipboardSaveFile;
+    const std::filesystem::path saveFile = platform::AppPaths(dir_).topLevelUserFile(kClipboardSaveFile);
     saveClipboard(saveFile);
     QGuiApplication::clipboard()->clear();
     platform::sendCopyKeys(processAndPause, nullptr);

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "platform/app_paths.hpp"
 #include "platform/whole_file.hpp"
 
 #ifndef TULVO_DEFAULT_DICTIONARY_URL
@@ -49,8 +50,11 @@ std::string progressText(const std::string& stageLine, const std::string& waitLi
 
 InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDirectory,
                                           const std::string& url, InstallerHost& host) {
-    const std::filesystem::path data = programDirectory / "data";
-    const std::filesystem::path dictionary = data / "CEDICT_ts.u8";
+    // Installed, the download goes to the user's folder, and its copy then
+    // takes precedence over the shipped one.
+    const platform::AppPaths paths(programDirectory);
+    const std::filesystem::path data = paths.userDirectory();
+    const std::filesystem::path dictionary = paths.dictionaryFile();
     std::error_code ec;
     if (std::filesystem::is_regular_file(dictionary, ec) &&
         std::filesystem::file_size(dictionary, ec) > 0)
@@ -75,7 +79,7 @@ InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDi
     }
 
     const std::filesystem::path archive = data / kArchiveName;
-    std::filesystem::create_directories(data, ec);
+    paths.ensureUserDirectory();
     const bool saved = writeWholeFile(
         archive, std::string_view(reinterpret_cast<const char*>(body.data()), body.size()));
     if (!saved || !std::filesystem::exists(archive, ec)) {
@@ -89,7 +93,7 @@ InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDi
     // run would make a failed unzip look successful.
     const std::filesystem::path marker = data / kUnzipMarker;
     std::filesystem::remove(marker, ec);
-    host.runProgram(data / "ploskar", data);
+    host.runProgram(paths.shippedFile("ploskar"), data);
     if (!std::filesystem::exists(marker, ec)) {
         host.hideProgress();
         reportFailure(host, domain, "an error occurred while unzipping the data.");
@@ -101,7 +105,7 @@ InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDi
     host.showProgress(
         progressText("Rebuilding the dictionary index.", "Please wait a minute . . ."));
     const bool popupFound = host.sendToPopupMessenger(kMessageIndexRebuilding).has_value();
-    host.runProgram(data / "zarnith", data);
+    host.runProgram(paths.shippedFile("zarnith"), data);
     host.hideProgress();
     host.processPendingMessages();
     host.information(kCaption, "The CEDICT dictionary file has been installed successfully.");

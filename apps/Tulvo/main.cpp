@@ -9,6 +9,7 @@
 #include "characters/freq_file.hpp"
 #include "characters/word_values.hpp"
 #include "favorites/favorites_store.hpp"
+#include "platform/app_paths.hpp"
 #include "shell/desktop_integration.hpp"
 #include "shell/dictionary_install_window.hpp"
 #include "shell/main_window.hpp"
@@ -17,6 +18,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tulvo::shell::installFontSubstitutions();
     const std::filesystem::path programDirectory = std::filesystem::current_path();
+    // Installed, the files this user's programs write live in a folder of their own.
+    const tulvo::platform::AppPaths paths(programDirectory);
+    paths.ensureUserDirectory();
 
     // The bridge and the HTTP request object used for downloads.
     const auto bridge = tulvo::shell::makeAutomationBridge();
@@ -25,8 +29,8 @@ int main(int argc, char** argv) {
     // Open for the whole run: the frequency file, and the favorites in memory.
     const tulvo::characters::FreqFile freq(programDirectory / tulvo::characters::kFreqPath);
     tulvo::characters::FavoritesMessageBox favoritesMessages;
-    tulvo::favorites::FavoritesStore favorites(programDirectory / tulvo::favorites::kFavoritesPath,
-                                               programDirectory / tulvo::favorites::kDebugMarkerPath,
+    tulvo::favorites::FavoritesStore favorites(paths.userFile(tulvo::favorites::kFavoritesPath.filename().string()),
+                                               paths.topLevelUserFile(tulvo::favorites::kDebugMarkerPath.string()),
                                                &favoritesMessages);
     favorites.load();
     const tulvo::characters::WordValues values(freq, &favorites);
