@@ -32,6 +32,7 @@ DesktopIntegration::DesktopIntegration(MainWindow& window, std::filesystem::path
     // native event filter that saw the key.
     connect(&hotkey_, &platform::X11Hotkey::pressed, this, &DesktopIntegration::captureSelection,
             Qt::QueuedConnection);
+    locator_.setTextHandler([this](const QString& text) { lookUpText(text); });
 }
 
 void DesktopIntegration::bringToFront() {
@@ -71,6 +72,18 @@ void DesktopIntegration::handleLocatorMessage(uint32_t message, int64_t first, i
     } else if (message == kMessageShowWindow) {
         bringToFront();
     }
+}
+
+void DesktopIntegration::lookUpText(const QString& text) {
+    QString line = text;
+    while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r')) line.chop(1);
+    while (!line.isEmpty() && (line.front() == u'\n' || line.front() == u'\r')) line.remove(0, 1);
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    line.replace(u'\n', u' ').replace(u'\r', u' ').replace(u'\t', u' ');
+    window_.searchBox().setEditText(line);
+    bringToFront();
+    window_.searchBox().setFocus();
+    window_.searchFromBox();
 }
 
 }  // namespace tulvo::shell
