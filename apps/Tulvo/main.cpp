@@ -10,7 +10,6 @@
 #include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <iterator>
