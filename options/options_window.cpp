@@ -3,15 +3,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPainter>
-#include <QProcess>
 #include <QThread>
 #include <QUrl>
 
 #include "platform/local_messages.hpp"
+#include "platform/run_program.hpp"
 #include "ui/window_placement.hpp"
 
 namespace tulvo::options {
@@ -49,7 +50,36 @@ std::string boxText(const QPlainTextEdit& box) {
     return toStd(text);
 }
 
+// Runs `work` on a thread of its own while this thread's events go on being
+// processed, so that the window repaints during a slow transfer or program.
+template <typename Work>
+auto whileResponsive(Work work) {
+    decltype(work()) result{};
+    QEventLoop loop;
+    std::unique_ptr<QThread> thread(QThread::create([&] { result = work(); }));
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    loop.exec();
+    thread->wait();
+    return result;
+}
+
 }  // namespace
+
+// The window's transfers: the given ones, away from the window's thread.
+class OptionsWindow::ResponsiveHttp : public UpdateHttp {
+  public:
+    explicit ResponsiveHttp(UpdateHttp& http) : http_(http) {}
+    std::optional<std::string> get(const std::string& url) override {
+        return whileResponsive([&] { return http_.get(url); });
+    }
+    std::string lastModifiedDate(const std::string& url) override {
+        return whileResponsive([&] { return http_.lastModifiedDate(url); });
+    }
+
+  private:
+    UpdateHttp& http_;
+};
 
 OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string installedVersion,
                              UpdateHttp& http, UpdateAddresses addresses)
@@ -57,7 +87,8 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
       installed_(std::move(installedVersion)),
       favorites_(dir_ / favorites::kFavoritesPath, dir_ / favorites::kDebugMarkerPath),
       preview_(std::make_unique<favorites::FilePreviewDialog>()),
-      checker_(dir_, installed_, addresses, http, *this, *this),
+      http_(std::make_unique<ResponsiveHttp>(http)),
+      checker_(dir_, installed_, addresses, *http_, *this, *this),
       addresses_(std::move(addresses)) {
     setWindowTitle(QStringLiteral("Tulvo options"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -181,8 +212,10 @@ void OptionsWindow::buildPopup() {
     popupPrograms_ =
         groupBox(Popup, QStringLiteral("Show popup definitions in the following programs"), 10, 125,
                  510, 230);
-    for (QLabel* heading : {label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23, 220, 18),
-                            label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18)})
+    for (QLabel* heading :
+         {label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23,
+                220, 18),
+          label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18)})
         heading->setWordWrap(false);
     applications_ = new QPlainTextEdit(popupPrograms_);
     applications_->setGeometry(10, 41, 230, 115);
@@ -263,7 +296,12 @@ void OptionsWindow::buildUpdates() {
     download_->setEnabled(false);
     connect(website_, &QPushButton::clicked, this,
             [this] { QDesktopServices::openUrl(QUrl(toQ(addresses_.website))); });
-    connect(download_, &QPushButton::clicked, this, [this] { checker_.update(); });
+    connect(download_, &QPushButton::clicked, this, [this] {
+        if (updating_) return;  // the window stays live during the update
+        updating_ = true;
+        checker_.update();
+        updating_ = false;
+    });
 }
 
 void OptionsWindow::enablePopupControls() {
@@ -286,9 +324,11 @@ void OptionsWindow::selectTab(Tab tab) {
     }
     // Every platform this program is built for is of the family that the
     // popup definitions need, so the "Popup definitions" tab shows no warning.
-    if (tab == Updates) {
+    if (tab == Updates && !updating_) {
+        updating_ = true;
         QCoreApplication::processEvents();
         checker_.check();
+        updating_ = false;
     }
 }
 
@@ -392,15 +432,9 @@ void OptionsWindow::setDownloadEnabled(bool enabled) {
     download_->setEnabled(enabled);
 }
 
-bool OptionsWindow::runAndWait(const std::filesystem::path& program,
+void OptionsWindow::runAndWait(const std::filesystem::path& program,
                                const std::filesystem::path& workingDirectory) {
-    QProcess process;
-    process.setProgram(toQ(program.string()));
-    process.setWorkingDirectory(toQ(workingDirectory.string()));
-    process.start();
-    if (!process.waitForStarted()) return false;
-    process.waitForFinished(-1);
-    return true;
+    whileResponsive([&] { return runProgramAndWait(program, workingDirectory); });
 }
 
 bool OptionsWindow::sendToPopupMessenger(uint32_t message) {

@@ -53,7 +53,7 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     void setLine(UpdateGroup group, int line, const std::string& text) override;
     void setDownloadEnabled(bool enabled) override;
     // UpdateSystem
-    bool runAndWait(const std::filesystem::path& program,
+    void runAndWait(const std::filesystem::path& program,
                     const std::filesystem::path& workingDirectory) override;
     bool sendToPopupMessenger(uint32_t message) override;
     void pause(int milliseconds) override;
@@ -77,6 +77,8 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     void resizeEvent(QResizeEvent* event) override;
 
   private:
+    class ResponsiveHttp;
+
     void buildGeneral();
     void buildPopup();
     void buildFavorites();
@@ -90,7 +92,10 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     std::string installed_;
     favorites::FavoritesStore favorites_;
     std::unique_ptr<favorites::FilePreviewDialog> preview_;
+    std::unique_ptr<UpdateHttp> http_;
     UpdateChecker checker_;
+    // A check or update is running (the window stays live meanwhile).
+    bool updating_ = false;
     int trackEncoding_ = -1;
     bool importing_ = false;
 
