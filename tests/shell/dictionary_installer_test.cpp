@@ -151,6 +151,17 @@ TEST_F(InstallerTest, UnzipFailureEvenWithAStaleMarker) {
               std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8"));
+    // An archive whose dictionary entry is an error page: the same report.
+    std::string page;
+    while (page.size() < 1'200'000) page += "<p>This page has moved.</p>\n";
+    OneAnswerHttpServer moved(
+        200, testing::ZipBuilder().add("cedict_ts.u8", page, /*deflated=*/false).bytes());
+    host.boxes.clear();
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), moved.url("/a.zip"), host),
+              InstallOutcome::UnzipFailed);
+    EXPECT_EQ(host.boxes,
+              std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8"));
     // Without the unzip program the same report.
     std::filesystem::remove(dir / "data" / "ploskar");
     OneAnswerHttpServer good(200, archive());
