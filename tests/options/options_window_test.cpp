@@ -2,6 +2,7 @@
 // main window's tracked list, under the offscreen platform.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QTest>
 #include <QTimer>
 
@@ -9,6 +10,7 @@
 #include "options/options_window.hpp"
 #include "reminder/reminder_window.hpp"
 #include "shell/main_window.hpp"
+#include "tests/support/one_answer_http_server.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "ui/window_placement.hpp"
 
@@ -107,6 +109,47 @@ TEST_F(OptionsWindowTest, UpdatesTabChecksEachTimeItIsSelected) {
     window->tabs().setCurrentIndex(OptionsWindow::General);
     window->tabs().setCurrentIndex(OptionsWindow::Updates);
     EXPECT_EQ(http_.asked.size(), 4u);
+}
+
+// Counts the paint events of the object it filters.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST_F(OptionsWindowTest, SilentServerEndsTheCheckWhileTheWindowRepaints) {
+    // Accepts every connection and never answers.
+    tulvo::testing::OneAnswerHttpServer silent(200, "", "", /*silent=*/true);
+    platform::HttpLimits limits;
+    limits.stallSeconds = 2;  // the program's is 30 s; the same client gives up the same way
+    NetworkUpdateHttp network(limits);
+    OptionsWindow window(dir_.path(), "version 2.1a", network,
+                         UpdateAddresses{silent.url("/v"), silent.url("/a.zip"), "w", "site"});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    PaintCounter counter;
+    window.installEventFilter(&counter);
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &window, [&window] { window.update(); });
+    ticker.start(100);
+
+    QElapsedTimer clock;
+    clock.start();
+    window.tabs().setCurrentIndex(OptionsWindow::Updates);
+    const qint64 elapsed = clock.elapsed();
+    EXPECT_GE(elapsed, 3'000);  // both transfers waited for their stall time
+    EXPECT_LT(elapsed, 15'000);
+    EXPECT_EQ(window.updateLine(UpdateGroup::Program, 3).text(),
+              "Sorry, I could not connect to the server.");
+    EXPECT_EQ(window.updateLine(UpdateGroup::Dictionary, 3).text(),
+              "Sorry, I could not connect to the server.");
+    EXPECT_EQ(silent.requests(), 2);
+    // The window went on painting while it waited.
+    EXPECT_GE(counter.paints, 10);
 }
 
 TEST_F(OptionsWindowTest, ClosingWritesTheSettingsFromTheControls) {
