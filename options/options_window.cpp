@@ -107,8 +107,18 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
 
     tabs_ = new QTabWidget(this);
     tabs_->setFont(ui::arialFont(17, true));
-    for (const char* name : {"General", "Popup definitions", "Favorite words", "Tulvo updates"})
-        tabs_->addTab(new QWidget, QString::fromLatin1(name));
+    // Each tab's page holds its controls on a canvas the size of the window,
+    // kept where the controls' positions are the window's coordinates
+    // whatever the tab bar's height.
+    size_t tab = 0;
+    for (const char* name : {"General", "Popup definitions", "Favorite words", "Tulvo updates"}) {
+        auto* page = new QWidget;
+        tabs_->addTab(page, QString::fromLatin1(name));
+        pages_[tab] = new QWidget(page);
+        pages_[tab]->resize(size());
+        page->installEventFilter(this);
+        ++tab;
+    }
     tabs_->setGeometry(0, 22, width(), height() - 22);
 
     auto* help = new QPushButton(this);
@@ -135,11 +145,25 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
 OptionsWindow::~OptionsWindow() = default;
 
 QGroupBox* OptionsWindow::groupBox(Tab tab, const QString& title, int x, int y, int w, int h) {
-    auto* box = new QGroupBox(title, this);
+    auto* box = new QGroupBox(title, &page(tab));
     box->setFont(ui::arialFont(17, true));
     box->setGeometry(x, y, w, h);
-    controls_[size_t(tab)].push_back(box);
     return box;
+}
+
+void OptionsWindow::placePages() {
+    for (QWidget* canvas : pages_) {
+        if (!canvas) continue;  // still being built
+        QWidget* page = canvas->parentWidget();
+        canvas->setGeometry(QRect(-page->mapTo(this, QPoint(0, 0)), size()));
+    }
+}
+
+bool OptionsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+        event->type() == QEvent::Show)
+        placePages();
+    return QWidget::eventFilter(watched, event);
 }
 
 QLabel* OptionsWindow::label(QWidget* parent, const QString& text, int x, int y, int w, int h) {
@@ -204,9 +228,8 @@ void OptionsWindow::buildGeneral() {
 }
 
 void OptionsWindow::buildPopup() {
-    popupEnabled_ =
-        placed<QCheckBox>(this, QStringLiteral("Enable popup definitions"), 10, 90, 230, 30);
-    controls_[Popup].push_back(popupEnabled_);
+    popupEnabled_ = placed<QCheckBox>(&page(Popup), QStringLiteral("Enable popup definitions"), 10,
+                                      90, 230, 30);
     connect(popupEnabled_, &QCheckBox::toggled, this, [this] { enablePopupControls(); });
 
     popupPrograms_ =
@@ -236,12 +259,10 @@ void OptionsWindow::buildPopup() {
     for (QPlainTextEdit* box : {applications_, alternate_, exclusions_})
         box->setFont(ui::arialFont(17));
 
-    flash_ = placed<QCheckBox>(this, QStringLiteral("Show popups within Flash animations"), 10, 470,
-                               260, 30);
-    pdf_ = placed<QCheckBox>(this, QStringLiteral("Show popups within embedded PDFs"), 270, 470,
-                             250, 30);
-    controls_[Popup].push_back(flash_);
-    controls_[Popup].push_back(pdf_);
+    flash_ = placed<QCheckBox>(&page(Popup), QStringLiteral("Show popups within Flash animations"),
+                               10, 470, 260, 30);
+    pdf_ = placed<QCheckBox>(&page(Popup), QStringLiteral("Show popups within embedded PDFs"), 270,
+                             470, 250, 30);
 }
 
 void OptionsWindow::buildFavorites() {
@@ -315,12 +336,6 @@ void OptionsWindow::selectTab(Tab tab) {
     if (tabs_->currentIndex() != tab) {
         tabs_->setCurrentIndex(tab);  // comes back here through currentChanged
         return;
-    }
-    for (const auto& controls : controls_)
-        for (QWidget* w : controls) w->hide();
-    for (QWidget* w : controls_[size_t(tab)]) {
-        w->show();
-        w->raise();
     }
     // Every platform this program is built for is of the family that the
     // popup definitions need, so the "Popup definitions" tab shows no warning.
@@ -449,6 +464,7 @@ void OptionsWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     tabs_->setGeometry(0, 22, width(), height() - 22);
     tabs_->lower();
+    placePages();
 }
 
 void OptionsWindow::closeEvent(QCloseEvent* event) {

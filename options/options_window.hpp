@@ -70,11 +70,13 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     QPushButton& downloadButton() { return *download_; }
     QPushButton& websiteButton() { return *website_; }
     favorites::FilePreviewDialog& preview() { return *preview_; }
-    const std::vector<QWidget*>& tabControls(Tab tab) const { return controls_[size_t(tab)]; }
+    // The canvas of a tab's page, in the window's coordinates.
+    QWidget& page(Tab tab) { return *pages_[size_t(tab)]; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     class ResponsiveHttp;
@@ -83,6 +85,7 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     void buildPopup();
     void buildFavorites();
     void buildUpdates();
+    void placePages();
     void enablePopupControls();
     void importClicked(bool track);
     QGroupBox* groupBox(Tab tab, const QString& title, int x, int y, int w, int h);
@@ -100,7 +103,7 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     bool importing_ = false;
 
     QTabWidget* tabs_ = nullptr;
-    std::array<std::vector<QWidget*>, 4> controls_;
+    std::array<QWidget*, 4> pages_{};
     std::array<QRadioButton*, 3> fontSize_{};
     QRadioButton* showPad_ = nullptr;
     QRadioButton* hidePad_ = nullptr;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
@@ -90,6 +91,17 @@ TEST_F(OptionsWindowTest, WindowTabsAndControlsInPlace) {
     EXPECT_FALSE(window->applicationsBox().isEnabled());  // popups off
     window->popupCheck().click();
     EXPECT_TRUE(window->applicationsBox().isEnabled());
+
+    // The tab bar takes clicks, and each page's controls sit at their places
+    // in the window whatever the tab bar's height.
+    QTabBar& bar = *window->tabs().tabBar();
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.tabRect(OptionsWindow::Favorites).center());
+    EXPECT_EQ(window->tabs().currentIndex(), OptionsWindow::Favorites);
+    EXPECT_TRUE(window->pathBox().isVisible());
+    EXPECT_EQ(window->pathBox().mapTo(window.get(), QPoint(0, 0)), QPoint(20, 326));
+    window->selectTab(OptionsWindow::General);
+    EXPECT_EQ(window->hotkeyList().mapTo(window.get(), QPoint(0, 0)), QPoint(20, 450));
+    EXPECT_EQ(window->popupCheck().mapTo(window.get(), QPoint(0, 0)), QPoint(10, 90));
 }
 
 TEST_F(OptionsWindowTest, UpdatesTabChecksEachTimeItIsSelected) {
