@@ -76,6 +76,10 @@ class OptionsWindow::ResponsiveHttp : public UpdateHttp {
     std::string lastModifiedDate(const std::string& url) override {
         return whileResponsive([&] { return http_.lastModifiedDate(url); });
     }
+    std::pair<std::optional<std::string>, std::string> getAndLastModified(
+        const std::string& getUrl, const std::string& headUrl) override {
+        return whileResponsive([&] { return http_.getAndLastModified(getUrl, headUrl); });
+    }
 
   private:
     UpdateHttp& http_;

@@ -68,7 +68,7 @@ class UpdateChecker {
                   UpdateAddresses addresses, UpdateHttp& http, UpdateView& view,
                   UpdateSystem& system);
 
-    // Both checks, program part first.
+    // Both checks, their transfers at the same time.
     void check();
     void checkProgram();
     void checkDictionary();
@@ -76,6 +76,9 @@ class UpdateChecker {
     void update();
 
   private:
+    void showInstalledDictionary();
+    void showProgram(const std::optional<std::string>& page);
+    void showDictionary(std::string archiveDate);
     void dictionaryLine(const std::string& text) {
         view_.setLine(UpdateGroup::Dictionary, 3, text);
     }
@@ -87,6 +90,7 @@ class UpdateChecker {
     UpdateView& view_;
     UpdateSystem& system_;
     std::string archiveDate_;
+    std::string installedDate_;
 };
 
 }  // namespace tulvo::options

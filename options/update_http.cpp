@@ -1,5 +1,7 @@
 #include "options/update_http.hpp"
 
+#include <future>
+
 namespace tulvo::options {
 
 std::optional<std::string> NetworkUpdateHttp::get(const std::string& url) {
@@ -15,6 +17,13 @@ std::string NetworkUpdateHttp::lastModifiedDate(const std::string& url) {
     request.open("HEAD", url);
     if (!request.send()) return {};
     return platform::lastModifiedDate(request.responseHeader("Last-Modified"));
+}
+
+std::pair<std::optional<std::string>, std::string> NetworkUpdateHttp::getAndLastModified(
+    const std::string& getUrl, const std::string& headUrl) {
+    auto date = std::async(std::launch::async, [&] { return lastModifiedDate(headUrl); });
+    auto body = get(getUrl);
+    return {std::move(body), date.get()};
 }
 
 }  // namespace tulvo::options

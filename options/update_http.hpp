@@ -4,6 +4,7 @@
 
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "platform/http_request.hpp"
 
@@ -17,6 +18,12 @@ class UpdateHttp {
     // The Last-Modified header of a HEAD as "yyyy-MM-dd"; empty text on any
     // failure, including a date that cannot be read.
     virtual std::string lastModifiedDate(const std::string& url) = 0;
+    // Both of the above; one after the other unless a transport does better.
+    virtual std::pair<std::optional<std::string>, std::string> getAndLastModified(
+        const std::string& getUrl, const std::string& headUrl) {
+        auto body = get(getUrl);
+        return {std::move(body), lastModifiedDate(headUrl)};
+    }
 };
 
 // The transfers through the program's one HTTP client: TLS verified,
@@ -28,6 +35,9 @@ class NetworkUpdateHttp final : public UpdateHttp {
     explicit NetworkUpdateHttp(platform::HttpLimits limits = {}) : limits_(limits) {}
     std::optional<std::string> get(const std::string& url) override;
     std::string lastModifiedDate(const std::string& url) override;
+    // The two transfers at the same time.
+    std::pair<std::optional<std::string>, std::string> getAndLastModified(
+        const std::string& getUrl, const std::string& headUrl) override;
 
   private:
     platform::HttpLimits limits_;
