@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include "platform/run_program.hpp"
+#include "platform/whole_file.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/zip_builder.hpp"
 #include "tools/ploskar/zip_extract.hpp"
@@ -141,6 +142,15 @@ TEST(ExtractDictionary, BombsAndLinksAreRefused) {
                                     .bytes())
                   .bytes,
               kCrLf);
+}
+
+TEST(ExtractDictionary, TheRealDictionaryComesBackWhole) {
+    // The dictionary the data build made, as its publisher zips it.
+    const auto real = readWholeFile(std::filesystem::path(TULVO_APP_DIR) / "data" / kOutput);
+    if (!real) GTEST_SKIP() << "no dictionary built yet (make data)";
+    const Extracted got = extractDictionary(ZipBuilder().add("cedict_ts.u8", *real).bytes());
+    EXPECT_EQ(got.error, ExtractError::None);
+    EXPECT_TRUE(got.bytes == *real);  // already CR LF
 }
 
 TEST(ExtractDictionary, HostileNamesAreRefused) {
