@@ -17,7 +17,7 @@ int main(int argc, char** argv) {
     tulvo::platform::AppPaths(programDirectory).ensureUserDirectory();
     const std::string installed = tulvo::options::installedVersion(argc > 1 ? argv[1] : "");
 
-    tulvo::options::CurlUpdateHttp http;
+    tulvo::options::NetworkUpdateHttp http;
     tulvo::options::OptionsWindow window(programDirectory, installed, http,
                                          tulvo::options::updateAddresses());
     window.show();
