@@ -122,6 +122,8 @@ QVariant ResultsModel::data(const QModelIndex& index, int role) const {
 }
 
 void ResultsModel::resultsChanged() {
+    // The search has already replaced its results (nothing is drawn in
+    // between); the views ask for every cell again.
     beginResetModel();
     endResetModel();
 }
