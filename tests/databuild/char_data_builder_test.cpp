@@ -174,11 +174,16 @@ TEST(FreqBuild, ValueBelongsToTheReadingsInCommonUse) {
     addUnihanText(
         "U+5F97\tkHanyuPinlu\tde(5096) dé(1496) děi(637)\n"
         "U+4F1A\tkHanyuPinlu\thuì(6866) kuài(9)\n"
+        "U+6703\tkHanyuPinlu\thuì(6866) kuài(9)\n"
         "U+957F\tkMandarin\tcháng\n"  // kMandarin alone would list cháng only
         "U+957F\tkHanyuPinlu\tzhǎng(1879) cháng(1179)\n"
         "U+7EFF\tkHanyuPinlu\tlǜ(300) lù(2)\n"
-        "U+8FD8\tkHanyuPinlu\thai(9)\n"  // no reading of the dictionary's: all apply
-        "U+4E50\tkMandarin\tlè\n",       // no counts: the first kMandarin reading
+        "U+8FD8\tkHanyuPinlu\thai(9)\n"   // neither counts nor kMandarin list one: all apply
+        "U+4E50\tkMandarin\tlè\n"         // no counts: the first kMandarin reading
+        "U+4F0D\tkHanyuPinlu\twu(216)\n"  // 伍: counts of no reading of the dictionary's
+        "U+4F0D\tkMandarin\twǔ\n"
+        "U+5E72\tkHanyuPinlu\tgàn(1464) gān(482)\n"
+        "U+4E7E\tkMandarin\tqián gān\n",  // 乾: a form of its own, not only 干's
         unihan);
     EXPECT_EQ(
         readingShares("de(75) dì(20) x(y) dí(5)"),
@@ -193,8 +198,11 @@ TEST(FreqBuild, ValueBelongsToTheReadingsInCommonUse) {
         "綠 绿 [lu:4] /green/\n綠 绿 [lu4] /green (variant)/\n"
         "還 还 [hai2] /still/\n還 还 [huan2] /return/\n"
         "樂 乐 [le4] /happy/\n樂 乐 [yue4] /music/\n"
-        "長大 长大 [zhang3 da4] /grow up/\n長大 长大 [chang2 da4] /(rare)/\n";
-    sources.bookChars = {{"得", 90}, {"会", 80}, {"长", 70}, {"绿", 60}, {"还", 50}, {"乐", 40}};
+        "長大 长大 [zhang3 da4] /grow up/\n長大 长大 [chang2 da4] /(rare)/\n"
+        "伍 伍 [wu3] /five/\n伍 伍 [Wu3] /surname/\n"
+        "乾 干 [gan1] /dry/\n乾 乾 [qian2] /heaven/\n";
+    sources.bookChars = {{"得", 90}, {"会", 80}, {"长", 70}, {"绿", 60}, {"还", 50},
+                         {"乐", 40}, {"伍", 30}, {"乾", 20}, {"干", 10}};
     sources.bookWords = {{"长大", 50}};
     size_t words = 0;
     TempDir dir;
@@ -209,7 +217,7 @@ TEST(FreqBuild, ValueBelongsToTheReadingsInCommonUse) {
     EXPECT_FALSE(listed(u"得", "De2"));  // the surname is not the common word
     EXPECT_TRUE(listed(u"会", "hui4"));
     EXPECT_FALSE(listed(u"会", "kuai4"));  // 9 in 6875
-    EXPECT_FALSE(listed(u"會", "kuai4"));  // the traditional form alike
+    EXPECT_FALSE(listed(u"會", "kuai4"));  // the traditional form by its own counts
     EXPECT_TRUE(listed(u"长", "chang2"));
     EXPECT_TRUE(listed(u"长", "zhang3"));
     EXPECT_TRUE(listed(u"绿", "lu:4"));
@@ -218,6 +226,10 @@ TEST(FreqBuild, ValueBelongsToTheReadingsInCommonUse) {
     EXPECT_TRUE(listed(u"还", "huan2"));
     EXPECT_TRUE(listed(u"乐", "le4"));
     EXPECT_FALSE(listed(u"乐", "yue4"));
+    EXPECT_TRUE(listed(u"伍", "wu3"));
+    EXPECT_FALSE(listed(u"伍", "Wu3"));
+    EXPECT_TRUE(listed(u"乾", "qian2"));  // its own value, not 干's
+    EXPECT_FALSE(listed(u"乾", "gan1"));
     // A word's readings share one value.
     EXPECT_TRUE(listed(u"长大", "zhang3 da4"));
     EXPECT_EQ(freq.lookup(u"长大", "chang2 da4"), freq.lookup(u"长大", "zhang3 da4"));

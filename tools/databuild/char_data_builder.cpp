@@ -478,7 +478,9 @@ std::vector<std::pair<std::string, double>> readingShares(std::string_view value
 
 std::vector<std::string> excludedReadings(const UnihanData& unihan, char32_t code,
                                           const std::vector<std::string>& readings) {
-    auto allBut = [&](auto&& listed) {
+    // The readings `listed` leaves out, or nothing when it lists none of
+    // the dictionary's.
+    auto allBut = [&](auto&& listed) -> std::optional<std::vector<std::string>> {
         std::vector<std::string> excluded;
         bool anyListed = false;
         for (const std::string& reading : readings) {
@@ -488,25 +490,29 @@ std::vector<std::string> excludedReadings(const UnihanData& unihan, char32_t cod
             else
                 excluded.push_back(reading);
         }
-        // A value that would apply to no reading applies to all.
-        if (!anyListed) excluded.clear();
+        if (!anyListed) return std::nullopt;
         return excluded;
     };
     // Readings compare byte for byte: a surname entry (Zhang3) is not the
     // common word and stays excluded.
     if (const auto it = unihan.hanyuPinlu.find(code); it != unihan.hanyuPinlu.end()) {
         const auto shares = readingShares(it->second);
-        return allBut([&](const std::string& reading) {
+        const auto excluded = allBut([&](const std::string& reading) {
             return std::any_of(shares.begin(), shares.end(), [&](const auto& share) {
                 return share.first == reading && share.second >= kReadingShare;
             });
         });
+        if (excluded) return *excluded;
     }
-    // Without counts: the first kMandarin reading, the customary one.
+    // Without counts that match (伍 is counted only as the neutral wu of
+    // 队伍): the first kMandarin reading, the customary one.
     if (const auto it = unihan.mandarin.find(code); it != unihan.mandarin.end()) {
         const std::string customary = numberedReading(firstValue(it->second));
-        return allBut([&](const std::string& reading) { return reading == customary; });
+        const auto excluded =
+            allBut([&](const std::string& reading) { return reading == customary; });
+        if (excluded) return *excluded;
     }
+    // A value that would apply to no reading applies to all.
     return {};
 }
 
@@ -616,17 +622,8 @@ std::string freqBytes(const FreqSources& sources, size_t& words) {
         // the corpora count words by their characters only.
         std::vector<std::string> excluded;
         const std::u32string codes = codePoints(form);
-        if (codes.size() == 1 && info.readings.size() > 1 && sources.unihan) {
-            // A traditional form without counts of its own reads as its
-            // simplified form.
-            char32_t counted = codes[0];
-            if (!sources.unihan->hanyuPinlu.count(counted) && !info.simplifiedForms.empty()) {
-                const std::u32string simplified = codePoints(info.simplifiedForms.front());
-                if (simplified.size() == 1 && sources.unihan->hanyuPinlu.count(simplified[0]))
-                    counted = simplified[0];
-            }
-            excluded = excludedReadings(*sources.unihan, counted, info.readings);
-        }
+        if (codes.size() == 1 && info.readings.size() > 1 && sources.unihan)
+            excluded = excludedReadings(*sources.unihan, codes[0], info.readings);
         writer.add(utf8ToUtf16(form), uint8_t(value), std::move(excluded));
     }
     // Characters the corpora know beyond the dictionary's headwords, for the

@@ -111,8 +111,9 @@ constexpr double kReadingShare = 0.03;
 // dictionary writes them ("zhang3"), each with its share of the counts.
 std::vector<std::pair<std::string, double>> readingShares(std::string_view value);
 // Which of a single character's dictionary readings its value does not apply
-// to: those used rarely by kHanyuPinlu, or without that, every one but the
-// first kMandarin reading; none when the rule would leave no reading listed.
+// to: those used rarely by kHanyuPinlu, or where its counts list none of
+// them, every one but the first kMandarin reading; none when that too would
+// leave no reading listed.
 std::vector<std::string> excludedReadings(const UnihanData& unihan, char32_t code,
                                           const std::vector<std::string>& readings);
 
