@@ -24,6 +24,7 @@ libicu-dev
 nlohmann-json3-dev
 libcurl4-openssl-dev
 zlib1g-dev
+libarchive-dev
 libxtst-dev
 qt6-speech-dev
 qt6-declarative-dev
