@@ -118,6 +118,11 @@ TEST(Plausible, FrequencyBelongsToTheReadingsInUse) {
                 << character << " " << reading << " is listed";
         }
     }
+    // Words whose entries differ only in reading share the word's value.
+    const int cheap = freq.lookup(u"便宜", "pian2 yi5");
+    EXPECT_GE(cheap, 0);
+    EXPECT_EQ(freq.lookup(u"便宜", "bian4 yi2"), cheap);
+    EXPECT_EQ(hskLevel(cheap), 2);
 }
 
 // Radical, stroke count, form type, HSK level and counterpart of common
