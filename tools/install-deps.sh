@@ -21,6 +21,7 @@ xvfb
 xauth
 xdotool
 libicu-dev
+nlohmann-json3-dev
 libcurl4-openssl-dev
 zlib1g-dev
 libarchive-dev
