@@ -11,8 +11,10 @@
 #include <QThread>
 #include <QUrl>
 
+#include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
+#include "ui/manual.hpp"
 #include "ui/window_placement.hpp"
 
 namespace tulvo::options {
@@ -89,7 +91,8 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
                              UpdateHttp& http, UpdateAddresses addresses)
     : dir_(std::move(programDirectory)),
       installed_(std::move(installedVersion)),
-      favorites_(dir_ / favorites::kFavoritesPath, dir_ / favorites::kDebugMarkerPath),
+      favorites_(platform::AppPaths(dir_).userFile(favorites::kFavoritesPath.filename().string()),
+                 platform::AppPaths(dir_).topLevelUserFile(favorites::kDebugMarkerPath.string())),
       preview_(std::make_unique<favorites::FilePreviewDialog>()),
       http_(std::make_unique<ResponsiveHttp>(http)),
       checker_(dir_, installed_, addresses, *http_, *this, *this),
@@ -131,7 +134,7 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
     help->setGeometry(480, 10, 36, 36);
     help->setToolTip(QStringLiteral("Help"));
     connect(help, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(toQ((dir_ / "Tulvo help.chm").string())));
+        QDesktopServices::openUrl(ui::manualPage(dir_, "options.html"));
     });
 
     buildGeneral();

@@ -24,6 +24,7 @@
 #include "handwriting/candidate_grid.hpp"
 #include "handwriting/recog_file.hpp"
 #include "handwriting/writing_pad_widget.hpp"
+#include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
 #include "platform/unicode_text.hpp"
@@ -33,6 +34,7 @@
 #include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
 #include "ui/bitmaps.hpp"
+#include "ui/manual.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -153,7 +155,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
     : dir_(std::move(programDirectory)),
       results_(values),
       host_(results_, *this),
-      search_(dir_ / dictionary::kDictionaryPath, markedVowels_, dropDown_, host_),
+      search_(platform::AppPaths(dir_).dictionaryFile(), markedVowels_, dropDown_, host_),
       settings_(dir_, *this) {
     setWindowTitle(QStringLiteral("Tulvo"));
     buildPadAndPanel(values);
@@ -519,7 +521,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             searchBox_->setFocus();
             return true;
         case Qt::Key_F1:
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString((dir_ / "Tulvo help.chm").string())));
+            QDesktopServices::openUrl(ui::manualPage(dir_));
             return true;
         case Qt::Key_F2:
             panel_->handToCompanion(QApplication::focusWidget());
@@ -583,7 +585,7 @@ void MainWindow::findCharactersBasedOn(char16_t character) {
 
 void MainWindow::runComponentSearch(char16_t character) {
     const auto rows = characters::componentSearch(dir_ / characters::kComponentsPath,
-                                                  dir_ / dictionary::kDictionaryPath, character, charForm_);
+                                                  platform::AppPaths(dir_).dictionaryFile(), character, charForm_);
     if (!rows) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"),
                         QString::fromUtf8(characters::kNoCharacterBasedOn.data(),

@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 
 namespace tulvo::shell {
@@ -80,7 +81,7 @@ SettingsReader::SettingsReader(std::filesystem::path programDirectory, SettingsT
     : dir_(std::move(programDirectory)), target_(target) {}
 
 void SettingsReader::apply(bool firstRead) {
-    const SettingsText settings = SettingsText::read(dir_ / kSettingsPath);
+    const SettingsText settings = SettingsText::read(platform::AppPaths(dir_).userFile(kSettingsPath.filename().string()));
 
     target_.setFontHeights(fontHeightsFor(settings.loweredValue("fontsize")));
     if (!firstRead) target_.refreshPanel();
@@ -90,7 +91,7 @@ void SettingsReader::apply(bool firstRead) {
     target_.setPreferTraditional(preferTraditional_);
 
     const int hotkey = hotkeyNumber(settings.loweredValue("tulvo_hotkey"),
-                                    std::filesystem::exists(dir_ / kF10Marker));
+                                    std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kF10Marker)));
     if (hotkeyRegistered_) {
         target_.unregisterHotkey();
         hotkeyRegistered_ = false;
@@ -101,7 +102,7 @@ void SettingsReader::apply(bool firstRead) {
     }
 
     std::string popup = settings.loweredValue("enable_popup");
-    if (popup.empty() && std::filesystem::exists(dir_ / kPopupMarker)) popup = "y";
+    if (popup.empty() && std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kPopupMarker))) popup = "y";
     if (startsWith(popup, 'y')) {
         target_.processPendingMessages();
         if (popupRunning_) {

@@ -36,6 +36,10 @@ pulseaudio
 pulseaudio-utils
 xclip
 python3
+desktop-file-utils
+appstream
+dpkg-dev
+imagemagick
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.
