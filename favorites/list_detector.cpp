@@ -128,7 +128,8 @@ int detectListCodePage(std::string_view bytes, const WordClasses& classes) {
     // Not Chinese in any candidate: the generic answer, unless it would make
     // ideographs out of what is no Chinese text.
     const int generic = detectCodePage(sample);
-    const auto text = decode(sample, generic);
+    // The import reads a Shift-JIS answer as GBK.
+    const auto text = decode(sample, generic == kShiftJis ? kGbk : generic);
     if (!text) return 1252;
     for (char16_t unit : *text)
         if (unit >= 0x4E00 && unit <= 0x9FFF) return 1252;
