@@ -16,6 +16,8 @@ int WordValues::wordValue(std::string_view form, int, std::string_view pinyin) c
 }
 
 favorites::WordClasses listWordClasses(const FreqFile& freq) {
+    // Without the data every ideograph counts alike.
+    if (!freq.isOpen()) return {};
     return [&freq](std::u16string_view word) {
         const int value = freq.lookup(word, "");
         return value < 0 ? -1 : frequencyClass(value);

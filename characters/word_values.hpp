@@ -19,7 +19,8 @@ inline constexpr int kFavoriteMark = 100;
 int wordFrequency(const FreqFile& freq, const favorites::FavoritesStore* favorites,
                   std::u16string_view word, std::string_view reading);
 
-// The frequency classes the list import's encoding detection scores with.
+// The frequency classes the list import's encoding detection scores with;
+// none when the file is not open.
 favorites::WordClasses listWordClasses(const FreqFile& freq);
 
 // The result list's word values from the open frequency file and the store.
