@@ -3,7 +3,11 @@
 // its block rules, and a reader never sees a half-written file.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
+
+#include <csignal>
+#include <fcntl.h>
 #include <poll.h>
+#include <sys/file.h>
 #include <unistd.h>
 
 #include <optional>
@@ -131,4 +135,34 @@ TEST(FavoritesProcesses, WritersLoseNothingAndReadersSeeWholeFiles) {
     // No temporary file is left behind.
     for (const auto& entry : std::filesystem::directory_iterator(dir.path()))
         EXPECT_FALSE(entry.path().filename().string().starts_with("favorites.dat.tmp"));
+}
+
+TEST(FavoritesProcesses, TheLockDiesWithItsHolder) {
+    TempDir dir;
+    FavoritesStore store(dir / "favorites.dat");
+    store.load();
+    int ready[2];
+    ASSERT_EQ(pipe(ready), 0);
+    const pid_t holder = fork();
+    ASSERT_GE(holder, 0);
+    if (holder == 0) {
+        // A program that took the lock and then hangs.
+        const int fd = open(store.lockFile().c_str(), O_RDWR | O_CREAT, 0644);
+        if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
+        if (write(ready[1], "x", 1) != 1) _exit(1);
+        pause();
+        _exit(0);
+    }
+    char byte;
+    ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    const int probe = open(store.lockFile().c_str(), O_RDWR);
+    ASSERT_GE(probe, 0);
+    EXPECT_NE(flock(probe, LOCK_EX | LOCK_NB), 0);  // held: a change would wait
+    // It is killed: the kernel releases its lock, and changes go on.
+    kill(holder, SIGKILL);
+    waitpid(holder, nullptr, 0);
+    close(probe);
+    EXPECT_EQ(store.add(u"中"), FavoritesStore::Change::Written);
+    close(ready[0]);
+    close(ready[1]);
 }
