@@ -1,4 +1,5 @@
 #include "favorites/favorites_store.hpp"
+#include "platform/unicode_text.hpp"
 #include "platform/whole_file.hpp"
 
 #include <fcntl.h>
@@ -137,17 +138,25 @@ bool FavoritesStore::refresh() const {
 
 template <class Apply>
 FavoritesStore::Change FavoritesStore::change(Apply apply, bool backup, bool tell) {
+    const Change result = changeLocked(apply, backup);
+    // Told after the lock is given up: the message waits for the user, the
+    // other programs must not.
+    if (result == Change::Failed && tell) reportFailure();
+    return result;
+}
+
+template <class Apply>
+FavoritesStore::Change FavoritesStore::changeLocked(Apply apply, bool backup) {
     failure_.clear();
     const StoreLock lock(lockFile());
     if (!lock.held()) {
         failure_ = std::strerror(lock.error());
         refresh();
-        if (tell) reportFailure();
         return Change::Failed;
     }
     // The file as it is now: another program may have changed it.
     refresh();
-    const std::string before = buffer_;
+    const std::string before = backup ? buffer_ : std::string();
     if (!apply()) return Change::Unchanged;
     bool written = false;
     if (!writable_) {
@@ -168,7 +177,6 @@ FavoritesStore::Change FavoritesStore::change(Apply apply, bool backup, bool tel
     }
     // Show the store as it really is, without the change.
     read(/*createMissing=*/false);
-    if (tell) reportFailure();
     return Change::Failed;
 }
 
@@ -177,7 +185,7 @@ void FavoritesStore::reportFailure() {
     failureTold_ = true;
     messages_->showMessage(u"Tulvo", u"Sorry, the favorite words could not be saved in " +
                                          file_.filename().u16string() + u".\r" +
-                                         asciiToUtf16(failure_));
+                                         utf8ToUtf16(failure_));
 }
 
 FavoritesStore::ScanResult FavoritesStore::scan(size_t length) const {

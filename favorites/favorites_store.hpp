@@ -97,6 +97,8 @@ class FavoritesStore {
     // With `tell`, a failure is shown through the messages.
     template <class Apply>
     Change change(Apply apply, bool backup, bool tell);
+    template <class Apply>
+    Change changeLocked(Apply apply, bool backup);
     void reportFailure();
 
     // What identifies one version of the file: replaced files differ in

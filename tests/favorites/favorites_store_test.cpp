@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <thread>
@@ -21,9 +24,14 @@ namespace {
 class RecordedMessages : public FavoritesMessages {
 public:
     std::vector<std::u16string> shown;
+    std::filesystem::path lock;  // when set: the store's lock must be free while a message shows
     void showMessage(std::u16string_view caption, std::u16string_view text) override {
         EXPECT_EQ(caption, u"Tulvo");
         shown.emplace_back(text);
+        if (lock.empty()) return;
+        const int fd = ::open(lock.c_str(), O_RDWR);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "a message shown while holding the lock";
+        ::close(fd);
     }
 };
 
@@ -179,6 +187,7 @@ std::vector<std::string> leftovers(const TempDir& dir) {
 
 TEST(FavoritesStore, AFailedWriteKeepsTheFileShowsItAndIsToldOnce) {
     Store s;
+    s.messages.lock = s.store.lockFile();
     s.store.load();
     EXPECT_EQ(s.store.add(u"中"), FavoritesStore::Change::Written);
     EXPECT_TRUE(leftovers(s.dir).empty());
