@@ -9,6 +9,7 @@
 
 #include "favorites/code_pages.hpp"
 #include "favorites/list_import.hpp"
+#include "platform/unicode_text.hpp"
 #include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -27,7 +28,7 @@ const std::u16string kList =
 int classOf(std::u16string_view word) {
     static const std::u16string common =
         u"你好学习汉语朋友老师我们他时候因为所以马上中国生今天明东西电脑飞机医院银行商店饭馆咖啡"
-        u"學習漢語師們時為馬國東電腦飛醫銀館認識字词典詞";
+        u"學習漢語師們時為馬國東電腦飛醫銀館認識字词典詞认识";
     if (word.size() == 1) {
         const size_t at = common.find(word[0]);
         return at == std::u16string::npos ? -1 : int(at % 4);
@@ -116,7 +117,7 @@ TEST_F(ListImportTest, Big5AndUtf7AndGivenCodePagesDecodeRight) {
     EXPECT_TRUE(has(u"學習"));
     EXPECT_TRUE(has(u"馬上"));
 
-    // UTF-7 text is plain ASCII: only the request (or the user) names it.
+    // UTF-7 text is plain ASCII; given or detected, it decodes.
     EXPECT_EQ(encoded(u"你好", kUtf7), "+T2BZfQ-");
     EXPECT_GT(import(encoded(u"电脑, 汉字\r\n", kUtf7), kUtf7), 0);
     EXPECT_TRUE(has(u"电脑"));
@@ -126,6 +127,41 @@ TEST_F(ListImportTest, Big5AndUtf7AndGivenCodePagesDecodeRight) {
     EXPECT_EQ(import("\xC4\xE3\xBA\xC3 \xD6\xD0\xCE\xC4", kShiftJis), 2);  // 你好 中文
     EXPECT_EQ(chosen_, kGbk);
     EXPECT_TRUE(has(u"中文"));
+}
+
+TEST(ListDetector, ShortListsReadRightInEveryEncoding) {
+    // The lists a generic detector misreads most: a word or two.
+    const std::pair<std::u16string, int> lists[] = {
+        {u"认识 所以", kGbk},     {u"認識 所以", kBig5},   {u"你好", kGbk},
+        {u"學習", kBig5},         {u"汉语，学习", kUtf7},  {u"朋友，老师", kUtf16},
+        {u"朋友，老师", 1201},    {u"电脑\r\n", kUtf8},    {u"你好 \u3400", 54936},
+    };
+    for (const auto& [text, codePage] : lists) {
+        const std::string bytes = encode(text, codePage, true).value();
+        const int found = detectListCodePage(bytes, classOf);
+        EXPECT_EQ(decode(bytes, found).value_or(u""), text)
+            << tulvo::utf16ToUtf8(text) << " in " << codePage << " read as " << found;
+    }
+    // GBK bytes also decode as Big5 (to rarer characters): the common
+    // reading wins. Without frequency data every ideograph counts alike.
+    EXPECT_EQ(detectListCodePage(encoded(u"认识", kGbk), classOf), kGbk);
+    EXPECT_EQ(detectListCodePage(encoded(kList, kUtf8), {}), kUtf8);
+
+    // Text that is no Chinese gets what yields no ideographs.
+    const std::string english = "just some English words\r\n";
+    EXPECT_EQ(decode(english, detectListCodePage(english, classOf)).value(),
+              tulvo::utf8ToUtf16(english));
+    for (const std::string& noise : {std::string("\x01\x9A\xFF\x13\x00\x8C", 6), std::string("\xF8\x12")}) {
+        const auto units = decode(noise, detectListCodePage(noise, classOf)).value_or(u"");
+        EXPECT_TRUE(splitWords(units, false).empty());
+    }
+
+    // The score: common characters and known words for, foreign ones against.
+    EXPECT_TRUE(scoreText(u"你好", classOf).chinese());
+    EXPECT_GT(scoreText(u"学习", classOf).score, scoreText(u"习学", classOf).score);
+    EXPECT_FALSE(scoreText(u"你好\uE000\uE001", classOf).chinese());  // private use
+    EXPECT_FALSE(scoreText(u"なに", classOf).chinese());
+    EXPECT_FALSE(scoreText(u"hello", classOf).chinese());
 }
 
 TEST_F(ListImportTest, AByteOrderMarkWinsOverTheRequest) {
