@@ -80,16 +80,11 @@ struct Encoding {
 };
 
 const Encoding kEncodings[] = {
-    {"UTF-8", kUtf8, "", 0},
-    {"UTF-8 + mark", kUtf8, "\xEF\xBB\xBF", 3},
-    {"UTF-16LE", kUtf16, "", 0},
-    {"UTF-16LE + mark", kUtf16, "\xFF\xFE", 2},
-    {"UTF-16BE", 1201, "", 0},
-    {"UTF-16BE + mark", 1201, "\xFE\xFF", 2},
-    {"GBK", kGbk, "", 0},
-    {"GB18030", 54936, "", 0},
-    {"Big5", kBig5, "", 0},
-    {"UTF-7", kUtf7, "", 0},
+    {"UTF-8", kUtf8, "", 0},     {"UTF-8 + mark", kUtf8, "\xEF\xBB\xBF", 3},
+    {"UTF-16LE", kUtf16, "", 0}, {"UTF-16LE + mark", kUtf16, "\xFF\xFE", 2},
+    {"UTF-16BE", 1201, "", 0},   {"UTF-16BE + mark", 1201, "\xFE\xFF", 2},
+    {"GBK", kGbk, "", 0},        {"GB18030", 54936, "", 0},
+    {"Big5", kBig5, "", 0},      {"UTF-7", kUtf7, "", 0},
 };
 
 enum Layout { Lines, Commas, FullWidthCommas, Numbered, Vocabulary, kLayouts };
@@ -161,7 +156,9 @@ std::vector<std::u16string> icuWords(std::string_view bytes) {
     return wordsAs(bytes, found);
 }
 
-double percent(int part, int whole) { return whole ? 100.0 * part / whole : 0.0; }
+double percent(int part, int whole) {
+    return whole ? 100.0 * part / whole : 0.0;
+}
 
 }  // namespace
 
@@ -170,9 +167,12 @@ int main(int argc, char** argv) {
     unsigned seed = 14;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--check") check = true;
-        else if (arg == "--show") show = true;
-        else if (arg == "--seed" && i + 1 < argc) seed = unsigned(std::stoul(argv[++i]));
+        if (arg == "--check")
+            check = true;
+        else if (arg == "--show")
+            show = true;
+        else if (arg == "--seed" && i + 1 < argc)
+            seed = unsigned(std::stoul(argv[++i]));
         else {
             std::fprintf(stderr, "usage: list_import_bench [--check] [--seed N] [--show]\n");
             return 2;
@@ -182,8 +182,9 @@ int main(int argc, char** argv) {
     const WordClasses classes = characters::listWordClasses(freq);
     const std::vector<Word> pool = commonWords(freq);
     if (pool.size() < 100) {
-        std::fprintf(stderr, "list_import_bench: run it in the program directory (data/ with "
-                             "CEDICT_ts.u8 and freq.dat)\n");
+        std::fprintf(stderr,
+                     "list_import_bench: run it in the program directory (data/ with "
+                     "CEDICT_ts.u8 and freq.dat)\n");
         return 2;
     }
 
@@ -200,7 +201,8 @@ int main(int argc, char** argv) {
             ++made;
             const auto start = std::chrono::steady_clock::now();
             const bool right = importedWords(list->bytes, classes) == list->words;
-            seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            seconds +=
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
             ours += right;
             if (show && !right) std::printf("  misread: %s\n", list->bytes.c_str());
             icu += icuWords(list->bytes) == list->words;
@@ -223,7 +225,8 @@ int main(int argc, char** argv) {
         const auto words = importedWords(bytes, classes);
         oursNothing += words.empty();
         if (show && !words.empty()) {
-            std::printf("  %zu bytes, code page %d:", bytes.size(), encodingOf(bytes, -1, classes).codePage);
+            std::printf("  %zu bytes, code page %d:", bytes.size(),
+                        encodingOf(bytes, -1, classes).codePage);
             for (unsigned char c : bytes) std::printf(" %02X", c);
             for (const auto& word : words) std::printf(" %s", utf16ToUtf8(word).c_str());
             std::printf("\n");
@@ -231,7 +234,8 @@ int main(int argc, char** argv) {
         icuNothing += icuWords(bytes).empty();
     }
     std::printf("%-18s %6d %9.1f%% %9.1f%%   (share importing nothing)\n", "random files",
-                kRandomFiles, percent(oursNothing, kRandomFiles), percent(icuNothing, kRandomFiles));
+                kRandomFiles, percent(oursNothing, kRandomFiles),
+                percent(icuNothing, kRandomFiles));
     std::printf("detection and decoding: %.3f ms a list\n", 1000.0 * seconds / lists);
 
     if (!check) return 0;

@@ -29,7 +29,9 @@ FavoritesStore::FavoritesStore(std::filesystem::path file, std::filesystem::path
 
 namespace {
 
-int64_t nanoseconds(const timespec& t) { return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec; }
+int64_t nanoseconds(const timespec& t) {
+    return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
 
 int64_t steadyNow() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
@@ -83,7 +85,8 @@ std::filesystem::path FavoritesStore::lockFile() const {
 FavoritesStore::Identity FavoritesStore::identity() const {
     struct stat st;
     if (::stat(file_.c_str(), &st) != 0) return {};
-    return {true, st.st_dev, st.st_ino, st.st_size, nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
+    return {
+        true, st.st_dev, st.st_ino, st.st_size, nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
 }
 
 void FavoritesStore::load(bool createMissing) {
@@ -114,7 +117,12 @@ void FavoritesStore::read(bool createMissing) const {
     struct stat st;
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
     if (ok)
-        seen_ = {true, st.st_dev, st.st_ino, st.st_size, nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
+        seen_ = {true,
+                 st.st_dev,
+                 st.st_ino,
+                 st.st_size,
+                 nanoseconds(st.st_mtim),
+                 nanoseconds(st.st_ctim)};
     char chunk[65536];
     while (ok) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);

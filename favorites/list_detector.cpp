@@ -26,7 +26,8 @@ Kind kindOf(char32_t c) {
     if (c == u'\t' || c == u'\n' || c == u'\r' || c == 0x0C) return Kind::Neutral;
     if (c < 0x20 || (c >= 0x7F && c < 0xA0)) return Kind::Foreign;  // control characters
     if (c < 0x250) return Kind::Neutral;  // ASCII, Latin letters of pinyin, Latin-1 marks
-    if ((c >= 0x2C7 && c <= 0x2DD) || (c >= 0x300 && c <= 0x36F)) return Kind::Neutral;  // tone marks
+    if ((c >= 0x2C7 && c <= 0x2DD) || (c >= 0x300 && c <= 0x36F))
+        return Kind::Neutral;                              // tone marks
     if (c >= 0x2000 && c <= 0x206F) return Kind::Neutral;  // general punctuation
     if (c >= 0x2460 && c <= 0x24FF) return Kind::Neutral;  // circled numbers
     if (c >= 0x2100 && c <= 0x27BF) return Kind::Unusual;  // symbols, arrows, box drawing
@@ -108,8 +109,8 @@ int detectListCodePage(std::string_view bytes, const WordClasses& classes) {
     // The generic detector's suggestions come last (Shift-JIS is read as GBK
     // by the import anyway).
     for (int codePage : charsetCandidates(sample))
-        if (codePage != kShiftJis && std::find(candidates.begin(), candidates.end(), codePage) ==
-                                         candidates.end())
+        if (codePage != kShiftJis &&
+            std::find(candidates.begin(), candidates.end(), codePage) == candidates.end())
             candidates.push_back(codePage);
 
     int best = -1;

@@ -208,8 +208,8 @@ UpdateBack appendToTrackedList(const std::filesystem::path& file, int encoding,
     const off_t end = st.st_size;
     int error = 0;
     for (size_t done = 0; done < bytes->size();) {
-        const ssize_t put = ::pwrite(fd, bytes->data() + done, bytes->size() - done,
-                                     end + off_t(done));
+        const ssize_t put =
+            ::pwrite(fd, bytes->data() + done, bytes->size() - done, end + off_t(done));
         if (put < 0 && errno == EINTR) continue;
         if (put <= 0) {
             error = put < 0 ? errno : ENOSPC;

@@ -4,11 +4,11 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <csignal>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/file.h>
 #include <unistd.h>
+#include <csignal>
 
 #include <optional>
 #include <set>
@@ -66,7 +66,9 @@ std::u16string wordOf(int k, int i) {
 constexpr int kWriters = 3;
 constexpr int kWords = 200;
 
-bool removedLater(int i) { return i % 5 == 0; }
+bool removedLater(int i) {
+    return i % 5 == 0;
+}
 
 }  // namespace
 
