@@ -4,6 +4,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "favorites/list_import.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 
@@ -130,13 +131,16 @@ void SettingsReader::apply(bool firstRead) {
 
     if (startsWith(settings.loweredValue("favorite_track"), 'y')) {
         trackedPath_ = settings.value("favorite_trackfile");
-        std::ifstream list(trackedPath_, std::ios::binary);
-        if (!trackedPath_.empty() && list) {
-            std::ostringstream bytes;
-            bytes << list.rdbuf();
-            std::string data = bytes.str();
-            data.append(2, '\0');
-            target_.importTrackedList(data, trackedEncoding_);
+        // Only a regular file of list size: a pipe or a device named here
+        // must not hold up the start.
+        auto list = trackedPath_.empty() ? favorites::ListFile{favorites::ListFile::Missing, {}}
+                                         : favorites::readListFile(trackedPath_);
+        if (list.status == favorites::ListFile::Read) {
+            list.bytes.append(2, '\0');
+            target_.importTrackedList(list.bytes, trackedEncoding_);
+        } else if (list.status != favorites::ListFile::Missing) {
+            std::fprintf(stderr, "Tulvo: the tracked word list %s is not read: %s.\n",
+                         trackedPath_.c_str(), favorites::listFileProblem(list.status).c_str());
         }
     } else {
         trackedPath_.clear();

@@ -157,8 +157,12 @@ int main(int argc, char** argv) {
         const std::u16string word = utf8ToUtf16(positional[0]);
         if (word.size() > size_t(favorites::kMaxWordLength))
             return usage("a favorite word has at most 30 UTF-16 units");
-        if (mode == "--add-favorite") store.add(word);
-        else store.remove(word);
+        const auto result = mode == "--add-favorite" ? store.add(word) : store.remove(word);
+        if (result == favorites::FavoritesStore::Change::Failed) {
+            std::cerr << "tulvo-lookup: the favorites could not be saved: " << store.failureReason()
+                      << "\n";
+            return 1;
+        }
         return 0;
     }
 
