@@ -33,6 +33,7 @@ espeak-ng
 pulseaudio
 pulseaudio-utils
 xclip
+imagemagick
 python3
 "
 # npm fetches the pinned open-data packages. A machine may already have
