@@ -7,10 +7,13 @@
 
 namespace tulvo {
 
-bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes) {
+bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes, unsigned mode) {
     std::filesystem::path temporary = file;
     temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A new file, so that it gets `mode` (a left-over one keeps its own).
+    ::unlink(temporary.c_str());
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                          static_cast<mode_t>(mode));
     if (fd < 0) return false;
     bool ok = true;
     size_t done = 0;

@@ -9,7 +9,9 @@
 
 namespace tulvo {
 
-bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes);
+// `mode` is the new file's permission bits (less the process's umask).
+bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes,
+                    unsigned mode = 0644);
 
 // Empty when the file cannot be read or is larger than `maxBytes`.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file,

@@ -1,10 +1,30 @@
 #include "shell/hidden_locator.hpp"
 
 #include <QLocalSocket>
-#include <QPointer>
+#include <QTimer>
+#include <QVariant>
 #include <QtEndian>
 
+#include "platform/local_messages.hpp"
+
 namespace tulvo::shell {
+
+LocatorFrame parseLocatorFrame(const QByteArray& bytes) {
+    LocatorFrame frame;
+    if (bytes.size() < 8) return frame;
+    const auto message = qFromLittleEndian<int64_t>(bytes.constData());
+    if (message < 0 || message > 0xFFFFFFFFLL) {
+        frame.kind = LocatorFrame::Kind::Invalid;
+        return frame;
+    }
+    // Every message known so far has two 64-bit parameters.
+    if (bytes.size() < 24) return frame;
+    frame.kind = LocatorFrame::Kind::Message;
+    frame.length = 24;
+    frame.message = {static_cast<uint32_t>(message), qFromLittleEndian<int64_t>(bytes.constData() + 8),
+                     qFromLittleEndian<int64_t>(bytes.constData() + 16)};
+    return frame;
+}
 
 HiddenLocator::HiddenLocator(Handler handler, QObject* parent)
     : QObject(parent), handler_(std::move(handler)) {
@@ -12,12 +32,14 @@ HiddenLocator::HiddenLocator(Handler handler, QObject* parent)
     connect(&server_, &QLocalServer::newConnection, this, &HiddenLocator::accept);
 }
 
-bool HiddenLocator::listen(const QString& name) {
-    // A socket left behind by a program that ended abnormally would refuse
-    // the name; the locator of a running copy is replaced, as the newest
-    // window is the one found by title.
-    QLocalServer::removeServer(name);
-    return server_.listen(name);
+bool HiddenLocator::listen(const QString& title) {
+    const QString path = platform::localServerPath(title);
+    if (path.isEmpty()) return false;
+    // A live copy keeps its name (listening would replace its socket file);
+    // a file that a copy which ended abnormally left behind is replaced.
+    if (platform::serverAccepts(title)) return false;
+    QLocalServer::removeServer(path);
+    return server_.listen(path);
 }
 
 void HiddenLocator::accept() {
@@ -28,24 +50,23 @@ void HiddenLocator::accept() {
     }
 }
 
-void HiddenLocator::readFrames(QLocalSocket* socketPointer) {
-    // The handler may run a search that processes events, during which the
-    // sender may go away.
-    const QPointer<QLocalSocket> socket(socketPointer);
-    while (socket && socket->bytesAvailable() >= 24) {
-        const QByteArray frame = socket->read(24);
-        const auto message = qFromLittleEndian<int64_t>(frame.constData());
-        const auto first = qFromLittleEndian<int64_t>(frame.constData() + 8);
-        const auto second = qFromLittleEndian<int64_t>(frame.constData() + 16);
-        if (message < 0 || message > 0xFFFFFFFFLL) {
+void HiddenLocator::readFrames(QLocalSocket* socket) {
+    // Frames are answered here; their messages wait for the event loop.
+    QByteArray pending = socket->property("pending").toByteArray() + socket->readAll();
+    for (;;) {
+        const LocatorFrame frame = parseLocatorFrame(pending);
+        if (frame.kind == LocatorFrame::Kind::Incomplete) break;
+        if (frame.kind == LocatorFrame::Kind::Invalid) {
             socket->abort();
             return;
         }
-        const QByteArray reply(8, '\0');
-        socket->write(reply);
-        socket->flush();
-        handler_(static_cast<uint32_t>(message), first, second);
+        pending.remove(0, frame.length);
+        socket->write(QByteArray(8, '\0'));
+        const LocatorMessage m = frame.message;
+        QTimer::singleShot(0, this, [this, m] { handler_(m.message, m.first, m.second); });
     }
+    socket->flush();
+    socket->setProperty("pending", pending);
 }
 
 }  // namespace tulvo::shell
