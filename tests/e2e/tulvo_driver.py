@@ -184,7 +184,7 @@ class Session:
     def _find_window(self):
         if self.tulvo.poll() is not None:
             raise DriverError("Tulvo ended with %s" % self.tulvo.returncode)
-        out = self.run(["xdotool", "search", "--onlyvisible", "--pid", str(self.tulvo.pid),
+        out = self.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.tulvo.pid),
                         "--name", "^Tulvo$"], check=False)
         ids = out.split()
         return ids[0] if ids else None
@@ -330,7 +330,8 @@ class Session:
         """RGB triples of a client rectangle of `window`, row by row."""
         wx, wy, _, _ = self.geometry(window)
         out = subprocess.run(["import", "-window", "root", "-crop",
-                              "%dx%d+%d+%d" % (width, height, wx + x, wy + y), "ppm:-"],
+                              "%dx%d+%d+%d" % (width, height, wx + x, wy + y), "-depth", "8",
+                              "ppm:-"],
                              env=self.env, capture_output=True, timeout=30, check=True).stdout
         # P6 header: magic, width, height, maximum value, then the bytes.
         fields, at = [], 0
