@@ -25,7 +25,8 @@ QImage capsule(int width, int height) {
 
 // Words without anti-aliasing, so that every ink pixel is exactly dim grey.
 // Each word is drawn whole inside its box (the range that a click on it
-// selects): a word too wide for its box gets a smaller size.
+// selects), two pixels clear of its edges: a word too wide for its box gets
+// a smaller size rather than being cut.
 void drawWords(QImage& image, const std::initializer_list<std::pair<const char*, QRect>>& words) {
     QPainter p(&image);
     p.setPen(kDimGrey);
@@ -36,7 +37,7 @@ void drawWords(QImage& image, const std::initializer_list<std::pair<const char*,
         font.setStyleStrategy(QFont::NoAntialias);
         for (int pixels = 12; pixels >= 7; --pixels) {
             font.setPixelSize(pixels);
-            if (QFontMetrics(font).boundingRect(word).width() <= box.width() - 2) break;
+            if (QFontMetrics(font).horizontalAdvance(word) <= box.width() - 4) break;
         }
         p.setFont(font);
         p.drawText(box, Qt::AlignCenter, word);
