@@ -161,6 +161,10 @@ class Session:
                    HOME=self.work, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
         env.pop("WAYLAND_DISPLAY", None)
         self.env = env
+        # The display number comes when the server starts; wait until it
+        # also takes clients.
+        wait_until(lambda: self.run(["xdotool", "getdisplaygeometry"], check=False).strip(),
+                   10, interval=0.1, what="the virtual display")
 
     def write_settings(self, text):
         """Replaces data/options.txt of the copy (lines end with CR LF)."""
