@@ -8,7 +8,9 @@
 #include <QMimeData>
 #include <QTest>
 #include <QtEndian>
+#include <QFileInfo>
 #include <QLocalServer>
+#include <unistd.h>
 #include <QTimer>
 #include <sys/stat.h>
 
@@ -181,6 +183,26 @@ TEST_F(DesktopTest, LocatorNamesArePrivateAndALiveOneIsNeverTaken) {
     HiddenLocator fresh([](uint32_t, int64_t, int64_t) {});
     EXPECT_TRUE(fresh.listen(stale));
     EXPECT_TRUE(platform::serverAccepts(stale));
+}
+
+TEST_F(DesktopTest, WithoutAUsableRuntimeFolderNamesLiveInAPrivateFolder) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const auto privateOne = [](const QString& path) {
+        struct stat info {};
+        const QByteArray folder = QFile::encodeName(QFileInfo(path).path());
+        return ::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+               info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+    };
+    // Unset, or open to others: the user's own folder in the temporary directory.
+    TempDir open;
+    std::filesystem::permissions(open.path(), std::filesystem::perms::all);
+    for (const QByteArray& value : {QByteArray(), QFile::encodeName(QString::fromStdString(open.path().string()))}) {
+        qputenv("XDG_RUNTIME_DIR", value);
+        const QString path = platform::localServerPath(QStringLiteral("TulvoHiddenLocator"));
+        EXPECT_TRUE(path.endsWith(QStringLiteral("/tulvo-%1/TulvoHiddenLocator").arg(::geteuid()))) << path.toStdString();
+        EXPECT_TRUE(privateOne(path)) << path.toStdString();
+    }
+    qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
 TEST_F(DesktopTest, AMessengerThatAcceptsButDoesNotAnswerExists) {
