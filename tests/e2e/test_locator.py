@@ -6,7 +6,7 @@ import subprocess
 import time
 import unittest
 
-from e2e_case import MATCH_ANYWHERE, TulvoCase
+from e2e_case import HEADWORD, MATCH_ANYWHERE, TulvoCase
 from tulvo_driver import SHOW_WINDOW, copy_program_directory, lookup_parameters, wait_until
 
 # Twenty texts of one to four UTF-16 units; the last one is what must show.
@@ -34,6 +34,8 @@ class HiddenLocator(TulvoCase):
         self.assertTrue(s.running(), "Tulvo ended")
         self.assertBox(s, "中国", timeout=20)
         self.assertTrue(s.running(), "Tulvo ended")
+        # The list is that search's alone: its first row holds 中国.
+        self.assertIn("中国", s.text_at(*HEADWORD))
         # Every frame was answered with a 64-bit zero.
         self.assertEqual(s.look_up("好"), b"\0" * 8)
 
