@@ -294,8 +294,8 @@ TEST(DownloadProgressWindow, CaptionSizeAndStageTextInTheUpperHalf) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // A runtime folder of this run for the local sockets.
-    char runtime[] = "/tmp/tulvo-desktop-test-XXXXXX";
-    if (::mkdtemp(runtime)) qputenv("XDG_RUNTIME_DIR", runtime);
+    std::string runtime = (std::filesystem::temp_directory_path() / "tulvo-desktop-test-XXXXXX").string();
+    if (::mkdtemp(runtime.data())) qputenv("XDG_RUNTIME_DIR", runtime.c_str());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
