@@ -126,6 +126,8 @@ class Session:
         self.app_dir = os.path.abspath(app_dir)
         self.artefacts = os.path.join(os.path.abspath(artefacts), name)
         os.makedirs(self.artefacts, exist_ok=True)
+        for old in os.listdir(self.artefacts):  # a new run's artefacts only
+            os.unlink(os.path.join(self.artefacts, old))
         self.work = tempfile.mkdtemp(prefix="tulvo-e2e-")
         self.program_dir = os.path.join(self.work, "program")
         self.runtime_dir = os.path.join(self.work, "run")
@@ -144,8 +146,11 @@ class Session:
     def _start_display(self):
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(
+            # -noreset: by default the server resets when its last client
+            # leaves and refuses connections meanwhile, which a program
+            # starting just after an xdotool call would meet.
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
-             "-nolisten", "tcp"],
+             "-nolisten", "tcp", "-noreset"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         number = b""
