@@ -40,6 +40,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
             case kTranslation: return text(row.translation);
             case kEquivalent: return text(row.equivalent);
         }
+    } else if (role == Qt::FontRole && index.column() == kCharacter) {
+        return characterFont_;
     } else if (role == Qt::ForegroundRole && row.colour != RowColour::Default) {
         return fromColourRef(colourValue(row.colour, 0));
     }
@@ -91,6 +93,7 @@ ResultListView::ResultListView(const ResultList& list, QWidget* parent)
                      colours.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(colours);
     setColumnWidths(shell::columnWidths(440));
+    setFontHeight(fontHeight_);
 }
 
 void ResultListView::setColumnWidths(const std::array<int, 5>& widths) {
@@ -100,7 +103,14 @@ void ResultListView::setColumnWidths(const std::array<int, 5>& widths) {
 void ResultListView::setFontHeight(int height) {
     fontHeight_ = height;
     verticalHeader()->setDefaultSectionSize(height + 3);
+    // A Chinese character is as wide as its font's pixel size: that size
+    // makes the characters sit where a double-click looks for them.
+    QFont characters = font();
+    characters.setPixelSize(characterWidth());
+    model_.setCharacterFont(characters);
 }
+
+int ResultListView::characterWidth() const { return shell::roundEven(fontHeight_ * 0.81); }
 
 char16_t ResultListView::characterAt(const std::u16string& cell, int index) {
     if (index < 0 || static_cast<size_t>(index) >= cell.size()) return 0;
@@ -124,7 +134,7 @@ void ResultListView::mousePressEvent(QMouseEvent* event) {
 void ResultListView::mouseDoubleClickEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid() || event->button() != Qt::LeftButton) return;
-    const int width = shell::roundEven(fontHeight_ * 0.81);
+    const int width = characterWidth();
     const int x = event->position().toPoint().x();
     const ResultRow& row = list_.at(static_cast<size_t>(index.row()));
     if (const char16_t c = characterAt(row.character, (x - 4) / width)) emit characterDoubleClicked(c);

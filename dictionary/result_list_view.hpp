@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFont>
 #include <QTableView>
 #include <array>
 
@@ -25,10 +26,13 @@ public:
     // Repaints every row after values or colours changed in place; keeps the
     // selection.
     void rowsChanged();
+    // The font of the Character column.
+    void setCharacterFont(const QFont& font) { characterFont_ = font; }
 
 private:
     const ResultList& list_;
     size_t shownRows_ = 0;
+    QFont characterFont_;
 };
 
 class ResultListView : public QTableView {
@@ -38,8 +42,11 @@ public:
 
     ResultListModel& resultModel() { return model_; }
     void setColumnWidths(const std::array<int, 5>& widths);
-    // The list font's cell height in pixels; double-clicks measure characters with it.
+    // The list font's cell height in pixels; double-clicks measure characters
+    // with it. The Character column draws Chinese characters that wide.
     void setFontHeight(int height);
+    // Pixels per Chinese character in the Character column.
+    int characterWidth() const;
     // The character of the row's Character cell under a click at x, or 0.
     static char16_t characterAt(const std::u16string& cell, int index);
 

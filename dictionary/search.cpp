@@ -36,8 +36,12 @@ void removeBracketedRemarks(std::u16string& text) {
 // A typed character code: hexadecimal 4000 to A000, or else decimal 16384 to
 // 65535, never a surrogate. Returns 0 when the text is not one.
 char16_t characterCode(std::string_view lowered) {
-    if (lowered.empty() || lowered.size() > 8) return 0;
     if (lowered.find_first_not_of("0123456789abcdef") != std::string_view::npos) return 0;
+    // Leading zeros do not count towards the length.
+    const size_t first = lowered.find_first_not_of('0');
+    if (first == std::string_view::npos) return 0;
+    lowered.remove_prefix(first);
+    if (lowered.size() > 8) return 0;
     unsigned long value = std::stoul(std::string(lowered), nullptr, 16);
     const auto usable = [](unsigned long v) { return v < 0xD800 || v > 0xDFFF; };
     if (value >= 0x4000 && value <= 0xA000 && usable(value)) return char16_t(value);

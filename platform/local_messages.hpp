@@ -2,6 +2,11 @@
 // program's hidden window is a local server named by its title; a frame is
 // the message number and its two parameters, 64-bit little-endian each. A
 // sent message waits for a 64-bit reply, a posted one does not.
+//
+// The socket files live in the user's runtime folder ($XDG_RUNTIME_DIR), so
+// that every user and every login session has its own names; without a
+// usable runtime folder they live in a folder of the temporary directory
+// that only the user can enter.
 #pragma once
 
 #include <QByteArray>
@@ -11,15 +16,25 @@
 
 namespace tulvo::platform {
 
-// Empty when no server of that name listens (the window does not exist).
-std::optional<int64_t> sendMessage(const QString& server, uint32_t message, int64_t first = 0,
+// The socket path of the hidden window titled `title`. Every program that
+// listens or connects under a title goes through this. Empty when no private
+// folder can be had.
+QString localServerPath(const QString& title);
+
+// True when a server under `title` accepts a connection: the window exists.
+bool serverAccepts(const QString& title, int timeoutMs = 500);
+
+// Empty when no server under that title accepts the connection (the window
+// does not exist). A server that accepts the frame but does not answer
+// within `timeoutMs` exists all the same; its answer counts as 0.
+std::optional<int64_t> sendMessage(const QString& title, uint32_t message, int64_t first = 0,
                                    int64_t second = 0, int timeoutMs = 2000);
-// False when no server of that name listens.
-bool postMessage(const QString& server, uint32_t message, int64_t first = 0, int64_t second = 0);
+// False when no server under that title accepts the connection.
+bool postMessage(const QString& title, uint32_t message, int64_t first = 0, int64_t second = 0);
 // Sends a frame whose first parameter is the length of `bytes`, followed by
-// the bytes, and waits for the reply; empty when no server listens or the
-// transfer does not finish in time.
-std::optional<int64_t> sendBytes(const QString& server, uint32_t message, const QByteArray& bytes,
+// the bytes, and waits for the reply; empty when no server under that title
+// accepts the connection or the transfer does not finish in time.
+std::optional<int64_t> sendBytes(const QString& title, uint32_t message, const QByteArray& bytes,
                                  int timeoutMs = 5000);
 
 inline const QString kPopupMessenger = QStringLiteral("TulvoHiddenMessenger");

@@ -1,5 +1,8 @@
 #include "platform/unicode_text.hpp"
 
+#include <unicode/uchar.h>
+#include <unicode/ustring.h>
+
 namespace tulvo {
 namespace {
 
@@ -133,10 +136,13 @@ char16_t foldCase(char16_t u) {
 }
 
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (foldCase(a[i]) != foldCase(b[i])) return false;
-    return true;
+    // Full Unicode case folding, every script (ß matches SS, Ａ matches ａ).
+    UErrorCode status = U_ZERO_ERROR;
+    const int32_t order =
+        u_strCaseCompare(reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
+                         reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()),
+                         U_FOLD_CASE_DEFAULT, &status);
+    return U_SUCCESS(status) && order == 0;
 }
 
 }  // namespace tulvo

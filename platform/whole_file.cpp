@@ -10,16 +10,20 @@
 
 namespace tulvo {
 
-bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes) {
+bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes,
+                    std::optional<unsigned> wanted) {
     // A name of its own for each writer: two programs replacing the same file
     // at once must not write into one temporary file.
     std::string temporary = file.string() + ".tmp.XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    // The permissions of the file it replaces, else those of a new file.
+    // The permissions asked for, else those of the file it replaces, else
+    // those of a new file. mkostemp made it 0600, so nothing leaks meanwhile.
     struct stat old;
     mode_t mode;
-    if (::stat(file.c_str(), &old) == 0) {
+    if (wanted) {
+        mode = static_cast<mode_t>(*wanted) & 07777;
+    } else if (::stat(file.c_str(), &old) == 0) {
         mode = old.st_mode & 07777;
     } else {
         const mode_t mask = ::umask(0);

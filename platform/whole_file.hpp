@@ -10,8 +10,12 @@
 namespace tulvo {
 
 // The temporary file has a unique name, so that writers of one file never
-// share it. False with errno set when the file could not be replaced.
-bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes);
+// share it. False with errno set when the file could not be replaced. The
+// file keeps the permissions of the file it replaces, or gets 0644 less the
+// umask when new; `mode` (e.g. 0600 for a file that may hold secrets) sets
+// them outright instead.
+bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes,
+                    std::optional<unsigned> mode = std::nullopt);
 
 // Empty when the file cannot be read or is larger than `maxBytes`.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file,

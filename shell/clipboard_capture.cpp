@@ -70,6 +70,11 @@ bool saveClipboard(const std::filesystem::path& file) {
     std::vector<ClipboardRecord> records;
     if (const QMimeData* data = QGuiApplication::clipboard()->mimeData()) {
         for (const QString& format : data->formats()) {
+            // Selection meta-targets describe the offer; they are not data,
+            // and a restored clipboard offers its own.
+            if (format == QLatin1String("TARGETS") || format == QLatin1String("TIMESTAMP") ||
+                format == QLatin1String("MULTIPLE") || format == QLatin1String("SAVE_TARGETS"))
+                continue;
             const QByteArray bytes = data->data(format);
             if (bytes.isEmpty() || static_cast<size_t>(bytes.size()) >= kClipboardFormatLimit)
                 continue;

@@ -44,7 +44,8 @@ std::vector<ClipboardRecord> decodeClipboardRecords(std::string_view bytes) {
 
 bool writeClipboardFile(const std::filesystem::path& file,
                         const std::vector<ClipboardRecord>& records) {
-    return writeWholeFile(file, encodeClipboardRecords(records));
+    // The clipboard may hold a password: only its owner may read the file.
+    return writeWholeFile(file, encodeClipboardRecords(records), 0600);
 }
 
 std::optional<std::vector<ClipboardRecord>> readClipboardFile(const std::filesystem::path& file) {

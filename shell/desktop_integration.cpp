@@ -43,9 +43,12 @@ void DesktopIntegration::bringToFront() {
 }
 
 void DesktopIntegration::captureSelection() {
-    // A second press while a capture runs would save the half-way clipboard.
-    if (capturing_) return;
-    capturing_ = true;
+    // A press during a search or another capture waits for it: a capture
+    // inside a capture would save the half-way clipboard.
+    window_.runWhenFree([this] { captureNow(); });
+}
+
+void DesktopIntegration::captureNow() {
     const std::filesystem::path saveFile = platform::AppPaths(dir_).topLevelUserFile(kClipboardSaveFile);
     saveClipboard(saveFile);
     QGuiApplication::clipboard()->clear();
@@ -57,18 +60,19 @@ void DesktopIntegration::captureSelection() {
     if (QLineEdit* edit = box.lineEdit()) edit->paste();
     QCoreApplication::processEvents();
     restoreClipboard(saveFile);
-    window_.searchFromBox();
-    capturing_ = false;
+    window_.searchFromBoxNow();
 }
 
 void DesktopIntegration::handleLocatorMessage(uint32_t message, int64_t first, int64_t second) {
     if (message == kMessageLookup) {
         const std::u16string text = lookupText(first, second);
-        window_.searchBox().setEditText(
-            QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
-        bringToFront();
-        window_.searchBox().setFocus();
-        window_.searchFromBox();
+        window_.runWhenFree([this, text] {
+            window_.searchBox().setEditText(
+                QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+            bringToFront();
+            window_.searchBox().setFocus();
+            window_.searchFromBoxNow();
+        });
     } else if (message == kMessageShowWindow) {
         bringToFront();
     }

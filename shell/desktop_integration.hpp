@@ -39,13 +39,13 @@ class DesktopIntegration : public QObject {
 
   private:
     void bringToFront();
+    void captureNow();
 
     MainWindow& window_;
     std::filesystem::path dir_;
     platform::X11Hotkey hotkey_;
     HiddenLocator locator_;
     Speech speech_;
-    bool capturing_ = false;
 };
 
 }  // namespace tulvo::shell

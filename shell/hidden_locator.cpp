@@ -1,11 +1,43 @@
 #include "shell/hidden_locator.hpp"
 
 #include <QLocalSocket>
-#include <QPointer>
+#include <QTimer>
 #include <QVariant>
 #include <QtEndian>
 
+#include "platform/local_messages.hpp"
+
 namespace tulvo::shell {
+
+LocatorFrame parseLocatorFrame(const QByteArray& bytes) {
+    LocatorFrame frame;
+    if (bytes.size() < 8) return frame;
+    const auto message = qFromLittleEndian<int64_t>(bytes.constData());
+    if (message < 0 || message > 0xFFFFFFFFLL) {
+        frame.kind = LocatorFrame::Kind::Invalid;
+        return frame;
+    }
+    // Every message has two 64-bit parameters; a text lookup is followed by
+    // as many bytes of UTF-8 as its first parameter says.
+    if (bytes.size() < 24) return frame;
+    frame.message = {static_cast<uint32_t>(message), qFromLittleEndian<int64_t>(bytes.constData() + 8),
+                     qFromLittleEndian<int64_t>(bytes.constData() + 16)};
+    if (frame.message.message != kMessageLookupText) {
+        frame.kind = LocatorFrame::Kind::Message;
+        frame.length = 24;
+        return frame;
+    }
+    const int64_t textLength = frame.message.first;
+    if (textLength < 0 || textLength > kLookupTextLimit) {
+        frame.kind = LocatorFrame::Kind::Invalid;
+        return frame;
+    }
+    if (bytes.size() < 24 + textLength) return frame;
+    frame.kind = LocatorFrame::Kind::Text;
+    frame.length = 24 + static_cast<qsizetype>(textLength);
+    frame.text = bytes.mid(24, static_cast<qsizetype>(textLength));
+    return frame;
+}
 
 HiddenLocator::HiddenLocator(Handler handler, QObject* parent)
     : QObject(parent), handler_(std::move(handler)) {
@@ -13,12 +45,14 @@ HiddenLocator::HiddenLocator(Handler handler, QObject* parent)
     connect(&server_, &QLocalServer::newConnection, this, &HiddenLocator::accept);
 }
 
-bool HiddenLocator::listen(const QString& name) {
-    // A socket left behind by a program that ended abnormally would refuse
-    // the name; the locator of a running copy is replaced, as the newest
-    // window is the one found by title.
-    QLocalServer::removeServer(name);
-    return server_.listen(name);
+bool HiddenLocator::listen(const QString& title) {
+    const QString path = platform::localServerPath(title);
+    if (path.isEmpty()) return false;
+    // A live copy keeps its name (listening would replace its socket file);
+    // a file that a copy which ended abnormally left behind is replaced.
+    if (platform::serverAccepts(title)) return false;
+    QLocalServer::removeServer(path);
+    return server_.listen(path);
 }
 
 void HiddenLocator::accept() {
@@ -29,58 +63,30 @@ void HiddenLocator::accept() {
     }
 }
 
-void HiddenLocator::readFrames(QLocalSocket* socketPointer) {
-    // The handler may run a search that processes events, during which the
-    // sender may go away.
-    const QPointer<QLocalSocket> socket(socketPointer);
-    while (socket && takeText(socket) && socket && socket->bytesAvailable() >= 24) {
-        const QByteArray frame = socket->read(24);
-        const auto message = qFromLittleEndian<int64_t>(frame.constData());
-        const auto first = qFromLittleEndian<int64_t>(frame.constData() + 8);
-        const auto second = qFromLittleEndian<int64_t>(frame.constData() + 16);
-        if (message < 0 || message > 0xFFFFFFFFLL) {
+void HiddenLocator::readFrames(QLocalSocket* socket) {
+    // Frames are answered here; their messages wait for the event loop.
+    QByteArray pending = socket->property("pending").toByteArray() + socket->readAll();
+    for (;;) {
+        const LocatorFrame frame = parseLocatorFrame(pending);
+        if (frame.kind == LocatorFrame::Kind::Incomplete) break;
+        if (frame.kind == LocatorFrame::Kind::Invalid) {
             socket->abort();
             return;
         }
-        if (message == kMessageLookupText) {
-            expectText(socket, first);
+        pending.remove(0, frame.length);
+        socket->write(QByteArray(8, '\0'));
+        if (frame.kind == LocatorFrame::Kind::Text) {
+            const QString text = QString::fromUtf8(frame.text);
+            QTimer::singleShot(0, this, [this, text] {
+                if (textHandler_) textHandler_(text);
+            });
             continue;
         }
-        const QByteArray reply(8, '\0');
-        socket->write(reply);
-        socket->flush();
-        handler_(static_cast<uint32_t>(message), first, second);
+        const LocatorMessage m = frame.message;
+        QTimer::singleShot(0, this, [this, m] { handler_(m.message, m.first, m.second); });
     }
-}
-
-namespace {
-const char* const kPendingText = "tulvoPendingText";
-}
-
-void HiddenLocator::expectText(QLocalSocket* socket, int64_t length) {
-    if (length < 0 || length > kLookupTextLimit) {
-        socket->abort();
-        return;
-    }
-    socket->setProperty(kPendingText, QVariant::fromValue<qint64>(length));
-}
-
-bool HiddenLocator::takeText(QLocalSocket* socket) {
-    const QVariant pending = socket->property(kPendingText);
-    if (!pending.isValid()) return true;
-    const qint64 length = pending.toLongLong();
-    if (socket->bytesAvailable() < length) return false;
-    const QByteArray text = socket->read(length);
-    socket->setProperty(kPendingText, QVariant());
-    socket->write(QByteArray(8, '\0'));
     socket->flush();
-    // The lookup runs a search that processes events, during which the
-    // sender may close the connection and the socket be deleted: it runs
-    // from the event loop, outside this socket's signal.
-    QMetaObject::invokeMethod(
-        this, [this, text] { if (textHandler_) textHandler_(QString::fromUtf8(text)); },
-        Qt::QueuedConnection);
-    return true;
+    socket->setProperty("pending", pending);
 }
 
 }  // namespace tulvo::shell

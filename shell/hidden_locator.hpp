@@ -4,11 +4,17 @@
 // each; every whole frame is answered with a 64-bit zero so that a sender
 // waiting for a reply goes on. A frame with a message number beyond 32 bits
 // ends the connection without effect, as does a partial frame.
+//
+// The handler never runs inside the socket's own signals: a frame is
+// answered at once and its message handed to the handler from the event
+// loop, so a handler that processes events (a search does) never meets a
+// socket that went away under it.
 #pragma once
 
 #include <QLocalServer>
 #include <QObject>
 #include <functional>
+#include <optional>
 
 class QLocalSocket;
 
@@ -23,6 +29,21 @@ inline const QString kHiddenLocator = QStringLiteral("TulvoHiddenLocator");
 inline constexpr uint32_t kMessageLookupText = 0x50C;
 inline constexpr int64_t kLookupTextLimit = 1 << 20;
 
+struct LocatorMessage {
+    uint32_t message = 0;
+    int64_t first = 0;
+    int64_t second = 0;
+};
+
+// What the bytes received so far start with.
+struct LocatorFrame {
+    enum class Kind { Incomplete, Message, Text, Invalid } kind = Kind::Incomplete;
+    LocatorMessage message;
+    QByteArray text;       // the UTF-8 text of a kMessageLookupText, for Text
+    qsizetype length = 0;  // bytes the frame takes, for Message and Text
+};
+LocatorFrame parseLocatorFrame(const QByteArray& bytes);
+
 class HiddenLocator : public QObject {
     Q_OBJECT
   public:
@@ -30,8 +51,11 @@ class HiddenLocator : public QObject {
     using TextHandler = std::function<void(const QString& text)>;
 
     explicit HiddenLocator(Handler handler, QObject* parent = nullptr);
-    // Starts listening under `name`, for this user only.
-    bool listen(const QString& name = kHiddenLocator);
+    // Starts listening under the title `title` (see platform::localServerPath),
+    // for this user only. A socket file left by a copy that ended abnormally
+    // is replaced; the socket of a copy that still answers is left alone and
+    // false is returned.
+    bool listen(const QString& title = kHiddenLocator);
     bool isListening() const { return server_.isListening(); }
     // Receives the text of each kMessageLookupText.
     void setTextHandler(TextHandler handler) { textHandler_ = std::move(handler); }
@@ -39,10 +63,6 @@ class HiddenLocator : public QObject {
   private:
     void accept();
     void readFrames(QLocalSocket* socket);
-    // The text that follows a kMessageLookupText frame: expecting it, and
-    // taking it once whole (false while more is awaited or the socket is gone).
-    void expectText(QLocalSocket* socket, int64_t length);
-    bool takeText(QLocalSocket* socket);
 
     Handler handler_;
     TextHandler textHandler_;

@@ -11,6 +11,7 @@
 #include <QPainter>
 #include <QProcess>
 #include <QScreen>
+#include <QTimer>
 #include <QToolTip>
 #include <QUrl>
 #include <QWindow>
@@ -36,6 +37,8 @@
 #include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
 #include "ui/bitmaps.hpp"
+#include "ui/fonts.hpp"
+#include "ui/window_placement.hpp"
 #include "ui/manual.hpp"
 
 namespace tulvo::shell {
@@ -49,13 +52,8 @@ std::u16string toUnits(const QString& text) {
     return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
 }
 
-// Fonts are specified by cell height (ascent plus descent); Qt sizes them by
-// em. The ratios are those of the two faces the design names.
-QFont sizedFont(const char* face, double cellPerEm, int height, bool bold) {
-    QFont font(QString::fromLatin1(face));
-    font.setPixelSize(std::max(1, static_cast<int>(height / cellPerEm)));
-    font.setBold(bold);
-    return font;
+QFont sizedFont(const char* face, int height, bool bold) {
+    return ui::cellHeightFont(QString::fromLatin1(face), height, bold);
 }
 
 QLabel* colouredStatic(QWidget* parent, const QColor& colour) {
@@ -91,9 +89,9 @@ const QString kSearchTip =
 
 QString programVersion() { return QStringLiteral("version 2.1a").leftJustified(32, QLatin1Char(' ')); }
 
-QFont labelFont(int height) { return sizedFont("Arial", 1.15, height, false); }
-QFont panelFont(int height) { return sizedFont("Arial Unicode MS", 1.34, height, true); }
-QFont characterFont(int height) { return sizedFont("Arial Unicode MS", 1.34, height, false); }
+QFont labelFont(int height) { return sizedFont("Arial", height, false); }
+QFont panelFont(int height) { return sizedFont("Arial Unicode MS", height, true); }
+QFont characterFont(int height) { return sizedFont("Arial Unicode MS", height, false); }
 
 void installFontSubstitutions() {
     QFont::insertSubstitutions(QStringLiteral("Arial"),
@@ -220,11 +218,15 @@ void MainWindow::buildControls() {
     optionsButton_->setToolTip(QStringLiteral("Options"));
     connect(optionsButton_, &ui::ClickablePicture::clicked, this, &MainWindow::openOptions);
 
+    const QFont startLabel = labelFont(FontHeights{}.label);
     searchLabel_ = new QLabel(QStringLiteral("Search:"), this);
-    searchLabel_->setGeometry(12, 6, 55, 24);
+    searchLabel_->setFont(startLabel);
+    // 55 pixels wide, or as wide as this system's face needs for the word.
+    searchLabel_->setGeometry(12, 6, std::max(55, searchLabel_->sizeHint().width()), 24);
     searchLabel_->setToolTip(kSearchTip);
     padLabel_ = new QLabel(QStringLiteral("Writing pad"), this);
     padLabel_->setToolTip(QStringLiteral("Write a character by hand"));
+    padLabel_->setFont(startLabel);
     for (QLabel* label : {searchLabel_, padLabel_}) {
         QPalette palette = label->palette();
         palette.setColor(QPalette::WindowText, Qt::white);
@@ -237,8 +239,12 @@ void MainWindow::buildControls() {
     searchBox_->setCompleter(nullptr);
     searchBox_->setGeometry(75, 4, 295, 28);
     searchBox_->setToolTip(kSearchTip);
+    // The box also reports `activated` when editing ends on the text of an
+    // entry (Enter, or the focus leaving it); only a pick in the list
+    // searches here, as Enter searches through the window's key handling.
     connect(searchBox_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
-        if (index < 0) return;
+        if (index < 0 || !dropDownPick_) return;
+        dropDownPick_ = false;
         searchBox_->setEditText(searchBox_->itemText(index));
         searchFromBox(/*fromHistoryPick=*/true);
     });
@@ -260,11 +266,8 @@ void MainWindow::buildControls() {
 }
 
 void MainWindow::start() {
-    resize(1050, 499);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(1050 / 2, 499 / 2));
-    }
+    // The outer size, frame included, centred on the screen.
+    ui::placeCentred(*this, QSize(1050, 499));
     applySettings(/*firstRead=*/true);
     reminderCheck(dir_, FileClock::now(), [](const std::filesystem::path& program) {
         runProgramAndWait(program, std::filesystem::current_path());
@@ -277,7 +280,7 @@ void MainWindow::start() {
 void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
     const auto charForm = [this] { return charForm_; };
     candidates_ = new handwriting::CandidateGrid(this);
-    candidates_->setFont(sizedFont("Arial Unicode MS", 1.34, 36, true));
+    candidates_->setFont(sizedFont("Arial Unicode MS", 36, true));
     pad_ = new handwriting::WritingPadWidget(*candidates_, dir_ / handwriting::kRecogPath, charForm, this);
     connect(candidates_, &handwriting::CandidateGrid::candidateClicked, this, &MainWindow::searchCharacter);
 
@@ -333,6 +336,10 @@ dictionary::SearchSettings MainWindow::searchSettings() const {
 void MainWindow::showSearchText(const QString& text) { searchBox_->setEditText(text); }
 
 void MainWindow::searchFromBox(bool fromHistoryPick) {
+    runWhenFree([this, fromHistoryPick] { searchFromBoxNow(fromHistoryPick); });
+}
+
+void MainWindow::searchFromBoxNow(bool fromHistoryPick) {
     const QString text = searchBox_->currentText();
     history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(toUnits(text))));
     updateBackForward();
@@ -340,6 +347,10 @@ void MainWindow::searchFromBox(bool fromHistoryPick) {
 }
 
 void MainWindow::searchCharacter(char16_t character) {
+    runWhenFree([this, character] { searchCharacterNow(character); });
+}
+
+void MainWindow::searchCharacterNow(char16_t character) {
     const std::u16string text(1, character);
     history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(text)));
     updateBackForward();
@@ -365,13 +376,17 @@ void MainWindow::updateDropDown() {
 void MainWindow::updateBackForward() { backForward_->setPossible(history_.canGoBack(), history_.canGoForward()); }
 
 void MainWindow::goBack() {
-    if (const std::string* line = history_.back()) replay(*line);
-    updateBackForward();
+    runWhenFree([this] {
+        if (const std::string* line = history_.back()) replay(*line);
+        updateBackForward();
+    });
 }
 
 void MainWindow::goForward() {
-    if (const std::string* line = history_.forward()) replay(*line);
-    updateBackForward();
+    runWhenFree([this] {
+        if (const std::string* line = history_.forward()) replay(*line);
+        updateBackForward();
+    });
 }
 
 void MainWindow::replay(const std::string& line) {
@@ -439,9 +454,9 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
 
 void MainWindow::setFontHeights(const FontHeights& heights) {
     fontHeights_ = heights;
+    // The settings re-font the search box, the list and the panel's fields;
+    // "Search:" and "Writing pad" keep the font they were made with.
     const QFont label = labelFont(heights.label);
-    searchLabel_->setFont(label);
-    padLabel_->setFont(label);
     searchBox_->setFont(label);
     searchBox_->view()->setFont(label);
     // The drop-down list is 200 pixels high.
@@ -536,6 +551,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    noteDropDownPick(watched, event);
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     // A key reaches the window's platform window first, then the focus widget
     // and, when ignored there, its parents: act on the first delivery only.
@@ -543,6 +559,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched != static_cast<QObject*>(windowHandle())) return false;
     switch (key->key()) {
         case Qt::Key_Tab:
+        case Qt::Key_Backtab:
             searchBox_->setFocus();
             return true;
         case Qt::Key_F1:
@@ -558,6 +575,22 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         default:
             return false;
     }
+}
+
+// A release of the mouse, or Enter, in the open drop-down list is the pick
+// that the box's next `activated` reports; this filter sees the event before
+// the list does.
+void MainWindow::noteDropDownPick(QObject* watched, QEvent* event) {
+    QAbstractItemView* list = searchBox_->view();
+    const bool release = event->type() == QEvent::MouseButtonRelease && watched == list->viewport();
+    bool enter = false;
+    if (event->type() == QEvent::KeyPress && watched == list) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        enter = key == Qt::Key_Return || key == Qt::Key_Enter;
+    }
+    if (!release && !enter) return;
+    dropDownPick_ = true;
+    QTimer::singleShot(0, this, [this] { dropDownPick_ = false; });
 }
 
 // The radical window, the stroke-order box and their links to the window.
@@ -603,6 +636,10 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
 }
 
 void MainWindow::findCharactersBasedOn(char16_t character) {
+    runWhenFree([this, character] { findCharactersBasedOnNow(character); });
+}
+
+void MainWindow::findCharactersBasedOnNow(char16_t character) {
     history_.push(characters::childrenHistoryLine(charForm_, character));
     updateBackForward();
     runComponentSearch(character);

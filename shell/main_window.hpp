@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <array>
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "dictionary/dropdown_history.hpp"
@@ -21,6 +22,7 @@
 #include "dictionary/search.hpp"
 #include "shell/main_layout.hpp"
 #include "shell/search_history.hpp"
+#include "shell/search_queue.hpp"
 #include "shell/settings.hpp"
 #include "ui/picture_buttons.hpp"
 
@@ -72,8 +74,13 @@ public:
     // Start-up steps that follow the window's creation: settings, reminder.
     void start();
 
+    // Searches, replays and captures run one at a time: `task` runs now, or
+    // after the search that runs (see SearchQueue).
+    void runWhenFree(std::function<void()> task) { searches_.run(std::move(task)); }
     // Enter: push the search box text on the history, then search it.
     void searchFromBox(bool fromHistoryPick = false);
+    // The same, for a task that already runs through runWhenFree.
+    void searchFromBoxNow(bool fromHistoryPick = false);
     // One character, as a click on a character does: pushed, then searched.
     void searchCharacter(char16_t character);
     void goBack();
@@ -146,6 +153,9 @@ private:
     friend class WindowSearchHost;
     void buildControls();
     void runSearch(bool fromHistoryPick);
+    void searchCharacterNow(char16_t character);
+    void findCharactersBasedOnNow(char16_t character);
+    void noteDropDownPick(QObject* watched, QEvent* event);
     void replay(const std::string& line);
     void updateDropDown();
     void updateBackForward();
@@ -161,6 +171,7 @@ private:
     dictionary::DropDownHistory dropDown_;
     WindowSearchHost host_;
     dictionary::Search search_;
+    SearchQueue searches_;
     SearchHistory history_;
     SettingsReader settings_;
     favorites::FavoritesStore* favorites_ = nullptr;
@@ -196,7 +207,10 @@ private:
     QWidget* favoriteIndicator_ = nullptr;
     dictionary::ResultListView* resultView_ = nullptr;
     characters::CharacterPanelView* panel_ = nullptr;
-    int shownRow_ = -1;  // list position the panel shows, -1 for a bare character
+    int shownRow_ = -1;
+    // Set while a press or release in the drop-down list is being handled:
+    // only then is the box's `activated` a pick from its history.
+    bool dropDownPick_ = false;  // list position the panel shows, -1 for a bare character
     characters::RadicalWindow* radicalWindow_ = nullptr;
     characters::StrokeOrderBox* strokeBox_ = nullptr;
     std::unique_ptr<DesktopIntegration> desktop_;

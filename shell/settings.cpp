@@ -41,11 +41,14 @@ SettingsText SettingsText::read(const std::filesystem::path& file) {
 std::string SettingsText::value(std::string_view key) const {
     const std::string wanted = asciiLowered(trimmed(key));
     const std::string_view text = text_;
+    // Lines end with CR LF; a file from an editor that ends them with LF
+    // alone reads the same.
     for (size_t start = 0; start < text.size();) {
-        size_t end = text.find("\r\n", start);
+        size_t end = text.find('\n', start);
         if (end == std::string_view::npos) end = text.size();
-        const std::string_view line = text.substr(start, end - start);
-        start = end + 2;
+        std::string_view line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        start = end + 1;
         const size_t equals = line.find('=');
         if (asciiLowered(trimmed(line.substr(0, equals))) != wanted) continue;
         if (equals == std::string_view::npos) return {};

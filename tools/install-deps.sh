@@ -35,6 +35,7 @@ espeak-ng
 pulseaudio
 pulseaudio-utils
 xclip
+imagemagick
 python3
 desktop-file-utils
 appstream

@@ -1,6 +1,7 @@
 #include "ui/bitmaps.hpp"
 
 #include <QFont>
+#include <QFontMetrics>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPolygon>
@@ -23,15 +24,24 @@ QImage capsule(int width, int height) {
 }
 
 // Words without anti-aliasing, so that every ink pixel is exactly dim grey.
+// Each word is drawn whole inside its box (the range that a click on it
+// selects), two pixels clear of its edges: a word too wide for its box gets
+// a smaller size rather than being cut.
 void drawWords(QImage& image, const std::initializer_list<std::pair<const char*, QRect>>& words) {
     QPainter p(&image);
-    QFont font("Arial");
-    font.setPixelSize(12);
-    font.setBold(true);
-    font.setStyleStrategy(QFont::NoAntialias);
-    p.setFont(font);
     p.setPen(kDimGrey);
-    for (const auto& [text, box] : words) p.drawText(box, Qt::AlignCenter, QString::fromUtf8(text));
+    for (const auto& [text, box] : words) {
+        const QString word = QString::fromUtf8(text);
+        QFont font("Arial");
+        font.setBold(true);
+        font.setStyleStrategy(QFont::NoAntialias);
+        for (int pixels = 12; pixels >= 7; --pixels) {
+            font.setPixelSize(pixels);
+            if (QFontMetrics(font).horizontalAdvance(word) <= box.width() - 4) break;
+        }
+        p.setFont(font);
+        p.drawText(box, Qt::AlignCenter, word);
+    }
 }
 
 }  // namespace

@@ -11,6 +11,8 @@
 #include <QWidget>
 #include <algorithm>
 
+#include "ui/fonts.hpp"
+
 namespace tulvo::ui {
 
 // The outer rectangle of a window of `outer` size centred on a screen of
@@ -46,10 +48,7 @@ inline void placeCentred(QWidget& window, QSize outer, bool fixed = false) {
 
 // "Arial" with a cell height (ascent plus descent) of `height` pixels.
 inline QFont arialFont(int height, bool bold = false) {
-    QFont font(QStringLiteral("Arial"));
-    font.setPixelSize(std::max(1, static_cast<int>(height / 1.15)));
-    font.setBold(bold);
-    return font;
+    return cellHeightFont(QStringLiteral("Arial"), height, bold);
 }
 
 }  // namespace tulvo::ui

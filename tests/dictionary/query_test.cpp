@@ -103,6 +103,10 @@ TEST(QueryClassification, CharacterCodes) {
         EXPECT_EQ(query.length, 1);
         EXPECT_TRUE(query.fromCharacterCode);
     }
+    // Leading zeros do not make a code too long to be one.
+    for (const char* code : {"0000000004e2d", "000000000000020013"})
+        EXPECT_EQ(prepared(code).text, u"中") << code;
+    EXPECT_EQ(prepared("000000000").kind, QueryKind::Pinyin);
     EXPECT_EQ(prepared("4000").text, u"\x4000");
     EXPECT_EQ(prepared("a000").text, u"\xA000");
     EXPECT_EQ(prepared("16384").text, u"\x4000");  // hex 0x16384 too big, decimal fits

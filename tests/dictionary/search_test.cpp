@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -191,6 +193,30 @@ TEST_F(SearchTest, DropDownHistory) {
     EXPECT_EQ(dropDown_.selected(), 0);
     find("mother");
     EXPECT_EQ(dropDown_.selected(), -1);  // the pick flag was cleared by the scan
+}
+
+TEST(DropDownCaseFolding, EveryScriptFoldsAsUnicodeSays) {
+    DropDownHistory dropDown;
+    // Pairs that differ only in case: the later replaces the earlier.
+    const std::pair<std::u16string, std::u16string> sameButCase[] = {
+        {u"ＨＯＲＳＥ", u"ｈｏｒｓｅ"},  // full-width Latin
+        {u"ΣΟΦΙΑ", u"σοφια"},          // Greek
+        {u"ЛОШАДЬ", u"лошадь"},        // Cyrillic
+        {u"ǄEMAL", u"ǆemal"},          // Latin Extended-B
+        {u"STRASSE", u"straße"},       // full folding: ß is ss
+        {u"ĞĲ", u"ğĳ"},                // Latin Extended-A
+    };
+    for (const auto& [upper, lower] : sameButCase) {
+        dropDown.push(upper, false);
+        dropDown.push(lower, false);
+        EXPECT_EQ(dropDown.entries().front(), lower);
+        EXPECT_EQ(std::count(dropDown.entries().begin(), dropDown.entries().end(), upper), 0)
+            << utf16ToUtf8(upper);
+    }
+    // Different letters stay apart.
+    dropDown.push(u"ma", false);
+    dropDown.push(u"má", false);
+    EXPECT_EQ(std::count(dropDown.entries().begin(), dropDown.entries().end(), u"ma"), 1);
 }
 
 TEST_F(SearchTest, MissingFileFindsNothingAndIsCreated) {

@@ -8,7 +8,13 @@
 #include <QMimeData>
 #include <QTest>
 #include <QtEndian>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <unistd.h>
+#include <QTimer>
+#include <sys/stat.h>
 
+#include "platform/local_messages.hpp"
 #include "shell/clipboard_capture.hpp"
 #include "shell/clipboard_save_file.hpp"
 #include "shell/desktop_integration.hpp"
@@ -55,7 +61,7 @@ class DesktopTest : public ::testing::Test {
     // 8-byte reply came.
     bool send(const QByteArray& bytes) {
         QLocalSocket socket;
-        socket.connectToServer(locatorName_);
+        socket.connectToServer(platform::localServerPath(locatorName_));
         if (!socket.waitForConnected(1000)) return false;
         socket.write(bytes);
         socket.flush();
@@ -139,7 +145,7 @@ TEST_F(DesktopTest, TextLookupOfAnyLengthArrivesWholeAndOneLine) {
     // reply and the search wait for the whole text.
     const QByteArray text = QStringLiteral("\n你好\r\n吗\n").toUtf8() + QByteArray(200, 'x');
     QLocalSocket socket;
-    socket.connectToServer(locatorName_);
+    socket.connectToServer(platform::localServerPath(locatorName_));
     ASSERT_TRUE(socket.waitForConnected(1000));
     socket.write(frame(kMessageLookupText, text.size(), 0) + text.left(5));
     socket.flush();
@@ -163,6 +169,100 @@ TEST_F(DesktopTest, TextLookupOfAnyLengthArrivesWholeAndOneLine) {
     EXPECT_EQ(window_->history().entries().size(), 1u);
     EXPECT_TRUE(send(frame(0x507, 0x4F60, 0)));
     EXPECT_EQ(window_->history().entries().size(), 2u);
+}
+
+TEST_F(DesktopTest, LookupArrivingDuringASearchRunsAfterIt) {
+    // The search processes events while it reads the file; a lookup that
+    // arrives then must neither mix its rows into this search's nor be lost.
+    window_->searchBox().setEditText(QStringLiteral("hao3"));
+    QTimer::singleShot(0, window_.get(), [this] {
+        window_->desktop().handleLocatorMessage(0x507, 0x4F60, 0);  // 你
+    });
+    window_->searchFromBox();
+    QTest::qWait(50);
+    EXPECT_EQ(window_->history().entries(),
+              (std::vector<std::string>{"find 0 1 hao3", "find 0 1 你"}));
+    EXPECT_EQ(window_->searchBox().currentText(), QStringLiteral("你"));
+    EXPECT_EQ(shown(), (std::vector<std::string>{"你", "你好", "你好吗", "你好吗呢"}));
+}
+
+TEST_F(DesktopTest, LocatorNamesArePrivateAndALiveOneIsNeverTaken) {
+    // The name is a socket in this session's runtime folder.
+    const QString path = platform::localServerPath(locatorName_);
+    EXPECT_EQ(path, qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + locatorName_);
+    // A second copy neither takes the name nor removes the first's socket.
+    {
+        HiddenLocator second([](uint32_t, int64_t, int64_t) { ADD_FAILURE() << "second copy reached"; });
+        EXPECT_FALSE(second.listen(locatorName_));
+    }
+    EXPECT_TRUE(std::filesystem::exists(path.toStdString()));
+    ASSERT_TRUE(send(frame(0x507, 0x4F60, 0)));
+    EXPECT_EQ(window_->history().entries().size(), 1u);
+
+    // A socket file that nobody serves (a copy that crashed) is replaced.
+    const QString stale = QStringLiteral("TulvoStaleTest%1").arg(QCoreApplication::applicationPid());
+    {
+        QLocalServer crashed;
+        ASSERT_TRUE(crashed.listen(platform::localServerPath(stale)));
+        crashed.setSocketOptions(QLocalServer::UserAccessOption);
+        // Leave the file behind as a killed process would.
+        ::rename(QFile::encodeName(platform::localServerPath(stale)).constData(),
+                 QFile::encodeName(platform::localServerPath(stale) + "~").constData());
+    }
+    ::rename(QFile::encodeName(platform::localServerPath(stale) + "~").constData(),
+             QFile::encodeName(platform::localServerPath(stale)).constData());
+    EXPECT_FALSE(platform::serverAccepts(stale));
+    HiddenLocator fresh([](uint32_t, int64_t, int64_t) {});
+    EXPECT_TRUE(fresh.listen(stale));
+    EXPECT_TRUE(platform::serverAccepts(stale));
+}
+
+TEST_F(DesktopTest, WithoutAUsableRuntimeFolderNamesLiveInAPrivateFolder) {
+    const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+    const auto privateOne = [](const QString& path) {
+        struct stat info {};
+        const QByteArray folder = QFile::encodeName(QFileInfo(path).path());
+        return ::lstat(folder.constData(), &info) == 0 && S_ISDIR(info.st_mode) &&
+               info.st_uid == ::geteuid() && (info.st_mode & 077) == 0;
+    };
+    // Unset, or open to others: the user's own folder in the temporary directory.
+    TempDir open;
+    std::filesystem::permissions(open.path(), std::filesystem::perms::all);
+    for (const QByteArray& value : {QByteArray(), QFile::encodeName(QString::fromStdString(open.path().string()))}) {
+        qputenv("XDG_RUNTIME_DIR", value);
+        const QString path = platform::localServerPath(QStringLiteral("TulvoHiddenLocator"));
+        EXPECT_TRUE(path.endsWith(QStringLiteral("/tulvo-%1/TulvoHiddenLocator").arg(::geteuid()))) << path.toStdString();
+        EXPECT_TRUE(privateOne(path)) << path.toStdString();
+    }
+    qputenv("XDG_RUNTIME_DIR", runtime);
+}
+
+TEST_F(DesktopTest, AMessengerThatAcceptsButDoesNotAnswerExists) {
+    const QString title = QStringLiteral("TulvoSilentTest%1").arg(QCoreApplication::applicationPid());
+    EXPECT_FALSE(platform::sendMessage(title, 0x50B, 0, 0, 100).has_value());
+    QLocalServer silent;
+    ASSERT_TRUE(silent.listen(platform::localServerPath(title)));
+    // Nobody reads or answers: the window is there all the same.
+    const auto reply = platform::sendMessage(title, 0x50B, 0, 0, 100);
+    ASSERT_TRUE(reply.has_value());
+    EXPECT_EQ(*reply, 0);
+}
+
+TEST_F(DesktopTest, ClipboardFileIsPrivateAndHoldsNoMetaFormats) {
+    auto* data = new QMimeData;
+    data->setText(QStringLiteral("password"));
+    data->setData(QStringLiteral("TARGETS"), QByteArray(8, 'a'));
+    data->setData(QStringLiteral("TIMESTAMP"), QByteArray(4, 't'));
+    QGuiApplication::clipboard()->setMimeData(data);
+    const auto file = dir_ / "clipboard.tmp";
+    ASSERT_TRUE(saveClipboard(file));
+    struct stat info {};
+    ASSERT_EQ(::stat(file.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    const auto records = readClipboardFile(file);
+    ASSERT_TRUE(records.has_value());
+    ASSERT_EQ(records->size(), 1u);
+    EXPECT_EQ(clipboardFormatName(records->front().format), QStringLiteral("text/plain"));
 }
 
 TEST_F(DesktopTest, ClipboardSavedAndRestoredWithoutOversizedFormats) {
@@ -225,6 +325,9 @@ TEST(DownloadProgressWindow, CaptionSizeAndStageTextInTheUpperHalf) {
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // A runtime folder of this run for the local sockets.
+    std::string runtime = (std::filesystem::temp_directory_path() / "tulvo-desktop-test-XXXXXX").string();
+    if (::mkdtemp(runtime.data())) qputenv("XDG_RUNTIME_DIR", runtime.c_str());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,15 +1,22 @@
 // The main window under the offscreen platform: typing, Enter, the list's
 // order and colours, Back/Forward, the selectors, layout and settings.
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QStyle>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "ui/bitmaps.hpp"
+#include "ui/fonts.hpp"
+#include "ui/window_placement.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo;
@@ -168,11 +175,138 @@ TEST_F(MainWindowTest, DropDownPickSearchesAndMovesToTop) {
     type(*window, "ni3hao3");
     ASSERT_EQ(window->searchBox().count(), 2);
     EXPECT_EQ(window->searchBox().itemText(0), "ni3hao3");
-    emit window->searchBox().activated(1);
+    // A real pick: the list opened, and a click on its second entry.
+    QComboBox& box = window->searchBox();
+    box.showPopup();
+    QAbstractItemView* list = box.view();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
+    QTest::qWait(QApplication::doubleClickInterval() + 50);  // the list ignores an early release
+    const QPoint entry = list->visualRect(list->model()->index(1, 0)).center();
+    QTest::mouseMove(list->viewport(), entry);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"妈"}));
     EXPECT_EQ(window->searchBox().itemText(0), "ma1");
     EXPECT_EQ(window->dropDown().selected(), 0);
     EXPECT_EQ(window->history().entries().size(), 3u);
+}
+
+TEST_F(MainWindowTest, EnterOnAnEarlierQuerySearchesOnceAndPushesOnce) {
+    auto window = open();
+    type(*window, "ma");
+    type(*window, "horse");
+    type(*window, "ma");  // the text of a drop-down entry
+    EXPECT_EQ(window->history().entries(),
+              (std::vector<std::string>{"find 0 1 ma", "find 0 1 horse", "find 0 1 ma"}));
+    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    EXPECT_EQ(window->searchBox().currentText(), "horse");
+    EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
+
+    // A selector changed, then Enter on the same text: one more entry.
+    QTest::mouseClick(&window->matchPartSelector(), Qt::LeftButton, {}, QPoint(170, 14));  // Exact
+    type(*window, "horse");
+    EXPECT_EQ(window->history().entries().size(), 3u);  // the newer "ma" was dropped
+    EXPECT_EQ(window->history().entries().back(), "find 3 1 horse");
+
+    // Editing the box to an earlier query and leaving it for the list runs
+    // nothing and keeps Forward.
+    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    window->searchBox().setFocus();
+    window->searchBox().lineEdit()->setText(QStringLiteral("ma"));
+    window->resultView().setFocus();
+    QApplication::processEvents();
+    EXPECT_EQ(window->history().entries().size(), 3u);
+    EXPECT_EQ(window->history().position(), 1);
+    EXPECT_TRUE(window->history().canGoForward());
+}
+
+TEST_F(MainWindowTest, TabAndShiftTabBothGoToTheSearchBox) {
+    auto window = open();
+    type(*window, "ma");
+    for (auto key : {Qt::Key_Tab, Qt::Key_Backtab}) {
+        window->resultView().setFocus();
+        ASSERT_FALSE(window->searchBox().hasFocus());
+        QTest::keyClick(window->windowHandle(), key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_TRUE(window->searchBox().hasFocus() || window->searchBox().lineEdit()->hasFocus()) << key;
+    }
+}
+
+TEST_F(MainWindowTest, FontsHaveTheCellHeightsOfEveryTextSize) {
+    // Ascent plus descent of the face this system substitutes comes within
+    // half a pixel step of the height (sizes are whole pixels).
+    const auto near = [](const QFont& font, int height) {
+        QFont step = font;
+        step.setPixelSize(100);
+        const double halfStep = ui::cellHeight(step) / 200.0;
+        return std::abs(ui::cellHeight(font) - height) <= halfStep + 1e-6;
+    };
+    for (const FontHeights& h : {FontHeights{17, 17, 19, 45}, FontHeights{}, FontHeights{22, 22, 24, 58}}) {
+        EXPECT_TRUE(near(labelFont(h.label), h.label)) << h.label;
+        EXPECT_TRUE(near(panelFont(h.panel), h.panel)) << h.panel;
+        EXPECT_TRUE(near(characterFont(h.character), h.character)) << h.character;
+    }
+    EXPECT_TRUE(near(ui::arialFont(17), 17));
+    EXPECT_EQ(std::lround(ui::cellHeight(labelFont(19))), 19);  // the Latin face hits it exactly
+}
+
+TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
+    dir_.writeLines("data/CEDICT_ts.u8", {"# fixture", "你好吗 你好吗 [ni3 hao3 ma5] /how are you?/",
+                                          "吗 吗 [ma5] /question particle/"});
+    auto window = open();
+    type(*window, "ni3hao3ma5");
+    ASSERT_EQ(shown(*window), (std::vector<std::string>{"你好吗"}));
+    auto& view = window->resultView();
+    // Where the list draws the third character: measured on the font of the
+    // Character column; Chinese characters sit 15 pixels apart.
+    const QFontMetrics metrics(view.model()->index(0, 1).data(Qt::FontRole).value<QFont>());
+    EXPECT_EQ(metrics.horizontalAdvance(QString::fromUtf8("你好")), 30);
+    const QRect cell = view.visualRect(view.model()->index(0, 1));
+    const int textLeft = cell.left() + view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+    const int third = textLeft + metrics.horizontalAdvance(QString::fromUtf8("你好")) +
+                      metrics.horizontalAdvance(QString::fromUtf8("吗")) * 9 / 10;
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(third, cell.center().y()));
+    EXPECT_EQ(window->searchBox().currentText(), QString::fromUtf8("吗"));
+}
+
+TEST_F(MainWindowTest, LargeTextLeavesTheLabelsWhole) {
+    dir_.write("data/options.txt", "fontsize=large\n");
+    auto window = open();
+    EXPECT_EQ(window->fontHeights().label, 22);
+    EXPECT_EQ(std::lround(ui::cellHeight(window->searchBox().font())), 22);
+    // "Search:" keeps the font it was made with, and fits its 55-pixel box.
+    QLabel& search = window->searchLabel();
+    EXPECT_EQ(std::lround(ui::cellHeight(search.font())), 19);
+    EXPECT_LE(search.fontMetrics().horizontalAdvance(search.text()), search.width());
+}
+
+TEST_F(MainWindowTest, SelectorPicturesDrawEachWordWholeInItsRange) {
+    // The ink of every word stays inside the click range that chooses it,
+    // clear of the range's edge columns: a word cut at its box (as a too
+    // wide word is) has ink right at the edge.
+    struct Picture {
+        QImage image;
+        std::vector<std::pair<int, int>> ranges;
+    } pictures[] = {{ui::charFormBitmap(), {{0, 62}, {62, 92}, {92, 150}}},
+                    {ui::matchPartBitmap(), {{0, 66}, {66, 92}, {92, 149}, {149, 184}}}};
+    for (const Picture& picture : pictures) {
+        std::vector<int> inkColumns;
+        for (int x = 0; x < picture.image.width(); ++x)
+            for (int y = 0; y < picture.image.height(); ++y)
+                if (picture.image.pixelColor(x, y) == ui::kDimGrey) {
+                    inkColumns.push_back(x);
+                    break;
+                }
+        ASSERT_FALSE(inkColumns.empty());
+        for (int x : inkColumns) {
+            const bool inside = std::any_of(picture.ranges.begin(), picture.ranges.end(),
+                                            [x](auto r) { return x >= r.first + 2 && x <= r.second - 2; });
+            EXPECT_TRUE(inside) << "ink at x " << x;
+        }
+        for (auto [from, to] : picture.ranges) {
+            const bool inked = std::any_of(inkColumns.begin(), inkColumns.end(),
+                                           [=](int x) { return x > from && x < to; });
+            EXPECT_TRUE(inked) << from;
+        }
+    }
 }
 
 int main(int argc, char** argv) {

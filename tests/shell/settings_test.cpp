@@ -125,22 +125,25 @@ TEST(SettingsReader, MarkerFilesAreTheDefaultsOfEmptyKeys) {
     EXPECT_TRUE(applyIn(dir)->target.events.empty());
 }
 
-TEST(SettingsReader, AppliesEveryKey) {
-    TempDir dir;
-    dir.write("list.txt", "我们");
-    dir.write("data/options.txt",
-              "fontsize=small\r\nshow_writing_pad=No\r\nprefer_simplified_or_traditional=Traditional\r\n"
-              "tulvo_hotkey=F 9\r\nfavorite_track=yes\r\nfavorite_trackfile=" +
-                  (dir / "list.txt").string() +
-                  "\r\nfavorite_trackfile_encoding=936\r\nfavorite_track_updateback=Yes\r\n");
-    const auto applied = applyIn(dir);
-    EXPECT_EQ(applied->target.heights, (FontHeights{17, 17, 19, 45}));
-    EXPECT_FALSE(applied->target.padShown);
-    EXPECT_TRUE(applied->target.traditional);
-    EXPECT_EQ(applied->target.events, (std::vector<std::string>{"register F9"}));
-    EXPECT_EQ(applied->target.imported, std::string("我们") + '\0' + '\0');
-    EXPECT_EQ(applied->target.importedEncoding, 936);
-    EXPECT_TRUE(applied->reader->updateBack());
+TEST(SettingsReader, AppliesEveryKeyWithEitherLineEnd) {
+    // The options program writes CR LF; an ordinary Linux editor writes LF.
+    for (const std::string end : {"\r\n", "\n"}) {
+        TempDir dir;
+        dir.write("list.txt", "我们");
+        dir.write("data/options.txt",
+                  "fontsize=small" + end + "show_writing_pad=No" + end +
+                      "prefer_simplified_or_traditional=Traditional" + end + "tulvo_hotkey=F 9" + end +
+                      "favorite_track=yes" + end + "favorite_trackfile=" + (dir / "list.txt").string() + end +
+                      "favorite_trackfile_encoding=936" + end + "favorite_track_updateback=Yes" + end);
+        const auto applied = applyIn(dir);
+        EXPECT_EQ(applied->target.heights, (FontHeights{17, 17, 19, 45}));
+        EXPECT_FALSE(applied->target.padShown);
+        EXPECT_TRUE(applied->target.traditional);
+        EXPECT_EQ(applied->target.events, (std::vector<std::string>{"register F9"}));
+        EXPECT_EQ(applied->target.imported, std::string("我们") + '\0' + '\0');
+        EXPECT_EQ(applied->target.importedEncoding, 936);
+        EXPECT_TRUE(applied->reader->updateBack());
+    }
 }
 
 TEST(SettingsReader, LaterReadsKeepThePadAndReplaceHotkeyAndPopup) {

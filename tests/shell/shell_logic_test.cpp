@@ -5,6 +5,7 @@
 #include "shell/main_layout.hpp"
 #include "shell/reminder_check.hpp"
 #include "shell/search_history.hpp"
+#include "shell/search_queue.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::shell;
@@ -150,4 +151,29 @@ TEST(ReminderCheck, InstalledCountsFromThisUsersFirstStartAndWritesOnlyInTheUser
     EXPECT_FALSE(std::filesystem::exists(dir / "app/data/install complete.txt"));
     EXPECT_FALSE(std::filesystem::exists(dir / "app/data/kestrine.txt"));
     saved ? setenv("XDG_DATA_HOME", savedValue.c_str(), 1) : unsetenv("XDG_DATA_HOME");
+}
+
+TEST(SearchQueue, WorkArrivingDuringASearchRunsAfterItInOrder) {
+    SearchQueue queue;
+    std::vector<std::string> log;
+    // The outer task stands for a search that processes events twice, and
+    // each time a lookup arrives; one of those asks for yet another.
+    queue.run([&] {
+        log.push_back("search begins");
+        queue.run([&] {
+            log.push_back("lookup 1");
+            queue.run([&] { log.push_back("replay"); });
+            log.push_back("lookup 1 ends");
+        });
+        log.push_back("search goes on");
+        queue.run([&] { log.push_back("lookup 2"); });
+        EXPECT_TRUE(queue.busy());
+        EXPECT_EQ(queue.waiting(), 2u);
+        log.push_back("search ends");
+    });
+    EXPECT_EQ(log, (std::vector<std::string>{"search begins", "search goes on", "search ends", "lookup 1",
+                                             "lookup 1 ends", "lookup 2", "replay"}));
+    EXPECT_FALSE(queue.busy());
+    queue.run([&] { log.push_back("later"); });  // nothing runs: at once
+    EXPECT_EQ(log.back(), "later");
 }

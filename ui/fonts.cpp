@@ -1,0 +1,26 @@
+#include "ui/fonts.hpp"
+
+#include <QFontMetricsF>
+#include <algorithm>
+#include <cmath>
+
+namespace tulvo::ui {
+
+double cellHeight(const QFont& font) {
+    const QFontMetricsF metrics(font);
+    return metrics.ascent() + metrics.descent();
+}
+
+QFont cellHeightFont(const QString& face, int height, bool bold) {
+    QFont font(face);
+    font.setBold(bold);
+    // Sizes are whole pixels: the size whose cell is nearest `height`, by
+    // the cell per pixel of the face, rounded half to even.
+    font.setPixelSize(100);
+    const double cellPerPixel = cellHeight(font) / 100.0;
+    const double pixels = std::nearbyint(std::max(1, height) / cellPerPixel);
+    font.setPixelSize(std::max(1, static_cast<int>(pixels)));
+    return font;
+}
+
+}  // namespace tulvo::ui
