@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "dictionary/dictionary_file.hpp"
 #include "dictionary/dropdown_history.hpp"
 #include "dictionary/pinyin.hpp"
 
@@ -109,6 +110,10 @@ class Search {
     // Searches one character as it stands, with the match-part setting.
     void singleCharacterSearch(char16_t character, const SearchSettings& settings);
 
+    // Whether the dictionary's bytes stay mapped from one search to the next
+    // (the default); each search still checks that the file is the same.
+    void keepDictionaryBetweenSearches(bool keep);
+
     // Runs one query over the whole file.
     void scan(const Query& query, const SearchSettings& settings);
 
@@ -118,6 +123,8 @@ class Search {
     DropDownHistory& dropDown_;
     SearchHost& host_;
     bool historyPick_ = false;
+    DictionaryBytes dictionary_;
+    bool keepBytes_ = true;
 };
 
 // The definitions of one character for one reading (numbered pinyin), one per
