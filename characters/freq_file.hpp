@@ -49,7 +49,9 @@ private:
 
     int fd_ = -1;
     int64_t size_ = 0;
-    std::string bytes_;  // the whole file, read at open
+    const char* data_ = nullptr;  // the whole file: mapped, or read into bytes_
+    bool mapped_ = false;
+    std::string bytes_;
 };
 
 // Collects words and values and lays them out as freq.dat.
