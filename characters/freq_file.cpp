@@ -24,7 +24,9 @@ void appendInt32(std::string& out, int32_t value) {
 
 }  // namespace
 
-FreqFile::~FreqFile() { close(); }
+FreqFile::~FreqFile() {
+    close();
+}
 
 bool FreqFile::open(const std::filesystem::path& path) {
     close();
@@ -118,8 +120,10 @@ int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
                 found = true;
                 break;
             }
-            if (order < 0) high = mid - 1;
-            else low = mid + 1;
+            if (order < 0)
+                high = mid - 1;
+            else
+                low = mid + 1;
         }
         break;
     }

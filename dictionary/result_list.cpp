@@ -36,15 +36,26 @@ uint32_t colourValue(RowColour colour, uint32_t fallback) {
 }
 
 std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int v) {
-    std::string base;
-    base.reserve(pinyinField.size() + 8);
-    if (shownForm.size() <= 3) base.push_back(' ');
-    for (char c : pinyinField) base.push_back(asciiLower(c));
-    if (v > -1) return "  " + base + "  " + std::to_string(v + 100);
-    if (v == -1) return base + "  X";
-    const uint32_t high = static_cast<uint32_t>(v) >> 4;
-    return base + "  " + std::to_string(v & 15) +
-           (high == 0 ? std::string("x") : std::to_string(high));
+    // Listed words: "  ", the base, "  ", value + 100. Unlisted: the base and
+    // "  X". Favorites: the base, "  ", the class and the rest of the value
+    // ("x" for none). The base is a space for one character, then the
+    // lower-cased pinyin. Built in one string: a search makes thousands.
+    std::string key;
+    key.reserve(pinyinField.size() + 12);
+    if (v > -1) key += "  ";
+    if (shownForm.size() <= 3) key.push_back(' ');
+    for (char c : pinyinField) key.push_back(asciiLower(c));
+    key += "  ";
+    if (v > -1) {
+        key += std::to_string(v + 100);
+    } else if (v == -1) {
+        key.push_back('X');
+    } else {
+        const uint32_t high = static_cast<uint32_t>(v) >> 4;
+        key += std::to_string(v & 15);
+        key += high == 0 ? std::string("x") : std::to_string(high);
+    }
+    return key;
 }
 
 std::u16string capMessage() {
