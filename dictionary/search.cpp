@@ -286,11 +286,38 @@ bool LineMatcher::matchPinyin(std::string_view line) {
     return pinyinCompare(key, scratch_, part);
 }
 
+namespace {
+
+// `text` lower-cased (ASCII letters) equals `lowerKey`.
+inline bool equalsLowered(std::string_view text, std::string_view lowerKey) {
+    if (text.size() != lowerKey.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (asciiLower(text[i]) != lowerKey[i]) return false;
+    return true;
+}
+
+}  // namespace
+
 bool LineMatcher::matchEnglish(std::string_view line) {
+    const std::string& key = query_.key;
+    const int part = query_.matchPart;
     return !forEachDefinition(definitionText(line), [&](std::string_view definition) {
-        scratch_.assign(definition);
-        asciiLowerInPlace(scratch_);
-        return !matchText(scratch_);
+        // Beginning, End and Exact compare the definition's own bytes; the
+        // others search a lower-cased copy.
+        switch (part) {
+            case kBeginning:
+                return !(definition.size() >= key.size() &&
+                         equalsLowered(definition.substr(0, key.size()), key));
+            case kEnd:
+                return !(definition.size() >= key.size() &&
+                         equalsLowered(definition.substr(definition.size() - key.size()), key));
+            case kExact:
+                return !equalsLowered(definition, key);
+            default:
+                scratch_.assign(definition);
+                asciiLowerInPlace(scratch_);
+                return !matchText(scratch_);
+        }
     });
 }
 
@@ -332,6 +359,7 @@ void Search::textSearch(std::u16string_view boxText, const SearchSettings& setti
         query->kind = QueryKind::TonelessPinyin;
         scan(*query, settings);
     }
+    dictionary_.release();
 }
 
 void Search::singleCharacterSearch(char16_t character, const SearchSettings& settings) {
@@ -341,11 +369,7 @@ void Search::singleCharacterSearch(char16_t character, const SearchSettings& set
     query.length = 1;
     query.matchPart = settings.matchPart;
     scan(query, settings);
-}
-
-void Search::keepDictionaryBetweenSearches(bool keep) {
-    keepBytes_ = keep;
-    if (!keep) dictionary_.release();
+    dictionary_.release();
 }
 
 void Search::scan(const Query& query, const SearchSettings& settings) {
@@ -371,7 +395,6 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
         else
             forEachLineContaining(dictionary_.bytes(), NeedleFinder(needle), onLine);
     }
-    if (!keepBytes_) dictionary_.release();
     host_.resultsFinished();
     if (host_.resultCount() == 0 && query.kind == QueryKind::Chinese && keyed.key.size() == 3)
         host_.showCharacterWithoutRow(query.text.front());

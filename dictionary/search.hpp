@@ -110,10 +110,6 @@ class Search {
     // Searches one character as it stands, with the match-part setting.
     void singleCharacterSearch(char16_t character, const SearchSettings& settings);
 
-    // Whether the dictionary's bytes stay mapped from one search to the next
-    // (the default); each search still checks that the file is the same.
-    void keepDictionaryBetweenSearches(bool keep);
-
     // Runs one query over the whole file.
     void scan(const Query& query, const SearchSettings& settings);
 
@@ -123,8 +119,11 @@ class Search {
     DropDownHistory& dropDown_;
     SearchHost& host_;
     bool historyPick_ = false;
+    // Mapped for one search, the toneless retry included, and given back
+    // after it: held between searches its pages would count as the window's
+    // resident memory, and mapping the file again costs a fraction of a
+    // millisecond.
     DictionaryBytes dictionary_;
-    bool keepBytes_ = true;
 };
 
 // The definitions of one character for one reading (numbered pinyin), one per
