@@ -201,7 +201,10 @@ __attribute__((target("avx2"))) size_t findAvx2(const NeedleScan& s, size_t from
     return i;
 }
 
-const bool kHasAvx2 = __builtin_cpu_supports("avx2");
+const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 #endif
 
 }  // namespace
