@@ -10,6 +10,9 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
+#if __has_include(<sys/platform/x86.h>)
+#include <sys/platform/x86.h>
+#endif
 #endif
 
 namespace tulvo::dictionary {
@@ -180,31 +183,62 @@ size_t findSse2(const NeedleScan& s, size_t from, size_t lastStart) {
     return i;  // where the caller goes on one position at a time
 }
 
+// The first position of `found` (a mask of candidates from i on) where the
+// whole needle is, or npos.
+__attribute__((target("avx2"))) inline size_t firstMatchAvx2(const NeedleScan& s, size_t i,
+                                                             __m256i found) {
+    for (auto bits = static_cast<unsigned>(_mm256_movemask_epi8(found)); bits != 0;
+         bits &= bits - 1) {
+        const size_t at = i + static_cast<size_t>(__builtin_ctz(bits));
+        if (needleAt(s.hay + at, s.needle, s.mask, s.n)) return at;
+    }
+    return std::string_view::npos;
+}
+
 __attribute__((target("avx2"))) size_t findAvx2(const NeedleScan& s, size_t from,
                                                 size_t lastStart) {
     const __m256i rareByte = _mm256_set1_epi8(s.needle[s.rare]);
     const __m256i rareMask = _mm256_set1_epi8(s.mask[s.rare]);
     const __m256i otherByte = _mm256_set1_epi8(s.needle[s.other]);
     const __m256i otherMask = _mm256_set1_epi8(s.mask[s.other]);
+#define TULVO_CANDIDATES(i)                                                                    \
+    _mm256_and_si256(                                                                          \
+        _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>( \
+                                              s.hay + (i) + s.rare)),                          \
+                                          rareMask),                                           \
+                          rareByte),                                                           \
+        _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>( \
+                                              s.hay + (i) + s.other)),                         \
+                                          otherMask),                                          \
+                          otherByte))
     size_t i = from;
-    for (; i + 32 <= lastStart + 1; i += 32) {
-        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.hay + i + s.rare));
-        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.hay + i + s.other));
-        unsigned bits = static_cast<unsigned>(_mm256_movemask_epi8(
-            _mm256_and_si256(_mm256_cmpeq_epi8(_mm256_or_si256(a, rareMask), rareByte),
-                             _mm256_cmpeq_epi8(_mm256_or_si256(b, otherMask), otherByte))));
-        for (; bits != 0; bits &= bits - 1) {
-            const size_t at = i + static_cast<size_t>(__builtin_ctz(bits));
-            if (needleAt(s.hay + at, s.needle, s.mask, s.n)) return at;
-        }
+    // Sixty-four positions a round, tested together: candidates are rare.
+    for (; i + 64 <= lastStart + 1; i += 64) {
+        const __m256i low = TULVO_CANDIDATES(i), high = TULVO_CANDIDATES(i + 32);
+        const __m256i either = _mm256_or_si256(low, high);
+        if (_mm256_testz_si256(either, either)) continue;
+        if (const size_t at = firstMatchAvx2(s, i, low); at != std::string_view::npos) return at;
+        if (const size_t at = firstMatchAvx2(s, i + 32, high); at != std::string_view::npos)
+            return at;
     }
+    for (; i + 32 <= lastStart + 1; i += 32)
+        if (const size_t at = firstMatchAvx2(s, i, TULVO_CANDIDATES(i));
+            at != std::string_view::npos)
+            return at;
+#undef TULVO_CANDIDATES
     return i;
 }
 
+// glibc's own record of the processor's features: asking the processor
+// again costs more than the search of a short text in a virtual machine.
+#if __has_include(<sys/platform/x86.h>)
+const bool kHasAvx2 = CPU_FEATURE_ACTIVE(AVX2);
+#else
 const bool kHasAvx2 = [] {
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;
 }();
+#endif
 #endif
 
 }  // namespace
