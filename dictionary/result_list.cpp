@@ -120,6 +120,44 @@ const ResultRow& ResultList::withCells(size_t index) const {
     return row;
 }
 
+namespace {
+
+// UTF-8 text as it comes back from UTF-16: itself when well-formed.
+std::string throughUtf16(std::string_view text) {
+    return isValidUtf8(text) ? std::string(text) : utf16ToUtf8(utf8ToUtf16(text));
+}
+
+}  // namespace
+
+ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) const {
+    if (inListOrder) {
+        if (sorted_.size() != rows_.size()) sortNewRows();
+        index = sorted_[index];
+    }
+    const ResultRow& row = rows_[index];
+    Utf8Cells cells;
+    cells.wordValue = row.wordValue;
+    const std::string_view text = row.source;
+    if (row.formIndex < 0) {
+        cells.character = throughUtf16(text);
+        return cells;
+    }
+    // As withCells makes them.
+    const std::string_view shown = spaceField(text, row.formIndex);
+    cells.character = throughUtf16(shown);
+    const int otherIndex = 3 - row.formIndex;
+    const std::string_view other = spaceField(text, otherIndex);
+    if (other != shown) {
+        cells.equivalent.push_back(char('0' + otherIndex));
+        cells.equivalent += throughUtf16(other);
+    }
+    cells.pinyin = utf16ToUtf8(numberedToMarked(pinyinField(text)));
+    std::string_view definitions = definitionText(text);
+    if (!definitions.empty() && definitions.back() == '/') definitions.remove_suffix(1);
+    cells.translation = throughUtf16(definitions);
+    return cells;
+}
+
 const ResultRow& ResultList::added(size_t index) const {
     return withCells(index);
 }
