@@ -126,7 +126,13 @@ std::string utf16ToUtf8(std::u16string_view utf16) {
 bool isValidUtf8(std::string_view utf8) {
     size_t i = 0;
     bool ok = true;
-    while (i < utf8.size() && ok) decodeOne(utf8, i, ok);
+    while (i < utf8.size() && ok) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        decodeOne(utf8, i, ok);
+    }
     return ok;
 }
 
