@@ -1,6 +1,7 @@
 #include "characters/freq_file.hpp"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -23,20 +24,32 @@ void appendInt32(std::string& out, int32_t value) {
 
 }  // namespace
 
-FreqFile::~FreqFile() { close(); }
+FreqFile::~FreqFile() {
+    close();
+}
 
 bool FreqFile::open(const std::filesystem::path& path) {
     close();
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) return false;
-    // The file stays open for the run; its bytes are read once, so that a
-    // lookup per result row costs no system call.
+    // The file stays open for the run and mapped (read once when it cannot
+    // be), so that a lookup per result row costs no system call.
     struct stat st;
     if (::fstat(fd_, &st) != 0 || st.st_size < 0) {
         close();
         return false;
     }
-    bytes_.resize(static_cast<size_t>(st.st_size));
+    const auto size = static_cast<size_t>(st.st_size);
+    if (size > 0) {
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+        if (map != MAP_FAILED) {
+            data_ = static_cast<const char*>(map);
+            size_ = static_cast<int64_t>(size);
+            mapped_ = true;
+            return true;
+        }
+    }
+    bytes_.resize(size);
     size_t done = 0;
     while (done < bytes_.size()) {
         const ssize_t got = ::pread(fd_, bytes_.data() + done, bytes_.size() - done, off_t(done));
@@ -44,11 +57,15 @@ bool FreqFile::open(const std::filesystem::path& path) {
         done += static_cast<size_t>(got);
     }
     bytes_.resize(done);  // a file that shrank reads as a truncated one
+    data_ = bytes_.data();
     size_ = static_cast<int64_t>(done);
     return true;
 }
 
 void FreqFile::close() {
+    if (mapped_) ::munmap(const_cast<char*>(data_), static_cast<size_t>(size_));
+    mapped_ = false;
+    data_ = nullptr;
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     size_ = 0;
@@ -58,7 +75,7 @@ void FreqFile::close() {
 
 bool FreqFile::readAt(int64_t offset, void* into, size_t size) const {
     if (fd_ < 0 || offset < 0 || offset > size_ || int64_t(size) > size_ - offset) return false;
-    std::memcpy(into, bytes_.data() + offset, size);
+    std::memcpy(into, data_ + offset, size);
     return true;
 }
 
@@ -103,8 +120,10 @@ int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
                 found = true;
                 break;
             }
-            if (order < 0) high = mid - 1;
-            else low = mid + 1;
+            if (order < 0)
+                high = mid - 1;
+            else
+                low = mid + 1;
         }
         break;
     }

@@ -19,14 +19,18 @@ inline const std::filesystem::path kFreqPath = std::filesystem::path("data") / "
 
 // A frequency value: bits 0-3 the frequency class (0 = most frequent), bits
 // 4-7 the HSK level (0 = not in the HSK lists).
-inline constexpr int frequencyClass(int value) { return value & 15; }
-inline constexpr int hskLevel(int value) { return (value >> 4) & 15; }
+inline constexpr int frequencyClass(int value) {
+    return value & 15;
+}
+inline constexpr int hskLevel(int value) {
+    return (value >> 4) & 15;
+}
 inline constexpr uint8_t frequencyValue(int frequencyClass, int hskLevel) {
     return static_cast<uint8_t>((frequencyClass & 15) | ((hskLevel & 15) << 4));
 }
 
 class FreqFile {
-public:
+  public:
     FreqFile() = default;
     explicit FreqFile(const std::filesystem::path& path) { open(path); }
     ~FreqFile();
@@ -44,26 +48,29 @@ public:
     // be empty). No favorite mark. A damaged or truncated file gives -1.
     int lookup(std::u16string_view word, std::string_view reading) const;
 
-private:
+  private:
     bool readAt(int64_t offset, void* into, size_t size) const;
 
     int fd_ = -1;
     int64_t size_ = 0;
-    std::string bytes_;  // the whole file, read at open
+    const char* data_ = nullptr;  // the whole file: mapped, or read into bytes_
+    bool mapped_ = false;
+    std::string bytes_;
 };
 
 // Collects words and values and lays them out as freq.dat.
 class FreqFileWriter {
-public:
+  public:
     // A value for `word`; `excludedReadings` are the readings it does not
     // apply to (an entry with one of these pinyin fields is unlisted). Adding
     // a word twice keeps the last value.
-    void add(std::u16string_view word, uint8_t value, std::vector<std::string> excludedReadings = {});
+    void add(std::u16string_view word, uint8_t value,
+             std::vector<std::string> excludedReadings = {});
 
     size_t size() const { return words_.size(); }
     std::string bytes() const;
 
-private:
+  private:
     struct Entry {
         uint8_t value = 0;
         std::vector<std::string> excluded;

@@ -3,14 +3,103 @@
 // lookups see the same fields.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <functional>
+#include <string>
 #include <string_view>
 
 namespace tulvo::dictionary {
 
 // Where the dictionary lives, relative to the program directory.
 inline const std::filesystem::path kDictionaryPath = std::filesystem::path("data") / "CEDICT_ts.u8";
+
+// The whole dictionary file as one read-only range of bytes: mapped into
+// memory when the system allows it, else read. A search walks the bytes in
+// one pass, and a window keeps them between searches as long as the file on
+// disk stays the same.
+class DictionaryBytes {
+  public:
+    DictionaryBytes() = default;
+    ~DictionaryBytes() { release(); }
+    DictionaryBytes(const DictionaryBytes&) = delete;
+    DictionaryBytes& operator=(const DictionaryBytes&) = delete;
+
+    // Opens the file, creating it empty when it is missing (open-or-create),
+    // and makes its bytes available. Bytes already held are kept when the
+    // file is still the same one (device, inode, size and modification
+    // time); any change, a replaced file included, loads it afresh. Returns
+    // false, and holds no bytes, when the file can be neither opened nor
+    // created.
+    bool load(const std::filesystem::path& path);
+    // Gives the bytes (and their mapping) back.
+    void release();
+    std::string_view bytes() const { return {data_, size_}; }
+
+  private:
+    const char* data_ = nullptr;
+    size_t size_ = 0;
+    bool mapped_ = false;
+    std::string copy_;  // the bytes when the file could not be mapped
+    struct Identity {
+        unsigned long long device = 0, inode = 0, size = 0;
+        long long modifiedSeconds = 0, modifiedNanoseconds = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    Identity identity_;
+    bool loaded_ = false;
+};
+
+// Finds where a needle occurs in the dictionary's bytes, ignoring ASCII case
+// when the needle holds a letter (give it in lower case). It tests the
+// needle's two rarest bytes at many positions at once and compares the few
+// candidates whole, so that a rare needle costs about one read of the bytes.
+class NeedleFinder {
+  public:
+    explicit NeedleFinder(std::string_view needle);
+    // The first position from `from` on where the needle starts, or
+    // hay.size() when there is none. An empty needle is found nowhere.
+    size_t find(std::string_view hay, size_t from) const;
+
+  private:
+    std::string needle_;
+    std::string foldMask_;         // 0x20 where the needle holds a letter, else 0
+    size_t rare_ = 0, other_ = 0;  // positions of the two rarest bytes
+};
+
+// Where the first CR LF at or after `from` starts, or text.size().
+size_t findLineEnd(std::string_view text, size_t from);
+// Where the line holding position `pos` starts: just after the last CR LF
+// before it, or 0.
+size_t findLineStart(std::string_view text, size_t pos);
+
+// Hands each line of `bytes` (lines end only at CR LF, which is removed; the
+// last line may end without one) to `fn`; stops when `fn` returns false and
+// returns false then.
+template <typename Fn>
+bool forEachLine(std::string_view bytes, Fn&& fn) {
+    for (size_t start = 0; start < bytes.size();) {
+        const size_t end = findLineEnd(bytes, start);
+        if (!fn(bytes.substr(start, end - start))) return false;
+        start = end + 2;
+    }
+    return true;
+}
+
+// Like forEachLine, but hands over only the lines that contain the needle;
+// every other line cannot match a query whose key contains it.
+template <typename Fn>
+bool forEachLineContaining(std::string_view bytes, const NeedleFinder& needle, Fn&& fn) {
+    for (size_t next = 0; next < bytes.size();) {
+        const size_t at = needle.find(bytes, next);
+        if (at >= bytes.size()) break;
+        const size_t start = std::max(next, findLineStart(bytes, at));
+        const size_t end = findLineEnd(bytes, at);
+        if (!fn(bytes.substr(start, end - start))) return false;
+        next = end + 2;
+    }
+    return true;
+}
 
 // Reads the file from its first byte and hands each line, without its CR LF,
 // to `onLine`; stops early when `onLine` returns false. Lines end only at
@@ -21,9 +110,8 @@ bool scanLines(const std::filesystem::path& path,
                const std::function<bool(std::string_view line)>& onLine);
 
 // Like scanLines, but hands over only the lines that contain `needle`
-// compared ignoring ASCII case (`needle` given in lower case); every other
-// line cannot match a query whose key contains it. An empty needle hands
-// over every line.
+// compared ignoring ASCII case (`needle` given in lower case). An empty
+// needle hands over every line.
 bool scanLinesContaining(const std::filesystem::path& path, std::string_view needle,
                          const std::function<bool(std::string_view line)>& onLine);
 

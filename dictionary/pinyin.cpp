@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -154,7 +156,9 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
     text.swap(out);
 }
 
-std::u16string numberedToMarked(std::string_view numbered) {
+namespace {
+
+std::u16string convertNumberedToMarked(std::string_view numbered) {
     std::string text;
     text.reserve(numbered.size() + 8);
     for (char c : numbered)
@@ -170,6 +174,35 @@ std::u16string numberedToMarked(std::string_view numbered) {
         }
     }
     return marked;
+}
+
+}  // namespace
+
+std::u16string numberedToMarked(std::string_view numbered) {
+    for (char c : numbered)
+        if (static_cast<unsigned char>(c) >= 0x80) return convertNumberedToMarked(numbered);
+    // No rule reaches across a space, so ASCII text converts syllable by
+    // syllable; a dictionary has a few thousand different syllables, and each
+    // is converted once per thread and remembered.
+    thread_local std::unordered_map<std::string, std::u16string> known;
+    std::u16string marked;
+    marked.reserve(numbered.size());
+    for (size_t start = 0;;) {
+        const size_t space = numbered.find(' ', start);
+        const std::string_view syllable = numbered.substr(start, space - start);
+        if (!syllable.empty()) {
+            std::string key(syllable);
+            auto it = known.find(key);
+            if (it == known.end()) {
+                if (known.size() >= 16384) known.clear();
+                it = known.emplace(std::move(key), convertNumberedToMarked(syllable)).first;
+            }
+            marked += it->second;
+        }
+        if (space == std::string_view::npos) return marked;
+        marked.push_back(u' ');
+        start = space + 1;
+    }
 }
 
 std::string markedToNumbered(std::u16string_view marked, bool cleanFinalSyllable) {

@@ -36,15 +36,26 @@ uint32_t colourValue(RowColour colour, uint32_t fallback) {
 }
 
 std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int v) {
-    std::string base;
-    base.reserve(pinyinField.size() + 8);
-    if (shownForm.size() <= 3) base.push_back(' ');
-    for (char c : pinyinField) base.push_back(asciiLower(c));
-    if (v > -1) return "  " + base + "  " + std::to_string(v + 100);
-    if (v == -1) return base + "  X";
-    const uint32_t high = static_cast<uint32_t>(v) >> 4;
-    return base + "  " + std::to_string(v & 15) +
-           (high == 0 ? std::string("x") : std::to_string(high));
+    // Listed words: "  ", the base, "  ", value + 100. Unlisted: the base and
+    // "  X". Favorites: the base, "  ", the class and the rest of the value
+    // ("x" for none). The base is a space for one character, then the
+    // lower-cased pinyin. Built in one string: a search makes thousands.
+    std::string key;
+    key.reserve(pinyinField.size() + 12);
+    if (v > -1) key += "  ";
+    if (shownForm.size() <= 3) key.push_back(' ');
+    for (char c : pinyinField) key.push_back(asciiLower(c));
+    key += "  ";
+    if (v > -1) {
+        key += std::to_string(v + 100);
+    } else if (v == -1) {
+        key.push_back('X');
+    } else {
+        const uint32_t high = static_cast<uint32_t>(v) >> 4;
+        key += std::to_string(v & 15);
+        key += high == 0 ? std::string("x") : std::to_string(high);
+    }
+    return key;
 }
 
 std::u16string capMessage() {
@@ -107,6 +118,44 @@ const ResultRow& ResultList::withCells(size_t index) const {
     if (!definitions.empty() && definitions.back() == '/') definitions.remove_suffix(1);
     row.translation = utf8ToUtf16(definitions);
     return row;
+}
+
+namespace {
+
+// UTF-8 text as it comes back from UTF-16: itself when well-formed.
+std::string throughUtf16(std::string_view text) {
+    return isValidUtf8(text) ? std::string(text) : utf16ToUtf8(utf8ToUtf16(text));
+}
+
+}  // namespace
+
+ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) const {
+    if (inListOrder) {
+        if (sorted_.size() != rows_.size()) sortNewRows();
+        index = sorted_[index];
+    }
+    const ResultRow& row = rows_[index];
+    Utf8Cells cells;
+    cells.wordValue = row.wordValue;
+    const std::string_view text = row.source;
+    if (row.formIndex < 0) {
+        cells.character = throughUtf16(text);
+        return cells;
+    }
+    // As withCells makes them.
+    const std::string_view shown = spaceField(text, row.formIndex);
+    cells.character = throughUtf16(shown);
+    const int otherIndex = 3 - row.formIndex;
+    const std::string_view other = spaceField(text, otherIndex);
+    if (other != shown) {
+        cells.equivalent.push_back(char('0' + otherIndex));
+        cells.equivalent += throughUtf16(other);
+    }
+    cells.pinyin = utf16ToUtf8(numberedToMarked(pinyinField(text)));
+    std::string_view definitions = definitionText(text);
+    if (!definitions.empty() && definitions.back() == '/') definitions.remove_suffix(1);
+    cells.translation = throughUtf16(definitions);
+    return cells;
 }
 
 const ResultRow& ResultList::added(size_t index) const {

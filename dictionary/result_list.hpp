@@ -79,6 +79,16 @@ class ResultList {
     // Rows in the order they were added.
     const ResultRow& added(size_t index) const;
 
+    // The cells of a row as UTF-8, the same text as its UTF-16 cells,
+    // made without them (for a caller that writes UTF-8): shown form,
+    // marked pinyin, translation, equivalent. `inListOrder` picks the row
+    // as at() does, else as added() does.
+    struct Utf8Cells {
+        std::string character, pinyin, translation, equivalent;
+        int wordValue = -1;
+    };
+    Utf8Cells utf8Cells(size_t index, bool inListOrder) const;
+
     // A favorite toggled in the character panel: the row at list position
     // `position` takes `value` and its colour; the sort key stays.
     void setWordValue(size_t position, int value);

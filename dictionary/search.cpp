@@ -232,29 +232,96 @@ int LineMatcher::matchChinese(std::string_view line) const {
     return result;
 }
 
-bool LineMatcher::matchPinyin(std::string_view line) {
-    const bool toneless = query_.kind == QueryKind::TonelessPinyin;
-    scratch_.clear();
-    for (char c : pinyinField(line)) {
-        if (c == ' ') continue;
-        if (toneless && ((c >= '1' && c <= '5') || c == '0')) continue;
-        scratch_.push_back(asciiLower(c));
-    }
-    std::string_view field = scratch_;
-    const size_t keyLength = query_.key.size();
-    if (query_.matchPart == kBeginning)
-        field = field.substr(0, keyLength);
-    else if (query_.matchPart == kEnd && field.size() > keyLength)
-        field = field.substr(field.size() - keyLength);
-    if (query_.matchPart == kWildcard) return patternMatch(query_.key, field);
-    return pinyinCompare(query_.key, field, query_.matchPart);
+namespace {
+
+// Bytes that the pinyin comparison leaves out of the field.
+inline bool skippedInPinyin(char c, bool toneless) {
+    return c == ' ' || (toneless && ((c >= '1' && c <= '5') || c == '0'));
 }
 
+inline bool pinyinBytePasses(char keyByte, char fieldByte) {
+    return keyByte == '?' ? (fieldByte >= '0' && fieldByte <= '9') : keyByte == fieldByte;
+}
+
+}  // namespace
+
+bool LineMatcher::matchPinyin(std::string_view line) {
+    const bool toneless = query_.kind == QueryKind::TonelessPinyin;
+    const std::string& key = query_.key;
+    const int part = query_.matchPart;
+    if (part == kBeginning || part == kExact || part == kEnd) {
+        // Walk the field in place, leaving out the skipped bytes, and stop at
+        // the first byte that differs: most lines differ at their first.
+        const size_t open = line.find('[');
+        const size_t start = open == std::string_view::npos ? 0 : open + 1;
+        const char* p = line.data();
+        if (part == kEnd) {
+            const size_t close = line.find(']', start);
+            size_t f = close == std::string_view::npos ? line.size() : close;
+            for (size_t k = key.size(); k > 0;) {
+                if (f == start) return false;
+                const char c = p[--f];
+                if (skippedInPinyin(c, toneless)) continue;
+                if (!pinyinBytePasses(key[--k], asciiLower(c))) return false;
+            }
+            return true;
+        }
+        const size_t n = line.size();
+        size_t f = start;
+        for (size_t k = 0; k < key.size(); ++f) {
+            if (f == n || p[f] == ']') return false;
+            const char c = p[f];
+            if (skippedInPinyin(c, toneless)) continue;
+            if (!pinyinBytePasses(key[k], asciiLower(c))) return false;
+            ++k;
+        }
+        if (part == kBeginning) return true;
+        for (; f < n && p[f] != ']'; ++f)
+            if (!skippedInPinyin(p[f], toneless)) return false;
+        return true;
+    }
+
+    scratch_.clear();
+    for (char c : pinyinField(line)) {
+        if (skippedInPinyin(c, toneless)) continue;
+        scratch_.push_back(asciiLower(c));
+    }
+    if (part == kWildcard) return patternMatch(key, scratch_);
+    return pinyinCompare(key, scratch_, part);
+}
+
+namespace {
+
+// `text` lower-cased (ASCII letters) equals `lowerKey`.
+inline bool equalsLowered(std::string_view text, std::string_view lowerKey) {
+    if (text.size() != lowerKey.size()) return false;
+    for (size_t i = 0; i < text.size(); ++i)
+        if (asciiLower(text[i]) != lowerKey[i]) return false;
+    return true;
+}
+
+}  // namespace
+
 bool LineMatcher::matchEnglish(std::string_view line) {
+    const std::string& key = query_.key;
+    const int part = query_.matchPart;
     return !forEachDefinition(definitionText(line), [&](std::string_view definition) {
-        scratch_.assign(definition);
-        asciiLowerInPlace(scratch_);
-        return !matchText(scratch_);
+        // Beginning, End and Exact compare the definition's own bytes; the
+        // others search a lower-cased copy.
+        switch (part) {
+            case kBeginning:
+                return !(definition.size() >= key.size() &&
+                         equalsLowered(definition.substr(0, key.size()), key));
+            case kEnd:
+                return !(definition.size() >= key.size() &&
+                         equalsLowered(definition.substr(definition.size() - key.size()), key));
+            case kExact:
+                return !equalsLowered(definition, key);
+            default:
+                scratch_.assign(definition);
+                asciiLowerInPlace(scratch_);
+                return !matchText(scratch_);
+        }
     });
 }
 
@@ -296,6 +363,7 @@ void Search::textSearch(std::u16string_view boxText, const SearchSettings& setti
         query->kind = QueryKind::TonelessPinyin;
         scan(*query, settings);
     }
+    dictionary_.release();
 }
 
 void Search::singleCharacterSearch(char16_t character, const SearchSettings& settings) {
@@ -305,6 +373,7 @@ void Search::singleCharacterSearch(char16_t character, const SearchSettings& set
     query.length = 1;
     query.matchPart = settings.matchPart;
     scan(query, settings);
+    dictionary_.release();
 }
 
 void Search::scan(const Query& query, const SearchSettings& settings) {
@@ -316,12 +385,20 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
     keyed.key = keyForScan(query);
     LineMatcher matcher(keyed, settings);
     host_.pause(30);
+    const bool readable = dictionary_.load(path_);
     host_.pause(30);
-    scanLinesContaining(path_, requiredText(keyed), [&](std::string_view line) {
+    const auto onLine = [&](std::string_view line) {
         if (!line.empty() && line.front() == '#') return true;
         const int form = matcher.match(line);
         return form == 0 || host_.addResult(line, form);
-    });
+    };
+    if (readable) {
+        const std::string needle = requiredText(keyed);
+        if (needle.empty())
+            forEachLine(dictionary_.bytes(), onLine);
+        else
+            forEachLineContaining(dictionary_.bytes(), NeedleFinder(needle), onLine);
+    }
     host_.resultsFinished();
     if (host_.resultCount() == 0 && query.kind == QueryKind::Chinese && keyed.key.size() == 3)
         host_.showCharacterWithoutRow(query.text.front());

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "dictionary/dictionary_file.hpp"
 #include "dictionary/dropdown_history.hpp"
 #include "dictionary/pinyin.hpp"
 
@@ -118,6 +119,11 @@ class Search {
     DropDownHistory& dropDown_;
     SearchHost& host_;
     bool historyPick_ = false;
+    // Mapped for one search, the toneless retry included, and given back
+    // after it: held between searches its pages would count as the window's
+    // resident memory, and mapping the file again costs a fraction of a
+    // millisecond.
+    DictionaryBytes dictionary_;
 };
 
 // The definitions of one character for one reading (numbered pinyin), one per

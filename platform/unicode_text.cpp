@@ -70,31 +70,38 @@ void appendUtf8(std::string& out, char32_t cp) {
 }
 
 std::u16string utf8ToUtf16(std::string_view utf8) {
-    std::u16string out;
-    out.reserve(utf8.size());
+    // Never more units than bytes: the buffer is sized once and written
+    // through, which keeps long ASCII runs (definitions) cheap.
+    std::u16string out(utf8.size(), u'\0');
+    char16_t* to = out.data();
     size_t i = 0;
     bool ok;
     while (i < utf8.size()) {
         if (static_cast<unsigned char>(utf8[i]) < 0x80) {
-            out.push_back(char16_t(utf8[i++]));
+            *to++ = char16_t(utf8[i++]);
             continue;
         }
         const char32_t cp = decodeOne(utf8, i, ok);
         if (cp >= 0x10000) {
-            out.push_back(char16_t(0xD800 + ((cp - 0x10000) >> 10)));
-            out.push_back(char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF)));
+            *to++ = char16_t(0xD800 + ((cp - 0x10000) >> 10));
+            *to++ = char16_t(0xDC00 + ((cp - 0x10000) & 0x3FF));
         } else {
-            out.push_back(char16_t(cp));
+            *to++ = char16_t(cp);
         }
     }
+    out.resize(static_cast<size_t>(to - out.data()));
     return out;
 }
 
 std::string utf16ToUtf8(std::u16string_view utf16) {
-    std::string out;
-    out.reserve(utf16.size() * 3);
+    std::string out(utf16.size() * 3, '\0');  // at most three bytes a unit
+    char* to = out.data();
     for (size_t i = 0; i < utf16.size(); ++i) {
         char32_t cp = utf16[i];
+        if (cp < 0x80) {
+            *to++ = char(cp);
+            continue;
+        }
         if (cp >= 0xD800 && cp <= 0xDBFF && i + 1 < utf16.size() && utf16[i + 1] >= 0xDC00 &&
             utf16[i + 1] <= 0xDFFF) {
             cp = 0x10000 + ((cp - 0xD800) << 10) + (utf16[i + 1] - 0xDC00);
@@ -102,15 +109,33 @@ std::string utf16ToUtf8(std::u16string_view utf16) {
         } else if (cp >= 0xD800 && cp <= 0xDFFF) {
             cp = kReplacement;
         }
-        appendUtf8(out, cp);
+        if (cp < 0x800) {
+            *to++ = char(0xC0 | (cp >> 6));
+        } else {
+            if (cp < 0x10000) {
+                *to++ = char(0xE0 | (cp >> 12));
+            } else {
+                *to++ = char(0xF0 | (cp >> 18));
+                *to++ = char(0x80 | ((cp >> 12) & 0x3F));
+            }
+            *to++ = char(0x80 | ((cp >> 6) & 0x3F));
+        }
+        *to++ = char(0x80 | (cp & 0x3F));
     }
+    out.resize(static_cast<size_t>(to - out.data()));
     return out;
 }
 
 bool isValidUtf8(std::string_view utf8) {
     size_t i = 0;
     bool ok = true;
-    while (i < utf8.size() && ok) decodeOne(utf8, i, ok);
+    while (i < utf8.size() && ok) {
+        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        decodeOne(utf8, i, ok);
+    }
     return ok;
 }
 

@@ -54,14 +54,14 @@ public:
     }
 };
 
-void printRow(const ResultRow& row) {
-    std::string line = utf16ToUtf8(row.character);
+void printRow(const ResultList::Utf8Cells& row) {
+    std::string line = row.character;
     line += '\t';
-    line += utf16ToUtf8(row.pinyin);
+    line += row.pinyin;
     line += '\t';
-    line += utf16ToUtf8(row.translation);
+    line += row.translation;
     line += '\t';
-    line += utf16ToUtf8(row.equivalent);
+    line += row.equivalent;
     line += '\t';
     line += std::to_string(row.wordValue);
     line += '\n';
@@ -194,10 +194,6 @@ int main(int argc, char** argv) {
         search.textSearch(utf8ToUtf16(positional[0]), settings);
     }
 
-    if (fileOrder) {
-        for (size_t i = 0; i < list.size(); ++i) printRow(list.added(i));
-    } else {
-        for (size_t i = 0; i < list.size(); ++i) printRow(list.at(i));
-    }
+    for (size_t i = 0; i < list.size(); ++i) printRow(list.utf8Cells(i, !fileOrder));
     return 0;
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -153,4 +155,65 @@ TEST(DictionaryFile, ContainingFindsNeedlesAtEveryOffsetOfLongBlocks) {
         return true;
     });
     EXPECT_EQ(lines, expected);
+}
+
+// The needle search against a plain byte-by-byte one, on texts made of the
+// bytes that make it hard: both cases of letters, bytes one 0x20 bit away
+// from letters ("@" and "`"), CR LF, and the UTF-8 bytes of Chinese
+// characters. Every start position and needles that fall at the very end.
+TEST(NeedleFinder, FindsWhatAPlainSearchFinds) {
+    const std::string alphabet[] = {"a", "A",    "@",  "`",  "b",    "B",
+                                    " ", "\r\n", "中", "国", "\xAD", "\xE4"};
+    std::mt19937 random(7);
+    std::string hay;
+    while (hay.size() < 3000) hay += alphabet[random() % std::size(alphabet)];
+    hay += "ab@中";
+    const auto plain = [&](std::string_view needle, size_t from) {
+        for (size_t i = from; i + needle.size() <= hay.size(); ++i) {
+            bool same = true;
+            for (size_t k = 0; k < needle.size() && same; ++k) {
+                char c = hay[i + k];
+                if (c >= 'A' && c <= 'Z') c = char(c + 32);
+                same = c == needle[k];
+            }
+            if (same) return i;
+        }
+        return hay.size();
+    };
+    for (std::string needle :
+         {"a", "@", "ab", "a`b", "b@", "ab@中", "中", "中国", "国 a", "\r\na", "\xAD\xE4", "zz"}) {
+        const NeedleFinder finder(needle);
+        for (size_t from = 0; from <= hay.size(); from += 7)
+            ASSERT_EQ(finder.find(hay, from), plain(needle, from)) << needle << " from " << from;
+    }
+    EXPECT_EQ(NeedleFinder("").find(hay, 0), hay.size());
+    EXPECT_EQ(NeedleFinder("a").find("", 0), 0u);
+}
+
+TEST(DictionaryBytes, FollowsTheFileOnDiskFromOneLoadToTheNext) {
+    TempDir dir;
+    const auto file = dir.write("d.u8", "one\r\n");
+    DictionaryBytes bytes;
+    ASSERT_TRUE(bytes.load(file));
+    EXPECT_EQ(bytes.bytes(), "one\r\n");
+
+    // Replaced by a file of the same size (a new inode), then grown in place.
+    dir.write("new.u8", "two\r\n");
+    std::filesystem::rename(dir / "new.u8", file);
+    ASSERT_TRUE(bytes.load(file));
+    EXPECT_EQ(bytes.bytes(), "two\r\n");
+    {
+        std::ofstream out(file, std::ios::binary | std::ios::app);
+        out << "three\r\n";
+    }
+    ASSERT_TRUE(bytes.load(file));
+    EXPECT_EQ(bytes.bytes(), "two\r\nthree\r\n");
+
+    // Deleted: loading creates it empty. A folder that is missing: no bytes.
+    std::filesystem::remove(file);
+    ASSERT_TRUE(bytes.load(file));
+    EXPECT_EQ(bytes.bytes(), "");
+    EXPECT_TRUE(std::filesystem::exists(file));
+    EXPECT_FALSE(bytes.load(dir / "missing" / "d.u8"));
+    EXPECT_EQ(bytes.bytes(), "");
 }

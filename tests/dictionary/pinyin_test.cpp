@@ -45,6 +45,22 @@ TEST(NumberedToMarked, PlaceholdersInTheInputAreRewritten) {
     EXPECT_EQ(marked("120"), "12");
 }
 
+TEST(NumberedToMarked, SyllablesMetBeforeConvertTheSameInEveryText) {
+    // Syllables come back in later texts, joined, spaced or in capitals;
+    // spaces are kept as they stand, a syllable never spills into the next.
+    for (int pass = 0; pass < 2; ++pass) {
+        EXPECT_EQ(marked("zhong1 guo2"), "zhōng guó");
+        EXPECT_EQ(marked("Zhong1guo2 ren2"), "Zhōngguó rén");
+        EXPECT_EQ(marked("  ren2  min2 "), "  rén  mín ");
+        EXPECT_EQ(marked("xi1 an1"), "xī ān");
+        EXPECT_EQ(marked("Xi1an1"), "Xīān");
+        EXPECT_EQ(marked("lu:e4 lu:5 nu:3"), "lǜe lu: nǚ");
+        EXPECT_EQ(marked("hua4r * ma5"), "huàr à ma");
+        // Text beyond ASCII goes through the conversion as a whole.
+        EXPECT_EQ(marked("ä guo2"), "ā guó");
+    }
+}
+
 TEST(MarkedToNumbered, Examples) {
     EXPECT_EQ(numbered("nǐ hǎo"), "ni3 hao3");
     EXPECT_EQ(numbered("Zhōngguó"), "Zhong1guo2");

@@ -115,3 +115,29 @@ TEST(ResultRows, ClearEmptiesEverything) {
     list.add("吃 吃 [chi1] /to eat/", 2);
     EXPECT_EQ(list.at(0).id, 0);
 }
+
+// The UTF-8 cells say what the UTF-16 cells say, in both orders, also for
+// broken bytes, a bare text and a row whose forms are the same.
+TEST(ResultList, Utf8CellsAreTheCellsInUtf8) {
+    FakeValues values;
+    values.values["中国"] = 3;
+    ResultList list(values);
+    list.add("中國 中国 [Zhong1 guo2] /China/Middle Kingdom/", 2);
+    list.add("中 中 [zhong1] /center/", 1);
+    list.add("\xE4\xB8 x [lu:4 *] /bad \xFF byte/", 1);
+    list.add("好", -1);
+    list.add("a b [A1 ma5] no slash", 2);
+    for (bool listOrder : {true, false}) {
+        for (size_t i = 0; i < list.size(); ++i) {
+            const ResultRow& row = listOrder ? list.at(i) : list.added(i);
+            const ResultList::Utf8Cells cells = list.utf8Cells(i, listOrder);
+            EXPECT_EQ(cells.character, utf16ToUtf8(row.character));
+            EXPECT_EQ(cells.pinyin, utf16ToUtf8(row.pinyin));
+            EXPECT_EQ(cells.translation, utf16ToUtf8(row.translation));
+            EXPECT_EQ(cells.equivalent, utf16ToUtf8(row.equivalent));
+            EXPECT_EQ(cells.wordValue, row.wordValue);
+        }
+    }
+    EXPECT_EQ(list.utf8Cells(0, false).equivalent, "1中國");
+    EXPECT_EQ(list.utf8Cells(2, false).character, "\xEF\xBF\xBD");
+}

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-
+#include <random>
 #include <string>
 #include <vector>
 
@@ -251,4 +251,94 @@ TEST(SearchCap, StopsAtFiveThousandRowsWithOneMessage) {
         counter.text,
         u"Many results match your search.\r\n\r\nOnly the first 5000 results found are displayed.");
     EXPECT_EQ(utf16ToUtf8(list.added(list.size() - 1).translation), "mother 4999");
+}
+
+namespace {
+
+// The pinyin and English rules written out plainly: the field (or each
+// definition) made first, then compared.
+bool plainPinyinMatch(std::string_view line, const std::string& key, int part, bool toneless) {
+    std::string field;
+    for (char c : pinyinField(line)) {
+        if (c == ' ' || (toneless && ((c >= '1' && c <= '5') || c == '0'))) continue;
+        field.push_back(tulvo::asciiLower(c));
+    }
+    const auto passesAt = [&](size_t at) {
+        if (at + key.size() > field.size()) return false;
+        for (size_t k = 0; k < key.size(); ++k) {
+            const char f = field[at + k];
+            if (key[k] == '?' ? !(f >= '0' && f <= '9') : key[k] != f) return false;
+        }
+        return true;
+    };
+    switch (part) {
+        case kBeginning:
+            return passesAt(0);
+        case kEnd:
+            return field.size() >= key.size() && passesAt(field.size() - key.size());
+        case kExact:
+            return field.size() == key.size() && passesAt(0);
+        default:
+            for (size_t at = 0; at <= field.size(); ++at)
+                if (passesAt(at)) return true;
+            return false;
+    }
+}
+
+bool plainEnglishMatch(std::string_view line, const std::string& key, int part) {
+    return !forEachDefinition(definitionText(line), [&](std::string_view d) {
+        const std::string definition = tulvo::asciiLowered(d);
+        const bool hit = part == kBeginning ? definition.starts_with(key)
+                         : part == kEnd     ? definition.ends_with(key)
+                         : part == kExact   ? definition == key
+                                            : definition.find(key) != std::string::npos;
+        return !hit;
+    });
+}
+
+}  // namespace
+
+// Lines put together from awkward pieces (capitals, spaces anywhere, tone
+// digits 0 and 5, a missing or doubled bracket, bytes above ASCII), each
+// matched by every query kind and match part as the plain rules say.
+TEST(LineMatcher, PinyinAndEnglishFollowThePlainRules) {
+    const std::string pieces[] = {
+        "中 中 ", "[",  "]", "Zhong1", " ", "guo2", "NI3",  "hao3",         "ni", "5",
+        "0",      "u:", "/", "to eat", "/", "Eat",  "EAT/", "\xE4\xB8\xAD", "?"};
+    std::mt19937 random(11);
+    std::vector<std::string> lines;
+    for (int i = 0; i < 1500; ++i) {
+        std::string line;
+        for (int n = 1 + static_cast<int>(random() % 9); n > 0; --n)
+            line += pieces[random() % std::size(pieces)];
+        lines.push_back(line);
+    }
+    lines.push_back("中國 中国 [Zhong1 guo2] /China/Middle Kingdom/");
+    const SearchSettings settings;
+    for (int part : {kBeginning, kEnd, kExact, kAnywhere}) {
+        for (QueryKind kind : {QueryKind::Pinyin, QueryKind::TonelessPinyin}) {
+            for (std::string key :
+                 {"zhong1", "zhong?guo2", "guo2", "ni3hao3", "nihao", "zhong", "?", "u:5", "ni"}) {
+                Query query;
+                query.kind = kind;
+                query.key = key;
+                query.matchPart = part;
+                LineMatcher matcher(query, settings);
+                for (const std::string& line : lines)
+                    ASSERT_EQ(matcher.match(line) != 0,
+                              plainPinyinMatch(line, key, part, kind == QueryKind::TonelessPinyin))
+                        << "key " << key << " part " << part << " line " << line;
+            }
+        }
+        for (std::string key : {"to eat", "eat", "china", "t", "eat/"}) {
+            Query query;
+            query.kind = QueryKind::English;
+            query.key = key;
+            query.matchPart = part;
+            LineMatcher matcher(query, settings);
+            for (const std::string& line : lines)
+                ASSERT_EQ(matcher.match(line) != 0, plainEnglishMatch(line, key, part))
+                    << "key " << key << " part " << part << " line " << line;
+        }
+    }
 }

@@ -1,0 +1,35 @@
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/unicode_text.hpp"
+
+using tulvo::utf16ToUtf8;
+using tulvo::utf8ToUtf16;
+
+// Every length of UTF-8 sequence both ways, and what a broken text becomes.
+TEST(UnicodeText, ConvertsEverySequenceLengthAndReplacesBrokenOnes) {
+    const std::string mixed = "a é 中 𠀋 /to eat/";  // 1, 2, 3 and 4 bytes
+    const std::u16string units = u"a é 中 𠀋 /to eat/";
+    EXPECT_EQ(utf8ToUtf16(mixed), units);
+    EXPECT_EQ(utf16ToUtf8(units), mixed);
+    EXPECT_EQ(utf8ToUtf16(""), u"");
+    EXPECT_EQ(utf16ToUtf8(u""), "");
+
+    // A stray continuation byte, a cut sequence at the end, an overlong form
+    // and an encoded surrogate each become U+FFFD.
+    EXPECT_EQ(utf8ToUtf16("x\x80y"), u"x\uFFFDy");
+    EXPECT_EQ(utf8ToUtf16("ab\xE4\xB8"), u"ab\uFFFD");
+    EXPECT_EQ(utf8ToUtf16("\xC0\xAF!"), u"\uFFFD\uFFFD!");
+    EXPECT_EQ(utf8ToUtf16("\xED\xA0\x80"), u"\uFFFD");
+    // Lone surrogates, high and low, become U+FFFD in UTF-8.
+    const std::u16string lone = {u'a', char16_t(0xD840), u'b', char16_t(0xDC0B)};
+    EXPECT_EQ(utf16ToUtf8(lone),
+              "a\xEF\xBF\xBD"
+              "b\xEF\xBF\xBD");
+
+    // Long texts of one kind fill exactly what they need.
+    const std::u16string wide(3000, u'中');
+    EXPECT_EQ(utf16ToUtf8(wide).size(), 9000u);
+    EXPECT_EQ(utf8ToUtf16(utf16ToUtf8(wide)), wide);
+}
