@@ -1,6 +1,7 @@
 #include "handwriting/matcher.hpp"
 
 #include <cmath>
+#include <new>
 
 #include "handwriting/features.hpp"
 
@@ -62,10 +63,15 @@ bool offeredUnder(uint8_t formFlag, int preference) {
            (formFlag == kTraditionalForm && preference != kSimplifiedOnly);
 }
 
-void Recognizer::prepare(const Drawing& drawing) {
+bool Recognizer::prepare(const Drawing& drawing) {
     strokes_ = drawing.strokeCount;
     segments_ = static_cast<int>(drawing.segmentCount());
     window_ = segmentWindow(segments_);
+    // A drawing too long for every template's counts (a scribble) passes no
+    // filter: nothing to score, and no table sized by its length.
+    if (segments_ - window_ > kMaxTemplateSegments ||
+        strokes_ - strokeWindow(strokes_) > kMaxTemplateStrokes)
+        return false;
     const int box = boxSize(drawing.box);
     userLength_.resize(segments_);
     userDirection_.resize(segments_);
@@ -97,6 +103,7 @@ void Recognizer::prepare(const Drawing& drawing) {
         table_[i * stride_] = -double(i);
         table_[i] = -double(i);
     }
+    return true;
 }
 
 double lengthAgreement(double ul, double tl) {
@@ -170,8 +177,11 @@ void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int
     reduceNewStrokes(drawing);
     candidates_.clear();
     if (emptied) emptied();
-    prepare(drawing);
-    match(recogBytes, preference);
+    try {
+        if (prepare(drawing)) match(recogBytes, preference);
+    } catch (const std::bad_alloc&) {
+        candidates_.clear();  // no memory for this drawing: no candidates
+    }
 }
 
 void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference,
@@ -179,9 +189,11 @@ void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, 
     reduceNewStrokes(drawing);
     candidates_.clear();
     if (emptied) emptied();
-    prepare(drawing);
-    const std::vector<uint8_t> bytes = readRecogFile(recogFile);
-    match(bytes, preference);
+    try {
+        if (prepare(drawing)) match(readRecogFile(recogFile), preference);
+    } catch (const std::bad_alloc&) {
+        candidates_.clear();
+    }
 }
 
 }  // namespace tulvo::handwriting

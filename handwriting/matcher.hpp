@@ -78,7 +78,8 @@ class Recognizer {
     // A pass over the drawing: reduces new strokes, empties the candidate
     // list (then calls `emptied`, where the pad repaints its empty grid and
     // lets pending events through), and ranks every template of the
-    // recognition file's bytes. Damaged bytes give fewer (or no) candidates.
+    // recognition file's bytes. Damaged bytes give fewer (or no) candidates;
+    // a drawing too long for any template, or no memory, gives none.
     void pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
               const std::function<void()>& emptied = nullptr);
     // The same, reading the file whole after emptying the list (a missing
@@ -92,7 +93,8 @@ class Recognizer {
     float align(std::span<const uint8_t> segmentBytes, int templateStrokes);
 
   private:
-    void prepare(const Drawing& drawing);
+    // False when no template can pass the drawing's filters.
+    bool prepare(const Drawing& drawing);
     void match(std::span<const uint8_t> recogBytes, int preference);
 
     CandidateList candidates_;
