@@ -172,6 +172,11 @@ void Recognizer::match(std::span<const uint8_t> recogBytes, int preference) {
     }
 }
 
+bool Recognizer::prepareFor(Drawing& drawing) {
+    reduceNewStrokes(drawing);
+    return prepare(drawing);
+}
+
 void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
                       const std::function<void()>& emptied) {
     reduceNewStrokes(drawing);

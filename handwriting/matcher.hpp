@@ -89,6 +89,11 @@ class Recognizer {
 
     const CandidateList& candidates() const { return candidates_; }
 
+    // Reduces new strokes and prepares the drawing for align(), without a
+    // pass (for the template builder and tests). False when the drawing is
+    // too long for any template.
+    bool prepareFor(Drawing& drawing);
+
     // Score of one template against the prepared drawing (for tests).
     float align(std::span<const uint8_t> segmentBytes, int templateStrokes);
 
