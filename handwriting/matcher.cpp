@@ -1,5 +1,6 @@
 #include "handwriting/matcher.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
@@ -158,18 +159,91 @@ float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrok
     return float(score);
 }
 
+void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
+                            const int* templateStrokes, float* scores) {
+    constexpr int L = kLanes;
+    const int n = segments_;
+    const size_t width = size_t(count + 1) * L;
+    rows_.resize(2 * width);
+    laneGap_.resize(size_t(count) * L);
+    double* previous = rows_.data();
+    double* current = rows_.data() + width;
+    for (int j = 0; j <= count; ++j)
+        for (int k = 0; k < L; ++k) previous[size_t(j) * L + k] = -double(j);
+    for (int j = 0; j < count; ++j)
+        for (int k = 0; k < L; ++k)
+            laneGap_[size_t(j) * L + k] = segmentBytes[k][2 * j + 1] * 1.75 / 256;
+    for (int i = 0; i < n; ++i) {
+        const double userGap = userLength_[i] * 1.75 / 256;
+        const double* lengthRow = lengthScore_.data() + 256 * size_t(i);
+        const double* directionRow = directionScore_.data() + 256 * size_t(i);
+        double left[L];
+        for (int k = 0; k < L; ++k) left[k] = current[k] = -double(i + 1);
+        for (int j = 0; j < count; ++j) {
+            const double* above = previous + size_t(j) * L;
+            const double* gap = laneGap_.data() + size_t(j) * L;
+            double* here = current + size_t(j + 1) * L;
+            for (int k = 0; k < L; ++k) {
+                const int td = segmentBytes[k][2 * j];
+                const int tl = segmentBytes[k][2 * j + 1];
+                const double gu = above[L + k] - userGap;
+                const double gt = left[k] - gap[k];
+                const double g = roundHalfToEven(gu > gt ? gu : gt);
+                const double diagonal = above[k] + lengthRow[tl] * directionRow[td];
+                left[k] = double(float(diagonal > g ? diagonal : g));
+                here[k] = left[k];
+            }
+        }
+        std::swap(previous, current);
+    }
+    for (int k = 0; k < L; ++k) {
+        double score = previous[size_t(count) * L + k];
+        if (templateStrokes[k] == strokes_ && strokes_ < 10) score *= 1 + 0.01 * (10 - strokes_);
+        scores[k] = float(score);
+    }
+}
+
 void Recognizer::match(std::span<const uint8_t> recogBytes, int preference) {
     const int t = strokeWindow(strokes_);
     const RecogView view(recogBytes);
+    // The templates that pass the filters, the cheapest (strokes) first.
+    passed_.clear();
     for (size_t k = 0; k < view.size(); ++k) {
         const TemplateHeader h = view.header(k);
-        if (!offeredUnder(h.formFlag, preference)) continue;
         if (h.strokes < strokes_ - t || h.strokes > strokes_ + t) continue;
         if (h.segmentCount < segments_ - window_ || h.segmentCount > segments_ + window_) continue;
+        if (!offeredUnder(h.formFlag, preference)) continue;
         const auto segmentBytes = view.segments(h);
         if (segmentBytes.size() != 2 * size_t(h.segmentCount)) continue;  // past the end
-        candidates_.offer(h.character, align(segmentBytes, h.strokes));
+        passed_.push_back(Passed{segmentBytes.data(), uint32_t(passed_.size()), h.character,
+                                 h.strokes, h.segmentCount});
     }
+    // Scored in runs of one segment count (kLanes at a time; a short last
+    // run repeats its last template), then offered in file order.
+    std::array<uint32_t, 257> start{};
+    for (const Passed& p : passed_) ++start[p.count + 1];
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    bySegments_.resize(passed_.size());
+    for (const Passed& p : passed_) bySegments_[start[p.count]++] = p;
+    scores_.resize(passed_.size());
+    for (size_t first = 0; first < bySegments_.size();) {
+        size_t end = first;
+        while (end < bySegments_.size() && end - first < kLanes &&
+               bySegments_[end].count == bySegments_[first].count)
+            ++end;
+        const uint8_t* segments[kLanes];
+        int strokes[kLanes];
+        for (int k = 0; k < kLanes; ++k) {
+            const Passed& p = bySegments_[std::min(first + k, end - 1)];
+            segments[k] = p.segments;
+            strokes[k] = p.strokes;
+        }
+        float scores[kLanes];
+        alignLanes(segments, bySegments_[first].count, strokes, scores);
+        for (size_t k = first; k < end; ++k) scores_[bySegments_[k].order] = scores[k - first];
+        first = end;
+    }
+    for (size_t k = 0; k < passed_.size(); ++k) candidates_.offer(passed_[k].character, scores_[k]);
 }
 
 bool Recognizer::prepareFor(Drawing& drawing) {

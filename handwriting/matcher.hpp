@@ -101,6 +101,12 @@ class Recognizer {
     // False when no template can pass the drawing's filters.
     bool prepare(const Drawing& drawing);
     void match(std::span<const uint8_t> recogBytes, int preference);
+    // Scores kLanes templates of the same segment count S at once, in one
+    // sweep of rolling rows: the same arithmetic as align() for each, with
+    // the lanes' independent chains interleaved.
+    static constexpr int kLanes = 8;
+    void alignLanes(const uint8_t* const* segmentBytes, int count, const int* templateStrokes,
+                    float* scores);
 
     CandidateList candidates_;
     // The match table: single-precision values, held widened to double.
@@ -112,6 +118,20 @@ class Recognizer {
     std::vector<double> lengthScore_;     // 256 per user segment, by template length
     std::vector<double> directionScore_;  // 256 per user segment, by template direction
     std::vector<double> templateGap_;
+    // Per pass: the templates that passed the filters, by file order, and
+    // their scores; rows and gaps of the lane sweep.
+    struct Passed {
+        const uint8_t* segments;
+        uint32_t order;  // place among the passed templates, in file order
+        char16_t character;
+        uint8_t strokes;
+        uint8_t count;
+    };
+    std::vector<Passed> passed_;
+    std::vector<Passed> bySegments_;
+    std::vector<float> scores_;
+    std::vector<double> rows_;
+    std::vector<double> laneGap_;
     int strokes_ = 0;
     int segments_ = 0;
     int window_ = 0;

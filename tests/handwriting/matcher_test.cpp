@@ -270,6 +270,58 @@ TEST(Pass, AlignmentMatchesItsRulesAlsoBeyondTheSixtyOneTable) {
     }
 }
 
+TEST(Pass, RankingEqualsOfferingEachTemplatesScoreInFileOrder) {
+    // Many templates of few characters, so that ties and repeated characters
+    // occur; the pass must rank exactly as offering align()'s score of each
+    // template that passes the filters, one by one in file order.
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> coord(1, 197);
+    for (int round = 0; round < 12; ++round) {
+        Drawing drawing;
+        PadCapture pad(drawing);
+        const int strokes = 1 + round % 5;
+        for (int s = 0; s < strokes; ++s) {
+            pad.penDown(coord(rng), coord(rng));
+            for (int p = 0; p < 2 + round % 4; ++p) pad.penMove(coord(rng), coord(rng));
+            pad.penUp();
+        }
+        std::vector<RecogTemplate> templates;
+        for (int k = 0; k < 400; ++k) {
+            RecogTemplate t = tmpl(char16_t(u'a' + rng() % 40), 1 + rng() % 8, {}, uint8_t(rng() % 3));
+            const int count = int(rng() % 24);
+            for (int j = 0; j < count; ++j)
+                t.segments.push_back({uint8_t(rng() % 4 * 64), uint8_t(rng() % 6 * 40)});
+            templates.push_back(t);
+        }
+        const auto bytes = bytesOf(templates);
+        for (const int preference : {kSimplifiedOnly, kBothForms}) {
+            Recognizer recognizer;
+            recognizer.pass(drawing, bytes, preference);
+            Recognizer reference;
+            ASSERT_TRUE(reference.prepareFor(drawing));
+            const int n = int(drawing.segmentCount()), s = drawing.strokeCount;
+            CandidateList expected;
+            for (const auto& t : templates) {
+                if (std::abs(int(t.strokes) - s) > strokeWindow(s) ||
+                    std::abs(int(t.segments.size()) - n) > segmentWindow(n) ||
+                    !offeredUnder(t.formFlag, preference))
+                    continue;
+                std::vector<uint8_t> segmentBytes;
+                for (const auto& seg : t.segments) {
+                    segmentBytes.push_back(seg.direction);
+                    segmentBytes.push_back(seg.length);
+                }
+                expected.offer(t.character, reference.align(segmentBytes, t.strokes));
+            }
+            ASSERT_EQ(recognizer.candidates().size(), expected.size()) << round;
+            for (int slot = 0; slot < expected.size(); ++slot) {
+                EXPECT_EQ(recognizer.candidates()[slot].code, expected[slot].code) << round;
+                EXPECT_EQ(recognizer.candidates()[slot].score, expected[slot].score) << round;
+            }
+        }
+    }
+}
+
 // A zigzag stroke across the pad: every turn is a key point, so a stroke of
 // k points reduces to k - 1 segments.
 Drawing zigzag(int points) {
