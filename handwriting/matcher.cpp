@@ -4,6 +4,10 @@
 #include <cmath>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "handwriting/features.hpp"
 
 namespace tulvo::handwriting {
@@ -183,6 +187,27 @@ void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
             const double* above = previous + size_t(j) * L;
             const double* gap = laneGap_.data() + size_t(j) * L;
             double* here = current + size_t(j + 1) * L;
+#if defined(__SSE2__)
+            // Two lanes per register; each instruction rounds every lane as
+            // the scalar code below does (max keeps the first operand only
+            // when it is greater, as the comparisons below).
+            const __m128d userGapPair = _mm_set1_pd(userGap);
+            const __m128d shift = _mm_set1_pd(6755399441055744.0);
+            for (int k = 0; k < L; k += 2) {
+                const uint8_t* t0 = segmentBytes[k] + 2 * j;
+                const uint8_t* t1 = segmentBytes[k + 1] + 2 * j;
+                const __m128d agreement =
+                    _mm_mul_pd(_mm_set_pd(lengthRow[t1[1]], lengthRow[t0[1]]),
+                               _mm_set_pd(directionRow[t1[0]], directionRow[t0[0]]));
+                const __m128d gu = _mm_sub_pd(_mm_loadu_pd(above + L + k), userGapPair);
+                const __m128d gt = _mm_sub_pd(_mm_loadu_pd(left + k), _mm_loadu_pd(gap + k));
+                const __m128d g = _mm_sub_pd(_mm_add_pd(_mm_max_pd(gu, gt), shift), shift);
+                const __m128d diagonal = _mm_add_pd(_mm_loadu_pd(above + k), agreement);
+                const __m128d best = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_max_pd(diagonal, g)));
+                _mm_storeu_pd(left + k, best);
+                _mm_storeu_pd(here + k, best);
+            }
+#else
             for (int k = 0; k < L; ++k) {
                 const int td = segmentBytes[k][2 * j];
                 const int tl = segmentBytes[k][2 * j + 1];
@@ -193,6 +218,7 @@ void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
                 left[k] = double(float(diagonal > g ? diagonal : g));
                 here[k] = left[k];
             }
+#endif
         }
         std::swap(previous, current);
     }
