@@ -145,9 +145,9 @@ Writing writeAndReduce(const std::vector<MouseStroke>& strokes) {
     return w;
 }
 
-// Segment by segment: the mean direction on the circle of codes (256 to the
-// turn) and the mean length.
-RecogTemplate averaged(const std::vector<const RecogTemplate*>& group) {
+}  // namespace
+
+RecogTemplate averagedTemplate(const std::vector<const RecogTemplate*>& group) {
     RecogTemplate t = *group.front();
     constexpr double kTurn = 2 * 3.14159265358979323846 / 256;
     for (size_t j = 0; j < t.segments.size(); ++j) {
@@ -165,6 +165,8 @@ RecogTemplate averaged(const std::vector<const RecogTemplate*>& group) {
     }
     return t;
 }
+
+namespace {
 
 std::vector<RecogTemplate> cleanTemplates(char16_t character, uint8_t formFlag,
                                           const std::vector<Polyline>& medians,
@@ -187,7 +189,10 @@ std::vector<RecogTemplate> cleanTemplates(char16_t character, uint8_t formFlag,
 
 TemplateRecipe shippedRecipe() {
     TemplateRecipe recipe;
-    recipe.renderings = 24;
+    recipe.renderings = 40;
+    recipe.maxStrength = 1.0;
+    recipe.maxTemplates = 8;
+    recipe.minGain = 0.006;
     return recipe;
 }
 
@@ -226,7 +231,7 @@ std::vector<RecogTemplate> templatesForCharacter(char16_t character, uint8_t for
     for (const auto& members : ordered) {
         std::vector<const RecogTemplate*> group;
         for (const size_t k : members) group.push_back(&own[k]);
-        candidates.push_back(averaged(group));
+        candidates.push_back(averagedTemplate(group));
     }
 
     // Each writing's score against each candidate, per segment of the

@@ -80,6 +80,13 @@ struct TemplateRecipe {
     double minGain = 0.02;
     uint32_t seed = 0x7e3a1;
 };
+// One template from writings that reduced to the same segments per stroke:
+// segment by segment the mean direction on the circle of codes (256 to the
+// turn, so 250 and 6 average to 0) and the mean length. The first member
+// gives the character, form flag and stroke count.
+handwriting::RecogTemplate averagedTemplate(
+    const std::vector<const handwriting::RecogTemplate*>& group);
+
 // The recipe of the shipped recog.dat.
 TemplateRecipe shippedRecipe();
 
