@@ -227,7 +227,9 @@ std::vector<RecogTemplate> templatesForCharacter(char16_t character, uint8_t for
     for (auto& [shape, members] : groups) ordered.push_back(std::move(members));
     std::stable_sort(ordered.begin(), ordered.end(),
                      [](const auto& a, const auto& b) { return a.size() > b.size(); });
-    std::vector<RecogTemplate> candidates;
+    // The clean writing comes first and is always kept: a tidy hand must
+    // still meet the character exactly.
+    std::vector<RecogTemplate> candidates{own.front()};
     for (const auto& members : ordered) {
         std::vector<const RecogTemplate*> group;
         for (const size_t k : members) group.push_back(&own[k]);
@@ -272,7 +274,7 @@ std::vector<RecogTemplate> templatesForCharacter(char16_t character, uint8_t for
             for (size_t w = 0; w < W; ++w) gain += std::max(0.0, score[w * C + c] - best[w]);
             if (gain > bestGain) bestGain = gain, chosen = c;
         }
-        if (out.empty() && chosen == C) chosen = 0;  // every character gets a template
+        if (out.empty()) chosen = 0;
         if (chosen == C || (!out.empty() && bestGain / double(W) < recipe.minGain)) break;
         kept[chosen] = true;
         for (size_t w = 0; w < W; ++w) best[w] = std::max(best[w], score[w * C + chosen]);
