@@ -78,8 +78,8 @@ class Session:
         width = self.geometry()[2]
         self.pad_x = width - PAD_COLUMN_WIDTH + 10
 
-    def run(self, *argv, check=True, stdin=None):
-        result = subprocess.run(argv, env=self.env, input=stdin, capture_output=True, timeout=60)
+    def run(self, *argv, check=True):
+        result = subprocess.run(argv, env=self.env, capture_output=True, timeout=60)
         if check and result.returncode != 0:
             raise Failure("%s: %s" % (argv[0], result.stderr.decode(errors="replace")))
         return result.stdout.decode(errors="replace")
@@ -114,7 +114,10 @@ class Session:
 
     def search_box_text(self):
         self.click(*SEARCH_BOX)
-        self.run("xclip", "-i", "-selection", "clipboard", stdin=b"\x01")
+        # xclip stays behind to serve the selection: no pipes to wait on.
+        subprocess.run(["xclip", "-i", "-selection", "clipboard"], env=self.env, input=b"\x01",
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=10,
+                       check=True)
         self.run("xdotool", "key", "--delay", "40", "ctrl+a", "ctrl+c")
         return wait_until(lambda: (lambda t: t if t != "\x01" else None)(
             self.run("xclip", "-o", "-selection", "clipboard", check=False)), 5,
