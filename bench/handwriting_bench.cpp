@@ -176,7 +176,7 @@ std::vector<std::u16string> zinniaAnswers(const std::filesystem::path& file) {
     return answers;
 }
 
-// Top-1/5/15 over the common characters written once each in a learner's
+// Top-1/5/15 over the common characters written twice each in a learner's
 // style. Tulvo ranks the drawing after its last stroke (the candidates of a
 // pass depend only on the drawing); zinnia gets the same mouse positions.
 void learnerAccuracy(benchmark::State& state, tulvo::bench::LearnerStyle style) {
@@ -190,7 +190,8 @@ void learnerAccuracy(benchmark::State& state, tulvo::bench::LearnerStyle style) 
         std::u16string written;
         std::string zinniaInput;
         Recognizer recognizer;
-        for (const char16_t c : characters) {
+        for (int round = 0; round < 2 * int(characters.size()); ++round) {
+            const char16_t c = characters[size_t(round) % characters.size()];
             const auto medians = mediansOf(c);
             if (medians.empty()) continue;
             const auto strokes = tulvo::bench::writeAsLearner(medians, style, rng);
