@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "characters/freq_file.hpp"
 #include "favorites/favorites_store.hpp"
 #include "favorites/file_preview_dialog.hpp"
 #include "options/options_file.hpp"
@@ -48,12 +49,14 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     // Where the window asks for a file and shows a message; replaceable.
     std::function<QString()> chooseFile;
     std::function<void(const QString&)> showMessage;
+    // A message of the favorites store, with its own caption.
+    std::function<void(const QString& caption, const QString& text)> showStoreMessage;
 
     // UpdateView
     void setLine(UpdateGroup group, int line, const std::string& text) override;
     void setDownloadEnabled(bool enabled) override;
     // UpdateSystem
-    bool runAndWait(const std::filesystem::path& program,
+    void runAndWait(const std::filesystem::path& program,
                     const std::filesystem::path& workingDirectory) override;
     bool sendToPopupMessenger(uint32_t message) override;
     void pause(int milliseconds) override;
@@ -70,17 +73,22 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     QPushButton& downloadButton() { return *download_; }
     QPushButton& websiteButton() { return *website_; }
     favorites::FilePreviewDialog& preview() { return *preview_; }
-    const std::vector<QWidget*>& tabControls(Tab tab) const { return controls_[size_t(tab)]; }
+    // The canvas of a tab's page, in the window's coordinates.
+    QWidget& page(Tab tab) { return *pages_[size_t(tab)]; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    class ResponsiveHttp;
+
     void buildGeneral();
     void buildPopup();
     void buildFavorites();
     void buildUpdates();
+    void placePages();
     void enablePopupControls();
     void importClicked(bool track);
     QGroupBox* groupBox(Tab tab, const QString& title, int x, int y, int w, int h);
@@ -88,14 +96,19 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
 
     std::filesystem::path dir_;
     std::string installed_;
+    std::unique_ptr<favorites::FavoritesMessages> favoritesMessages_;
+    characters::FreqFile freq_;
     favorites::FavoritesStore favorites_;
     std::unique_ptr<favorites::FilePreviewDialog> preview_;
+    std::unique_ptr<UpdateHttp> http_;
     UpdateChecker checker_;
+    // A check or update is running (the window stays live meanwhile).
+    bool updating_ = false;
     int trackEncoding_ = -1;
     bool importing_ = false;
 
     QTabWidget* tabs_ = nullptr;
-    std::array<std::vector<QWidget*>, 4> controls_;
+    std::array<QWidget*, 4> pages_{};
     std::array<QRadioButton*, 3> fontSize_{};
     QRadioButton* showPad_ = nullptr;
     QRadioButton* hidePad_ = nullptr;

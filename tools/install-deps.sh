@@ -21,8 +21,10 @@ xvfb
 xauth
 xdotool
 libicu-dev
+nlohmann-json3-dev
 libcurl4-openssl-dev
 zlib1g-dev
+libarchive-dev
 libxtst-dev
 qt6-speech-dev
 qt6-declarative-dev
@@ -34,6 +36,10 @@ pulseaudio
 pulseaudio-utils
 xclip
 python3
+desktop-file-utils
+appstream
+dpkg-dev
+imagemagick
 zinnia-utils
 tegaki-zinnia-simplified-chinese
 "
