@@ -232,7 +232,8 @@ void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
 void Recognizer::match(std::span<const uint8_t> recogBytes, int preference) {
     const int t = strokeWindow(strokes_);
     const RecogView view(recogBytes);
-    // The templates that pass the filters, the cheapest (strokes) first.
+    // The templates that pass the filters (the stroke count, the most
+    // selective, checked first), in file order.
     passed_.clear();
     for (size_t k = 0; k < view.size(); ++k) {
         const TemplateHeader h = view.header(k);
