@@ -1,6 +1,12 @@
 #include "handwriting/matcher.hpp"
 
+#include <algorithm>
 #include <cmath>
+#include <new>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "handwriting/features.hpp"
 
@@ -62,10 +68,15 @@ bool offeredUnder(uint8_t formFlag, int preference) {
            (formFlag == kTraditionalForm && preference != kSimplifiedOnly);
 }
 
-void Recognizer::prepare(const Drawing& drawing) {
+bool Recognizer::prepare(const Drawing& drawing) {
     strokes_ = drawing.strokeCount;
     segments_ = static_cast<int>(drawing.segmentCount());
     window_ = segmentWindow(segments_);
+    // A drawing too long for every template's counts (a scribble) passes no
+    // filter: nothing to score, and no table sized by its length.
+    if (segments_ - window_ > kMaxTemplateSegments ||
+        strokes_ - strokeWindow(strokes_) > kMaxTemplateStrokes)
+        return false;
     const int box = boxSize(drawing.box);
     userLength_.resize(segments_);
     userDirection_.resize(segments_);
@@ -97,6 +108,7 @@ void Recognizer::prepare(const Drawing& drawing) {
         table_[i * stride_] = -double(i);
         table_[i] = -double(i);
     }
+    return true;
 }
 
 double lengthAgreement(double ul, double tl) {
@@ -151,18 +163,119 @@ float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrok
     return float(score);
 }
 
+void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
+                            const int* templateStrokes, float* scores) {
+    constexpr int L = kLanes;
+    const int n = segments_;
+    const size_t width = size_t(count + 1) * L;
+    rows_.resize(2 * width);
+    laneGap_.resize(size_t(count) * L);
+    double* previous = rows_.data();
+    double* current = rows_.data() + width;
+    for (int j = 0; j <= count; ++j)
+        for (int k = 0; k < L; ++k) previous[size_t(j) * L + k] = -double(j);
+    for (int j = 0; j < count; ++j)
+        for (int k = 0; k < L; ++k)
+            laneGap_[size_t(j) * L + k] = segmentBytes[k][2 * j + 1] * 1.75 / 256;
+    for (int i = 0; i < n; ++i) {
+        const double userGap = userLength_[i] * 1.75 / 256;
+        const double* lengthRow = lengthScore_.data() + 256 * size_t(i);
+        const double* directionRow = directionScore_.data() + 256 * size_t(i);
+        double left[L];
+        for (int k = 0; k < L; ++k) left[k] = current[k] = -double(i + 1);
+        for (int j = 0; j < count; ++j) {
+            const double* above = previous + size_t(j) * L;
+            const double* gap = laneGap_.data() + size_t(j) * L;
+            double* here = current + size_t(j + 1) * L;
+#if defined(__SSE2__)
+            // Two lanes per register; each instruction rounds every lane as
+            // the scalar code below does (max keeps the first operand only
+            // when it is greater, as the comparisons below).
+            const __m128d userGapPair = _mm_set1_pd(userGap);
+            const __m128d shift = _mm_set1_pd(6755399441055744.0);
+            for (int k = 0; k < L; k += 2) {
+                const uint8_t* t0 = segmentBytes[k] + 2 * j;
+                const uint8_t* t1 = segmentBytes[k + 1] + 2 * j;
+                const __m128d agreement =
+                    _mm_mul_pd(_mm_set_pd(lengthRow[t1[1]], lengthRow[t0[1]]),
+                               _mm_set_pd(directionRow[t1[0]], directionRow[t0[0]]));
+                const __m128d gu = _mm_sub_pd(_mm_loadu_pd(above + L + k), userGapPair);
+                const __m128d gt = _mm_sub_pd(_mm_loadu_pd(left + k), _mm_loadu_pd(gap + k));
+                const __m128d g = _mm_sub_pd(_mm_add_pd(_mm_max_pd(gu, gt), shift), shift);
+                const __m128d diagonal = _mm_add_pd(_mm_loadu_pd(above + k), agreement);
+                const __m128d best = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_max_pd(diagonal, g)));
+                _mm_storeu_pd(left + k, best);
+                _mm_storeu_pd(here + k, best);
+            }
+#else
+            for (int k = 0; k < L; ++k) {
+                const int td = segmentBytes[k][2 * j];
+                const int tl = segmentBytes[k][2 * j + 1];
+                const double gu = above[L + k] - userGap;
+                const double gt = left[k] - gap[k];
+                const double g = roundHalfToEven(gu > gt ? gu : gt);
+                const double diagonal = above[k] + lengthRow[tl] * directionRow[td];
+                left[k] = double(float(diagonal > g ? diagonal : g));
+                here[k] = left[k];
+            }
+#endif
+        }
+        std::swap(previous, current);
+    }
+    for (int k = 0; k < L; ++k) {
+        double score = previous[size_t(count) * L + k];
+        if (templateStrokes[k] == strokes_ && strokes_ < 10) score *= 1 + 0.01 * (10 - strokes_);
+        scores[k] = float(score);
+    }
+}
+
 void Recognizer::match(std::span<const uint8_t> recogBytes, int preference) {
     const int t = strokeWindow(strokes_);
     const RecogView view(recogBytes);
+    // The templates that pass the filters (the stroke count, the most
+    // selective, checked first), in file order.
+    passed_.clear();
     for (size_t k = 0; k < view.size(); ++k) {
         const TemplateHeader h = view.header(k);
-        if (!offeredUnder(h.formFlag, preference)) continue;
         if (h.strokes < strokes_ - t || h.strokes > strokes_ + t) continue;
         if (h.segmentCount < segments_ - window_ || h.segmentCount > segments_ + window_) continue;
+        if (!offeredUnder(h.formFlag, preference)) continue;
         const auto segmentBytes = view.segments(h);
         if (segmentBytes.size() != 2 * size_t(h.segmentCount)) continue;  // past the end
-        candidates_.offer(h.character, align(segmentBytes, h.strokes));
+        passed_.push_back(Passed{segmentBytes.data(), uint32_t(passed_.size()), h.character,
+                                 h.strokes, h.segmentCount});
     }
+    // Scored in runs of one segment count (kLanes at a time; a short last
+    // run repeats its last template), then offered in file order.
+    std::array<uint32_t, 257> start{};
+    for (const Passed& p : passed_) ++start[p.count + 1];
+    for (size_t c = 1; c < start.size(); ++c) start[c] += start[c - 1];
+    bySegments_.resize(passed_.size());
+    for (const Passed& p : passed_) bySegments_[start[p.count]++] = p;
+    scores_.resize(passed_.size());
+    for (size_t first = 0; first < bySegments_.size();) {
+        size_t end = first;
+        while (end < bySegments_.size() && end - first < kLanes &&
+               bySegments_[end].count == bySegments_[first].count)
+            ++end;
+        const uint8_t* segments[kLanes];
+        int strokes[kLanes];
+        for (int k = 0; k < kLanes; ++k) {
+            const Passed& p = bySegments_[std::min(first + k, end - 1)];
+            segments[k] = p.segments;
+            strokes[k] = p.strokes;
+        }
+        float scores[kLanes];
+        alignLanes(segments, bySegments_[first].count, strokes, scores);
+        for (size_t k = first; k < end; ++k) scores_[bySegments_[k].order] = scores[k - first];
+        first = end;
+    }
+    for (size_t k = 0; k < passed_.size(); ++k) candidates_.offer(passed_[k].character, scores_[k]);
+}
+
+bool Recognizer::prepareFor(Drawing& drawing) {
+    reduceNewStrokes(drawing);
+    return prepare(drawing);
 }
 
 void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
@@ -170,8 +283,11 @@ void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int
     reduceNewStrokes(drawing);
     candidates_.clear();
     if (emptied) emptied();
-    prepare(drawing);
-    match(recogBytes, preference);
+    try {
+        if (prepare(drawing)) match(recogBytes, preference);
+    } catch (const std::bad_alloc&) {
+        candidates_.clear();  // no memory for this drawing: no candidates
+    }
 }
 
 void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference,
@@ -179,9 +295,11 @@ void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, 
     reduceNewStrokes(drawing);
     candidates_.clear();
     if (emptied) emptied();
-    prepare(drawing);
-    const std::vector<uint8_t> bytes = readRecogFile(recogFile);
-    match(bytes, preference);
+    try {
+        if (prepare(drawing)) match(readRecogFile(recogFile), preference);
+    } catch (const std::bad_alloc&) {
+        candidates_.clear();
+    }
 }
 
 }  // namespace tulvo::handwriting

@@ -78,7 +78,8 @@ class Recognizer {
     // A pass over the drawing: reduces new strokes, empties the candidate
     // list (then calls `emptied`, where the pad repaints its empty grid and
     // lets pending events through), and ranks every template of the
-    // recognition file's bytes. Damaged bytes give fewer (or no) candidates.
+    // recognition file's bytes. Damaged bytes give fewer (or no) candidates;
+    // a drawing too long for any template, or no memory, gives none.
     void pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
               const std::function<void()>& emptied = nullptr);
     // The same, reading the file whole after emptying the list (a missing
@@ -88,12 +89,24 @@ class Recognizer {
 
     const CandidateList& candidates() const { return candidates_; }
 
+    // Reduces new strokes and prepares the drawing for align(), without a
+    // pass (for the template builder and tests). False when the drawing is
+    // too long for any template.
+    bool prepareFor(Drawing& drawing);
+
     // Score of one template against the prepared drawing (for tests).
     float align(std::span<const uint8_t> segmentBytes, int templateStrokes);
 
   private:
-    void prepare(const Drawing& drawing);
+    // False when no template can pass the drawing's filters.
+    bool prepare(const Drawing& drawing);
     void match(std::span<const uint8_t> recogBytes, int preference);
+    // Scores kLanes templates of the same segment count S at once, in one
+    // sweep of rolling rows: the same arithmetic as align() for each, with
+    // the lanes' independent chains interleaved.
+    static constexpr int kLanes = 8;
+    void alignLanes(const uint8_t* const* segmentBytes, int count, const int* templateStrokes,
+                    float* scores);
 
     CandidateList candidates_;
     // The match table: single-precision values, held widened to double.
@@ -105,6 +118,20 @@ class Recognizer {
     std::vector<double> lengthScore_;     // 256 per user segment, by template length
     std::vector<double> directionScore_;  // 256 per user segment, by template direction
     std::vector<double> templateGap_;
+    // Per pass: the templates that passed the filters, by file order, and
+    // their scores; rows and gaps of the lane sweep.
+    struct Passed {
+        const uint8_t* segments;
+        uint32_t order;  // place among the passed templates, in file order
+        char16_t character;
+        uint8_t strokes;
+        uint8_t count;
+    };
+    std::vector<Passed> passed_;
+    std::vector<Passed> bySegments_;
+    std::vector<float> scores_;
+    std::vector<double> rows_;
+    std::vector<double> laneGap_;
     int strokes_ = 0;
     int segments_ = 0;
     int window_ = 0;

@@ -87,14 +87,16 @@ std::optional<std::vector<RecogTemplate>> decodeRecog(std::span<const uint8_t> b
 }
 
 std::vector<uint8_t> readRecogFile(const std::filesystem::path& file) {
+    // Only a regular file of a size a template file can have is read: a
+    // folder or a device has no size to allocate from.
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return {};
+    const uintmax_t size = std::filesystem::file_size(file, ec);
+    if (ec || size == 0 || size > kRecogMaxFileSize) return {};
     std::ifstream in(file, std::ios::binary);
     if (!in) return {};
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size <= 0) return {};
     std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(bytes.data()), size);
+    in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(size));
     bytes.resize(static_cast<size_t>(in.gcount()));
     return bytes;
 }

@@ -16,6 +16,10 @@ namespace tulvo::handwriting {
 inline const std::filesystem::path kRecogPath = std::filesystem::path("data") / "recog.dat";
 inline constexpr size_t kRecogHeaderSize = 9;
 
+// A template's segment and stroke counts are single bytes.
+inline constexpr int kMaxTemplateSegments = 255;
+inline constexpr int kMaxTemplateStrokes = 255;
+
 // Form flags: which character-form preferences offer a template.
 enum FormFlag : uint8_t { kOfferedAlways = 0, kSimplifiedForm = 1, kTraditionalForm = 2 };
 
@@ -68,7 +72,12 @@ std::string encodeRecog(const std::vector<RecogTemplate>& templates);
 // lies outside them (for checking a built file).
 std::optional<std::vector<RecogTemplate>> decodeRecog(std::span<const uint8_t> bytes);
 
-// The whole file, or an empty vector when it is missing or unreadable.
+// Several templates for every character take a few megabytes; a larger file
+// is not a template file.
+inline constexpr uintmax_t kRecogMaxFileSize = uintmax_t(64) << 20;
+
+// The whole file, or an empty vector when it is missing, unreadable, not a
+// regular file or larger than kRecogMaxFileSize.
 std::vector<uint8_t> readRecogFile(const std::filesystem::path& file);
 
 }  // namespace tulvo::handwriting

@@ -41,6 +41,8 @@ desktop-file-utils
 appstream
 dpkg-dev
 imagemagick
+zinnia-utils
+tegaki-zinnia-simplified-chinese
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.

@@ -270,6 +270,97 @@ TEST(Pass, AlignmentMatchesItsRulesAlsoBeyondTheSixtyOneTable) {
     }
 }
 
+TEST(Pass, RankingEqualsOfferingEachTemplatesScoreInFileOrder) {
+    // Many templates of few characters, so that ties and repeated characters
+    // occur; the pass must rank exactly as offering align()'s score of each
+    // template that passes the filters, one by one in file order.
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> coord(1, 197);
+    for (int round = 0; round < 12; ++round) {
+        Drawing drawing;
+        PadCapture pad(drawing);
+        const int strokes = 1 + round % 5;
+        for (int s = 0; s < strokes; ++s) {
+            pad.penDown(coord(rng), coord(rng));
+            for (int p = 0; p < 2 + round % 4; ++p) pad.penMove(coord(rng), coord(rng));
+            pad.penUp();
+        }
+        std::vector<RecogTemplate> templates;
+        for (int k = 0; k < 400; ++k) {
+            RecogTemplate t = tmpl(char16_t(u'a' + rng() % 40), 1 + rng() % 8, {}, uint8_t(rng() % 3));
+            const int count = int(rng() % 24);
+            for (int j = 0; j < count; ++j)
+                t.segments.push_back({uint8_t(rng() % 4 * 64), uint8_t(rng() % 6 * 40)});
+            templates.push_back(t);
+        }
+        const auto bytes = bytesOf(templates);
+        for (const int preference : {kSimplifiedOnly, kBothForms}) {
+            Recognizer recognizer;
+            recognizer.pass(drawing, bytes, preference);
+            Recognizer reference;
+            ASSERT_TRUE(reference.prepareFor(drawing));
+            const int n = int(drawing.segmentCount()), s = drawing.strokeCount;
+            CandidateList expected;
+            for (const auto& t : templates) {
+                if (std::abs(int(t.strokes) - s) > strokeWindow(s) ||
+                    std::abs(int(t.segments.size()) - n) > segmentWindow(n) ||
+                    !offeredUnder(t.formFlag, preference))
+                    continue;
+                std::vector<uint8_t> segmentBytes;
+                for (const auto& seg : t.segments) {
+                    segmentBytes.push_back(seg.direction);
+                    segmentBytes.push_back(seg.length);
+                }
+                expected.offer(t.character, reference.align(segmentBytes, t.strokes));
+            }
+            ASSERT_EQ(recognizer.candidates().size(), expected.size()) << round;
+            for (int slot = 0; slot < expected.size(); ++slot) {
+                EXPECT_EQ(recognizer.candidates()[slot].code, expected[slot].code) << round;
+                EXPECT_EQ(recognizer.candidates()[slot].score, expected[slot].score) << round;
+            }
+        }
+    }
+}
+
+// A zigzag stroke across the pad: every turn is a key point, so a stroke of
+// k points reduces to k - 1 segments.
+Drawing zigzag(int points) {
+    Drawing drawing;
+    PadCapture pad(drawing);
+    pad.penDown(10, 20);
+    for (int k = 1; k < points; ++k) pad.penMove(k % 2 ? 190 : 10, 20 + (k % 150));
+    pad.penUp();
+    return drawing;
+}
+
+TEST(Pass, LongScribblesAreBoundedAndStillMatchTheLongestTemplates) {
+    // The longest template (255 segments) still passes the segment window of
+    // a 324-segment drawing, and is scored; one more segment and no template
+    // can: the pass then must not build a table for nothing.
+    RecogTemplate longest = tmpl(u'长', 1, {});
+    for (int j = 0; j < 255; ++j) longest.segments.push_back({uint8_t(j % 2 ? 127 : 0), 230});
+    const auto bytes = bytesOf({longest, tmpl(u'一', 1, {{0, 180}})});
+    Recognizer recognizer;
+    Drawing edge = zigzag(325);
+    recognizer.pass(edge, bytes, kBothForms);
+    ASSERT_EQ(edge.segmentCount(), 324u);
+    ASSERT_EQ(recognizer.candidates().size(), 1);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'长');
+
+    Drawing beyond = zigzag(326);
+    recognizer.pass(beyond, bytes, kBothForms);
+    EXPECT_EQ(recognizer.candidates().size(), 0);
+
+    // A scribble of a million points: the pass ends at once with nothing,
+    // and the same recogniser still works afterwards.
+    Drawing scribble = zigzag(1'000'000);
+    recognizer.pass(scribble, bytes, kBothForms);
+    EXPECT_EQ(recognizer.candidates().size(), 0);
+    Drawing one = horizontalStroke();
+    recognizer.pass(one, bytes, kBothForms);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'一');
+}
+
 TEST(CandidateList, KeepsEachCharacterOnceWithItsBestScore) {
     CandidateList list;
     list.offer('a', 5);
@@ -337,6 +428,13 @@ TEST(RecogFile, DamagedFilesGiveFewerCandidatesNeverAFault) {
     const auto file = dir.write("recog.dat", std::string(good.begin(), good.end()));
     recognizer.pass(drawing, file, kBothForms);
     EXPECT_EQ(recognizer.candidates().size(), 2);
+
+    // A folder in the file's place reads as no file (its size is not a
+    // file size: nothing may be allocated from it).
+    std::filesystem::create_directory(dir / "folder.dat");
+    EXPECT_TRUE(readRecogFile(dir / "folder.dat").empty());
+    recognizer.pass(drawing, dir / "folder.dat", kBothForms);
+    EXPECT_EQ(recognizer.candidates().size(), 0);
 
     // A count far beyond the headers present.
     auto lying = good;

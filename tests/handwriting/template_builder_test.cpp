@@ -98,6 +98,54 @@ TEST(Templates, OneCharacterThroughTheCaptureRules) {
     EXPECT_EQ(templatesForCharacter(u'十', 0, shi, recipe).size(), 1u);
 }
 
+TEST(Templates, AveragedSegmentByDirectionOnTheCircleAndLength) {
+    const RecogTemplate a{u'x', kSimplifiedForm, 3, {{250, 100}, {10, 25}, {60, 200}}};
+    const RecogTemplate b{u'x', kSimplifiedForm, 3, {{6, 60}, {20, 26}, {70, 255}}};
+    const RecogTemplate c{u'x', kSimplifiedForm, 3, {{0, 80}, {15, 25}, {65, 255}}};
+    const RecogTemplate mean = averagedTemplate({&a, &b, &c});
+    EXPECT_EQ(mean.character, u'x');
+    EXPECT_EQ(mean.formFlag, kSimplifiedForm);
+    EXPECT_EQ(mean.strokes, 3);
+    ASSERT_EQ(mean.segments.size(), 3u);
+    // 250, 6 and 0 lie around "right", not around "left" (their plain mean, 85).
+    EXPECT_TRUE(mean.segments[0].direction >= 254 || mean.segments[0].direction <= 2)
+        << int(mean.segments[0].direction);
+    EXPECT_EQ(mean.segments[0].length, 80);
+    EXPECT_EQ(mean.segments[1].direction, 15);
+    EXPECT_EQ(mean.segments[1].length, 25);
+    EXPECT_EQ(mean.segments[2].direction, 65);
+    EXPECT_EQ(mean.segments[2].length, 237);
+}
+
+TEST(Templates, RenderedRecipeKeepsAFewTemplatesThatDependOnTheCharacterOnly) {
+    const std::vector<Polyline> shi = {{{100, 400}, {924, 400}}, {{512, 800}, {512, 0}}};
+    const std::vector<Polyline> zi = {{{300, 800}, {500, 650}, {700, 800}, {450, 400}},
+                                      {{150, 350}, {900, 350}},
+                                      {{512, 500}, {512, 40}, {430, 100}}};
+    TemplateRecipe recipe;
+    recipe.renderings = 16;
+    recipe.maxTemplates = 3;
+    for (const auto* medians : {&shi, &zi}) {
+        const auto first = templatesForCharacter(u'c', kSimplifiedForm, *medians, recipe);
+        ASSERT_GE(first.size(), 1u);
+        EXPECT_LE(first.size(), 3u);
+        for (const RecogTemplate& t : first) {
+            EXPECT_EQ(t.character, u'c');
+            EXPECT_EQ(t.formFlag, kSimplifiedForm);
+            EXPECT_EQ(t.strokes, medians->size());
+            for (const TemplateSegment& seg : t.segments) EXPECT_GE(seg.length, kLengthFloor);
+        }
+        // Made again, after another character: the same templates.
+        templatesForCharacter(u'd', 0, shi, recipe);
+        EXPECT_EQ(templatesForCharacter(u'c', kSimplifiedForm, *medians, recipe), first);
+    }
+    // 十's main template is still a horizontal then a vertical segment.
+    const auto t = templatesForCharacter(u'十', 0, shi, recipe)[0];
+    ASSERT_EQ(t.segments.size(), 2u);
+    EXPECT_TRUE(t.segments[0].direction <= 4 || t.segments[0].direction >= 252);
+    EXPECT_NEAR(t.segments[1].direction, 191, 4);
+}
+
 TEST(Templates, ShortSegmentsStoredAtTheFloor) {
     // A long stroke and a dot: the dot's normalised length is below 25.
     const std::vector<Polyline> strokes = {{{100, 400}, {924, 400}}, {{500, 700}, {520, 690}}};

@@ -68,7 +68,7 @@ int buildRecog(const Args& args) {
     if (args.size() != 3) return failWith("usage: databuild recog STROKE_DATA_DIR CHARTYPES OUTPUT");
     std::string error;
     size_t characters = 0;
-    const auto templates = buildRecogTemplates(args[0], args[1], &error, &characters);
+    const auto templates = buildRecogTemplates(args[0], args[1], &error, &characters, shippedRecipe());
     if (!templates) return failWith(error);
     if (characters < kMinimumStrokeCharacters)
         return failWith(args[0] + ": only " + std::to_string(characters) +

@@ -55,18 +55,41 @@ handwriting::Drawing writeOnPad(const std::vector<MouseStroke>& strokes);
 handwriting::RecogTemplate templateFromDrawing(char16_t character, uint8_t formFlag,
                                                const handwriting::Drawing& drawing);
 
-// How a character's templates are made: one writing per placement, each
-// walked with the given mouse step; the first is the main template. By
-// default the character is written at two sizes (the 1024-unit square 190
-// and 225 pixels wide): the key-point reduction works in pixels, so a
-// character written small or large can reduce to more or fewer key points.
-// A variant is kept only when it has a segment count no earlier template of
-// the character has: one with the same count differs only in small angles
-// and lengths, which the alignment tolerates anyway, and costs matching time.
+// How a character's templates are made. The clean writings: one per
+// placement, each walked with the given mouse step (the key-point reduction
+// works in pixels, so a character written small or large can reduce to more
+// or fewer key points). Without renderings, the first clean writing is the
+// main template and a further one is kept only when it has a segment count no
+// earlier template of the character has.
+//
+// With renderings, the character is also written that many times more by the
+// synthetic writer, at strengths spread from `minStrength` to `maxStrength`
+// (sizes, proportions, slant, speed and wobble), seeded by the character so
+// that each character's templates do not depend on the others. Writings whose
+// strokes reduce to the same number of segments each are averaged segment by
+// segment into one candidate template; then, greedily, the candidate that
+// raises the writings' best alignment score the most is kept, until no
+// candidate adds `minGain` per writing and segment or `maxTemplates` are kept.
 struct TemplateRecipe {
     std::vector<Placement> placements{centredPlacement(190), centredPlacement(225)};
     double step = 1.0;
+    int renderings = 0;
+    double minStrength = 0.1;
+    double maxStrength = 0.9;
+    int maxTemplates = 4;
+    double minGain = 0.02;
+    uint32_t seed = 0x7e3a1;
 };
+// One template from writings that reduced to the same segments per stroke:
+// segment by segment the mean direction on the circle of codes (256 to the
+// turn, so 250 and 6 average to 0) and the mean length. The first member
+// gives the character, form flag and stroke count.
+handwriting::RecogTemplate averagedTemplate(
+    const std::vector<const handwriting::RecogTemplate*>& group);
+
+// The recipe of the shipped recog.dat.
+TemplateRecipe shippedRecipe();
+
 std::vector<handwriting::RecogTemplate> templatesForCharacter(char16_t character, uint8_t formFlag,
                                                               const std::vector<Polyline>& medians,
                                                               const TemplateRecipe& recipe);
@@ -76,7 +99,7 @@ std::vector<handwriting::RecogTemplate> templatesForCharacter(char16_t character
 // under every preference.
 uint8_t formFlagOf(int formType);
 
-// One template per character file of strokeDir (files named "<character>.json"
+// The templates of every character file of strokeDir (files named "<character>.json"
 // for characters up to U+FFFF), in character-code order; form flags from the
 // chartypes file when it exists. nullopt and a message for a broken source.
 std::optional<std::vector<handwriting::RecogTemplate>> buildRecogTemplates(
