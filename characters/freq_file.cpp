@@ -1,11 +1,12 @@
 #include "characters/freq_file.hpp"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
+
+#include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
 
@@ -27,24 +28,14 @@ FreqFile::~FreqFile() { close(); }
 
 bool FreqFile::open(const std::filesystem::path& path) {
     close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // The bytes are read once, so that a lookup per result row costs no
+    // system call; the file stays open for the run.
+    auto bytes = readWholeFile(path);
+    if (!bytes) return false;
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return false;
-    // The file stays open for the run; its bytes are read once, so that a
-    // lookup per result row costs no system call.
-    struct stat st;
-    if (::fstat(fd_, &st) != 0 || st.st_size < 0) {
-        close();
-        return false;
-    }
-    bytes_.resize(static_cast<size_t>(st.st_size));
-    size_t done = 0;
-    while (done < bytes_.size()) {
-        const ssize_t got = ::pread(fd_, bytes_.data() + done, bytes_.size() - done, off_t(done));
-        if (got <= 0) break;
-        done += static_cast<size_t>(got);
-    }
-    bytes_.resize(done);  // a file that shrank reads as a truncated one
-    size_ = static_cast<int64_t>(done);
+    bytes_ = std::move(*bytes);
+    size_ = static_cast<int64_t>(bytes_.size());
     return true;
 }
 
