@@ -34,6 +34,8 @@ pulseaudio
 pulseaudio-utils
 xclip
 python3
+clang
+libclang-rt-14-dev
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.
