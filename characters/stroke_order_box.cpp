@@ -1,9 +1,9 @@
 #include "characters/stroke_order_box.hpp"
+#include "platform/run_program.hpp"
 
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPolygon>
-#include <QProcess>
 #include <algorithm>
 
 namespace tulvo::characters {
@@ -154,8 +154,8 @@ void StrokeOrderBox::editStrokes(char16_t character, const std::filesystem::path
                                 std::error_code error;
                                 if (!std::filesystem::is_regular_file(program, error)) return;
                                 // Waits for the editor, without processing events.
-                                QProcess::execute(QString::fromStdString(program.string()),
-                                                  {QString::fromStdString(argument)});
+                                runProgramAndWait(program, std::filesystem::current_path(),
+                                                  {argument});
                             });
     wake();
 }

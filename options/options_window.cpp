@@ -3,15 +3,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPainter>
-#include <QProcess>
 #include <QThread>
 #include <QUrl>
 
 #include "platform/local_messages.hpp"
+#include "platform/run_program.hpp"
 #include "ui/window_placement.hpp"
 
 namespace tulvo::options {
@@ -49,7 +50,40 @@ std::string boxText(const QPlainTextEdit& box) {
     return toStd(text);
 }
 
+// Runs `work` on a thread of its own while this thread's events go on being
+// processed, so that the window repaints during a slow transfer or program.
+template <typename Work>
+auto whileResponsive(Work work) {
+    decltype(work()) result{};
+    QEventLoop loop;
+    std::unique_ptr<QThread> thread(QThread::create([&] { result = work(); }));
+    QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    thread->start();
+    loop.exec();
+    thread->wait();
+    return result;
+}
+
 }  // namespace
+
+// The window's transfers: the given ones, away from the window's thread.
+class OptionsWindow::ResponsiveHttp : public UpdateHttp {
+  public:
+    explicit ResponsiveHttp(UpdateHttp& http) : http_(http) {}
+    std::optional<std::string> get(const std::string& url) override {
+        return whileResponsive([&] { return http_.get(url); });
+    }
+    std::string lastModifiedDate(const std::string& url) override {
+        return whileResponsive([&] { return http_.lastModifiedDate(url); });
+    }
+    std::pair<std::optional<std::string>, std::string> getAndLastModified(
+        const std::string& getUrl, const std::string& headUrl) override {
+        return whileResponsive([&] { return http_.getAndLastModified(getUrl, headUrl); });
+    }
+
+  private:
+    UpdateHttp& http_;
+};
 
 OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string installedVersion,
                              UpdateHttp& http, UpdateAddresses addresses)
@@ -57,7 +91,8 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
       installed_(std::move(installedVersion)),
       favorites_(dir_ / favorites::kFavoritesPath, dir_ / favorites::kDebugMarkerPath),
       preview_(std::make_unique<favorites::FilePreviewDialog>()),
-      checker_(dir_, installed_, addresses, http, *this, *this),
+      http_(std::make_unique<ResponsiveHttp>(http)),
+      checker_(dir_, installed_, addresses, *http_, *this, *this),
       addresses_(std::move(addresses)) {
     setWindowTitle(QStringLiteral("Tulvo options"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
@@ -76,8 +111,18 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
 
     tabs_ = new QTabWidget(this);
     tabs_->setFont(ui::arialFont(17, true));
-    for (const char* name : {"General", "Popup definitions", "Favorite words", "Tulvo updates"})
-        tabs_->addTab(new QWidget, QString::fromLatin1(name));
+    // Each tab's page holds its controls on a canvas the size of the window,
+    // kept where the controls' positions are the window's coordinates
+    // whatever the tab bar's height.
+    size_t tab = 0;
+    for (const char* name : {"General", "Popup definitions", "Favorite words", "Tulvo updates"}) {
+        auto* page = new QWidget;
+        tabs_->addTab(page, QString::fromLatin1(name));
+        pages_[tab] = new QWidget(page);
+        pages_[tab]->resize(size());
+        page->installEventFilter(this);
+        ++tab;
+    }
     tabs_->setGeometry(0, 22, width(), height() - 22);
 
     auto* help = new QPushButton(this);
@@ -103,169 +148,6 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
 
 OptionsWindow::~OptionsWindow() = default;
 
-QGroupBox* OptionsWindow::groupBox(Tab tab, const QString& title, int x, int y, int w, int h) {
-    auto* box = new QGroupBox(title, this);
-    box->setFont(ui::arialFont(17, true));
-    box->setGeometry(x, y, w, h);
-    controls_[size_t(tab)].push_back(box);
-    return box;
-}
-
-QLabel* OptionsWindow::label(QWidget* parent, const QString& text, int x, int y, int w, int h) {
-    auto* l = new QLabel(text, parent);
-    l->setFont(ui::arialFont(17));
-    l->setGeometry(x, y, w, h);
-    l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setWordWrap(true);
-    return l;
-}
-
-namespace {
-
-template <typename Button>
-Button* placed(QWidget* parent, const QString& text, int x, int y, int w, int h) {
-    auto* button = new Button(text, parent);
-    // The plain font, not the group box's bold one.
-    QFont plain = QApplication::font();
-    plain.setBold(false);
-    plain.setWeight(QFont::Normal);
-    button->setFont(plain);
-    button->setGeometry(x, y, w, h);
-    return button;
-}
-
-}  // namespace
-
-void OptionsWindow::buildGeneral() {
-    QGroupBox* font = groupBox(General, QStringLiteral("Font size"), 10, 90, 510, 60);
-    fontSize_ = {placed<QRadioButton>(font, QStringLiteral("Small"), 10, 30, 90, 20),
-                 placed<QRadioButton>(font, QStringLiteral("Medium"), 100, 30, 100, 20),
-                 placed<QRadioButton>(font, QStringLiteral("Large"), 200, 30, 120, 20)};
-
-    QGroupBox* pad =
-        groupBox(General, QStringLiteral("Writing pad appearance on startup"), 10, 165, 510, 60);
-    showPad_ = placed<QRadioButton>(pad, QStringLiteral("Show the writing pad"), 10, 30, 190, 20);
-    hidePad_ = placed<QRadioButton>(pad, QStringLiteral("Hide the writing pad"), 200, 30, 240, 20);
-
-    QGroupBox* chars = groupBox(General, QStringLiteral("Character preference"), 10, 240, 510, 115);
-    label(chars,
-          QStringLiteral(
-              "When selecting 'Both' simplified and traditional,\nEnglish and Pinyin searches "
-              "give results in:"),
-          10, 30, 490, 40);
-    simplified_ =
-        placed<QRadioButton>(chars, QStringLiteral("Simplified characters"), 10, 80, 190, 20);
-    traditional_ =
-        placed<QRadioButton>(chars, QStringLiteral("Traditional characters"), 200, 80, 240, 20);
-
-    QGroupBox* key =
-        groupBox(General, QStringLiteral("Hotkey for bringing up Tulvo"), 10, 370, 510, 115);
-    label(key,
-          QStringLiteral(
-              "From any program, select text and hit the following key\nto bring up Tulvo:"),
-          10, 30, 490, 40);
-    hotkey_ = new QComboBox(key);
-    hotkey_->setFont(ui::arialFont(17));
-    for (const char* item : {"(none)", "F 5", "F 6", "F 7", "F 8", "F 9", "F10", "F11", "F12"})
-        hotkey_->addItem(QString::fromLatin1(item));
-    hotkey_->setGeometry(10, 80, 80, hotkey_->sizeHint().height());
-    hotkey_->setMaxVisibleItems(kHotkeyItems);
-}
-
-void OptionsWindow::buildPopup() {
-    popupEnabled_ =
-        placed<QCheckBox>(this, QStringLiteral("Enable popup definitions"), 10, 90, 230, 30);
-    controls_[Popup].push_back(popupEnabled_);
-    connect(popupEnabled_, &QCheckBox::toggled, this, [this] { enablePopupControls(); });
-
-    popupPrograms_ =
-        groupBox(Popup, QStringLiteral("Show popup definitions in the following programs"), 10, 125,
-                 510, 230);
-    for (QLabel* heading : {label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23, 220, 18),
-                            label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18)})
-        heading->setWordWrap(false);
-    applications_ = new QPlainTextEdit(popupPrograms_);
-    applications_->setGeometry(10, 41, 230, 115);
-    alternate_ = new QPlainTextEdit(popupPrograms_);
-    alternate_->setGeometry(260, 41, 230, 115);
-    label(popupPrograms_,
-          QStringLiteral(
-              "Add or remove program names (.exe), separated by commas.\nAdd *.* to turn on popups "
-              "in ALL programs except exclusions below (beware of incompatibilities!)\nTry the "
-              "alternate method for programs where the standard one does not work."),
-          10, 165, 490, 60);
-
-    popupExclusionsGroup_ =
-        groupBox(Popup, QStringLiteral("Exclusions: turn off popups in the following programs"), 10,
-                 370, 510, 95);
-    exclusions_ = new QPlainTextEdit(popupExclusionsGroup_);
-    exclusions_->setGeometry(10, 20, 480, 60);
-    for (QPlainTextEdit* box : {applications_, alternate_, exclusions_})
-        box->setFont(ui::arialFont(17));
-
-    flash_ = placed<QCheckBox>(this, QStringLiteral("Show popups within Flash animations"), 10, 470,
-                               260, 30);
-    pdf_ = placed<QCheckBox>(this, QStringLiteral("Show popups within embedded PDFs"), 270, 470,
-                             250, 30);
-    controls_[Popup].push_back(flash_);
-    controls_[Popup].push_back(pdf_);
-}
-
-void OptionsWindow::buildFavorites() {
-    QGroupBox* import =
-        groupBox(Favorites, QStringLiteral("Import a list of favorite words"), 10, 100, 510, 160);
-    label(import,
-          QStringLiteral(
-              "The words will be marked as favorite and appear in orange.\nSelect a text file "
-              "containing Chinese words, with words separated by spaces or commas."),
-          10, 30, 480, 75);
-    auto* importButton =
-        placed<QPushButton>(import, QStringLiteral("Select file..."), 10, 115, 110, 30);
-    connect(importButton, &QPushButton::clicked, this, [this] { importClicked(false); });
-
-    QGroupBox* tracked =
-        groupBox(Favorites, QStringLiteral("Track a list of favorite words"), 10, 270, 510, 180);
-    track_ = placed<QCheckBox>(tracked, QStringLiteral("Track this favorite word list:"), 10, 30,
-                               250, 20);
-    trackPath_ = new QLineEdit(tracked);
-    trackPath_->setGeometry(10, 56, 370, 27);
-    auto* trackButton =
-        placed<QPushButton>(tracked, QStringLiteral("Select file..."), 390, 55, 110, 30);
-    connect(trackButton, &QPushButton::clicked, this, [this] { importClicked(true); });
-    label(
-        tracked,
-        QStringLiteral("On each startup, Tulvo will open the list, detect new words that have been "
-                       "added and mark them as favorite."),
-        10, 90, 480, 50);
-    updateBack_ = placed<QCheckBox>(
-        tracked, QStringLiteral("Update the file when favorite words are added in Tulvo"), 10, 140,
-        480, 20);
-}
-
-void OptionsWindow::buildUpdates() {
-    QGroupBox* program =
-        groupBox(Updates, QStringLiteral("Tulvo program update"), 10, 120, 510, 180);
-    QGroupBox* dictionary =
-        groupBox(Updates, QStringLiteral("CEDICT dictionary database"), 10, 310, 510, 180);
-    for (int group = 0; group < 2; ++group) {
-        QGroupBox* box = group == 0 ? program : dictionary;
-        for (int line = 0; line < 3; ++line) {
-            QLabel* l = label(box, QString(), 30, line == 0 ? 30 : line == 1 ? 55 : 95, 470, 20);
-            l->setWordWrap(false);
-            updateLines_[size_t(group * 3 + line)] = l;
-        }
-        updateLines_[size_t(group * 3 + 2)]->setText(
-            QStringLiteral("Checking versions, please wait a minute..."));
-    }
-    website_ =
-        placed<QPushButton>(program, QStringLiteral("Go to Tulvo's web site"), 20, 130, 150, 30);
-    download_ = placed<QPushButton>(dictionary, QStringLiteral("Download"), 20, 130, 120, 30);
-    download_->setEnabled(false);
-    connect(website_, &QPushButton::clicked, this,
-            [this] { QDesktopServices::openUrl(QUrl(toQ(addresses_.website))); });
-    connect(download_, &QPushButton::clicked, this, [this] { checker_.update(); });
-}
-
 void OptionsWindow::enablePopupControls() {
     const bool on = popupEnabled_->isChecked();
     for (QWidget* w :
@@ -278,17 +160,13 @@ void OptionsWindow::selectTab(Tab tab) {
         tabs_->setCurrentIndex(tab);  // comes back here through currentChanged
         return;
     }
-    for (const auto& controls : controls_)
-        for (QWidget* w : controls) w->hide();
-    for (QWidget* w : controls_[size_t(tab)]) {
-        w->show();
-        w->raise();
-    }
     // Every platform this program is built for is of the family that the
     // popup definitions need, so the "Popup definitions" tab shows no warning.
-    if (tab == Updates) {
+    if (tab == Updates && !updating_) {
+        updating_ = true;
         QCoreApplication::processEvents();
         checker_.check();
+        updating_ = false;
     }
 }
 
@@ -392,15 +270,9 @@ void OptionsWindow::setDownloadEnabled(bool enabled) {
     download_->setEnabled(enabled);
 }
 
-bool OptionsWindow::runAndWait(const std::filesystem::path& program,
+void OptionsWindow::runAndWait(const std::filesystem::path& program,
                                const std::filesystem::path& workingDirectory) {
-    QProcess process;
-    process.setProgram(toQ(program.string()));
-    process.setWorkingDirectory(toQ(workingDirectory.string()));
-    process.start();
-    if (!process.waitForStarted()) return false;
-    process.waitForFinished(-1);
-    return true;
+    whileResponsive([&] { return runProgramAndWait(program, workingDirectory); });
 }
 
 bool OptionsWindow::sendToPopupMessenger(uint32_t message) {
@@ -415,6 +287,7 @@ void OptionsWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     tabs_->setGeometry(0, 22, width(), height() - 22);
     tabs_->lower();
+    placePages();
 }
 
 void OptionsWindow::closeEvent(QCloseEvent* event) {

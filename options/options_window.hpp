@@ -53,7 +53,7 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     void setLine(UpdateGroup group, int line, const std::string& text) override;
     void setDownloadEnabled(bool enabled) override;
     // UpdateSystem
-    bool runAndWait(const std::filesystem::path& program,
+    void runAndWait(const std::filesystem::path& program,
                     const std::filesystem::path& workingDirectory) override;
     bool sendToPopupMessenger(uint32_t message) override;
     void pause(int milliseconds) override;
@@ -70,17 +70,22 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     QPushButton& downloadButton() { return *download_; }
     QPushButton& websiteButton() { return *website_; }
     favorites::FilePreviewDialog& preview() { return *preview_; }
-    const std::vector<QWidget*>& tabControls(Tab tab) const { return controls_[size_t(tab)]; }
+    // The canvas of a tab's page, in the window's coordinates.
+    QWidget& page(Tab tab) { return *pages_[size_t(tab)]; }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    class ResponsiveHttp;
+
     void buildGeneral();
     void buildPopup();
     void buildFavorites();
     void buildUpdates();
+    void placePages();
     void enablePopupControls();
     void importClicked(bool track);
     QGroupBox* groupBox(Tab tab, const QString& title, int x, int y, int w, int h);
@@ -90,12 +95,15 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     std::string installed_;
     favorites::FavoritesStore favorites_;
     std::unique_ptr<favorites::FilePreviewDialog> preview_;
+    std::unique_ptr<UpdateHttp> http_;
     UpdateChecker checker_;
+    // A check or update is running (the window stays live meanwhile).
+    bool updating_ = false;
     int trackEncoding_ = -1;
     bool importing_ = false;
 
     QTabWidget* tabs_ = nullptr;
-    std::array<std::vector<QWidget*>, 4> controls_;
+    std::array<QWidget*, 4> pages_{};
     std::array<QRadioButton*, 3> fontSize_{};
     QRadioButton* showPad_ = nullptr;
     QRadioButton* hidePad_ = nullptr;

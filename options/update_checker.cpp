@@ -1,7 +1,6 @@
 #include "options/update_checker.hpp"
-#include "platform/whole_file.hpp"
 
-#include "shell/dictionary_installer.hpp"
+#include "platform/run_program.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -50,10 +49,9 @@ void setFileDate(const std::filesystem::path& file, const std::string& date) {
 
 }  // namespace
 
-std::string hostOf(std::string_view address) {
-    const size_t scheme = address.find("://");
-    const size_t start = scheme == std::string_view::npos ? 0 : scheme + 3;
-    return std::string(address.substr(start, serverEnd(address) - start));
+void UpdateSystem::runAndWait(const std::filesystem::path& program,
+                              const std::filesystem::path& workingDirectory) {
+    runProgramAndWait(program, workingDirectory);
 }
 
 std::string addressWithPath(std::string_view value, std::string_view path) {
@@ -68,8 +66,8 @@ UpdateAddresses updateAddresses() {
     if (version.empty()) version = TULVO_DEFAULT_WEBSITE;
     addresses.versionPage = addressWithPath(version, kVersionPagePath);
     // The same archive address as the main program's dictionary installation.
-    addresses.archive = shell::dictionaryUrl();
-    addresses.siteName = hostOf(addresses.archive);
+    addresses.archive = updates::dictionaryUrl();
+    addresses.siteName = updates::hostOf(addresses.archive);
     addresses.website = environment("TULVO_WEBSITE_URL");
     if (addresses.website.empty())
         addresses.website = std::string(std::string_view(version).substr(0, serverEnd(version)));
@@ -112,13 +110,35 @@ UpdateChecker::UpdateChecker(std::filesystem::path programDirectory, std::string
       system_(system) {}
 
 void UpdateChecker::check() {
-    checkProgram();
-    checkDictionary();
+    // Both transfers at once: a network that stalls costs one stall time.
+    view_.setLine(UpdateGroup::Program, 1, "Installed version: " + installed_);
+    showInstalledDictionary();
+    auto [page, date] = http_.getAndLastModified(addresses_.versionPage, addresses_.archive);
+    showProgram(page);
+    showDictionary(std::move(date));
 }
 
 void UpdateChecker::checkProgram() {
     view_.setLine(UpdateGroup::Program, 1, "Installed version: " + installed_);
-    const std::optional<std::string> page = http_.get(addresses_.versionPage);
+    showProgram(http_.get(addresses_.versionPage));
+}
+
+void UpdateChecker::checkDictionary() {
+    showInstalledDictionary();
+    showDictionary(http_.lastModifiedDate(addresses_.archive));
+}
+
+void UpdateChecker::showInstalledDictionary() {
+    installedDate_ = fileDate(dir_ / "data" / updates::kDictionaryName);
+    view_.setLine(UpdateGroup::Dictionary, 1,
+                  "Installed version: " +
+                      (installedDate_.empty()
+                           ? std::string("Sorry, I could not determine the version currently "
+                                         "installed on this computer.")
+                           : installedDate_));
+}
+
+void UpdateChecker::showProgram(const std::optional<std::string>& page) {
     const std::optional<std::string> newest = page ? newestVersion(*page) : std::nullopt;
     if (!newest) {
         view_.setLine(UpdateGroup::Program, 3, kCouldNotConnect);
@@ -130,21 +150,14 @@ void UpdateChecker::checkProgram() {
                                         : "Your version of Tulvo is up to date.");
 }
 
-void UpdateChecker::checkDictionary() {
-    const std::string installedDate = fileDate(dir_ / kDictionaryPath);
-    view_.setLine(UpdateGroup::Dictionary, 1,
-                  "Installed version: " +
-                      (installedDate.empty()
-                           ? std::string("Sorry, I could not determine the version currently "
-                                         "installed on this computer.")
-                           : installedDate));
-    archiveDate_ = http_.lastModifiedDate(addresses_.archive);
+void UpdateChecker::showDictionary(std::string archiveDate) {
+    archiveDate_ = std::move(archiveDate);
     if (archiveDate_.empty()) {
         dictionaryLine(kCouldNotConnect);
         return;
     }
     view_.setLine(UpdateGroup::Dictionary, 2, "Newest version:  " + archiveDate_);
-    if (archiveDate_ != installedDate) {
+    if (archiveDate_ != installedDate_) {
         dictionaryLine("A new version of CEDICT is available on " + addresses_.siteName);
         view_.setDownloadEnabled(true);
     } else {
@@ -153,41 +166,57 @@ void UpdateChecker::checkDictionary() {
 }
 
 void UpdateChecker::update() {
-    dictionaryLine("Downloading CEDICT file. Please wait a minute...");
-    const std::optional<std::string> body = http_.get(addresses_.archive);
-    if (!body || body->size() < kMinimumArchive) {
-        dictionaryLine("Sorry, could not update -- Error downloading");
-        return;
-    }
-    const std::filesystem::path data = dir_ / "data";
-    std::error_code ec;
-    if (!writeWholeFile(data / kArchiveName, *body) ||
-        !std::filesystem::exists(data / kArchiveName, ec)) {
-        dictionaryLine("Sorry, could not update -- Error saving file.");
-        return;
-    }
+    // The shared update, shown on the dictionary group's third line.
+    class Progress : public updates::UpdateHost {
+      public:
+        explicit Progress(UpdateChecker& checker) : checker_(checker) {}
+        void stage(updates::Stage stage) override {
+            checker_.dictionaryLine(
+                stage == updates::Stage::Downloading
+                    ? "Downloading CEDICT file. Please wait a minute..."
+                : stage == updates::Stage::Unzipping
+                    ? "Unzipping CEDICT file. Please wait a minute..."
+                    : "Rebuilding the dictionary index. Please wait a minute...");
+        }
+        std::optional<std::string> download(const std::string& url) override {
+            return checker_.http_.get(url);
+        }
+        void runAndWait(const std::filesystem::path& program,
+                        const std::filesystem::path& directory) override {
+            checker_.system_.runAndWait(program, directory);
+        }
+        std::optional<int64_t> sendToPopupMessenger(uint32_t message) override {
+            if (!checker_.system_.sendToPopupMessenger(message)) return std::nullopt;
+            return 0;
+        }
+        void pause(int milliseconds) override { checker_.system_.pause(milliseconds); }
+        void indexed() override {
+            // The new file carries the archive's date, so that the next check
+            // finds the two equal.
+            const std::filesystem::path dictionary =
+                checker_.dir_ / "data" / updates::kDictionaryName;
+            if (!checker_.archiveDate_.empty()) setFileDate(dictionary, checker_.archiveDate_);
+            checker_.dictionaryLine(kDictionaryUpToDate);
+            checker_.view_.setDownloadEnabled(false);
+        }
 
-    dictionaryLine("Unzipping CEDICT file. Please wait a minute...");
-    // A marker left by an earlier run would make a failed unzip look good.
-    std::filesystem::remove(dir_ / kUnzipMarker, ec);
-    // The unzip program works on the archive in its current directory.
-    system_.runAndWait(data / "ploskar", data);
-    if (!std::filesystem::exists(dir_ / kUnzipMarker, ec)) {
-        dictionaryLine("Sorry, could not update -- Error while unzipping.");
-        return;
-    }
-    std::filesystem::remove(dir_ / kUnzipMarker, ec);
-    system_.pause(200);
-    dictionaryLine("Rebuilding the dictionary index. Please wait a minute...");
+      private:
+        UpdateChecker& checker_;
+    } progress(*this);
 
-    const bool messenger = system_.sendToPopupMessenger(kMessageIndexing);
-    system_.runAndWait(data / "zarnith", data);
-    // The new file carries the archive's date, so that the next check finds
-    // the two equal.
-    if (!archiveDate_.empty()) setFileDate(dir_ / kDictionaryPath, archiveDate_);
-    dictionaryLine(kDictionaryUpToDate);
-    view_.setDownloadEnabled(false);
-    if (messenger) system_.sendToPopupMessenger(kMessageIndexed);
+    switch (updates::downloadAndInstall(dir_ / "data", addresses_.archive, progress)) {
+        case updates::UpdateResult::Installed:
+            break;
+        case updates::UpdateResult::DownloadFailed:
+            dictionaryLine("Sorry, could not update -- Error downloading");
+            break;
+        case updates::UpdateResult::SaveFailed:
+            dictionaryLine("Sorry, could not update -- Error saving file.");
+            break;
+        case updates::UpdateResult::UnzipFailed:
+            dictionaryLine("Sorry, could not update -- Error while unzipping.");
+            break;
+    }
 }
 
 }  // namespace tulvo::options

@@ -10,22 +10,12 @@
 #include <string_view>
 
 #include "options/update_http.hpp"
+#include "updates/dictionary_update.hpp"
 
 namespace tulvo::options {
 
 inline constexpr std::string_view kVersionPagePath = "/search/label/version";
-inline constexpr std::string_view kArchiveName = "cedict_1_0_ts_utf-8_mdbg.zip";
-inline constexpr std::string_view kArchivePath =
-    "/chindict/export/cedict/cedict_1_0_ts_utf-8_mdbg.zip";
 inline constexpr std::string_view kVersionMarker = "current version of Tulvo: ";
-inline constexpr size_t kMinimumArchive = 1'000'000;
-
-inline const std::filesystem::path kDictionaryPath = std::filesystem::path("data") / "CEDICT_ts.u8";
-inline const std::filesystem::path kUnzipMarker = std::filesystem::path("data") / "ploskar.txt";
-
-// Messages to the popup program's messenger around the index rebuild.
-inline constexpr uint32_t kMessageIndexing = 0x509;
-inline constexpr uint32_t kMessageIndexed = 0x50A;
 
 struct UpdateAddresses {
     std::string versionPage;  // the version page
@@ -40,8 +30,6 @@ struct UpdateAddresses {
 UpdateAddresses updateAddresses();
 // `value` when it names a path on its server, else the server with `path`.
 std::string addressWithPath(std::string_view value, std::string_view path);
-// The host (and port) of an address.
-std::string hostOf(std::string_view address);
 
 // The newest version announced on a version page; empty when the marker is
 // not there.
@@ -66,10 +54,9 @@ class UpdateView {
 class UpdateSystem {
   public:
     virtual ~UpdateSystem() = default;
-    // Starts `program` in `workingDirectory` and waits for its end; false
-    // when it could not be started.
-    virtual bool runAndWait(const std::filesystem::path& program,
-                            const std::filesystem::path& workingDirectory) = 0;
+    // Starts `program` in `workingDirectory` and waits for its end.
+    virtual void runAndWait(const std::filesystem::path& program,
+                            const std::filesystem::path& workingDirectory);
     // Sends a message to the popup messenger; false when it is not there.
     virtual bool sendToPopupMessenger(uint32_t message) = 0;
     virtual void pause(int milliseconds) = 0;
@@ -81,7 +68,7 @@ class UpdateChecker {
                   UpdateAddresses addresses, UpdateHttp& http, UpdateView& view,
                   UpdateSystem& system);
 
-    // Both checks, program part first.
+    // Both checks, their transfers at the same time.
     void check();
     void checkProgram();
     void checkDictionary();
@@ -89,6 +76,9 @@ class UpdateChecker {
     void update();
 
   private:
+    void showInstalledDictionary();
+    void showProgram(const std::optional<std::string>& page);
+    void showDictionary(std::string archiveDate);
     void dictionaryLine(const std::string& text) {
         view_.setLine(UpdateGroup::Dictionary, 3, text);
     }
@@ -100,6 +90,7 @@ class UpdateChecker {
     UpdateView& view_;
     UpdateSystem& system_;
     std::string archiveDate_;
+    std::string installedDate_;
 };
 
 }  // namespace tulvo::options

@@ -1,5 +1,7 @@
 #include "platform/automation.hpp"
 
+#include "platform/http_request.hpp"
+
 #include <cctype>
 #include <cstdio>
 
@@ -10,31 +12,6 @@ std::string hex(uint32_t code) {
     char buffer[16];
     std::snprintf(buffer, sizeof buffer, "%X", code);
     return buffer;
-}
-
-// The decimal number at the start of a field, 0 when there is none.
-int leadingNumber(std::string_view field) {
-    int value = 0;
-    for (char c : field) {
-        if (c < '0' || c > '9' || value > 100000) break;
-        value = value * 10 + (c - '0');
-    }
-    return value;
-}
-
-std::vector<std::string_view> splitOnSpaces(std::string_view text) {
-    std::vector<std::string_view> fields;
-    size_t start = 0;
-    while (start <= text.size()) {
-        const size_t end = text.find(' ', start);
-        if (end == std::string_view::npos) {
-            fields.push_back(text.substr(start));
-            break;
-        }
-        fields.push_back(text.substr(start, end - start));
-        start = end + 1;
-    }
-    return fields;
 }
 
 }  // namespace
@@ -111,29 +88,6 @@ std::string AutomationBridge::lastModified(AutomationObject& request, const std:
     if (const std::string* text = std::get_if<std::string>(&*header))
         return lastModifiedDate(*text);
     return {};
-}
-
-std::string lastModifiedDate(std::string_view header) {
-    if (header.empty()) return {};
-    std::string upper(header);
-    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    const auto fields = splitOnSpaces(upper);
-    const auto field = [&](size_t n) {
-        return n <= fields.size() ? fields[n - 1] : std::string_view();
-    };
-    const int day = leadingNumber(field(2));
-    const int year = leadingNumber(field(4));
-    // A month name is one of the twelve three-letter names; anything else is 0.
-    static constexpr std::string_view kMonths = "JANFEBMARAPRMAYJUNJULAUGSEPOCTNOVDEC";
-    int month = 0;
-    const std::string_view name = field(3);
-    if (name.size() == 3) {
-        const size_t at = kMonths.find(name);
-        if (at != std::string_view::npos && at % 3 == 0) month = static_cast<int>(at / 3 + 1);
-    }
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02d", year % 10000, month, day % 100);
-    return buffer;
 }
 
 }  // namespace tulvo::platform

@@ -68,9 +68,6 @@ class AutomationBridge {
 // The class name of the HTTP request object.
 inline constexpr const char* kHttpRequestClass = "Msxml2.XMLHTTP";
 
-// "Wed, 21 Oct 2015 07:28:00 GMT" → "2015-10-21"; empty for an empty header.
-std::string lastModifiedDate(std::string_view header);
-
 // Text of a failure, CR between lines.
 std::string classNotFoundMessage(std::string_view name);
 std::string creationFailedMessage(std::string_view name, uint32_t code,

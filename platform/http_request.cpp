@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <ctime>
 #include <mutex>
 
 #include "platform/unicode_text.hpp"
@@ -140,6 +141,16 @@ std::string HttpRequest::responseHeader(std::string_view name) const {
     for (const auto& [key, value] : headers_)
         if (asciiLowered(key) == asciiLowered(name)) found = value;
     return found;
+}
+
+std::string lastModifiedDate(std::string_view header) {
+    if (header.empty()) return {};
+    const time_t seconds = curl_getdate(std::string(header).c_str(), nullptr);
+    std::tm utc{};
+    if (seconds < 0 || !gmtime_r(&seconds, &utc)) return {};
+    char text[16];
+    std::strftime(text, sizeof text, "%Y-%m-%d", &utc);
+    return text;
 }
 
 Creation createHttpRequest() {

@@ -44,6 +44,11 @@ class HttpRequest : public AutomationObject {
     long status_ = 0;
 };
 
+// The day of an HTTP date ("Wed, 21 Oct 2015 07:28:00 GMT" → "2015-10-21",
+// in universal time); empty for an empty or unreadable header, so that a
+// date nobody can read never passes for a newer file.
+std::string lastModifiedDate(std::string_view header);
+
 // Factory for the bridge's class table.
 Creation createHttpRequest();
 

@@ -7,7 +7,6 @@
 
 #include "platform/http_request.hpp"
 #include "platform/local_messages.hpp"
-#include "platform/run_program.hpp"
 #include "shell/main_window.hpp"
 
 namespace tulvo::shell {
@@ -48,10 +47,6 @@ class WindowInstallerHost : public InstallerHost {
     std::vector<uint8_t> download(const std::string& url) override {
         if (!request_) return {};
         return bridge_.httpBody(*request_, url);
-    }
-    void runProgram(const std::filesystem::path& program,
-                    const std::filesystem::path& directory) override {
-        runProgramAndWait(program, directory);
     }
     std::optional<int64_t> sendToPopupMessenger(uint32_t message) override {
         return platform::sendMessage(platform::kPopupMessenger, message);
@@ -104,7 +99,7 @@ InstallOutcome installDictionaryAtStart(const std::filesystem::path& programDire
                                         platform::AutomationBridge& bridge,
                                         platform::AutomationObject* request) {
     WindowInstallerHost host(bridge, request);
-    return installDictionaryIfMissing(programDirectory, dictionaryUrl(), host);
+    return installDictionaryIfMissing(programDirectory, updates::dictionaryUrl(), host);
 }
 
 }  // namespace tulvo::shell

@@ -1,13 +1,6 @@
 #include "shell/dictionary_installer.hpp"
 
-#include <cstdlib>
-#include <string_view>
-
-#include "platform/whole_file.hpp"
-
-#ifndef TULVO_DEFAULT_DICTIONARY_URL
-#define TULVO_DEFAULT_DICTIONARY_URL ""
-#endif
+#include "platform/run_program.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -20,27 +13,56 @@ void reportFailure(InstallerHost& host, const std::string& domain, const std::st
     host.hideProgress();
 }
 
+// The shared update, shown in the progress window and message boxes.
+class InstallProgress : public updates::UpdateHost {
+  public:
+    InstallProgress(InstallerHost& host, std::string domain)
+        : host_(host), domain_(std::move(domain)) {}
+
+    void stage(updates::Stage stage) override {
+        switch (stage) {
+            case updates::Stage::Downloading:
+                host_.showProgress(
+                    progressText("Downloading file from " + domain_, "Please wait a moment . . ."));
+                break;
+            case updates::Stage::Unzipping:
+                host_.showProgress(
+                    progressText("Unzipping the CEDICT file.", "Please wait a minute . . ."));
+                break;
+            case updates::Stage::Indexing:
+                host_.showProgress(
+                    progressText("Rebuilding the dictionary index.", "Please wait a minute . . ."));
+                break;
+        }
+    }
+    std::optional<std::string> download(const std::string& url) override {
+        const std::vector<uint8_t> body = host_.download(url);
+        return std::string(body.begin(), body.end());
+    }
+    void runAndWait(const std::filesystem::path& program,
+                    const std::filesystem::path& directory) override {
+        host_.runProgram(program, directory);
+    }
+    std::optional<int64_t> sendToPopupMessenger(uint32_t message) override {
+        return host_.sendToPopupMessenger(message);
+    }
+    void pause(int milliseconds) override { host_.pause(milliseconds); }
+    void indexed() override {
+        host_.hideProgress();
+        host_.processPendingMessages();
+        host_.information(kCaption, "The CEDICT dictionary file has been installed successfully.");
+    }
+
+  private:
+    InstallerHost& host_;
+    std::string domain_;
+};
+
 }  // namespace
 
-std::string dictionaryUrl() {
-    std::string url = TULVO_DEFAULT_DICTIONARY_URL;
-    if (const char* value = std::getenv("TULVO_DICTIONARY_URL"); value && *value) url = value;
-    // A bare server address gets the archive's path on that server.
-    const size_t scheme = url.find("://");
-    const size_t slash = url.find('/', scheme == std::string::npos ? 0 : scheme + 3);
-    if (slash == std::string::npos || slash + 1 == url.size())
-        url = url.substr(0, slash) + "/chindict/export/cedict/" + kArchiveName;
-    return url;
-}
-
-std::string domainOf(const std::string& url) {
-    std::string_view rest = url;
-    if (const size_t scheme = rest.find("://"); scheme != std::string_view::npos)
-        rest.remove_prefix(scheme + 3);
-    rest = rest.substr(0, rest.find_first_of("/?#"));
-    if (const size_t at = rest.rfind('@'); at != std::string_view::npos) rest.remove_prefix(at + 1);
-    if (!rest.starts_with('[')) rest = rest.substr(0, rest.find(':'));
-    return std::string(rest);
+void InstallerHost::runProgram(const std::filesystem::path& program,
+                               const std::filesystem::path& directory) {
+    runProgramAndWait(program, directory);
 }
 
 std::string progressText(const std::string& stageLine, const std::string& waitLine) {
@@ -50,13 +72,13 @@ std::string progressText(const std::string& stageLine, const std::string& waitLi
 InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDirectory,
                                           const std::string& url, InstallerHost& host) {
     const std::filesystem::path data = programDirectory / "data";
-    const std::filesystem::path dictionary = data / "CEDICT_ts.u8";
+    const std::filesystem::path dictionary = data / updates::kDictionaryName;
     std::error_code ec;
     if (std::filesystem::is_regular_file(dictionary, ec) &&
         std::filesystem::file_size(dictionary, ec) > 0)
         return InstallOutcome::Present;
 
-    const std::string domain = domainOf(url);
+    const std::string domain = updates::domainOf(url);
     if (!host.askYesNo("Dictionary file not found",
                        "In order to work, Tulvo needs the CEDICT dictionary file.\n\n"
                        "If you are connected to internet, do you want to try\n"
@@ -65,48 +87,24 @@ InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDi
         return InstallOutcome::Declined;
     }
 
-    host.showProgress(
-        progressText("Downloading file from " + domain, "Please wait a moment . . ."));
-    const std::vector<uint8_t> body = url.empty() ? std::vector<uint8_t>() : host.download(url);
-    if (body.size() < kMinimumDownload) {
+    InstallProgress progress(host, domain);
+    const auto failed = [&](const char* reason, InstallOutcome outcome) {
         host.hideProgress();
-        reportFailure(host, domain, "I could not connect to the CEDICT dictionary file.");
-        return InstallOutcome::DownloadFailed;
+        reportFailure(host, domain, reason);
+        return outcome;
+    };
+    switch (updates::downloadAndInstall(data, url, progress)) {
+        case updates::UpdateResult::Installed:
+            return InstallOutcome::Installed;
+        case updates::UpdateResult::DownloadFailed:
+            return failed("I could not connect to the CEDICT dictionary file.",
+                          InstallOutcome::DownloadFailed);
+        case updates::UpdateResult::SaveFailed:
+            return failed("an error occurred while saving the data.", InstallOutcome::SaveFailed);
+        case updates::UpdateResult::UnzipFailed:
+            break;
     }
-
-    const std::filesystem::path archive = data / kArchiveName;
-    std::filesystem::create_directories(data, ec);
-    const bool saved = writeWholeFile(
-        archive, std::string_view(reinterpret_cast<const char*>(body.data()), body.size()));
-    if (!saved || !std::filesystem::exists(archive, ec)) {
-        host.hideProgress();
-        reportFailure(host, domain, "an error occurred while saving the data.");
-        return InstallOutcome::SaveFailed;
-    }
-
-    host.showProgress(progressText("Unzipping the CEDICT file.", "Please wait a minute . . ."));
-    // Only this run's unzip may leave the marker: a stale one from an earlier
-    // run would make a failed unzip look successful.
-    const std::filesystem::path marker = data / kUnzipMarker;
-    std::filesystem::remove(marker, ec);
-    host.runProgram(data / "ploskar", data);
-    if (!std::filesystem::exists(marker, ec)) {
-        host.hideProgress();
-        reportFailure(host, domain, "an error occurred while unzipping the data.");
-        return InstallOutcome::UnzipFailed;
-    }
-
-    std::filesystem::remove(marker, ec);
-    host.pause(200);
-    host.showProgress(
-        progressText("Rebuilding the dictionary index.", "Please wait a minute . . ."));
-    const bool popupFound = host.sendToPopupMessenger(kMessageIndexRebuilding).has_value();
-    host.runProgram(data / "zarnith", data);
-    host.hideProgress();
-    host.processPendingMessages();
-    host.information(kCaption, "The CEDICT dictionary file has been installed successfully.");
-    if (popupFound) host.sendToPopupMessenger(kMessageIndexRebuilt);
-    return InstallOutcome::Installed;
+    return failed("an error occurred while unzipping the data.", InstallOutcome::UnzipFailed);
 }
 
 }  // namespace tulvo::shell

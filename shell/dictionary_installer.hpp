@@ -9,19 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "updates/dictionary_update.hpp"
+
 namespace tulvo::shell {
-
-inline constexpr const char* kArchiveName = "cedict_1_0_ts_utf-8_mdbg.zip";
-inline constexpr const char* kUnzipMarker = "ploskar.txt";
-inline constexpr size_t kMinimumDownload = 1'000'000;
-inline constexpr uint32_t kMessageIndexRebuilding = 0x509;
-inline constexpr uint32_t kMessageIndexRebuilt = 0x50A;
-
-// The archive's address: the build's default, or TULVO_DICTIONARY_URL, the
-// archive's full address or its server's (then with the archive's path).
-std::string dictionaryUrl();
-// The host part of an address ("www.example.org" of "https://www.example.org/a").
-std::string domainOf(const std::string& url);
 
 // What the installation needs of the program around it.
 class InstallerHost {
@@ -38,7 +28,7 @@ class InstallerHost {
     virtual std::vector<uint8_t> download(const std::string& url) = 0;
     // Runs a program with no arguments in a directory and waits for its end.
     virtual void runProgram(const std::filesystem::path& program,
-                            const std::filesystem::path& directory) = 0;
+                            const std::filesystem::path& directory);
     // Empty when the popup messenger is not there.
     virtual std::optional<int64_t> sendToPopupMessenger(uint32_t message) = 0;
     virtual void information(const std::string& caption, const std::string& text) = 0;

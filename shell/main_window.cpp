@@ -25,6 +25,7 @@
 #include "handwriting/recog_file.hpp"
 #include "handwriting/writing_pad_widget.hpp"
 #include "platform/local_messages.hpp"
+#include "platform/run_program.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/desktop_integration.hpp"
 #include "shell/speech.hpp"
@@ -262,7 +263,7 @@ void MainWindow::start() {
     }
     applySettings(/*firstRead=*/true);
     reminderCheck(dir_, FileClock::now(), [](const std::filesystem::path& program) {
-        QProcess::execute(QString::fromStdString(program.string()), {});
+        runProgramAndWait(program, std::filesystem::current_path());
     });
     layOut();
     searchBox_->setFocus();
@@ -495,7 +496,7 @@ void MainWindow::favoriteAdded(std::u16string_view word) {
 void MainWindow::openOptions() {
     const auto program = dir_ / "data" / "Tulvo_options";
     if (!std::filesystem::exists(program)) return;
-    QProcess::execute(QString::fromStdString(program.string()), {programVersion()});
+    runProgramAndWait(program, std::filesystem::current_path(), {programVersion().toStdString()});
     // The options program may have imported favorites into the file.
     if (favorites_) favorites_->load();
     applySettings(/*firstRead=*/false);

@@ -23,6 +23,7 @@ xdotool
 libicu-dev
 libcurl4-openssl-dev
 zlib1g-dev
+libarchive-dev
 libxtst-dev
 qt6-speech-dev
 qt6-declarative-dev

@@ -14,7 +14,7 @@ int main(int argc, char** argv) {
     const std::filesystem::path programDirectory = std::filesystem::current_path();
     const std::string installed = tulvo::options::installedVersion(argc > 1 ? argv[1] : "");
 
-    tulvo::options::CurlUpdateHttp http;
+    tulvo::options::NetworkUpdateHttp http;
     tulvo::options::OptionsWindow window(programDirectory, installed, http,
                                          tulvo::options::updateAddresses());
     window.show();

@@ -2,6 +2,8 @@
 // main window's tracked list, under the offscreen platform.
 #include <gtest/gtest.h>
 #include <QApplication>
+#include <QElapsedTimer>
+#include <QTabBar>
 #include <QTest>
 #include <QTimer>
 
@@ -9,6 +11,7 @@
 #include "options/options_window.hpp"
 #include "reminder/reminder_window.hpp"
 #include "shell/main_window.hpp"
+#include "tests/support/one_answer_http_server.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "ui/window_placement.hpp"
 
@@ -88,6 +91,17 @@ TEST_F(OptionsWindowTest, WindowTabsAndControlsInPlace) {
     EXPECT_FALSE(window->applicationsBox().isEnabled());  // popups off
     window->popupCheck().click();
     EXPECT_TRUE(window->applicationsBox().isEnabled());
+
+    // The tab bar takes clicks, and each page's controls sit at their places
+    // in the window whatever the tab bar's height.
+    QTabBar& bar = *window->tabs().tabBar();
+    QTest::mouseClick(&bar, Qt::LeftButton, {}, bar.tabRect(OptionsWindow::Favorites).center());
+    EXPECT_EQ(window->tabs().currentIndex(), OptionsWindow::Favorites);
+    EXPECT_TRUE(window->pathBox().isVisible());
+    EXPECT_EQ(window->pathBox().mapTo(window.get(), QPoint(0, 0)), QPoint(20, 326));
+    window->selectTab(OptionsWindow::General);
+    EXPECT_EQ(window->hotkeyList().mapTo(window.get(), QPoint(0, 0)), QPoint(20, 450));
+    EXPECT_EQ(window->popupCheck().mapTo(window.get(), QPoint(0, 0)), QPoint(10, 90));
 }
 
 TEST_F(OptionsWindowTest, UpdatesTabChecksEachTimeItIsSelected) {
@@ -107,6 +121,48 @@ TEST_F(OptionsWindowTest, UpdatesTabChecksEachTimeItIsSelected) {
     window->tabs().setCurrentIndex(OptionsWindow::General);
     window->tabs().setCurrentIndex(OptionsWindow::Updates);
     EXPECT_EQ(http_.asked.size(), 4u);
+}
+
+// Counts the paint events of the object it filters.
+class PaintCounter : public QObject {
+  public:
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) ++paints;
+        return false;
+    }
+};
+
+TEST_F(OptionsWindowTest, SilentServerEndsTheCheckWhileTheWindowRepaints) {
+    // Accepts every connection and never answers.
+    tulvo::testing::OneAnswerHttpServer silent(200, "", "", /*silent=*/true);
+    platform::HttpLimits limits;
+    limits.stallSeconds = 3;  // the program's is 30 s; the same client gives up the same way
+    NetworkUpdateHttp network(limits);
+    OptionsWindow window(dir_.path(), "version 2.1a", network,
+                         UpdateAddresses{silent.url("/v"), silent.url("/a.zip"), "w", "site"});
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    PaintCounter counter;
+    window.installEventFilter(&counter);
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, &window, [&window] { window.update(); });
+    ticker.start(100);
+
+    QElapsedTimer clock;
+    clock.start();
+    window.tabs().setCurrentIndex(OptionsWindow::Updates);
+    const qint64 elapsed = clock.elapsed();
+    // The two transfers waited for the stall time together, not one after the other.
+    EXPECT_GE(elapsed, 2'500);
+    EXPECT_LT(elapsed, 5'500);
+    EXPECT_EQ(window.updateLine(UpdateGroup::Program, 3).text(),
+              "Sorry, I could not connect to the server.");
+    EXPECT_EQ(window.updateLine(UpdateGroup::Dictionary, 3).text(),
+              "Sorry, I could not connect to the server.");
+    EXPECT_EQ(silent.requests(), 2);
+    // The window went on painting while it waited.
+    EXPECT_GE(counter.paints, 10);
 }
 
 TEST_F(OptionsWindowTest, ClosingWritesTheSettingsFromTheControls) {

@@ -35,14 +35,13 @@ class RecordingView : public UpdateView {
 // rest.
 class FakeSystem : public UpdateSystem {
   public:
-    bool runAndWait(const std::filesystem::path& program,
+    void runAndWait(const std::filesystem::path& program,
                     const std::filesystem::path& cwd) override {
         runs.push_back(program.filename().string() + " in " + cwd.filename().string());
         if (program.filename() == "ploskar" && unzipWorks) {
             std::ofstream(cwd / "CEDICT_ts.u8", std::ios::binary) << "new dictionary\r\n";
             std::ofstream(cwd / "ploskar.txt") << "ok";
         }
-        return true;
     }
     bool sendToPopupMessenger(uint32_t message) override {
         messages.push_back(message);
@@ -57,7 +56,7 @@ class FakeSystem : public UpdateSystem {
     int paused = 0;
 };
 
-const std::string kArchiveUrlPath(kArchivePath);
+const std::string kArchiveUrlPath(tulvo::updates::kArchivePath);
 
 class UpdateCheckerTest : public ::testing::Test {
   protected:
@@ -87,7 +86,7 @@ class UpdateCheckerTest : public ::testing::Test {
 
     TempDir dir_;
     LocalHttpServer server_;
-    CurlUpdateHttp http_;
+    NetworkUpdateHttp http_;
     RecordingView view_;
     FakeSystem system_;
 };
@@ -173,6 +172,26 @@ TEST_F(UpdateCheckerTest, SameDateIsUpToDate) {
     EXPECT_FALSE(view_.download);
 }
 
+TEST_F(UpdateCheckerTest, UnreadableDateIsNoNewerDictionary) {
+    installDictionary("2025-01-02");
+    for (const char* date : {"Wed, 21 Foo 2015", "garbage", "tomorrow"}) {
+        serveArchive(date, 10);
+        checker().checkDictionary();
+        EXPECT_EQ(view_.line(UpdateGroup::Dictionary, 3),
+                  "Sorry, I could not connect to the server.")
+            << date;
+        EXPECT_FALSE(view_.download) << date;
+    }
+    // The other date forms HTTP allows are read.
+    serveArchive("Tuesday, 01-Dec-26 10:00:00 GMT", 10);
+    checker().checkDictionary();
+    EXPECT_EQ(view_.line(UpdateGroup::Dictionary, 2), "Newest version:  2026-12-01");
+    serveArchive("Tue Dec  1 10:00:00 2026", 10);
+    view_.lines.clear();
+    checker().checkDictionary();
+    EXPECT_EQ(view_.line(UpdateGroup::Dictionary, 2), "Newest version:  2026-12-01");
+}
+
 TEST_F(UpdateCheckerTest, MissingDictionaryAndFailedUpdates) {
     serveArchive("Tue, 01 Dec 2026 10:00:00 GMT", 999'999);
     UpdateChecker updates = checker();
@@ -207,18 +226,11 @@ TEST(UpdateParsing, VersionPageMarker) {
     EXPECT_EQ(newestVersion(""), std::nullopt);
 }
 
-TEST(UpdateParsing, LastModifiedDates) {
-    EXPECT_EQ(lastModifiedToDate("Wed, 21 Oct 2015 07:28:00 GMT"), "2015-10-21");
-    EXPECT_EQ(lastModifiedToDate("tue, 1 dec 2026 10:00:00 GMT"), "2026-12-01");
-    EXPECT_EQ(lastModifiedToDate("Wed, 21 Foo 2015"), "2015-00-21");
-    EXPECT_EQ(lastModifiedToDate(""), "");
-}
-
 TEST(UpdateParsing, Addresses) {
     EXPECT_EQ(addressWithPath("http://127.0.0.1:8080", "/p/q"), "http://127.0.0.1:8080/p/q");
     EXPECT_EQ(addressWithPath("http://127.0.0.1:8080/", "/p/q"), "http://127.0.0.1:8080/p/q");
     EXPECT_EQ(addressWithPath("http://h/own.html", "/p/q"), "http://h/own.html");
-    EXPECT_EQ(hostOf("https://www.example.org/a/b"), "www.example.org");
+    EXPECT_EQ(tulvo::updates::hostOf("https://www.example.org:8080/a/b"), "www.example.org:8080");
     setenv("TULVO_VERSION_URL", "http://127.0.0.1:9", 1);
     setenv("TULVO_DICTIONARY_URL", "http://127.0.0.1:10/x.zip", 1);
     const UpdateAddresses addresses = updateAddresses();

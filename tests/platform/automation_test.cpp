@@ -71,15 +71,15 @@ TEST_F(BridgeTest, UnknownMemberIsReportedAndNotCalled) {
     EXPECT_TRUE(object.calls.empty());
 }
 
-TEST(LastModifiedDate, HeaderFieldsBecomeYearMonthDay) {
+TEST(LastModifiedDate, HttpDatesBecomeTheirDayAndOthersNothing) {
     EXPECT_EQ(lastModifiedDate("Wed, 21 Oct 2015 07:28:00 GMT"), "2015-10-21");
     EXPECT_EQ(lastModifiedDate("mon, 3 jan 2022 00:00:00 gmt"), "2022-01-03");
-    EXPECT_EQ(lastModifiedDate("Fri, 01 Dec 2023 10:00:00 GMT"), "2023-12-01");
-    EXPECT_EQ(lastModifiedDate(""), "");
-    // An unknown month name, or a text that only contains one, gives month 0.
-    EXPECT_EQ(lastModifiedDate("Wed, 21 Foo 2015"), "2015-00-21");
-    EXPECT_EQ(lastModifiedDate("Wed, 21 ANF 2015"), "2015-00-21");
-    EXPECT_EQ(lastModifiedDate("garbage"), "0000-00-00");
+    EXPECT_EQ(lastModifiedDate("Fri, 01 Dec 2023 23:59:59 GMT"), "2023-12-01");
+    // Another zone is taken to universal time.
+    EXPECT_EQ(lastModifiedDate("Fri, 01 Dec 2023 23:30:00 -0100"), "2023-12-02");
+    // A date nobody can read is no date at all, never one that looks newer.
+    for (const char* unreadable : {"", "Wed, 21 Foo 2015", "Wed, 21 ANF 2015", "garbage"})
+        EXPECT_EQ(lastModifiedDate(unreadable), "") << unreadable;
 }
 
 TEST_F(BridgeTest, HttpBodyAndLastModifiedFromALocalServer) {

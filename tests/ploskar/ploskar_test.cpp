@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <zlib.h>
 
 #include "platform/run_program.hpp"
+#include "platform/whole_file.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/zip_builder.hpp"
 #include "tools/ploskar/zip_extract.hpp"
@@ -10,6 +13,8 @@ namespace {
 
 using testing::TempDir;
 using testing::ZipBuilder;
+
+const std::string kArchive(kArchiveName), kOutput(kOutputName), kMarker(kMarkerName);
 
 const std::string kLines = "# CC-CEDICT\n你好 你好 [ni3 hao3] /hello/\r\n中 中 [zhong1] /middle/\n";
 const std::string kCrLf =
@@ -54,6 +59,100 @@ TEST(ExtractDictionary, BadArchivesAreRefused) {
     EXPECT_EQ(extractDictionary(good, 10).error, ExtractError::TooLarge);
 }
 
+// A deflate stream of `size` zero bytes (about 1000:1), made piece by piece
+// so that the test never holds the inflated bytes.
+std::string makeZeroBomb(size_t size, uint32_t& crc) {
+    const std::string zeros(1 << 20, '\0');
+    z_stream z{};
+    deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out;
+    char buffer[1 << 16];
+    crc = 0;
+    for (size_t left = size; left > 0;) {
+        const size_t n = std::min(left, zeros.size());
+        left -= n;
+        crc = uint32_t(crc32(crc, reinterpret_cast<const Bytef*>(zeros.data()), uInt(n)));
+        z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(zeros.data()));
+        z.avail_in = uInt(n);
+        do {
+            z.next_out = reinterpret_cast<Bytef*>(buffer);
+            z.avail_out = sizeof buffer;
+            deflate(&z, left == 0 ? Z_FINISH : Z_NO_FLUSH);
+            out.append(buffer, sizeof buffer - z.avail_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    return out;
+}
+
+std::string lineNumbers() {
+    std::string text;
+    for (int i = 0; i < 20'000; ++i) text += "line " + std::to_string(i) + "\n";
+    return text;
+}
+
+// 400 MiB of zeros, made once.
+const std::string& zeroBomb(uint32_t& crc) {
+    static uint32_t bombCrc = 0;
+    static const std::string bomb = makeZeroBomb(size_t(400) << 20, bombCrc);
+    crc = bombCrc;
+    return bomb;
+}
+
+TEST(ExtractDictionary, OnlyADictionaryIsTaken) {
+    for (const std::string& text : std::vector<std::string>{
+             "", "\n\n", "<html><body>Not found</body></html>\n", "# CC-CEDICT\n# no entries\n",
+             "plain text [with] /slashes/ here\n", lineNumbers()}) {
+        const std::string zip = ZipBuilder().add("cedict_ts.u8", text).bytes();
+        EXPECT_EQ(extractDictionary(zip).error, ExtractError::NotADictionary) << text.substr(0, 40);
+    }
+    // Comment lines before the first entry, LF or CR LF line ends.
+    EXPECT_TRUE(
+        looksLikeDictionary("# CC-CEDICT\n#! date=2026\n中國 中国 [Zhong1 guo2] /China/\n"));
+    EXPECT_TRUE(looksLikeDictionary("A A [A] /(slang) grade A/\r\n"));
+    EXPECT_FALSE(looksLikeDictionary("中國 [Zhong1 guo2] /China/\n"));
+}
+
+TEST(ExtractDictionary, BombsAndLinksAreRefused) {
+    // 400 MiB of zeros in a few hundred kilobytes, its sizes declared honestly
+    // or understated: refused either way, long before the limit.
+    uint32_t crc = 0;
+    const std::string& bomb = zeroBomb(crc);
+    EXPECT_LT(bomb.size(), 2'000'000u);
+    EXPECT_EQ(extractDictionary(
+                  ZipBuilder().addDeflated("cedict_ts.u8", bomb, crc, uint32_t(400) << 20).bytes())
+                  .error,
+              ExtractError::TooLarge);
+    EXPECT_EQ(extractDictionary(ZipBuilder().addDeflated("cedict_ts.u8", bomb, crc, 10'000).bytes())
+                  .error,
+              ExtractError::TooLarge);
+    // Text that compresses well, but not 50:1, is taken.
+    std::string lines;
+    for (int i = 0; lines.size() < 3'000'000; ++i)
+        lines += "詞" + std::to_string(i * 7919 % 100003) + " 词 [ci2] /word " + std::to_string(i) +
+                 "/\n";
+    EXPECT_EQ(extractDictionary(ZipBuilder().add("cedict_ts.u8", lines).bytes()).error,
+              ExtractError::None);
+    // A link named like the dictionary is not followed.
+    EXPECT_EQ(extractDictionary(ZipBuilder().addLink("cedict_ts.u8", "/etc/passwd").bytes()).error,
+              ExtractError::UnsafeName);
+    EXPECT_EQ(extractDictionary(ZipBuilder()
+                                    .addLink("cedict_ts.u8", "/etc/passwd")
+                                    .add("data/cedict_ts.u8", kLines)
+                                    .bytes())
+                  .bytes,
+              kCrLf);
+}
+
+TEST(ExtractDictionary, TheRealDictionaryComesBackWhole) {
+    // The dictionary the data build made, as its publisher zips it.
+    const auto real = readWholeFile(std::filesystem::path(TULVO_APP_DIR) / "data" / kOutput);
+    if (!real) GTEST_SKIP() << "no dictionary built yet (make data)";
+    const Extracted got = extractDictionary(ZipBuilder().add("cedict_ts.u8", *real).bytes());
+    EXPECT_EQ(got.error, ExtractError::None);
+    EXPECT_TRUE(got.bytes == *real);  // already CR LF
+}
+
 TEST(ExtractDictionary, HostileNamesAreRefused) {
     for (std::string name : {"../cedict_ts.u8", "/absolute/cedict_ts.u8", "a/../../cedict_ts.u8",
                              "..\\cedict_ts.u8", "C:\\cedict_ts.u8"}) {
@@ -71,35 +170,54 @@ TEST(ExtractDictionary, HostileNamesAreRefused) {
 
 TEST(Ploskar, WritesTheDictionaryAndMarkerOnlyOnSuccess) {
     TempDir dir;
-    dir.write(kArchiveName, ZipBuilder().add("cedict_ts.u8", kLines).bytes());
+    dir.write(kArchive, ZipBuilder().add("cedict_ts.u8", kLines).bytes());
     EXPECT_EQ(runProgramAndWait(TULVO_PLOSKAR, dir.path()), 0);
-    EXPECT_EQ(TempDir::read(dir / kOutputName), kCrLf);
-    EXPECT_TRUE(std::filesystem::exists(dir / kMarkerName));
+    EXPECT_EQ(TempDir::read(dir / kOutput), kCrLf);
+    EXPECT_TRUE(std::filesystem::exists(dir / kMarker));
 }
 
 TEST(Ploskar, FailureLeavesNoMarkerAndKeepsTheOldDictionary) {
     TempDir dir;
-    dir.write(kOutputName, "old\r\n");
-    dir.write(kMarkerName, "");  // left by an earlier run
-    dir.write(kArchiveName, "<html>error page</html>");
+    dir.write(kOutput, "old\r\n");
+    dir.write(kMarker, "");  // left by an earlier run
+    dir.write(kArchive, "<html>error page</html>");
     EXPECT_NE(runProgramAndWait(TULVO_PLOSKAR, dir.path()), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / kMarkerName));
-    EXPECT_EQ(TempDir::read(dir / kOutputName), "old\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / kMarker));
+    EXPECT_EQ(TempDir::read(dir / kOutput), "old\r\n");
     // No archive at all.
-    std::filesystem::remove(dir / kArchiveName);
+    std::filesystem::remove(dir / kArchive);
     EXPECT_NE(runProgramAndWait(TULVO_PLOSKAR, dir.path()), 0);
-    EXPECT_FALSE(std::filesystem::exists(dir / kMarkerName));
+    EXPECT_FALSE(std::filesystem::exists(dir / kMarker));
+}
+
+TEST(Ploskar, BombStopsEarlyAndKeepsTheOldDictionary) {
+    TempDir dir;
+    dir.write(kOutput, "old\r\n");
+    uint32_t crc = 0;
+    const std::string& bomb = zeroBomb(crc);
+    dir.write(kArchive,
+              ZipBuilder().addDeflated("cedict_ts.u8", bomb, crc, uint32_t(400) << 20).bytes());
+    EXPECT_NE(runProgramAndWait(TULVO_PLOSKAR, dir.path()), 0);
+    EXPECT_EQ(TempDir::read(dir / kOutput), "old\r\n");
+    EXPECT_FALSE(std::filesystem::exists(dir / kMarker));
+    // The extractor never held the inflated bytes (kilobytes here).
+    rusage usage{};
+    getrusage(RUSAGE_CHILDREN, &usage);
+    EXPECT_LT(usage.ru_maxrss, 100 * 1024);
+    // Neither does an empty entry replace the dictionary.
+    dir.write(kArchive, ZipBuilder().add("cedict_ts.u8", "").bytes());
+    EXPECT_NE(runProgramAndWait(TULVO_PLOSKAR, dir.path()), 0);
+    EXPECT_EQ(TempDir::read(dir / kOutput), "old\r\n");
 }
 
 TEST(Ploskar, HostileEntryWritesNothingOutsideTheDirectory) {
     TempDir dir;
     std::filesystem::create_directories(dir / "data");
-    dir.write("data/" + std::string(kArchiveName),
-              ZipBuilder().add("../cedict_ts.u8", kLines).bytes());
+    dir.write("data/" + kArchive, ZipBuilder().add("../cedict_ts.u8", kLines).bytes());
     EXPECT_NE(runProgramAndWait(TULVO_PLOSKAR, dir / "data"), 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "cedict_ts.u8"));
-    EXPECT_FALSE(std::filesystem::exists(dir / "data" / kOutputName));
-    EXPECT_FALSE(std::filesystem::exists(dir / "data" / kMarkerName));
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / kOutput));
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / kMarker));
 }
 
 }  // namespace

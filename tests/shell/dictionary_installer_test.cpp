@@ -10,6 +10,9 @@
 namespace tulvo::shell {
 namespace {
 
+using updates::kArchiveName;
+using updates::kUnzipMarker;
+
 using testing::OneAnswerHttpServer;
 using testing::TempDir;
 
@@ -103,10 +106,10 @@ TEST_F(InstallerTest, DownloadsUnpacksAndTellsThePopupProgram) {
         std::vector<std::string>{
             "CEDICT dictionary file|The CEDICT dictionary file has been installed successfully."});
     EXPECT_EQ(host.messages, (std::vector<uint32_t>{0x509, 0x50A}));
-    EXPECT_EQ(TempDir::read(dir / "data" / kArchiveName), zip);
+    EXPECT_EQ(TempDir::read(dir / "data" / std::string(kArchiveName)), zip);
     const std::string dictionary = TempDir::read(dir / "data" / "CEDICT_ts.u8");
     EXPECT_EQ(dictionary.substr(0, 26), "詞0 词0 [ci2] /word 0/\r\n");
-    EXPECT_FALSE(std::filesystem::exists(dir / "data" / kUnzipMarker));
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / std::string(kUnzipMarker)));
 }
 
 TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {
@@ -115,7 +118,7 @@ TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {
               InstallOutcome::DownloadFailed);
     EXPECT_EQ(host.boxes, std::vector<std::string>{
                               failureBox("I could not connect to the CEDICT dictionary file.")});
-    EXPECT_FALSE(std::filesystem::exists(dir / "data" / kArchiveName));
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / std::string(kArchiveName)));
     EXPECT_GE(host.hides, 1);
     // No server at all.
     std::string gone;
@@ -148,6 +151,17 @@ TEST_F(InstallerTest, UnzipFailureEvenWithAStaleMarker) {
               std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
     EXPECT_TRUE(host.messages.empty());
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8"));
+    // An archive whose dictionary entry is an error page: the same report.
+    std::string page;
+    while (page.size() < 1'200'000) page += "<p>This page has moved.</p>\n";
+    OneAnswerHttpServer moved(
+        200, testing::ZipBuilder().add("cedict_ts.u8", page, /*deflated=*/false).bytes());
+    host.boxes.clear();
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), moved.url("/a.zip"), host),
+              InstallOutcome::UnzipFailed);
+    EXPECT_EQ(host.boxes,
+              std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8"));
     // Without the unzip program the same report.
     std::filesystem::remove(dir / "data" / "ploskar");
     OneAnswerHttpServer good(200, archive());
@@ -159,15 +173,17 @@ TEST_F(InstallerTest, UnzipFailureEvenWithAStaleMarker) {
 }
 
 TEST(DictionaryUrl, DomainIsTheHostOfTheAddress) {
-    EXPECT_EQ(domainOf("https://www.example.org/chindict/export/cedict/a.zip"), "www.example.org");
-    EXPECT_EQ(domainOf("http://127.0.0.1:8080/a.zip"), "127.0.0.1");
-    EXPECT_EQ(domainOf("http://user@host.test"), "host.test");
+    EXPECT_EQ(updates::domainOf("https://www.example.org/chindict/export/cedict/a.zip"),
+              "www.example.org");
+    EXPECT_EQ(updates::domainOf("http://127.0.0.1:8080/a.zip"), "127.0.0.1");
+    EXPECT_EQ(updates::domainOf("http://user@host.test"), "host.test");
     ::setenv("TULVO_DICTIONARY_URL", "http://127.0.0.1:9/x.zip", 1);
-    EXPECT_EQ(dictionaryUrl(), "http://127.0.0.1:9/x.zip");
+    EXPECT_EQ(updates::dictionaryUrl(), "http://127.0.0.1:9/x.zip");
     ::setenv("TULVO_DICTIONARY_URL", "http://127.0.0.1:9", 1);
-    EXPECT_EQ(dictionaryUrl(), "http://127.0.0.1:9/chindict/export/cedict/cedict_1_0_ts_utf-8_mdbg.zip");
+    EXPECT_EQ(updates::dictionaryUrl(),
+              "http://127.0.0.1:9/chindict/export/cedict/cedict_1_0_ts_utf-8_mdbg.zip");
     ::unsetenv("TULVO_DICTIONARY_URL");
-    EXPECT_NE(dictionaryUrl(), "");
+    EXPECT_NE(updates::dictionaryUrl(), "");
 }
 
 }  // namespace

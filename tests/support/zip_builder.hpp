@@ -21,15 +21,32 @@ class ZipBuilder {
         entries_.push_back(std::move(e));
         return *this;
     }
+    // A Unix symbolic link to `target`.
+    ZipBuilder& addLink(const std::string& name, const std::string& target) {
+        add(name, target, false);
+        entries_.back().unixMode = 0120777;
+        return *this;
+    }
+    // An entry whose raw deflate stream, CRC and size the caller made.
+    ZipBuilder& addDeflated(const std::string& name, std::string body, uint32_t crc,
+                            uint32_t size) {
+        Entry e{name, std::move(body), true, 0, crc};
+        e.precompressed = true;
+        e.size = size;
+        entries_.push_back(std::move(e));
+        return *this;
+    }
 
     std::string bytes() {
         std::string out, directory;
         for (Entry& e : entries_) {
-            const std::string body = e.deflated ? deflateRaw(e.data) : e.data;
+            const std::string body = e.precompressed ? e.data
+                                     : e.deflated    ? deflateRaw(e.data)
+                                                     : e.data;
             const auto method = static_cast<uint16_t>(e.deflated ? 8 : 0);
             const auto nameSize = static_cast<uint16_t>(e.name.size());
             const auto bodySize = static_cast<uint32_t>(body.size());
-            const auto dataSize = static_cast<uint32_t>(e.data.size());
+            const auto dataSize = e.precompressed ? e.size : static_cast<uint32_t>(e.data.size());
             e.offset = static_cast<uint32_t>(out.size());
             put32(out, {0x04034b50});
             put16(out, {20, 0, method, 0, 0});
@@ -38,10 +55,12 @@ class ZipBuilder {
             out += e.name + body;
 
             put32(directory, {0x02014b50});
-            put16(directory, {20, 20, 0, method, 0, 0});
+            // Made on Unix (3) when the entry carries a Unix mode.
+            const auto madeBy = static_cast<uint16_t>(e.unixMode ? (3 << 8) | 20 : 20);
+            put16(directory, {madeBy, 20, 0, method, 0, 0});
             put32(directory, {e.crc, bodySize, dataSize});
             put16(directory, {nameSize, 0, 0, 0, 0});
-            put32(directory, {0, e.offset});
+            put32(directory, {e.unixMode << 16, e.offset});
             directory += e.name;
         }
         const auto directoryOffset = static_cast<uint32_t>(out.size());
@@ -59,6 +78,9 @@ class ZipBuilder {
         std::string name, data;
         bool deflated;
         uint32_t offset, crc;
+        uint32_t unixMode = 0;
+        bool precompressed = false;
+        uint32_t size = 0;
     };
 
     static void put16(std::string& out, std::initializer_list<uint16_t> values) {

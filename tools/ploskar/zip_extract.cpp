@@ -1,10 +1,10 @@
 #include "tools/ploskar/zip_extract.hpp"
 
-#include <zlib.h>
+#include <archive.h>
+#include <archive_entry.h>
 
-#include <cstdint>
 #include <filesystem>
-#include <optional>
+#include <memory>
 
 #include "platform/unicode_text.hpp"
 #include "platform/whole_file.hpp"
@@ -12,46 +12,40 @@
 namespace tulvo::ploskar {
 namespace {
 
-constexpr uint32_t kEndSignature = 0x06054b50;
-constexpr uint32_t kCentralSignature = 0x02014b50;
-constexpr uint32_t kLocalSignature = 0x04034b50;
-constexpr size_t kEndSize = 22;
-constexpr size_t kCentralSize = 46;
-constexpr size_t kLocalSize = 30;
+// Below this the ratio is not judged: a few blocks of output can come from
+// very little input at the start of any entry.
+constexpr size_t kRatioFloor = size_t(64) << 10;
+// How much of the text's start shows whether it is a dictionary.
+constexpr size_t kDictionaryProbe = size_t(64) << 10;
 
-uint32_t u16at(std::string_view b, size_t at) {
-    return uint32_t(uint8_t(b[at])) | uint32_t(uint8_t(b[at + 1])) << 8;
-}
-uint32_t u32at(std::string_view b, size_t at) {
-    return u16at(b, at) | u16at(b, at + 2) << 16;
-}
-
-bool fits(std::string_view b, size_t at, size_t n) {
-    return at <= b.size() && n <= b.size() - at;
-}
-
-struct Entry {
-    std::string name;
-    uint32_t flags = 0, method = 0, crc = 0, compressed = 0, size = 0, localOffset = 0;
-};
+using Reader = std::unique_ptr<archive, decltype(&archive_read_free)>;
 
 std::string finalComponent(std::string_view name) {
     const size_t slash = name.find_last_of("/\\");
     return std::string(slash == std::string_view::npos ? name : name.substr(slash + 1));
 }
 
-bool inflateRaw(std::string_view in, size_t expected, std::string& out) {
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) return false;
-    out.resize(expected);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in.data()));
-    z.avail_in = static_cast<uInt>(in.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(expected);
-    const int result = inflate(&z, Z_FINISH);
-    const bool ok = result == Z_STREAM_END && z.total_out == expected;
-    inflateEnd(&z);
-    return ok;
+// A dictionary line: traditional, simplified, [pinyin], /definitions/.
+bool isEntryLine(std::string_view line) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.remove_suffix(1);
+    const size_t firstSpace = line.find(' ');
+    if (firstSpace == 0 || firstSpace == std::string_view::npos) return false;
+    const size_t secondSpace = line.find(' ', firstSpace + 1);
+    if (secondSpace == std::string_view::npos || secondSpace == firstSpace + 1) return false;
+    const std::string_view rest = line.substr(secondSpace + 1);
+    const size_t close = rest.find("] /");
+    return rest.starts_with('[') && close != std::string_view::npos && line.ends_with('/') &&
+           rest.size() > close + 3;
+}
+
+// Appends `data` with LF not preceded by CR turned into CR LF; `last` is the
+// byte before it.
+void appendWithCrLf(std::string& out, std::string_view data, char& last) {
+    for (char c : data) {
+        if (c == '\n' && last != '\r') out.push_back('\r');
+        out.push_back(c);
+        last = c;
+    }
 }
 
 }  // namespace
@@ -72,81 +66,82 @@ bool escapesDirectory(std::string_view name) {
 std::string withCrLf(std::string_view text) {
     std::string out;
     out.reserve(text.size() + text.size() / 32);
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) out.push_back('\r');
-        out.push_back(text[i]);
-    }
+    char last = '\0';
+    appendWithCrLf(out, text, last);
     return out;
 }
 
-Extracted extractDictionary(std::string_view zip, size_t maxBytes) {
-    Extracted result;
-    // The end record is in the last 22 + 65535 bytes (its comment is at most 64 KiB).
-    if (zip.size() < kEndSize) return {ExtractError::NotAnArchive, {}};
-    size_t end = std::string_view::npos;
-    const size_t lowest = zip.size() > kEndSize + 65535 ? zip.size() - kEndSize - 65535 : 0;
-    for (size_t at = zip.size() - kEndSize + 1; at-- > lowest;) {
-        if (u32at(zip, at) == kEndSignature) {
-            end = at;
-            break;
-        }
+bool looksLikeDictionary(std::string_view text) {
+    text = text.substr(0, kDictionaryProbe);
+    while (!text.empty()) {
+        const size_t end = text.find('\n');
+        // A line cut by the probe's end is not judged.
+        if (end == std::string_view::npos && text.size() == kDictionaryProbe) return false;
+        const std::string_view line = text.substr(0, end);
+        if (isEntryLine(line)) return true;
+        if (end == std::string_view::npos) break;
+        text.remove_prefix(end + 1);
     }
-    if (end == std::string_view::npos) return {ExtractError::NotAnArchive, {}};
-    const uint32_t count = u16at(zip, end + 10);
-    const uint32_t directorySize = u32at(zip, end + 12);
-    const uint32_t directoryOffset = u32at(zip, end + 16);
-    if (!fits(zip, directoryOffset, directorySize)) return {ExtractError::NotAnArchive, {}};
+    return false;
+}
 
-    std::optional<Entry> wanted;
-    bool unsafeName = false;
-    size_t at = directoryOffset;
-    for (uint32_t i = 0; i < count; ++i) {
-        if (!fits(zip, at, kCentralSize) || u32at(zip, at) != kCentralSignature)
-            return {ExtractError::NotAnArchive, {}};
-        Entry entry;
-        entry.flags = u16at(zip, at + 8);
-        entry.method = u16at(zip, at + 10);
-        entry.crc = u32at(zip, at + 16);
-        entry.compressed = u32at(zip, at + 20);
-        entry.size = u32at(zip, at + 24);
-        const uint32_t nameLength = u16at(zip, at + 28);
-        const uint32_t extraLength = u16at(zip, at + 30);
-        const uint32_t commentLength = u16at(zip, at + 32);
-        entry.localOffset = u32at(zip, at + 42);
-        if (!fits(zip, at + kCentralSize, size_t(nameLength) + extraLength + commentLength))
-            return {ExtractError::NotAnArchive, {}};
-        entry.name = std::string(zip.substr(at + kCentralSize, nameLength));
-        at += kCentralSize + nameLength + extraLength + commentLength;
-        if (asciiLowered(finalComponent(entry.name)) != kEntryName) continue;
-        if (escapesDirectory(entry.name)) {
-            unsafeName = true;
+Extracted extractDictionary(std::string_view zip, size_t maxBytes) {
+    // Only the central directory says what an archive holds: a reader that
+    // walks the local headers would take a cut or doctored file for good.
+    Reader reader(archive_read_new(), archive_read_free);
+    archive* a = reader.get();
+    archive_read_support_format_zip_seekable(a);
+    if (archive_read_open_memory(a, zip.data(), zip.size()) != ARCHIVE_OK)
+        return {ExtractError::NotAnArchive, {}};
+
+    bool unsafe = false;
+    bool first = true;
+    archive_entry* entry = nullptr;
+    while (true) {
+        const int header = archive_read_next_header(a, &entry);
+        if (header == ARCHIVE_EOF) break;
+        if (header < ARCHIVE_WARN)
+            return {first ? ExtractError::NotAnArchive : ExtractError::Corrupt, {}};
+        first = false;
+        const char* path = archive_entry_pathname(entry);
+        const std::string_view name = path ? path : "";
+        if (asciiLowered(finalComponent(name)) != kEntryName) continue;
+        // Neither a name that leaves the directory nor a link is followed; a
+        // safe entry of the same name further on still counts.
+        if (escapesDirectory(name) || archive_entry_filetype(entry) != AE_IFREG ||
+            archive_entry_hardlink(entry) || archive_entry_symlink(entry)) {
+            unsafe = true;
             continue;
         }
-        if (!wanted) wanted = entry;
+        if (archive_entry_is_encrypted(entry)) return {ExtractError::Unsupported, {}};
+        if (archive_entry_size_is_set(entry) && size_t(archive_entry_size(entry)) > maxBytes)
+            return {ExtractError::TooLarge, {}};
+
+        Extracted result;
+        const la_int64_t start = archive_filter_bytes(a, -1);
+        size_t total = 0;
+        char last = '\0';
+        char block[64 * 1024];
+        while (true) {
+            const la_ssize_t got = archive_read_data(a, block, sizeof block);
+            if (got == 0) break;
+            // Failed inflate, a CRC or size that does not match.
+            if (got < 0) return {ExtractError::Corrupt, {}};
+            total += size_t(got);
+            // The compressed bytes read so far; a stored entry may be read
+            // from memory without counting (it is 1:1 anyway). Whatever the
+            // count, no entry is larger than the whole archive.
+            const size_t consumed = size_t(archive_filter_bytes(a, -1) - start);
+            const bool overRatio =
+                total > kRatioFloor &&
+                ((consumed > 0 && total > kMaxRatio * consumed) || total > kMaxRatio * zip.size());
+            if (total > maxBytes || overRatio) return {ExtractError::TooLarge, {}};
+            appendWithCrLf(result.bytes, std::string_view(block, size_t(got)), last);
+        }
+        if (!looksLikeDictionary(result.bytes)) return {ExtractError::NotADictionary, {}};
+        return result;
     }
-    if (!wanted) return {unsafeName ? ExtractError::UnsafeName : ExtractError::EntryMissing, {}};
-    const Entry& e = *wanted;
-    if ((e.flags & 1) != 0 || (e.method != 0 && e.method != 8))
-        return {ExtractError::Unsupported, {}};
-    if (e.size > maxBytes) return {ExtractError::TooLarge, {}};
-    if (!fits(zip, e.localOffset, kLocalSize) || u32at(zip, e.localOffset) != kLocalSignature)
-        return {ExtractError::Corrupt, {}};
-    const size_t dataAt = size_t(e.localOffset) + kLocalSize + u16at(zip, e.localOffset + 26) +
-                          u16at(zip, e.localOffset + 28);
-    if (!fits(zip, dataAt, e.compressed)) return {ExtractError::Corrupt, {}};
-    const std::string_view data = zip.substr(dataAt, e.compressed);
-    std::string bytes;
-    if (e.method == 0) {
-        if (e.compressed != e.size) return {ExtractError::Corrupt, {}};
-        bytes.assign(data);
-    } else if (!inflateRaw(data, e.size, bytes)) {
-        return {ExtractError::Corrupt, {}};
-    }
-    const uLong crc =
-        crc32(0L, reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uInt>(bytes.size()));
-    if (crc != e.crc) return {ExtractError::Corrupt, {}};
-    result.bytes = withCrLf(bytes);
-    return result;
+    return {unsafe ? ExtractError::UnsafeName : ExtractError::EntryMissing, {}};
 }
 
 int run(const std::string& directory) {
@@ -158,6 +153,7 @@ int run(const std::string& directory) {
     if (!archive) return 1;
     const Extracted extracted = extractDictionary(*archive);
     if (extracted.error != ExtractError::None) return 2;
+    // Written whole through a temporary file: a failure keeps the old dictionary.
     if (!writeWholeFile(dir / kOutputName, extracted.bytes)) return 3;
     if (!writeWholeFile(dir / kMarkerName, "")) return 3;
     return 0;
