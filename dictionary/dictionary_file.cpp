@@ -140,13 +140,19 @@ class LineFeeder {
             haystack = folded_.data();
         }
         size_t nextLine = 0;  // start of the first line not yet handed over
-        for (;;) {
-            const size_t at = findNeedle(haystack, nextLine, size, needle_);
+        for (size_t from = 0;;) {
+            const size_t at = findNeedle(haystack, from, size, needle_);
             if (at >= size) break;
+            // The first CR LF that touches or follows the match: a match that
+            // takes in part of a line end belongs to no line.
+            const size_t lineEnd = findCrLf(data, at > 0 ? at - 1 : 0, size);
+            if (lineEnd < at + needle_.size()) {
+                from = at + 1;
+                continue;
+            }
             const size_t lineStart = std::max(nextLine, lineStartBefore(data, at));
-            const size_t lineEnd = findCrLf(data, at, size);
             if (!onLine_(std::string_view(data + lineStart, lineEnd - lineStart))) return false;
-            nextLine = lineEnd + 2;
+            nextLine = from = lineEnd + 2;
             if (nextLine > size) break;
         }
         return true;
