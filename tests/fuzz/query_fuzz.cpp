@@ -62,6 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     search.textSearch(typed, settings);
     std::set<std::string> seen;
     for (const std::string& line : host.lines) {
+        if (std::find(std::begin(kLines), std::end(kLines), line) == std::end(kLines))
+            std::fprintf(stderr, "shown: [%s]\n", line.c_str());
         FUZZ_CHECK(std::find(std::begin(kLines), std::end(kLines), line) != std::end(kLines));
         FUZZ_CHECK(seen.insert(line).second);
     }
