@@ -9,7 +9,9 @@ DATABUILD := $(BUILD_DIR)/tools/databuild/databuild
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build data data-files run test test-logic-asan test-fuzz fuzz fuzz-build fuzz-seeds bench format clean
+.PHONY: all deps configure build data data-files run test test-logic-asan test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package
+# `make install DESTDIR=... PREFIX=/usr`; see packaging/.
+PREFIX ?= /usr/local
 all: data
 
 deps:
@@ -44,6 +46,13 @@ test: data
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-logic-asan
 	@$(MAKE) --no-print-directory test-fuzz
+
+install: data
+	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
+
+# The Debian package, in build/cmake/package/.
+package: data
+	cd $(BUILD_DIR) && cpack -G DEB
 
 # The logic tests again under the address and undefined-behaviour sanitizers.
 test-logic-asan: deps

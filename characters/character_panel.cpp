@@ -10,6 +10,7 @@
 #include "dictionary/dictionary_file.hpp"
 #include "dictionary/pinyin.hpp"
 #include "dictionary/search.hpp"
+#include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 
 namespace tulvo::characters {
@@ -185,7 +186,7 @@ CharacterView characterView(std::u16string_view headword, std::u16string_view pi
     std::string definitions;
     if (!view.syllable.empty())
         definitions = dictionary::definitionsForReading(
-            data.directory / dictionary::kDictionaryPath, character, reading, data.charForm);
+            platform::AppPaths(data.directory).dictionaryFile(), character, reading, data.charForm);
     if (definitions.size() >= 3 && definitions.compare(0, 2, "**") == 0) {
         reading.push_back(definitions[2]);
         const size_t lineEnd = definitions.find('\n');

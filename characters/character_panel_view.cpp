@@ -200,10 +200,10 @@ void CharacterPanelView::toggleFavorite(bool headword) {
     int& value = headword ? entry_.value : characterValue_;
     const bool wasFavorite = value < -1;
     if (favorites_) {
-        if (wasFavorite)
-            favorites_->remove(word);
-        else
-            favorites_->add(word);
+        // A change the store could not write is not shown: the colours keep
+        // telling what the file holds.
+        const auto result = wasFavorite ? favorites_->remove(word) : favorites_->add(word);
+        if (result == favorites::FavoritesStore::Change::Failed) return;
     }
     value = toggledValue(value);
     if (headword) {

@@ -11,22 +11,6 @@ namespace {
 
 constexpr int kRadicalLabelWidth = 30, kRadicalCellWidth = 69;
 constexpr int kResultsLabelWidth = 50, kResultsCellWidth = 35;
-constexpr int kResultsColumns = 1 + int(kResultsPerRow);
-
-QString toQString(std::u16string_view units) {
-    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
-
-QColor toQColor(Rgb rgb) {
-    return QColor(rgb.red, rgb.green, rgb.blue);
-}
-
-// "Arial Unicode MS" of cell height 25; Qt sizes fonts by em.
-QFont gridFont() {
-    QFont font(QStringLiteral("Arial Unicode MS"));
-    font.setPixelSize(static_cast<int>(25 / 1.34));
-    return font;
-}
 
 // Cells show their own colours only: no frame around the view's current cell.
 class PlainCellDelegate : public QStyledItemDelegate {
@@ -39,13 +23,6 @@ class PlainCellDelegate : public QStyledItemDelegate {
         option->state &= ~QStyle::State_HasFocus;
     }
 };
-
-QTableWidgetItem* item(const QString& text) {
-    auto* cell = new QTableWidgetItem(text);
-    cell->setFlags(Qt::ItemIsEnabled);
-    cell->setTextAlignment(Qt::AlignCenter);
-    return cell;
-}
 
 }  // namespace
 
@@ -73,18 +50,20 @@ RadicalWindow::RadicalWindow(const std::filesystem::path& programDirectory, Char
     tabs_->resize(tabs_->sizeHint().width(), 24);
     connect(tabs_, &QTabBar::currentChanged, this, &RadicalWindow::tabChosen);
 
-    radicalGrid_ = makeGrid(this, kRadicalColumns, kRadicalLabelWidth, kRadicalCellWidth);
-    resultsGrid_ = makeGrid(this, kResultsColumns, kResultsLabelWidth, kResultsCellWidth);
+    radicalCells_ = new RadicalCellsModel(search_, kRadicalCellWidth, this);
+    results_ = new ResultsModel(search_, this);
+    radicalGrid_ = makeGrid(this, radicalCells_, kRadicalLabelWidth, kRadicalCellWidth);
+    resultsGrid_ = makeGrid(this, results_, kResultsLabelWidth, kResultsCellWidth);
     resultsGrid_->hide();
-    fillRadicalGrid();
     hide();
 }
 
-QTableWidget* RadicalWindow::makeGrid(QWidget* parent, int columns, int firstWidth,
-                                      int otherWidth) {
-    auto* grid = new QTableWidget(0, columns, parent);
+QTableView* RadicalWindow::makeGrid(QWidget* parent, QAbstractItemModel* model, int firstWidth,
+                                    int otherWidth) {
+    auto* grid = new QTableView(parent);
+    grid->setModel(model);
     grid->setGeometry(5, 25, 600, 480);
-    grid->setFont(gridFont());
+    grid->setFont(radicalGridFont());
     grid->horizontalHeader()->hide();
     grid->verticalHeader()->hide();
     grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -97,56 +76,20 @@ QTableWidget* RadicalWindow::makeGrid(QWidget* parent, int columns, int firstWid
     grid->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     grid->setWordWrap(false);
+    // Narrowed fonts are the model's: the cells' text is never elided.
+    grid->setTextElideMode(Qt::ElideNone);
     grid->setItemDelegate(new PlainCellDelegate(grid));
     grid->setColumnWidth(0, firstWidth);
-    for (int column = 1; column < columns; ++column) grid->setColumnWidth(column, otherWidth);
+    for (int column = 1; column < model->columnCount(); ++column)
+        grid->setColumnWidth(column, otherWidth);
     // Clicks are handled here, before the view moves its current cell.
     grid->viewport()->installEventFilter(parent);
     return grid;
 }
 
-void RadicalWindow::fillRadicalGrid() {
-    const auto& rows = search_.table().rows();
-    radicalGrid_->setRowCount(static_cast<int>(rows.size()));
-    for (size_t row = 0; row < rows.size(); ++row)
-        for (size_t column = 0; column < rows[row].size(); ++column) {
-            radicalGrid_->setItem(int(row), int(column), item(toQString(rows[row][column])));
-            colourRadicalCell(int(column), int(row));
-        }
-}
-
-void RadicalWindow::colourRadicalCell(int column, int row) {
-    QTableWidgetItem* cell = radicalGrid_->item(row, column);
-    if (!cell) return;
-    if (column > 0 && search_.isMarked(column, row)) {
-        cell->setForeground(toQColor(kMarkedText));
-        cell->setBackground(toQColor(kMarkedBackground));
-    } else {
-        cell->setData(Qt::ForegroundRole, QVariant());
-        cell->setData(Qt::BackgroundRole, QVariant());
-    }
-}
-
-void RadicalWindow::fillResultsGrid() {
-    const ResultsGrid& results = search_.results();
-    resultsGrid_->clearContents();
-    resultsGrid_->setRowCount(static_cast<int>(results.size()));
-    for (size_t row = 0; row < results.size(); ++row) {
-        resultsGrid_->setItem(int(row), 0, item(toQString(results[row].label)));
-        const auto& cells = results[row].cells;
-        for (size_t i = 0; i < cells.size(); ++i) {
-            QTableWidgetItem* cell = item(QString(QChar(cells[i].character)));
-            cell->setForeground(toQColor(cells[i].colour));
-            resultsGrid_->setItem(int(row), int(i) + 1, cell);
-        }
-    }
-    resultsGrid_->scrollToTop();
-}
-
 void RadicalWindow::openWindow() {
     search_.open();
-    for (int row = 0; row < radicalGrid_->rowCount(); ++row)
-        for (int column = 1; column < kRadicalColumns; ++column) colourRadicalCell(column, row);
+    radicalCells_->marksChanged();
     showTab(RadicalSearch::kSelectionTab);
     show();
     raise();
@@ -167,7 +110,7 @@ void RadicalWindow::showTab(int index) {
 void RadicalWindow::tabChosen(int index) {
     search_.selectTab(index, preference_ ? preference_() : 1);
     if (search_.tab() == RadicalSearch::kResultsTab && !search_.selection().empty())
-        fillResultsGrid();
+        showNewResults();
     showTab(search_.tab());
 }
 
@@ -179,35 +122,45 @@ void RadicalWindow::openOnRightClick(QWidget* widget) {
 namespace {
 
 // The cell under a click, by the grid's column width and row height, from
-// its first visible row.
-GridHit hitAt(const QTableWidget& grid, const QMouseEvent& event, bool resultsGrid) {
+// its first visible row; an invalid index outside the grid's cells.
+QModelIndex cellAt(const QTableView& grid, const QMouseEvent& event, bool resultsGrid) {
     const QPoint at = event.position().toPoint();
     const int first = std::max(0, grid.rowAt(0));
-    return hitTestGrid(at.x(), at.y(), first, grid.columnWidth(1),
-                       grid.verticalHeader()->defaultSectionSize(), resultsGrid);
+    const GridHit hit = hitTestGrid(at.x(), at.y(), first, grid.columnWidth(1),
+                                    grid.verticalHeader()->defaultSectionSize(), resultsGrid);
+    return grid.model()->index(hit.row, hit.column);
 }
 
 }  // namespace
 
+void RadicalWindow::showNewResults() {
+    results_->resultsChanged();
+    resultsGrid_->scrollToTop();
+}
+
 void RadicalWindow::pressInRadicalGrid(QMouseEvent* event) {
-    const GridHit hit = hitAt(*radicalGrid_, *event, false);
-    if (hit.row < 0 || hit.column < 1) return;
+    const QModelIndex cell = cellAt(*radicalGrid_, *event, false);
+    if (!cell.data(CharacterRole).isValid()) return;
     if (event->button() == Qt::LeftButton) {
-        if (!search_.leftClickRadical(hit.column, hit.row, preference_ ? preference_() : 1)) return;
-        fillResultsGrid();
+        if (!search_.leftClickRadical(cell.column(), cell.row(), preference_ ? preference_() : 1))
+            return;
+        showNewResults();
         showTab(RadicalSearch::kResultsTab);
     } else if (event->button() == Qt::RightButton) {
-        if (search_.rightClickRadical(hit.column, hit.row)) colourRadicalCell(hit.column, hit.row);
+        if (search_.rightClickRadical(cell.column(), cell.row()))
+            radicalCells_->markChanged(cell.column(), cell.row());
     }
 }
 
 void RadicalWindow::pressInResultsGrid(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    const GridHit hit = hitAt(*resultsGrid_, *event, true);
-    if (hit.row < 0 || hit.column < 1) return;
-    if (const auto character = search_.clickResult(hit.column, hit.row)) {
+    const QModelIndex cell = cellAt(*resultsGrid_, *event, true);
+    // Labels and empty cells hold no character; nor does a unit below U+4000.
+    const QVariant character = cell.data(CharacterRole);
+    if (!character.isValid() || character.value<QChar>().unicode() < 0x4000) return;
+    if (search_.clickResult(cell.column(), cell.row())) {
         hide();
-        emit characterChosen(*character);
+        emit characterChosen(character.value<QChar>().unicode());
     }
 }
 

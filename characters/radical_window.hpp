@@ -1,16 +1,17 @@
 // The radical window "Select a character from its radical and stroke
 // number...": a topmost tool window with the tabs "Radical selection" and
 // "Results", over a grid of radicals by stroke count and a grid of the
-// characters found. RadicalSearch holds what the grids show; this class
-// draws it and forwards the clicks.
+// characters found. RadicalSearch holds what the grids show, the models of
+// radical_grid_models.hpp present it; this class forwards the clicks.
 #pragma once
 
 #include <QTabBar>
-#include <QTableWidget>
+#include <QTableView>
 #include <QWidget>
 #include <filesystem>
 #include <functional>
 
+#include "characters/radical_grid_models.hpp"
 #include "characters/radical_search.hpp"
 
 namespace tulvo::characters {
@@ -34,8 +35,8 @@ class RadicalWindow : public QWidget {
 
     const RadicalSearch& search() const { return search_; }
     QTabBar& tabs() { return *tabs_; }
-    QTableWidget& radicalGrid() { return *radicalGrid_; }
-    QTableWidget& resultsGrid() { return *resultsGrid_; }
+    QTableView& radicalGrid() { return *radicalGrid_; }
+    QTableView& resultsGrid() { return *resultsGrid_; }
 
     // The rows are this high, so that a click is found in the cell under it.
     static constexpr int kRowHeight = 22;
@@ -55,16 +56,18 @@ class RadicalWindow : public QWidget {
     void pressInResultsGrid(QMouseEvent* event);
     void tabChosen(int index);
     void showTab(int index);
-    void fillRadicalGrid();
-    void colourRadicalCell(int column, int row);
-    void fillResultsGrid();
-    static QTableWidget* makeGrid(QWidget* parent, int columns, int firstWidth, int otherWidth);
+    // The search has new results: the results grid shows them from the top.
+    void showNewResults();
+    static QTableView* makeGrid(QWidget* parent, QAbstractItemModel* model, int firstWidth,
+                                int otherWidth);
 
     RadicalSearch search_;
     std::function<int()> preference_;
     QTabBar* tabs_ = nullptr;
-    QTableWidget* radicalGrid_ = nullptr;
-    QTableWidget* resultsGrid_ = nullptr;
+    RadicalCellsModel* radicalCells_ = nullptr;
+    ResultsModel* results_ = nullptr;
+    QTableView* radicalGrid_ = nullptr;
+    QTableView* resultsGrid_ = nullptr;
     QList<QObject*> openers_;
 };
 

@@ -15,4 +15,13 @@ int WordValues::wordValue(std::string_view form, int, std::string_view pinyin) c
     return wordFrequency(freq_, favorites_, utf8ToUtf16(form), pinyin);
 }
 
+favorites::WordClasses listWordClasses(const FreqFile& freq) {
+    // Without the data every ideograph counts alike.
+    if (!freq.isOpen()) return {};
+    return [&freq](std::u16string_view word) {
+        const int value = freq.lookup(word, "");
+        return value < 0 ? -1 : frequencyClass(value);
+    };
+}
+
 }  // namespace tulvo::characters

@@ -8,6 +8,7 @@
 #include "characters/freq_file.hpp"
 #include "dictionary/word_value.hpp"
 #include "favorites/favorites_store.hpp"
+#include "favorites/list_detector.hpp"
 
 namespace tulvo::characters {
 
@@ -17,6 +18,10 @@ inline constexpr int kFavoriteMark = 100;
 // when the store holds the word. `favorites` may be null: no favorites.
 int wordFrequency(const FreqFile& freq, const favorites::FavoritesStore* favorites,
                   std::u16string_view word, std::string_view reading);
+
+// The frequency classes the list import's encoding detection scores with;
+// none when the file is not open.
+favorites::WordClasses listWordClasses(const FreqFile& freq);
 
 // The result list's word values from the open frequency file and the store.
 class WordValues final : public dictionary::WordValueLookup {

@@ -3,6 +3,7 @@
 #include <unicode/ucnv.h>
 #include <unicode/ucsdet.h>
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 
@@ -137,8 +138,34 @@ std::optional<std::u16string> decode(std::string_view bytes, int codePage, size_
     return text;
 }
 
-std::optional<std::string> encode(std::u16string_view units, int codePage) {
-    if (codePage == kUtf16) {
+std::optional<std::u16string> decodeStrict(std::string_view bytes, int codePage, bool complete) {
+    const std::string name = converterName(codePage == kUtf16 ? 1200 : codePage);
+    if (name.empty()) return std::nullopt;
+    UErrorCode status = U_ZERO_ERROR;
+    Converter converter(ucnv_open(name.c_str(), &status));
+    if (U_FAILURE(status)) return std::nullopt;
+    ucnv_setToUCallBack(converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                        &status);
+    if (U_FAILURE(status)) return std::nullopt;
+    std::u16string text;
+    UChar chunk[4096];
+    const char* source = bytes.data();
+    const char* const sourceEnd = bytes.data() + bytes.size();
+    for (;;) {
+        UChar* target = chunk;
+        status = U_ZERO_ERROR;
+        ucnv_toUnicode(converter.get(), &target, chunk + 4096, &source, sourceEnd, nullptr,
+                       complete, &status);
+        text.append(reinterpret_cast<const char16_t*>(chunk), size_t(target - chunk));
+        if (status == U_BUFFER_OVERFLOW_ERROR) continue;
+        if (U_FAILURE(status)) return std::nullopt;
+        break;
+    }
+    return text;
+}
+
+std::optional<std::string> encode(std::u16string_view units, int codePage, bool strict) {
+    if (codePage == kUtf16 && !strict) {
         std::string bytes;
         bytes.reserve(units.size() * 2);
         for (char16_t unit : units) {
@@ -147,8 +174,15 @@ std::optional<std::string> encode(std::u16string_view units, int codePage) {
         }
         return bytes;
     }
-    Converter converter = openConverter(codePage);
+    Converter converter = strict ? openConverter(codePage == kUtf16 ? 1200 : codePage)
+                                 : openConverter(codePage);
     if (!converter) return std::nullopt;
+    if (strict) {
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr,
+                              nullptr, &status);
+        if (U_FAILURE(status)) return std::nullopt;
+    }
     std::string bytes;
     char chunk[4096];
     const UChar* source = reinterpret_cast<const UChar*>(units.data());
@@ -184,6 +218,28 @@ int codePageOfCharset(std::string_view name) {
     for (const auto& [charset, codePage] : kCharsets)
         if (charset == name) return codePage;
     return -1;
+}
+
+std::vector<int> charsetCandidates(std::string_view bytes) {
+    std::vector<int> codePages;
+    UErrorCode status = U_ZERO_ERROR;
+    UCharsetDetector* detector = ucsdet_open(&status);
+    if (U_FAILURE(status)) return codePages;
+    const std::unique_ptr<UCharsetDetector, void (*)(UCharsetDetector*)> closer(detector,
+                                                                                ucsdet_close);
+    const auto sample = static_cast<int32_t>(std::min<size_t>(bytes.size(), 1 << 20));
+    ucsdet_setText(detector, bytes.data(), sample, &status);
+    int32_t found = 0;
+    const UCharsetMatch** matches = ucsdet_detectAll(detector, &found, &status);
+    if (U_FAILURE(status)) return codePages;
+    for (int32_t i = 0; i < found; ++i) {
+        UErrorCode matchStatus = U_ZERO_ERROR;
+        const int codePage = codePageOfCharset(ucsdet_getName(matches[i], &matchStatus));
+        if (U_SUCCESS(matchStatus) && codePage >= 0 &&
+            std::find(codePages.begin(), codePages.end(), codePage) == codePages.end())
+            codePages.push_back(codePage);
+    }
+    return codePages;
 }
 
 int detectCodePage(std::string_view bytes) {

@@ -1,12 +1,17 @@
 #include "favorites/favorites_store.hpp"
+#include "platform/unicode_text.hpp"
 #include "platform/whole_file.hpp"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <sys/file.h>
+
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 
 namespace tulvo::favorites {
 
@@ -22,18 +27,88 @@ FavoritesStore::FavoritesStore(std::filesystem::path file, std::filesystem::path
                                FavoritesMessages* messages)
     : file_(std::move(file)), debugMarker_(std::move(debugMarker)), messages_(messages) {}
 
+namespace {
+
+int64_t nanoseconds(const timespec& t) {
+    return int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
+
+int64_t steadyNow() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// How long test() trusts its last look at the file.
+constexpr int64_t kRecheckAfter = 10'000'000;  // 10 ms
+
+// An exclusive flock on the lock file, held for the object's life. The
+// kernel releases it when the descriptor is closed, also when the holder
+// dies, so a crashed program never leaves the store locked.
+class StoreLock {
+  public:
+    explicit StoreLock(const std::filesystem::path& file) {
+        fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0) {
+            error_ = errno;
+            return;
+        }
+        while (::flock(fd_, LOCK_EX) != 0) {
+            if (errno == EINTR) continue;
+            error_ = errno;
+            ::close(fd_);
+            fd_ = -1;
+            return;
+        }
+    }
+    ~StoreLock() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    StoreLock(const StoreLock&) = delete;
+    StoreLock& operator=(const StoreLock&) = delete;
+    bool held() const { return fd_ >= 0; }
+    int error() const { return error_; }
+
+  private:
+    int fd_ = -1;
+    int error_ = 0;
+};
+
+}  // namespace
+
+std::filesystem::path FavoritesStore::lockFile() const {
+    std::filesystem::path lock = file_;
+    lock += ".lock";
+    return lock;
+}
+
+FavoritesStore::Identity FavoritesStore::identity() const {
+    struct stat st;
+    if (::stat(file_.c_str(), &st) != 0) return {};
+    return {
+        true, st.st_dev, st.st_ino, st.st_size, nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
+}
+
 void FavoritesStore::load(bool createMissing) {
+    read(createMissing);
+    lastCheck_ = steadyNow();
+}
+
+void FavoritesStore::read(bool createMissing) const {
     buffer_.clear();
     writable_ = true;
-    const int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    seen_ = {};
+    int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT) {
             if (createMissing) {
                 const int created = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
                 if (created >= 0) ::close(created);
+                seen_ = identity();
             }
         } else {
             writable_ = false;
+            seen_ = identity();
         }
         return;
     }
@@ -41,6 +116,13 @@ void FavoritesStore::load(bool createMissing) {
     // replaced: writing over it would lose every favorite in it.
     struct stat st;
     bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    if (ok)
+        seen_ = {true,
+                 st.st_dev,
+                 st.st_ino,
+                 st.st_size,
+                 nanoseconds(st.st_mtim),
+                 nanoseconds(st.st_ctim)};
     char chunk[65536];
     while (ok) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);
@@ -53,6 +135,65 @@ void FavoritesStore::load(bool createMissing) {
         buffer_.clear();
         writable_ = false;
     }
+}
+
+bool FavoritesStore::refresh() const {
+    lastCheck_ = steadyNow();
+    if (identity() == seen_) return false;
+    read(/*createMissing=*/false);
+    return true;
+}
+
+template <class Apply>
+FavoritesStore::Change FavoritesStore::change(Apply apply, bool backup, bool tell) {
+    const Change result = changeLocked(apply, backup);
+    // Told after the lock is given up: the message waits for the user, the
+    // other programs must not.
+    if (result == Change::Failed && tell) reportFailure();
+    return result;
+}
+
+template <class Apply>
+FavoritesStore::Change FavoritesStore::changeLocked(Apply apply, bool backup) {
+    failure_.clear();
+    const StoreLock lock(lockFile());
+    if (!lock.held()) {
+        failure_ = std::strerror(lock.error());
+        refresh();
+        return Change::Failed;
+    }
+    // The file as it is now: another program may have changed it.
+    refresh();
+    const std::string before = backup ? buffer_ : std::string();
+    if (!apply()) return Change::Unchanged;
+    bool written = false;
+    if (!writable_) {
+        failure_ = "the file cannot be read";
+    } else {
+        if (backup && seen_.exists) {
+            std::filesystem::path copy = file_;
+            copy += ".bak";
+            writeWholeFile(copy, before);
+        }
+        written = writeWholeFile(file_, buffer_);
+        if (!written) failure_ = std::strerror(errno);
+    }
+    if (written) {
+        seen_ = identity();
+        failureTold_ = false;
+        return Change::Written;
+    }
+    // Show the store as it really is, without the change.
+    read(/*createMissing=*/false);
+    return Change::Failed;
+}
+
+void FavoritesStore::reportFailure() {
+    if (failureTold_ || !messages_) return;
+    failureTold_ = true;
+    messages_->showMessage(u"Tulvo", u"Sorry, the favorite words could not be saved in " +
+                                         file_.filename().u16string() + u".\r" +
+                                         utf8ToUtf16(failure_));
 }
 
 FavoritesStore::ScanResult FavoritesStore::scan(size_t length) const {
@@ -151,8 +292,27 @@ std::string wordBytes(std::u16string_view word) {
 
 }  // namespace
 
-void FavoritesStore::add(std::u16string_view word) {
-    if (insert(word)) save();
+FavoritesStore::Change FavoritesStore::add(std::u16string_view word) {
+    if (word.empty() || word.size() > size_t(kMaxWordLength)) return Change::Unchanged;
+    return change([&] { return insert(word); }, false, true);
+}
+
+FavoritesStore::Change FavoritesStore::remove(std::u16string_view word) {
+    if (word.empty() || word.size() > size_t(kMaxWordLength)) return Change::Unchanged;
+    return change([&] { return erase(word); }, false, true);
+}
+
+int FavoritesStore::addWords(const std::vector<std::u16string>& words, bool backup) {
+    int added = 0;
+    const Change result = change(
+        [&] {
+            added = 0;
+            for (const std::u16string& word : words)
+                if (insert(word)) ++added;
+            return added > 0;
+        },
+        backup, false);
+    return result == Change::Failed ? -1 : added;
 }
 
 bool FavoritesStore::insert(std::u16string_view word) {
@@ -174,31 +334,24 @@ bool FavoritesStore::insert(std::u16string_view word) {
     return true;
 }
 
-void FavoritesStore::remove(std::u16string_view word) {
-    if (word.empty() || word.size() > size_t(kMaxWordLength)) return;
+bool FavoritesStore::erase(std::u16string_view word) {
+    if (word.empty() || word.size() > size_t(kMaxWordLength)) return false;
     const ScanResult at = scan(word.size());
-    if (at.kind != ScanResult::Block) return;
+    if (at.kind != ScanResult::Block) return false;
     int32_t index;
-    if (!find(at.position, at.count, word, index)) return;
+    if (!find(at.position, at.count, word, index)) return false;
     buffer_.erase(at.position + 8 + size_t(index) * 2 * word.size(), 2 * word.size());
     setInt32(at.position + 4, at.count - 1);
-    save();
+    return true;
 }
 
 int FavoritesStore::test(std::u16string_view word) const {
     if (word.empty() || word.size() > size_t(kMaxWordLength)) return 0;
+    if (steadyNow() - lastCheck_ > kRecheckAfter) refresh();
     const ScanResult at = scan(word.size());
     if (at.kind != ScanResult::Block) return 0;
     int32_t index;
     return find(at.position, at.count, word, index) ? 1 : 0;
-}
-
-// The whole buffer goes to a temporary file beside the store, which then
-// replaces the store in one rename: a failed write leaves the old file whole.
-// A failure is not reported to the user.
-bool FavoritesStore::save() const {
-    if (!writable_) return false;
-    return writeWholeFile(file_, buffer_);
 }
 
 }  // namespace tulvo::favorites

@@ -1,7 +1,12 @@
 // The favorite words, kept in data/favorites.dat: blocks of words of equal
 // length (int32 length, int32 count, the words as UTF-16LE units), in
 // increasing length, each block sorted by code unit. The whole file is held
-// in one buffer, changed in place and written back whole after each change.
+// in one buffer. Several programs share the file, so every change is a
+// read-modify-write under an exclusive lock of the store (flock on
+// "<store>.lock" beside it): the file as it is now is read again when it
+// changed, the one operation is applied, and the buffer replaces the file
+// through a uniquely named temporary file and a rename. Readers need no lock:
+// the file is only ever replaced whole.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +14,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include <sys/types.h>
 
 namespace tulvo::favorites {
 
@@ -38,20 +45,34 @@ class FavoritesStore {
     // that exists but cannot be read is treated as empty and never written.
     void load(bool createMissing = true);
 
-    // Inserts the word and writes the file when it was not there yet. Empty
-    // words and words longer than 30 units are not stored.
-    void add(std::u16string_view word);
-    // Inserts the word into the buffer without writing the file; true when it
-    // was not there yet (the list import adds many words, then saves once).
-    bool insert(std::u16string_view word);
-    // Writes the buffer to the file, replacing it; false when that failed.
-    bool save() const;
-    const std::filesystem::path& file() const { return file_; }
+    // What a change did to the file.
+    enum class Change { Unchanged, Written, Failed };
 
+    // Inserts the word and writes the file when it was not there yet. Empty
+    // words and words longer than 30 units are not stored. On Failed the
+    // buffer shows the file as it is (without the word) and the failure has
+    // been told through the messages, once until a write succeeds again.
+    Change add(std::u16string_view word);
     // Deletes the word and writes the file when it was there.
-    void remove(std::u16string_view word);
-    // 1 when the word is a favorite, else 0. Never writes.
+    Change remove(std::u16string_view word);
+    // Adds every word under one lock and writes the file once; the number of
+    // words newly added, or -1 when the file could not be written (nothing
+    // was added; failureReason() says why). With `backup` the file as it was
+    // is first copied to the same name with ".bak" appended.
+    int addWords(const std::vector<std::u16string>& words, bool backup);
+    // Why the last write failed ("No space left on device", ...).
+    const std::string& failureReason() const { return failure_; }
+
+    const std::filesystem::path& file() const { return file_; }
+    std::filesystem::path lockFile() const;
+
+    // 1 when the word is a favorite, else 0. Never writes. Reads the file
+    // again first when another program replaced it (checked at most every
+    // few milliseconds, so that colouring a long list costs one check).
     int test(std::u16string_view word) const;
+    // Reads the file again when it changed since it was last read or
+    // written; true when it did.
+    bool refresh() const;
 
     const std::string& buffer() const { return buffer_; }
 
@@ -66,12 +87,42 @@ class FavoritesStore {
     // Binary search in the block at `header`; the insertion index when absent.
     bool find(size_t header, int32_t count, std::u16string_view word, int32_t& index) const;
     void setInt32(size_t at, int32_t value);
+    // Change the buffer only; true when the word was inserted or erased.
+    bool insert(std::u16string_view word);
+    bool erase(std::u16string_view word);
+    // Reads the file into the buffer and notes its identity.
+    void read(bool createMissing) const;
+    // Runs `apply` on the file as it is now, under the lock, and writes the
+    // buffer when it returns true.
+    // With `tell`, a failure is shown through the messages.
+    template <class Apply>
+    Change change(Apply apply, bool backup, bool tell);
+    template <class Apply>
+    Change changeLocked(Apply apply, bool backup);
+    void reportFailure();
+
+    // What identifies one version of the file: replaced files differ in
+    // inode, a rewritten one in size or times.
+    struct Identity {
+        bool exists = false;
+        dev_t device = 0;
+        ino_t inode = 0;
+        off_t size = 0;
+        int64_t modified = 0;
+        int64_t changed = 0;
+        bool operator==(const Identity&) const = default;
+    };
+    Identity identity() const;
 
     std::filesystem::path file_;
     std::filesystem::path debugMarker_;
     FavoritesMessages* messages_;
-    std::string buffer_;
-    bool writable_ = true;
+    mutable std::string buffer_;
+    mutable bool writable_ = true;
+    mutable Identity seen_;
+    mutable int64_t lastCheck_ = 0;  // steady clock, nanoseconds
+    std::string failure_;
+    bool failureTold_ = false;
 };
 
 }  // namespace tulvo::favorites

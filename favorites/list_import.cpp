@@ -5,9 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
-#include <fstream>
-#include <sstream>
+#include <cstring>
 
 #include "favorites/code_pages.hpp"
 
@@ -23,16 +23,6 @@ bool isIdeograph(char16_t unit) {
 
 std::u16string ascii(std::string_view text) {
     return std::u16string(text.begin(), text.end());
-}
-
-std::optional<std::string> readFile(const std::filesystem::path& file) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
 }
 
 }  // namespace
@@ -79,12 +69,12 @@ std::u16string previewText(std::string_view text, int codePage) {
     return decode(text, codePage, kPreviewLimit).value_or(std::u16string());
 }
 
-TextEncoding encodingOf(std::string_view text, int requested) {
+TextEncoding encodingOf(std::string_view text, int requested, const WordClasses& classes) {
     if (text.size() >= 3) {
         if (text.starts_with("\xFF\xFE")) return {kUtf16, 2};
         if (text.starts_with("\xEF\xBB\xBF")) return {kUtf8, 3};
     }
-    int codePage = requested != -1 ? requested : detectCodePage(text);
+    int codePage = requested != -1 ? requested : detectListCodePage(text, classes);
     if (codePage == kShiftJis) codePage = kGbk;
     return {codePage, 0};
 }
@@ -110,7 +100,7 @@ std::vector<std::u16string> splitWords(std::u16string_view text, bool singles) {
 
 int importList(const ImportRequest& request, FavoritesStore& store, FilePreview* preview,
                int* chosenCodePage) {
-    const TextEncoding found = encodingOf(request.text, request.encoding);
+    const TextEncoding found = encodingOf(request.text, request.encoding, request.classes);
     const std::string_view text = request.text.substr(found.skip);
     int codePage = found.codePage;
     if (request.showPreview && preview) {
@@ -122,41 +112,121 @@ int importList(const ImportRequest& request, FavoritesStore& store, FilePreview*
 
     const std::optional<std::u16string> units = decode(text, codePage);
     if (!units) return 0;
-    int added = 0;
-    for (const std::u16string& word : splitWords(*units, request.addSingleCharacters))
-        if (store.insert(word)) ++added;
-    if (added > 0) {
-        std::filesystem::path backup = store.file();
-        backup += ".bak";
-        if (const auto old = readFile(store.file())) writeWholeFile(backup, *old);
-        store.save();
-    }
-    return added;
+    // One read-modify-write of the store for all words, with a backup of
+    // the file as it was when anything is new.
+    const int added = store.addWords(splitWords(*units, request.addSingleCharacters), true);
+    return added < 0 ? kImportFailed : added;
 }
 
-bool appendToTrackedList(const std::filesystem::path& file, int encoding,
-                         std::u16string_view word) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(file, ec)) return false;
-    if (encoding == -1) {
-        const auto old = readFile(file);
-        if (!old) return false;
-        encoding = encodingOf(*old, -1).codePage;
+ListFile readListFile(const std::filesystem::path& file) {
+    ListFile list;
+    // Non-blocking, so that opening a pipe does not wait for a writer.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        list.status = errno == ENOENT ? ListFile::Missing : ListFile::Unreadable;
+        return list;
     }
-    const auto bytes = encode(u" " + std::u16string(word), encoding);
-    if (!bytes) return false;
-    const int fd = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = true;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return list;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        list.status = ListFile::NotAFile;
+        return list;
+    }
+    if (size_t(st.st_size) > kMaxListBytes) {
+        ::close(fd);
+        list.status = ListFile::TooLarge;
+        return list;
+    }
+    list.status = ListFile::Read;
+    char chunk[65536];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) list.status = ListFile::Unreadable;
+        if (got <= 0) break;
+        list.bytes.append(chunk, size_t(got));
+        if (list.bytes.size() > kMaxListBytes) {  // it grew while read
+            list.status = ListFile::TooLarge;
+            break;
+        }
+    }
+    ::close(fd);
+    if (list.status != ListFile::Read) list.bytes.clear();
+    return list;
+}
+
+std::string listFileProblem(ListFile::Status status) {
+    switch (status) {
+        case ListFile::Read:
+            return {};
+        case ListFile::Missing:
+            return "the file does not exist";
+        case ListFile::NotAFile:
+            return "it is not a regular file";
+        case ListFile::TooLarge:
+            return "it is larger than 64 MiB, too large for a word list";
+        case ListFile::Unreadable:
+            break;
+    }
+    return "the file cannot be read";
+}
+
+UpdateBack appendToTrackedList(const std::filesystem::path& file, int encoding,
+                               std::u16string_view word, const WordClasses& classes,
+                               std::string* reason) {
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(file, ec)) return UpdateBack::NoFile;
+    if (encoding == -1) {
+        const ListFile old = readListFile(file);
+        if (old.status == ListFile::Missing || old.status == ListFile::NotAFile)
+            return UpdateBack::NoFile;
+        if (old.status != ListFile::Read) {
+            if (reason) *reason = listFileProblem(old.status);
+            return UpdateBack::Failed;
+        }
+        encoding = encodingOf(old.bytes, -1, classes).codePage;
+    }
+    const auto bytes = encode(u" " + std::u16string(word), encoding, /*strict=*/true);
+    if (!bytes) return UpdateBack::CannotHold;
+    const int fd = ::open(file.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return UpdateBack::NoFile;
+        if (reason) *reason = std::strerror(errno);
+        return UpdateBack::Failed;
+    }
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return UpdateBack::NoFile;
+    }
+    // Written at the end as the file is now; on any failure the file is cut
+    // back to that length, so that no half word stays in it.
+    const off_t end = st.st_size;
+    int error = 0;
     for (size_t done = 0; done < bytes->size();) {
-        const ssize_t put = ::write(fd, bytes->data() + done, bytes->size() - done);
+        const ssize_t put =
+            ::pwrite(fd, bytes->data() + done, bytes->size() - done, end + off_t(done));
+        if (put < 0 && errno == EINTR) continue;
         if (put <= 0) {
-            ok = false;
+            error = put < 0 ? errno : ENOSPC;
             break;
         }
         done += size_t(put);
     }
-    return ::close(fd) == 0 && ok;
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (error != 0 && ::ftruncate(fd, end) != 0) {
+        // Nothing more can be done: the file keeps what was written.
+    }
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error != 0) {
+        if (reason) *reason = std::strerror(error);
+        return UpdateBack::Failed;
+    }
+    return UpdateBack::Appended;
 }
 
 }  // namespace tulvo::favorites

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "favorites/favorites_store.hpp"
+#include "favorites/list_detector.hpp"
 
 namespace tulvo::favorites {
 
@@ -19,7 +20,26 @@ struct ImportRequest {
     bool addSingleCharacters = true;
     bool showPreview = false;
     int encoding = -1;  // code page chosen by the user or the settings; -1 none
+    WordClasses classes;  // the frequency data, for the detection
 };
+
+// What importList returns when the store could not be written; the store's
+// failureReason() says why.
+inline constexpr int kImportFailed = -2;
+
+// Word-list files are read only when they are regular files of at most this
+// size: a device or a pipe named as a list would never end, and no word list
+// is larger.
+inline constexpr size_t kMaxListBytes = size_t(64) << 20;
+
+struct ListFile {
+    enum Status { Read, Missing, NotAFile, TooLarge, Unreadable } status = Unreadable;
+    std::string bytes;
+};
+// Reads a word-list file whole, without blocking on pipes or devices.
+ListFile readListFile(const std::filesystem::path& file);
+// A sentence for the user about a list file that was not read.
+std::string listFileProblem(ListFile::Status status);
 
 // One entry of the preview's encoding list.
 struct EncodingEntry {
@@ -53,22 +73,32 @@ struct TextEncoding {
     int codePage;
     size_t skip;
 };
-TextEncoding encodingOf(std::string_view text, int requested);
+TextEncoding encodingOf(std::string_view text, int requested, const WordClasses& classes = {});
 
 // The words of `text`: runs of 1 to 15 units from U+4E00 to U+9FFF, each
 // followed by its single characters when `singles` is set and it has more
 // than one. Longer runs are skipped whole. The text ends at a zero unit.
 std::vector<std::u16string> splitWords(std::u16string_view text, bool singles);
 
-// Runs the import; the number of words newly added to `store`, or -1 when
-// the user cancelled the preview. `chosenCodePage` receives the code page
+// Runs the import; the number of words newly added to `store`, -1 when the
+// user cancelled the preview, kImportFailed when the store could not be
+// written (then nothing was added). `chosenCodePage` receives the code page
 // used. The preview is only asked for when the request says so.
 int importList(const ImportRequest& request, FavoritesStore& store, FilePreview* preview,
                int* chosenCodePage = nullptr);
 
+enum class UpdateBack {
+    Appended,
+    NoFile,      // the tracked file does not exist (or is no regular file)
+    CannotHold,  // the file's encoding has no bytes for a character of the word
+    Failed,      // writing failed; the file is as it was
+};
 // Appends a space and `word` to the tracked list file, in its encoding (0 is
-// UTF-16LE; -1 takes the encoding the import would find in the file). False
-// when the file does not exist or cannot be written.
-bool appendToTrackedList(const std::filesystem::path& file, int encoding, std::u16string_view word);
+// UTF-16LE; -1 takes the encoding the import would find in the file). The
+// whole word or nothing: a word the encoding cannot hold is not written, and
+// a failed write is cut off again. `reason` receives why a write failed.
+UpdateBack appendToTrackedList(const std::filesystem::path& file, int encoding,
+                               std::u16string_view word, const WordClasses& classes = {},
+                               std::string* reason = nullptr);
 
 }  // namespace tulvo::favorites

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/settings.hpp"
 
@@ -80,7 +81,11 @@ PopupLists readPopupReadme(std::string_view text) {
 }
 
 OptionsState readOptions(const std::filesystem::path& dir) {
-    const shell::SettingsText settings(readText(dir / shell::kSettingsPath));
+    // The settings and the readme markers are the user's files.
+    const platform::AppPaths paths(dir);
+    const std::filesystem::path f10Marker = paths.topLevelUserFile(shell::kF10Marker);
+    const std::filesystem::path popupMarker = paths.topLevelUserFile(shell::kPopupMarker);
+    const shell::SettingsText settings(readText(paths.userFile(shell::kSettingsPath.filename().string())));
     OptionsState state;
     std::error_code ec;
 
@@ -93,21 +98,21 @@ OptionsState readOptions(const std::filesystem::path& dir) {
         firstLetter(settings.loweredValue("prefer_simplified_or_traditional")) == 't';
 
     std::string hotkey = settings.loweredValue("tulvo_hotkey");
-    if (hotkey.empty() && std::filesystem::exists(dir / shell::kF10Marker, ec)) {
-        std::filesystem::remove(dir / shell::kF10Marker, ec);
+    if (hotkey.empty() && std::filesystem::exists(f10Marker, ec)) {
+        std::filesystem::remove(f10Marker, ec);
         hotkey = "f10";
     }
     state.hotkeyItem = hotkeyItemFor(hotkey);
 
     const std::string popup = settings.loweredValue("enable_popup");
     const bool popupReadme =
-        popup.empty() && std::filesystem::exists(dir / shell::kPopupMarker, ec);
+        popup.empty() && std::filesystem::exists(popupMarker, ec);
     state.popupEnabled = popup.empty() ? popupReadme : firstLetter(popup) != 'n';
     if (popupReadme) {
-        const PopupLists lists = readPopupReadme(readText(dir / shell::kPopupMarker));
+        const PopupLists lists = readPopupReadme(readText(popupMarker));
         state.popupApplications = lists.applications;
         state.popupExclusions = lists.exclusions;
-        std::filesystem::remove(dir / shell::kPopupMarker, ec);
+        std::filesystem::remove(popupMarker, ec);
     } else {
         state.popupApplications = settings.value("popup_applications");
         state.popupExclusions = settings.value("popup_exclusions");
@@ -176,7 +181,8 @@ std::string optionsText(const OptionsState& state) {
 }
 
 bool writeOptions(const std::filesystem::path& dir, const OptionsState& state) {
-    return writeWholeFile(dir / shell::kSettingsPath, optionsText(state));
+    const platform::AppPaths paths(dir);
+    return writeWholeFile(paths.userFile(shell::kSettingsPath.filename().string()), optionsText(state));
 }
 
 std::string installedVersion(std::string_view argument) {

@@ -1,5 +1,7 @@
 #include "options/options_window.hpp"
 
+#include "characters/word_values.hpp"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
@@ -11,8 +13,10 @@
 #include <QThread>
 #include <QUrl>
 
+#include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
+#include "ui/manual.hpp"
 #include "ui/window_placement.hpp"
 
 namespace tulvo::options {
@@ -34,6 +38,20 @@ QPixmap helpPicture() {
     p.drawText(QRect(2, 2, 32, 32), Qt::AlignCenter, QStringLiteral("?"));
     return picture;
 }
+
+// The store's messages go to the window's hook.
+class StoreMessages final : public favorites::FavoritesMessages {
+  public:
+    explicit StoreMessages(OptionsWindow& window) : window_(window) {}
+    void showMessage(std::u16string_view caption, std::u16string_view text) override {
+        if (!window_.showStoreMessage) return;
+        window_.showStoreMessage(QString::fromUtf16(caption.data(), qsizetype(caption.size())),
+                                 QString::fromUtf16(text.data(), qsizetype(text.size())));
+    }
+
+  private:
+    OptionsWindow& window_;
+};
 
 std::string toStd(const QString& text) {
     return text.toStdString();
@@ -89,7 +107,11 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
                              UpdateHttp& http, UpdateAddresses addresses)
     : dir_(std::move(programDirectory)),
       installed_(std::move(installedVersion)),
-      favorites_(dir_ / favorites::kFavoritesPath, dir_ / favorites::kDebugMarkerPath),
+      favoritesMessages_(std::make_unique<StoreMessages>(*this)),
+      freq_(dir_ / characters::kFreqPath),
+      favorites_(platform::AppPaths(dir_).userFile(favorites::kFavoritesPath.filename().string()),
+                 platform::AppPaths(dir_).topLevelUserFile(favorites::kDebugMarkerPath.string()),
+                 favoritesMessages_.get()),
       preview_(std::make_unique<favorites::FilePreviewDialog>()),
       http_(std::make_unique<ResponsiveHttp>(http)),
       checker_(dir_, installed_, addresses, *http_, *this, *this),
@@ -105,6 +127,11 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
     };
     showMessage = [this](const QString& text) {
         QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, this);
+        box.raise();
+        box.exec();
+    };
+    showStoreMessage = [this](const QString& caption, const QString& text) {
+        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
         box.raise();
         box.exec();
     };
@@ -131,7 +158,7 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
     help->setGeometry(480, 10, 36, 36);
     help->setToolTip(QStringLiteral("Help"));
     connect(help, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(QUrl::fromLocalFile(toQ((dir_ / "Tulvo help.chm").string())));
+        QDesktopServices::openUrl(ui::manualPage(dir_, "options.html"));
     });
 
     buildGeneral();
@@ -220,21 +247,30 @@ void OptionsWindow::importClicked(bool track) {
 }
 
 void OptionsWindow::importFile(const QString& path, bool track) {
-    QFile file(path);
-    QByteArray bytes;
-    if (file.open(QIODevice::ReadOnly)) bytes = file.readAll();
-    if (bytes.isEmpty()) {
+    // Only regular files of list size: a pipe or a device would never end.
+    const favorites::ListFile list = favorites::readListFile(toStd(path));
+    if (list.status == favorites::ListFile::TooLarge) {
+        showMessage(QStringLiteral("Sorry, the file is larger than 64 MiB: too large for a word list."));
+        return;
+    }
+    if (list.bytes.empty()) {
         showMessage(QStringLiteral("Sorry, the file is inaccessible or empty."));
         return;
     }
     importing_ = true;
     favorites::ImportRequest request;
-    request.text = std::string_view(bytes.constData(), size_t(bytes.size()));
+    request.text = list.bytes;
     request.showPreview = true;
     request.addSingleCharacters = true;
+    request.classes = characters::listWordClasses(freq_);
     int codePage = -1;
     const int added = favorites::importList(request, favorites_, preview_.get(), &codePage);
     importing_ = false;
+    if (added == favorites::kImportFailed) {
+        showMessage(QStringLiteral("Sorry, the words could not be added to your favorites.\n%1")
+                        .arg(toQ(favorites_.failureReason())));
+        return;
+    }
     if (added < 0) return;
 
     QString text =

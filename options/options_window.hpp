@@ -19,6 +19,7 @@
 #include <memory>
 #include <vector>
 
+#include "characters/freq_file.hpp"
 #include "favorites/favorites_store.hpp"
 #include "favorites/file_preview_dialog.hpp"
 #include "options/options_file.hpp"
@@ -48,6 +49,8 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     // Where the window asks for a file and shows a message; replaceable.
     std::function<QString()> chooseFile;
     std::function<void(const QString&)> showMessage;
+    // A message of the favorites store, with its own caption.
+    std::function<void(const QString& caption, const QString& text)> showStoreMessage;
 
     // UpdateView
     void setLine(UpdateGroup group, int line, const std::string& text) override;
@@ -93,6 +96,8 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
 
     std::filesystem::path dir_;
     std::string installed_;
+    std::unique_ptr<favorites::FavoritesMessages> favoritesMessages_;
+    characters::FreqFile freq_;
     favorites::FavoritesStore favorites_;
     std::unique_ptr<favorites::FilePreviewDialog> preview_;
     std::unique_ptr<UpdateHttp> http_;

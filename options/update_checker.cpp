@@ -1,5 +1,6 @@
 #include "options/update_checker.hpp"
 
+#include "platform/app_paths.hpp"
 #include "platform/run_program.hpp"
 
 #include <fcntl.h>
@@ -129,7 +130,7 @@ void UpdateChecker::checkDictionary() {
 }
 
 void UpdateChecker::showInstalledDictionary() {
-    installedDate_ = fileDate(dir_ / "data" / updates::kDictionaryName);
+    installedDate_ = fileDate(platform::AppPaths(dir_).dictionaryFile());
     view_.setLine(UpdateGroup::Dictionary, 1,
                   "Installed version: " +
                       (installedDate_.empty()
@@ -193,8 +194,7 @@ void UpdateChecker::update() {
         void indexed() override {
             // The new file carries the archive's date, so that the next check
             // finds the two equal.
-            const std::filesystem::path dictionary =
-                checker_.dir_ / "data" / updates::kDictionaryName;
+            const std::filesystem::path dictionary = platform::AppPaths(checker_.dir_).dictionaryFile();
             if (!checker_.archiveDate_.empty()) setFileDate(dictionary, checker_.archiveDate_);
             checker_.dictionaryLine(kDictionaryUpToDate);
             checker_.view_.setDownloadEnabled(false);
@@ -204,7 +204,12 @@ void UpdateChecker::update() {
         UpdateChecker& checker_;
     } progress(*this);
 
-    switch (updates::downloadAndInstall(dir_ / "data", addresses_.archive, progress)) {
+    // Installed, the new dictionary goes to the user's folder and takes
+    // precedence over the shipped one from then on.
+    const platform::AppPaths paths(dir_);
+    paths.ensureUserDirectory();
+    switch (updates::downloadAndInstall(paths.userDirectory(), addresses_.archive, progress,
+                                        dir_ / "data")) {
         case updates::UpdateResult::Installed:
             break;
         case updates::UpdateResult::DownloadFailed:

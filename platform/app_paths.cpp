@@ -19,6 +19,19 @@ fs::path AppPaths::shippedFile(std::string_view name) const {
 
 fs::path AppPaths::userFile(std::string_view name) const { return user_ / fs::path(name); }
 
+fs::path AppPaths::topLevelUserFile(std::string_view name) const {
+    return installed_ ? userFile(name) : program_ / fs::path(name);
+}
+
+fs::path AppPaths::replaceableFile(std::string_view name) const {
+    const fs::path shipped = shippedFile(name);
+    if (!installed_) return shipped;
+    const fs::path own = userFile(name);
+    std::error_code ec;
+    if (fs::is_regular_file(own, ec) && fs::file_size(own, ec) > 0) return own;
+    return fs::exists(shipped, ec) ? shipped : own;
+}
+
 bool AppPaths::ensureUserDirectory() const {
     std::error_code ec;
     if (fs::is_directory(user_, ec)) return true;

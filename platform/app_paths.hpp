@@ -13,6 +13,8 @@
 namespace tulvo::platform {
 
 inline constexpr std::string_view kInstalledLayoutMarker = "installed-layout";
+// The dictionary: shipped, and replaced by a download into the user folder.
+inline constexpr std::string_view kDictionaryFileName = "CEDICT_ts.u8";
 
 class AppPaths {
   public:
@@ -29,6 +31,17 @@ class AppPaths {
     const std::filesystem::path& userDirectory() const { return user_; }
     // A file the programs write: userDirectory/name.
     std::filesystem::path userFile(std::string_view name) const;
+    // A file the programs write that the build tree keeps in the program
+    // directory itself rather than in data/ (clipboard.tmp, debug.txt);
+    // installed, it lives in userDirectory like every other user file.
+    std::filesystem::path topLevelUserFile(std::string_view name) const;
+    // A shipped file that the user may replace with a newer copy of their
+    // own (the dictionary): installed, the user's copy when it exists and is
+    // not empty, else the shipped file, else the user's path (where a
+    // download goes). In the build tree the one file in data/.
+    std::filesystem::path replaceableFile(std::string_view name) const;
+    // The dictionary the programs search.
+    std::filesystem::path dictionaryFile() const { return replaceableFile(kDictionaryFileName); }
     // Creates userDirectory (owner-only access when it is the XDG folder);
     // false when it cannot be made.
     bool ensureUserDirectory() const;

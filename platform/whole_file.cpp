@@ -7,28 +7,43 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 
 namespace tulvo {
 
 bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes) {
-    std::filesystem::path temporary = file;
-    temporary += ".tmp";
-    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    // A name of its own for each writer: two programs replacing the same file
+    // at once must not write into one temporary file.
+    std::string temporary = file.string() + ".tmp.XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) return false;
-    bool ok = true;
+    // The permissions of the file it replaces, else those of a new file.
+    struct stat old;
+    mode_t mode;
+    if (::stat(file.c_str(), &old) == 0) {
+        mode = old.st_mode & 07777;
+    } else {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        mode = 0644 & ~mask;
+    }
+    int error = ::fchmod(fd, mode) == 0 ? 0 : errno;
     size_t done = 0;
-    while (ok && done < bytes.size()) {
+    while (error == 0 && done < bytes.size()) {
         const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0)
-            ok = false;
+            error = n < 0 ? errno : ENOSPC;
         else
             done += static_cast<size_t>(n);
     }
     // On disk before the rename, so a crash cannot leave an empty file.
-    if (ok && ::fsync(fd) != 0) ok = false;
-    if (::close(fd) != 0) ok = false;
-    if (!ok || std::rename(temporary.c_str(), file.c_str()) != 0) {
+    if (error == 0 && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && error == 0) error = errno;
+    if (error == 0 && std::rename(temporary.c_str(), file.c_str()) != 0) error = errno;
+    if (error != 0) {
         ::unlink(temporary.c_str());
+        errno = error;
         return false;
     }
     return true;

@@ -9,6 +9,8 @@
 
 namespace tulvo {
 
+// The temporary file has a unique name, so that writers of one file never
+// share it. False with errno set when the file could not be replaced.
 bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes);
 
 // Why a whole-file read gave nothing.

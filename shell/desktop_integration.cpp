@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QThread>
 
+#include "platform/app_paths.hpp"
 #include "shell/clipboard_capture.hpp"
 #include "shell/clipboard_save_file.hpp"
 #include "shell/main_window.hpp"
@@ -31,6 +32,7 @@ DesktopIntegration::DesktopIntegration(MainWindow& window, std::filesystem::path
     // native event filter that saw the key.
     connect(&hotkey_, &platform::X11Hotkey::pressed, this, &DesktopIntegration::captureSelection,
             Qt::QueuedConnection);
+    locator_.setTextHandler([this](const QString& text) { lookUpText(text); });
 }
 
 void DesktopIntegration::bringToFront() {
@@ -44,7 +46,7 @@ void DesktopIntegration::captureSelection() {
     // A second press while a capture runs would save the half-way clipboard.
     if (capturing_) return;
     capturing_ = true;
-    const std::filesystem::path saveFile = dir_ / kClipboardSaveFile;
+    const std::filesystem::path saveFile = platform::AppPaths(dir_).topLevelUserFile(kClipboardSaveFile);
     saveClipboard(saveFile);
     QGuiApplication::clipboard()->clear();
     platform::sendCopyKeys(processAndPause, nullptr);
@@ -70,6 +72,18 @@ void DesktopIntegration::handleLocatorMessage(uint32_t message, int64_t first, i
     } else if (message == kMessageShowWindow) {
         bringToFront();
     }
+}
+
+void DesktopIntegration::lookUpText(const QString& text) {
+    QString line = text;
+    while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r')) line.chop(1);
+    while (!line.isEmpty() && (line.front() == u'\n' || line.front() == u'\r')) line.remove(0, 1);
+    line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+    line.replace(u'\n', u' ').replace(u'\r', u' ').replace(u'\t', u' ');
+    window_.searchBox().setEditText(line);
+    bringToFront();
+    window_.searchBox().setFocus();
+    window_.searchFromBox();
 }
 
 }  // namespace tulvo::shell

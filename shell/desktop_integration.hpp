@@ -33,6 +33,9 @@ class DesktopIntegration : public QObject {
     void captureSelection();
     // The locator's messages: 0x507 looks the text up, 0x508 shows the window.
     void handleLocatorMessage(uint32_t message, int64_t first, int64_t second);
+    // `tulvo --lookup`'s text (any length): into the search box, searched,
+    // the window raised. Line breaks become spaces, as the box holds one line.
+    void lookUpText(const QString& text);
 
   private:
     void bringToFront();

@@ -1,5 +1,6 @@
 #include "shell/dictionary_installer.hpp"
 
+#include "platform/app_paths.hpp"
 #include "platform/run_program.hpp"
 
 namespace tulvo::shell {
@@ -71,8 +72,11 @@ std::string progressText(const std::string& stageLine, const std::string& waitLi
 
 InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDirectory,
                                           const std::string& url, InstallerHost& host) {
-    const std::filesystem::path data = programDirectory / "data";
-    const std::filesystem::path dictionary = data / updates::kDictionaryName;
+    // Installed, the download goes to the user's folder, and its copy then
+    // takes precedence over the shipped one.
+    const platform::AppPaths paths(programDirectory);
+    const std::filesystem::path data = paths.userDirectory();
+    const std::filesystem::path dictionary = paths.dictionaryFile();
     std::error_code ec;
     if (std::filesystem::is_regular_file(dictionary, ec) &&
         std::filesystem::file_size(dictionary, ec) > 0)
@@ -93,7 +97,8 @@ InstallOutcome installDictionaryIfMissing(const std::filesystem::path& programDi
         reportFailure(host, domain, reason);
         return outcome;
     };
-    switch (updates::downloadAndInstall(data, url, progress)) {
+    paths.ensureUserDirectory();
+    switch (updates::downloadAndInstall(data, url, progress, programDirectory / "data")) {
         case updates::UpdateResult::Installed:
             return InstallOutcome::Installed;
         case updates::UpdateResult::DownloadFailed:

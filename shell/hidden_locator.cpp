@@ -2,6 +2,7 @@
 
 #include <QLocalSocket>
 #include <QPointer>
+#include <QVariant>
 #include <QtEndian>
 
 namespace tulvo::shell {
@@ -32,7 +33,7 @@ void HiddenLocator::readFrames(QLocalSocket* socketPointer) {
     // The handler may run a search that processes events, during which the
     // sender may go away.
     const QPointer<QLocalSocket> socket(socketPointer);
-    while (socket && socket->bytesAvailable() >= 24) {
+    while (socket && takeText(socket) && socket && socket->bytesAvailable() >= 24) {
         const QByteArray frame = socket->read(24);
         const auto message = qFromLittleEndian<int64_t>(frame.constData());
         const auto first = qFromLittleEndian<int64_t>(frame.constData() + 8);
@@ -41,11 +42,45 @@ void HiddenLocator::readFrames(QLocalSocket* socketPointer) {
             socket->abort();
             return;
         }
+        if (message == kMessageLookupText) {
+            expectText(socket, first);
+            continue;
+        }
         const QByteArray reply(8, '\0');
         socket->write(reply);
         socket->flush();
         handler_(static_cast<uint32_t>(message), first, second);
     }
+}
+
+namespace {
+const char* const kPendingText = "tulvoPendingText";
+}
+
+void HiddenLocator::expectText(QLocalSocket* socket, int64_t length) {
+    if (length < 0 || length > kLookupTextLimit) {
+        socket->abort();
+        return;
+    }
+    socket->setProperty(kPendingText, QVariant::fromValue<qint64>(length));
+}
+
+bool HiddenLocator::takeText(QLocalSocket* socket) {
+    const QVariant pending = socket->property(kPendingText);
+    if (!pending.isValid()) return true;
+    const qint64 length = pending.toLongLong();
+    if (socket->bytesAvailable() < length) return false;
+    const QByteArray text = socket->read(length);
+    socket->setProperty(kPendingText, QVariant());
+    socket->write(QByteArray(8, '\0'));
+    socket->flush();
+    // The lookup runs a search that processes events, during which the
+    // sender may close the connection and the socket be deleted: it runs
+    // from the event loop, outside this socket's signal.
+    QMetaObject::invokeMethod(
+        this, [this, text] { if (textHandler_) textHandler_(QString::fromUtf8(text)); },
+        Qt::QueuedConnection);
+    return true;
 }
 
 }  // namespace tulvo::shell

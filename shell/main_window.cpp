@@ -18,12 +18,15 @@
 #include "characters/character_panel_view.hpp"
 #include "characters/component_search.hpp"
 #include "characters/components.hpp"
+#include "characters/freq_file.hpp"
+#include "characters/word_values.hpp"
 #include "characters/radical_window.hpp"
 #include "characters/stroke_order_box.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "handwriting/candidate_grid.hpp"
 #include "handwriting/recog_file.hpp"
 #include "handwriting/writing_pad_widget.hpp"
+#include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
 #include "platform/unicode_text.hpp"
@@ -33,6 +36,7 @@
 #include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
 #include "ui/bitmaps.hpp"
+#include "ui/manual.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -153,7 +157,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
     : dir_(std::move(programDirectory)),
       results_(values),
       host_(results_, *this),
-      search_(dir_ / dictionary::kDictionaryPath, markedVowels_, dropDown_, host_),
+      search_(platform::AppPaths(dir_).dictionaryFile(), markedVowels_, dropDown_, host_),
       settings_(dir_, *this) {
     setWindowTitle(QStringLiteral("Tulvo"));
     buildPadAndPanel(values);
@@ -485,12 +489,35 @@ void MainWindow::importTrackedList(const std::string& bytes, int encoding) {
     // The reader ends the bytes with two zero bytes, which are not text.
     request.text = std::string_view(bytes).substr(0, bytes.size() >= 2 ? bytes.size() - 2 : 0);
     request.encoding = encoding;
+    const characters::FreqFile freq(dir_ / characters::kFreqPath);
+    request.classes = characters::listWordClasses(freq);
     favorites::importList(request, *favorites_, nullptr);
 }
 
 void MainWindow::favoriteAdded(std::u16string_view word) {
     if (!settings_.updateBack() || settings_.trackedPath().empty()) return;
-    favorites::appendToTrackedList(settings_.trackedPath(), settings_.trackedEncoding(), word);
+    const std::filesystem::path list = settings_.trackedPath();
+    const characters::FreqFile freq(dir_ / characters::kFreqPath);
+    std::string reason;
+    const auto result = favorites::appendToTrackedList(list, settings_.trackedEncoding(), word,
+                                                       characters::listWordClasses(freq), &reason);
+    // Each kind of trouble is told once a run, not at every favorite.
+    QString text;
+    if (result == favorites::UpdateBack::CannotHold && !updateBackToldCannotHold_) {
+        updateBackToldCannotHold_ = true;
+        text = QStringLiteral("The favorite word %1 was not added to %2: the file's encoding cannot "
+                              "hold its characters.")
+                   .arg(toQString(word), QString::fromStdString(list.filename().string()));
+    } else if (result == favorites::UpdateBack::Failed && !updateBackToldFailure_) {
+        updateBackToldFailure_ = true;
+        text = QStringLiteral("Sorry, the favorite word %1 could not be added to %2.\r%3")
+                   .arg(toQString(word), QString::fromStdString(list.filename().string()),
+                        QString::fromStdString(reason));
+    }
+    if (text.isEmpty()) return;
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), text, QMessageBox::Ok, this);
+    box.raise();
+    box.exec();
 }
 
 void MainWindow::openOptions() {
@@ -519,7 +546,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             searchBox_->setFocus();
             return true;
         case Qt::Key_F1:
-            QDesktopServices::openUrl(QUrl::fromLocalFile(QString::fromStdString((dir_ / "Tulvo help.chm").string())));
+            QDesktopServices::openUrl(ui::manualPage(dir_));
             return true;
         case Qt::Key_F2:
             panel_->handToCompanion(QApplication::focusWidget());
@@ -583,7 +610,7 @@ void MainWindow::findCharactersBasedOn(char16_t character) {
 
 void MainWindow::runComponentSearch(char16_t character) {
     const auto rows = characters::componentSearch(dir_ / characters::kComponentsPath,
-                                                  dir_ / dictionary::kDictionaryPath, character, charForm_);
+                                                  platform::AppPaths(dir_).dictionaryFile(), character, charForm_);
     if (!rows) {
         QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"),
                         QString::fromUtf8(characters::kNoCharacterBasedOn.data(),

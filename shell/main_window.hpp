@@ -164,6 +164,8 @@ private:
     SearchHistory history_;
     SettingsReader settings_;
     favorites::FavoritesStore* favorites_ = nullptr;
+    bool updateBackToldCannotHold_ = false;
+    bool updateBackToldFailure_ = false;
 
     int matchPart_ = dictionary::kBeginning;
     int charForm_ = dictionary::kBothForms;

@@ -3,6 +3,8 @@
 #include <cmath>
 #include <fstream>
 
+#include "platform/app_paths.hpp"
+
 namespace tulvo::shell {
 
 long elapsedDays(FileClock::time_point created, FileClock::time_point now) {
@@ -16,16 +18,20 @@ long elapsedDays(FileClock::time_point created, FileClock::time_point now) {
 
 void reminderCheck(const std::filesystem::path& dir, FileClock::time_point now,
                    const std::function<void(const std::filesystem::path&)>& runAndWait) {
+    // The markers are this user's: installed, the 30 days count from the
+    // user's first start rather than from the installation.
+    const platform::AppPaths paths(dir);
+    const auto done = paths.userFile(kReminderDone.filename().string());
     std::error_code ec;
-    if (std::filesystem::exists(dir / kReminderDone, ec)) return;
-    const auto marker = dir / kInstallMarker;
+    if (std::filesystem::exists(done, ec)) return;
+    const auto marker = paths.userFile(kInstallMarker.filename().string());
     if (!std::filesystem::exists(marker, ec)) std::ofstream(marker, std::ios::binary);
     const auto created = fileCreationTime(marker);
     if (!created) return;
     const long days = elapsedDays(*created, now);
     if (days <= 30 || !std::filesystem::exists(dir / kReminderProgram, ec)) return;
     runAndWait(dir / kReminderProgram);
-    std::ofstream(dir / kReminderDone, std::ios::binary | std::ios::trunc) << "Thanks for using Tulvo!";
+    std::ofstream(done, std::ios::binary | std::ios::trunc) << "Thanks for using Tulvo!";
 }
 
 }  // namespace tulvo::shell

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "favorites/list_import.hpp"
+#include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 #include "platform/whole_file.hpp"
 
@@ -77,7 +79,7 @@ SettingsReader::SettingsReader(std::filesystem::path programDirectory, SettingsT
     : dir_(std::move(programDirectory)), target_(target) {}
 
 void SettingsReader::apply(bool firstRead) {
-    const SettingsText settings = SettingsText::read(dir_ / kSettingsPath);
+    const SettingsText settings = SettingsText::read(platform::AppPaths(dir_).userFile(kSettingsPath.filename().string()));
 
     target_.setFontHeights(fontHeightsFor(settings.loweredValue("fontsize")));
     if (!firstRead) target_.refreshPanel();
@@ -87,7 +89,7 @@ void SettingsReader::apply(bool firstRead) {
     target_.setPreferTraditional(preferTraditional_);
 
     const int hotkey = hotkeyNumber(settings.loweredValue("tulvo_hotkey"),
-                                    std::filesystem::exists(dir_ / kF10Marker));
+                                    std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kF10Marker)));
     if (hotkeyRegistered_) {
         target_.unregisterHotkey();
         hotkeyRegistered_ = false;
@@ -98,7 +100,7 @@ void SettingsReader::apply(bool firstRead) {
     }
 
     std::string popup = settings.loweredValue("enable_popup");
-    if (popup.empty() && std::filesystem::exists(dir_ / kPopupMarker)) popup = "y";
+    if (popup.empty() && std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kPopupMarker))) popup = "y";
     if (startsWith(popup, 'y')) {
         target_.processPendingMessages();
         if (popupRunning_) {
@@ -126,13 +128,16 @@ void SettingsReader::apply(bool firstRead) {
 
     if (startsWith(settings.loweredValue("favorite_track"), 'y')) {
         trackedPath_ = settings.value("favorite_trackfile");
-        std::ifstream list(trackedPath_, std::ios::binary);
-        if (!trackedPath_.empty() && list) {
-            std::ostringstream bytes;
-            bytes << list.rdbuf();
-            std::string data = bytes.str();
-            data.append(2, '\0');
-            target_.importTrackedList(data, trackedEncoding_);
+        // Only a regular file of list size: a pipe or a device named here
+        // must not hold up the start.
+        auto list = trackedPath_.empty() ? favorites::ListFile{favorites::ListFile::Missing, {}}
+                                         : favorites::readListFile(trackedPath_);
+        if (list.status == favorites::ListFile::Read) {
+            list.bytes.append(2, '\0');
+            target_.importTrackedList(list.bytes, trackedEncoding_);
+        } else if (list.status != favorites::ListFile::Missing) {
+            std::fprintf(stderr, "Tulvo: the tracked word list %s is not read: %s.\n",
+                         trackedPath_.c_str(), favorites::listFileProblem(list.status).c_str());
         }
     } else {
         trackedPath_.clear();

@@ -21,6 +21,7 @@ xvfb
 xauth
 xdotool
 libicu-dev
+nlohmann-json3-dev
 libcurl4-openssl-dev
 zlib1g-dev
 libarchive-dev
@@ -37,6 +38,10 @@ xclip
 python3
 clang
 libclang-rt-14-dev
+desktop-file-utils
+appstream
+dpkg-dev
+imagemagick
 "
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.

@@ -49,7 +49,8 @@ void UpdateHost::runAndWait(const std::filesystem::path& program,
 }
 
 UpdateResult downloadAndInstall(const std::filesystem::path& data, const std::string& url,
-                                UpdateHost& host) {
+                                UpdateHost& host, const std::filesystem::path& programsDirectory) {
+    const std::filesystem::path& programs = programsDirectory.empty() ? data : programsDirectory;
     host.stage(Stage::Downloading);
     const std::optional<std::string> body = url.empty() ? std::nullopt : host.download(url);
     if (!body || body->size() < kMinimumArchive) return UpdateResult::DownloadFailed;
@@ -66,14 +67,14 @@ UpdateResult downloadAndInstall(const std::filesystem::path& data, const std::st
     // the dictionary in place unless it wrote a new one.
     const std::filesystem::path marker = data / kUnzipMarker;
     std::filesystem::remove(marker, ec);
-    host.runAndWait(data / kUnzipProgram, data);
+    host.runAndWait(programs / kUnzipProgram, data);
     if (!std::filesystem::exists(marker, ec)) return UpdateResult::UnzipFailed;
     std::filesystem::remove(marker, ec);
 
     host.pause(200);
     host.stage(Stage::Indexing);
     const bool popupFound = host.sendToPopupMessenger(kMessageIndexing).has_value();
-    host.runAndWait(data / kIndexProgram, data);
+    host.runAndWait(programs / kIndexProgram, data);
     host.indexed();
     if (popupFound) host.sendToPopupMessenger(kMessageIndexed);
     return UpdateResult::Installed;

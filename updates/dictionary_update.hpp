@@ -58,9 +58,11 @@ class UpdateHost {
     virtual void indexed() = 0;
 };
 
-// The whole update into `dataDirectory`. On any failure the dictionary in
-// place stays as it was.
+// The whole update into `dataDirectory`, with the unzip and index programs
+// of `programsDirectory` (the same folder when empty; installed, the
+// programs are shipped and the dictionary goes to the user's folder). On any
+// failure the dictionary in place stays as it was.
 UpdateResult downloadAndInstall(const std::filesystem::path& dataDirectory, const std::string& url,
-                                UpdateHost& host);
+                                UpdateHost& host, const std::filesystem::path& programsDirectory = {});
 
 }  // namespace tulvo::updates

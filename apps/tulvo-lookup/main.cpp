@@ -17,6 +17,7 @@
 #include "dictionary/result_list.hpp"
 #include "dictionary/search.hpp"
 #include "favorites/favorites_store.hpp"
+#include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 
 using namespace tulvo;
@@ -125,6 +126,12 @@ int main(int argc, char** argv) {
         return usage(wanted == 2 ? "--definitions takes CHAR and READING" : "give one QUERY");
     for (const std::string& text : positional)
         if (!isValidUtf8(text)) return usage("the query is not valid UTF-8");
+    // Installed, the favorites are this user's and a downloaded dictionary
+    // takes precedence over the shipped one.
+    const platform::AppPaths paths(std::filesystem::current_path());
+    const std::filesystem::path dictionaryPath = paths.dictionaryFile();
+    const std::filesystem::path favoritesPath = paths.userFile(favorites::kFavoritesPath.filename().string());
+    const std::filesystem::path debugMarker = paths.topLevelUserFile(favorites::kDebugMarkerPath.string());
 
     if (mode == "--to-marked") {
         std::cout << utf16ToUtf8(numberedToMarked(positional[0])) << "\n";
@@ -136,7 +143,7 @@ int main(int argc, char** argv) {
     }
     if (mode == "--definitions") {
         const std::string text = definitionsForReading(
-            kDictionaryPath, utf8ToUtf16(positional[0]), positional[1], settings.charForm);
+            dictionaryPath, utf8ToUtf16(positional[0]), positional[1], settings.charForm);
         std::string out = text;
         replaceAll(out, "\r\n", "\n");
         std::fwrite(out.data(), 1, out.size(), stdout);
@@ -144,20 +151,25 @@ int main(int argc, char** argv) {
     }
 
     if (mode == "--add-favorite" || mode == "--remove-favorite") {
-        favorites::FavoritesStore store;
+        paths.ensureUserDirectory();
+        favorites::FavoritesStore store(favoritesPath, debugMarker);
         store.load();
         const std::u16string word = utf8ToUtf16(positional[0]);
         if (word.size() > size_t(favorites::kMaxWordLength))
             return usage("a favorite word has at most 30 UTF-16 units");
-        if (mode == "--add-favorite") store.add(word);
-        else store.remove(word);
+        const auto result = mode == "--add-favorite" ? store.add(word) : store.remove(word);
+        if (result == favorites::FavoritesStore::Change::Failed) {
+            std::cerr << "tulvo-lookup: the favorites could not be saved: " << store.failureReason()
+                      << "\n";
+            return 1;
+        }
         return 0;
     }
 
     // The word values: the frequency file, open for the whole run, and the
     // favorites (read only here: a lookup never creates the store's file).
     const characters::FreqFile freq(characters::kFreqPath);
-    favorites::FavoritesStore favoriteWords;
+    favorites::FavoritesStore favoriteWords(favoritesPath, debugMarker);
     favoriteWords.load(/*createMissing=*/false);
     const characters::WordValues values(freq, &favoriteWords);
     const MarkedVowels markedVowels;
@@ -169,7 +181,7 @@ int main(int argc, char** argv) {
         // list order is asked for: the chosen character's own entries first.
         const std::u16string chosen = utf8ToUtf16(positional[0]);
         if (chosen.size() != 1) return usage("--children takes one character");
-        const auto rows = characters::componentSearch(characters::kComponentsPath, kDictionaryPath, chosen[0],
+        const auto rows = characters::componentSearch(characters::kComponentsPath, dictionaryPath, chosen[0],
                                                       settings.charForm);
         if (!rows) {
             std::cerr << characters::kNoCharacterBasedOn << "\n";
@@ -178,7 +190,7 @@ int main(int argc, char** argv) {
         characters::showComponentRows(list, *rows);
         fileOrder = !orderGiven || fileOrder;
     } else {
-        Search search(kDictionaryPath, markedVowels, dropDown, host);
+        Search search(dictionaryPath, markedVowels, dropDown, host);
         search.textSearch(utf8ToUtf16(positional[0]), settings);
     }
 

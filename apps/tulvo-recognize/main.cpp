@@ -15,6 +15,7 @@
 
 #include "handwriting/matcher.hpp"
 #include "handwriting/stroke_capture.hpp"
+#include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 
 using namespace tulvo;
@@ -95,6 +96,8 @@ int main(int argc, char** argv) {
     Drawing drawing;
     PadCapture pad(drawing);
     Recognizer recognizer;
+    const std::filesystem::path templates =
+        platform::AppPaths(std::filesystem::current_path()).shippedFile(kRecogPath.filename().string());
     std::string line;
     int lineNumber = 0;
     int strokes = 0;
@@ -113,7 +116,7 @@ int main(int argc, char** argv) {
         for (size_t i = 1; i < points->size(); ++i)
             pad.penMove((*points)[i].first, (*points)[i].second);
         pad.penUp();
-        recognizer.pass(drawing, kRecogPath, preference);
+        recognizer.pass(drawing, templates, preference);
         ++strokes;
     }
     if (strokes == 0) return 0;

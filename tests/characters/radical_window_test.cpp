@@ -3,6 +3,7 @@
 #include "characters/radical_window.hpp"
 
 #include <gtest/gtest.h>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QScrollBar>
 #include <QSignalSpy>
@@ -17,13 +18,23 @@ using tulvo::testing::TempDir;
 
 namespace {
 
-QString text(const QTableWidget& grid, int row, int column) {
-    const QTableWidgetItem* cell = grid.item(row, column);
-    return cell ? cell->text() : QString();
+QVariant cellData(const QTableView& grid, int row, int column, int role) {
+    return grid.model()->index(row, column).data(role);
 }
 
-QColor foreground(const QTableWidget& grid, int row, int column) {
-    return grid.item(row, column)->foreground().color();
+QString text(const QTableView& grid, int row, int column) {
+    return cellData(grid, row, column, Qt::DisplayRole).toString();
+}
+
+// The colours a cell is drawn with; black, the view's default text, when
+// the model gives none.
+QColor foreground(const QTableView& grid, int row, int column) {
+    const QVariant brush = cellData(grid, row, column, Qt::ForegroundRole);
+    return brush.isValid() ? brush.value<QBrush>().color() : QColor(Qt::black);
+}
+
+Qt::BrushStyle background(const QTableView& grid, int row, int column) {
+    return cellData(grid, row, column, Qt::BackgroundRole).value<QBrush>().style();
 }
 
 class RadicalWindowTest : public ::testing::Test {
@@ -57,6 +68,7 @@ class RadicalWindowTest : public ::testing::Test {
         for (int i = 0; i < 80; ++i) lines[0].push_back(std::u16string(1, char16_t(0x2F00 + i)));
         for (int i = 1; i < 16; ++i) lines[size_t(i)] = {std::u16string(1, char16_t(0x2F50 + i))};
         lines[2] = {u"女", u"子"};
+        lines[13] = {u"网罒罓⺳"};
         lines[16] = {u"龠"};
         dir.write("data/radicals.txt", radicalsFileBytes(lines));
         // Cells 0..79 line 1, 80 line 2, 81 女, 82 子, ..., 96 龠.
@@ -74,7 +86,7 @@ class RadicalWindowTest : public ::testing::Test {
     }
 
     // Clicks a grid's cell, as a user does, by default in its middle.
-    static void click(QTableWidget& grid, int row, int column,
+    static void click(QTableView& grid, int row, int column,
                       Qt::MouseButton button = Qt::LeftButton, QPoint offset = {}) {
         const QRect cell = grid.visualRect(grid.model()->index(row, column));
         const QPoint at = cell.center() + offset;
@@ -85,8 +97,8 @@ class RadicalWindowTest : public ::testing::Test {
     // Row and column of a radical in the radical grid.
     QPoint cellOf(const QString& radical) {
         auto& grid = window->radicalGrid();
-        for (int row = 0; row < grid.rowCount(); ++row)
-            for (int column = 1; column < grid.columnCount(); ++column)
+        for (int row = 0; row < grid.model()->rowCount(); ++row)
+            for (int column = 1; column < grid.model()->columnCount(); ++column)
                 if (text(grid, row, column) == radical) return {column, row};
         ADD_FAILURE() << radical.toStdString();
         return {};
@@ -94,7 +106,7 @@ class RadicalWindowTest : public ::testing::Test {
 
     void clickRadical(const QString& radical, Qt::MouseButton button = Qt::LeftButton) {
         const QPoint at = cellOf(radical);
-        window->radicalGrid().scrollToItem(window->radicalGrid().item(at.y(), at.x()));
+        window->radicalGrid().scrollTo(window->radicalGrid().model()->index(at.y(), at.x()));
         click(window->radicalGrid(), at.y(), at.x(), button);
     }
 
@@ -114,8 +126,8 @@ TEST_F(RadicalWindowTest, BuiltHiddenWithItsGrids) {
     EXPECT_EQ(window->tabs().tabText(1), "Results");
     auto& radicals = window->radicalGrid();
     EXPECT_EQ(radicals.geometry(), QRect(5, 25, 600, 480));
-    EXPECT_EQ(radicals.columnCount(), 9);
-    EXPECT_EQ(window->resultsGrid().columnCount(), 11);
+    EXPECT_EQ(radicals.model()->columnCount(), 9);
+    EXPECT_EQ(window->resultsGrid().model()->columnCount(), 11);
     EXPECT_EQ(radicals.rowHeight(0), RadicalWindow::kRowHeight);
     EXPECT_EQ(radicals.columnWidth(0), 30);
     EXPECT_EQ(radicals.columnWidth(8), 69);
@@ -123,7 +135,7 @@ TEST_F(RadicalWindowTest, BuiltHiddenWithItsGrids) {
     EXPECT_EQ(window->resultsGrid().columnWidth(10), 35);
     // Ten rows for line 1 (labelled on the first only), one each for lines
     // 2 to 17.
-    EXPECT_EQ(radicals.rowCount(), 10 + 16);
+    EXPECT_EQ(radicals.model()->rowCount(), 10 + 16);
     EXPECT_EQ(text(radicals, 0, 0), "1");
     EXPECT_EQ(text(radicals, 1, 0), "");
     EXPECT_EQ(text(radicals, 11, 0), "3");
@@ -131,6 +143,22 @@ TEST_F(RadicalWindowTest, BuiltHiddenWithItsGrids) {
     EXPECT_EQ(text(radicals, 11, 2), "子");
     EXPECT_EQ(text(radicals, 25, 0), "17");
     EXPECT_EQ(text(radicals, 25, 1), "龠");
+}
+
+TEST_F(RadicalWindowTest, EveryFormOfACellFitsItsColumn) {
+    auto& radicals = window->radicalGrid();
+    auto widthOf = [&](const QString& radical) {
+        const QPoint at = cellOf(radical);
+        const QModelIndex cell = radicals.model()->index(at.y(), at.x());
+        return QFontMetrics(cell.data(Qt::FontRole).value<QFont>()).horizontalAdvance(radical);
+    };
+    const int room = radicals.columnWidth(1);
+    EXPECT_LE(widthOf("网罒罓⺳"), room - 4);
+    EXPECT_GT(widthOf("网罒罓⺳"), room / 2);  // narrowed only as far as needed
+    // A cell of one form keeps the grid's font.
+    const QPoint woman = cellOf("女");
+    EXPECT_EQ(radicals.model()->index(woman.y(), woman.x()).data(Qt::FontRole).value<QFont>(),
+              radicals.font());
 }
 
 TEST_F(RadicalWindowTest, LeftClickListsTheCharactersOfARadical) {
@@ -145,7 +173,7 @@ TEST_F(RadicalWindowTest, LeftClickListsTheCharactersOfARadical) {
     EXPECT_FALSE(window->radicalGrid().isVisible());
     const auto& results = window->resultsGrid();
     ASSERT_TRUE(results.isVisible());
-    ASSERT_EQ(results.rowCount(), 2);
+    ASSERT_EQ(results.model()->rowCount(), 2);
     EXPECT_EQ(text(results, 0, 0), "+3");
     EXPECT_EQ(text(results, 0, 1), "她");
     EXPECT_EQ(text(results, 0, 2), "好");
@@ -162,7 +190,7 @@ TEST_F(RadicalWindowTest, LeftClickListsTheCharactersOfARadical) {
     preference = 0;
     window->tabs().setCurrentIndex(0);
     clickRadical("女");
-    EXPECT_EQ(window->resultsGrid().rowCount(), 1);
+    EXPECT_EQ(window->resultsGrid().model()->rowCount(), 1);
 
     // Near the top and bottom edges of its cell, a click still finds it.
     for (int dy : {-9, 11}) {
@@ -208,11 +236,12 @@ TEST_F(RadicalWindowTest, MarkedRadicalsAreSearchedOnTheResultsTab) {
     const QPoint woman = cellOf("女");
     auto& radicals = window->radicalGrid();
     EXPECT_EQ(foreground(radicals, woman.y(), woman.x()), QColor(Qt::white));
-    EXPECT_EQ(radicals.item(woman.y(), woman.x())->background().color(), QColor(0, 0, 96));
+    EXPECT_EQ(cellData(radicals, woman.y(), woman.x(), Qt::BackgroundRole).value<QBrush>().color(),
+              QColor(0, 0, 96));
 
     window->tabs().setCurrentIndex(1);
     ASSERT_TRUE(window->resultsGrid().isVisible());
-    ASSERT_EQ(window->resultsGrid().rowCount(), 1);
+    ASSERT_EQ(window->resultsGrid().model()->rowCount(), 1);
     EXPECT_EQ(text(window->resultsGrid(), 0, 0), "6");
     EXPECT_EQ(text(window->resultsGrid(), 0, 1), "好");
     EXPECT_EQ(text(window->resultsGrid(), 0, 2), "");
@@ -224,7 +253,7 @@ TEST_F(RadicalWindowTest, MarkedRadicalsAreSearchedOnTheResultsTab) {
     EXPECT_EQ(window->search().selection().size(), 2u);
     clickRadical("女", Qt::RightButton);
     clickRadical("子", Qt::RightButton);
-    EXPECT_EQ(radicals.item(woman.y(), woman.x())->background().style(), Qt::NoBrush);
+    EXPECT_EQ(background(radicals, woman.y(), woman.x()), Qt::NoBrush);
     window->tabs().setCurrentIndex(1);
     EXPECT_EQ(text(window->resultsGrid(), 0, 1), "好");
 
@@ -234,7 +263,7 @@ TEST_F(RadicalWindowTest, MarkedRadicalsAreSearchedOnTheResultsTab) {
     window->openWindow();
     EXPECT_TRUE(window->search().selection().empty());
     const QPoint child = cellOf("子");
-    EXPECT_EQ(radicals.item(child.y(), child.x())->background().style(), Qt::NoBrush);
+    EXPECT_EQ(background(radicals, child.y(), child.x()), Qt::NoBrush);
     EXPECT_EQ(window->tabs().currentIndex(), 0);
 }
 

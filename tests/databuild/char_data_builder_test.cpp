@@ -72,26 +72,29 @@ TEST(UnihanBuild, FormTypesStrokesAndCounterparts) {
 
 TEST(ComponentsBuild, RadicalAsCharacterAndComponents) {
     const auto radicals = parseCjkRadicals(
-        "# CJKRadicals\n38; 2F25; 5973\n39; 2F26; 5B50\n120; 2F77; 7CF8\n120'; 2EB0; 7E9F\n2; 2F01; 4E28\n");
+        "# CJKRadicals\n38; 2F25; 5973\n39; 2F26; 5B50\n120; 2F77; 7CF8\n120'; 2EB0; 7E9F\n2; "
+        "2F01; 4E28\n");
     EXPECT_EQ(radicals.at("38"), U'女');
     EXPECT_EQ(radicals.at("120'"), U'纟');
     const auto decompositions = parseCjkDecomp(
-        "好:a(女,子)\n中:lock(口,丨)\n林:ra(木)\n品:r3tr(口)\n卍:rrefl(卐)\n嬲:a(男,女,男)\n纟:ra(纟)\n"
+        "好:a(女,子)\n中:lock(口,丨)\n林:ra(木)\n品:r3tr(口)\n卍:rrefl(卐)\n嬲:a(男,女,男)\n纟:ra("
+        "纟)\n"
         "10018:d(一,丿)\n10017:a(10018,𠀀)\n奇:d(大,10017)");
     EXPECT_EQ(otherComponents(decompositions, U'好', U'女'), u"子");
     EXPECT_EQ(otherComponents(decompositions, U'林', U'木'), u"木");  // the radical once
     EXPECT_EQ(otherComponents(decompositions, U'品', U'口'), u"口口");
     EXPECT_EQ(otherComponents(decompositions, U'卍', U'十'), u"卐");
     EXPECT_EQ(otherComponents(decompositions, U'嬲', U'女'), u"男男");
-    EXPECT_EQ(otherComponents(decompositions, U'纟', U'纟'), u"");        // never itself
-    EXPECT_EQ(otherComponents(decompositions, U'奇', U'大'), u"一丿");    // numbered parts opened
+    EXPECT_EQ(otherComponents(decompositions, U'纟', U'纟'), u"");      // never itself
+    EXPECT_EQ(otherComponents(decompositions, U'奇', U'大'), u"一丿");  // numbered parts opened
     EXPECT_EQ(otherComponents(decompositions, U'国', U'囗'), u"");
 
     UnihanData data = sampleUnihan();
     size_t records = 0;
     std::string error;
     TempDir dir;
-    const auto file = dir.write("components.dat", componentsBytes(data, radicals, decompositions, records, &error));
+    const auto file = dir.write("components.dat",
+                                componentsBytes(data, radicals, decompositions, records, &error));
     EXPECT_EQ(records, 3u);  // 中, 好, 纟
     EXPECT_EQ(ch::componentText(file, u'好'), u"女+3 子");
     EXPECT_EQ(ch::componentText(file, u'中'), u"丨+3 口");
@@ -161,7 +164,114 @@ TEST(FreqBuild, ValuesClassesAndReadings) {
     EXPECT_EQ(freq.lookup(u"中", "zhong1"), ch::frequencyValue(0, 2));  // HSK from 中国
     EXPECT_EQ(freq.lookup(u"中", "Zhong1"), -1);
     EXPECT_EQ(freq.lookup(u"是", ""), ch::frequencyValue(0, 0));  // beyond the headwords
-    EXPECT_EQ(freq.lookup(u"紊乱", ""), -1);                       // in no statistics
+    EXPECT_EQ(freq.lookup(u"紊乱", ""), -1);                      // in no statistics
     EXPECT_EQ(freq.lookup(u"鑫", ""), -1);
     EXPECT_EQ(words, 9u);  // 的 们 們 中 是 中国 中國 我们 我們
+}
+
+TEST(FreqBuild, ValueBelongsToTheReadingsInCommonUse) {
+    UnihanData unihan;
+    addUnihanText(
+        "U+5F97\tkHanyuPinlu\tde(5096) dé(1496) děi(637)\n"
+        "U+4F1A\tkHanyuPinlu\thuì(6866) kuài(9)\n"
+        "U+6703\tkHanyuPinlu\thuì(6866) kuài(9)\n"
+        "U+957F\tkMandarin\tcháng\n"  // kMandarin alone would list cháng only
+        "U+957F\tkHanyuPinlu\tzhǎng(1879) cháng(1179)\n"
+        "U+7EFF\tkHanyuPinlu\tlǜ(300) lù(2)\n"
+        "U+8FD8\tkHanyuPinlu\thai(9)\n"   // neither counts nor kMandarin list one: all apply
+        "U+4E50\tkMandarin\tlè\n"         // no counts: the first kMandarin reading
+        "U+4F0D\tkHanyuPinlu\twu(216)\n"  // 伍: counts of no reading of the dictionary's
+        "U+4F0D\tkMandarin\twǔ\n"
+        "U+5E72\tkHanyuPinlu\tgàn(1464) gān(482)\n"
+        "U+4E7E\tkMandarin\tqián gān\n",  // 乾: a form of its own, not only 干's
+        unihan);
+    EXPECT_EQ(
+        readingShares("de(75) dì(20) x(y) dí(5)"),
+        (std::vector<std::pair<std::string, double>>{{"de5", 0.75}, {"di4", 0.2}, {"di2", 0.05}}));
+
+    FreqSources sources;
+    sources.unihan = &unihan;
+    sources.cedict =
+        "得 得 [de2] /obtain/\n得 得 [de5] /particle/\n得 得 [dei3] /must/\n得 得 [De2] /surname/\n"
+        "會 会 [hui4] /can/\n會 会 [kuai4] /accounting/\n"
+        "長 长 [chang2] /long/\n長 长 [zhang3] /grow/\n"
+        "綠 绿 [lu:4] /green/\n綠 绿 [lu4] /green (variant)/\n"
+        "還 还 [hai2] /still/\n還 还 [huan2] /return/\n"
+        "樂 乐 [le4] /happy/\n樂 乐 [yue4] /music/\n"
+        "長大 长大 [zhang3 da4] /grow up/\n長大 长大 [chang2 da4] /(rare)/\n"
+        "伍 伍 [wu3] /five/\n伍 伍 [Wu3] /surname/\n"
+        "乾 干 [gan1] /dry/\n乾 乾 [qian2] /heaven/\n";
+    sources.bookChars = {{"得", 90}, {"会", 80}, {"长", 70}, {"绿", 60}, {"还", 50},
+                         {"乐", 40}, {"伍", 30}, {"乾", 20}, {"干", 10}};
+    sources.bookWords = {{"长大", 50}};
+    size_t words = 0;
+    TempDir dir;
+    const ch::FreqFile freq(dir.write("freq.dat", freqBytes(sources, words)));
+    auto listed = [&](std::u16string_view word, const char* reading) {
+        return freq.lookup(word, reading) >= 0;
+    };
+    // The neutral tone of the counts (de) is de5 in the dictionary.
+    EXPECT_TRUE(listed(u"得", "de5"));
+    EXPECT_TRUE(listed(u"得", "de2"));
+    EXPECT_TRUE(listed(u"得", "dei3"));
+    EXPECT_FALSE(listed(u"得", "De2"));  // the surname is not the common word
+    EXPECT_TRUE(listed(u"会", "hui4"));
+    EXPECT_FALSE(listed(u"会", "kuai4"));  // 9 in 6875
+    EXPECT_FALSE(listed(u"會", "kuai4"));  // the traditional form by its own counts
+    EXPECT_TRUE(listed(u"长", "chang2"));
+    EXPECT_TRUE(listed(u"长", "zhang3"));
+    EXPECT_TRUE(listed(u"绿", "lu:4"));
+    EXPECT_FALSE(listed(u"绿", "lu4"));
+    EXPECT_TRUE(listed(u"还", "hai2"));
+    EXPECT_TRUE(listed(u"还", "huan2"));
+    EXPECT_TRUE(listed(u"乐", "le4"));
+    EXPECT_FALSE(listed(u"乐", "yue4"));
+    EXPECT_TRUE(listed(u"伍", "wu3"));
+    EXPECT_FALSE(listed(u"伍", "Wu3"));
+    EXPECT_TRUE(listed(u"乾", "qian2"));  // its own value, not 干's
+    EXPECT_FALSE(listed(u"乾", "gan1"));
+    // A word's readings share one value.
+    EXPECT_TRUE(listed(u"长大", "zhang3 da4"));
+    EXPECT_EQ(freq.lookup(u"长大", "chang2 da4"), freq.lookup(u"长大", "zhang3 da4"));
+}
+
+TEST(ComponentsBuild, OnlyCharactersAsComponents) {
+    UnihanData unihan;
+    addUnihanText(
+        "U+5023\tkTotalStrokes\t10\nU+5023\tkCangjie\tOYSK\n"   // 倣: 亻方攵
+        "U+597D\tkTotalStrokes\t6\nU+597D\tkCangjie\tVND\n"     // 好
+        "U+6C5D\tkTotalStrokes\t6\nU+6C5D\tkCangjie\tEV\n"      // 汝
+        "U+4E03\tkCangjie\tJU\n"                                // 七 (made up: no V, no K)
+        "U+7ACB\tkTotalStrokes\t5\nU+4491\tkTotalStrokes\t6\n"  // 立 and 䒑
+        "U+5973\tkTotalStrokes\t3\n",
+        unihan);
+    const auto equivalents = parseEquivalentIdeographs(
+        "# comment\n2E99       ; 6535  # CJK RADICAL RAP\n2E8C..2E8D ; 5C0F  # SMALL ONE..TWO\n");
+    EXPECT_EQ(equivalents.size(), 3u);
+    EXPECT_EQ(equivalents.at(0x2E8D), U'小');
+    const auto decompositions = parseCjkDecomp(
+        "37728:a(方,女)\n倣:a(亻,37728)\n好:a(女,子)\n汝:a(氵,女)\n七:a(十,女)\n"
+        "37650:lock(㇕,㇉)\n马:str(37650,一)\n女:lock(㇛,丆)\n一:c(㇐)\n"
+        "夂:wtl(又,㇒)\n敢:a(コ,耳,⺙)\n立:d/t(亠,䒑)\n尖:d(⺌,大)");
+    const ComponentChecks checks{&unihan, equivalents};
+    ComponentCorrections counts;
+    auto parts = [&](char32_t code, char32_t radical) {
+        return otherComponents(decompositions, code, radical, checks, counts);
+    };
+    EXPECT_EQ(parts(U'倣', U'人'), u"亻方攵");  // 女 written for 攵
+    EXPECT_EQ(parts(U'好', U'女'), u"子");
+    EXPECT_EQ(parts(U'汝', U'水'), u"氵女");  // a real 女 on the right
+    EXPECT_EQ(parts(U'七', U'一'), u"十");    // a 女 the shape does not hold
+    EXPECT_EQ(parts(U'马', U'马'), u"");      // strokes, not components
+    EXPECT_EQ(parts(U'女', U'女'), u"");
+    EXPECT_EQ(parts(U'一', U'一'), u"");      // ㇐ is 一 itself
+    EXPECT_EQ(parts(U'夂', U'夂'), u"又丿");  // ㇒ shown as 丿
+    EXPECT_EQ(parts(U'敢', U'攴'), u"耳攵");  // katakana left out, ⺙ as 攵
+    EXPECT_EQ(parts(U'立', U'立'), u"亠");    // 䒑 has more strokes than 立
+    EXPECT_EQ(parts(U'尖', U'小'), u"大");    // ⺌ is the radical 小
+    EXPECT_EQ(counts.womanForRap, 1u);
+    EXPECT_EQ(counts.womanDropped, 1u);
+    EXPECT_EQ(counts.largerParts, 1u);
+    // Without the checks, today's source text comes through unchanged.
+    EXPECT_EQ(otherComponents(decompositions, U'倣', U'人'), u"亻方女");
 }

@@ -2,6 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "tests/support/file_size_limit.hpp"
 #include "tests/support/le_bytes.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -15,9 +24,14 @@ namespace {
 class RecordedMessages : public FavoritesMessages {
 public:
     std::vector<std::u16string> shown;
+    std::filesystem::path lock;  // when set: the store's lock must be free while a message shows
     void showMessage(std::u16string_view caption, std::u16string_view text) override {
         EXPECT_EQ(caption, u"Tulvo");
         shown.emplace_back(text);
+        if (lock.empty()) return;
+        const int fd = ::open(lock.c_str(), O_RDWR);
+        EXPECT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0) << "a message shown while holding the lock";
+        ::close(fd);
     }
 };
 
@@ -71,11 +85,15 @@ TEST(FavoritesStore, AddingAPresentWordDoesNotRewrite) {
     Store s;
     s.store.load();
     s.store.add(u"中国");
-    std::filesystem::remove(s.dir / "favorites.dat");
-    s.store.add(u"中国");
-    EXPECT_FALSE(std::filesystem::exists(s.dir / "favorites.dat"));
-    s.store.remove(u"美国");  // absent: no write either
-    EXPECT_FALSE(std::filesystem::exists(s.dir / "favorites.dat"));
+    auto inode = [&] {
+        struct stat st {};
+        ::stat((s.dir / "favorites.dat").c_str(), &st);
+        return st.st_ino;
+    };
+    const auto written = inode();
+    EXPECT_EQ(s.store.add(u"中国"), FavoritesStore::Change::Unchanged);
+    EXPECT_EQ(s.store.remove(u"美国"), FavoritesStore::Change::Unchanged);  // absent
+    EXPECT_EQ(inode(), written);
 }
 
 TEST(FavoritesStore, RemoveLeavesAnEmptyBlockThatAddReuses) {
@@ -92,19 +110,18 @@ TEST(FavoritesStore, RemoveLeavesAnEmptyBlockThatAddReuses) {
     EXPECT_EQ(s.file(), int32(1) + int32(1) + units(u"国") + int32(2) + int32(0));
 }
 
-TEST(FavoritesStore, ReadsAnExistingFileAndKeepsItsBuffer) {
+TEST(FavoritesStore, ReadsAnExistingFileAndFollowsItsChanges) {
     Store s;
     s.dir.write("favorites.dat", int32(1) + int32(2) + units(u"丁中") + int32(3) + int32(1) + units(u"中国人"));
     s.store.load();
     EXPECT_EQ(s.store.test(u"丁"), 1);
     EXPECT_EQ(s.store.test(u"中国人"), 1);
-    // Changes by another program after the read are not seen and are
-    // overwritten at the next change.
-    s.dir.write("favorites.dat", "");
-    EXPECT_EQ(s.store.test(u"中"), 1);
+    // Another program emptied the file in place: the next change starts
+    // from the file as it is now.
+    s.dir.write("favorites.dat", int32(1) + int32(1) + units(u"丁"));
     s.store.add(u"中国");
-    EXPECT_EQ(s.file(), int32(1) + int32(2) + units(u"丁中") + int32(2) + int32(1) + units(u"中国") +
-                            int32(3) + int32(1) + units(u"中国人"));
+    EXPECT_EQ(s.file(), int32(1) + int32(1) + units(u"丁") + int32(2) + int32(1) + units(u"中国"));
+    EXPECT_EQ(s.store.test(u"中国人"), 0);
 }
 
 TEST(FavoritesStore, WordsItCannotStore) {
@@ -112,7 +129,6 @@ TEST(FavoritesStore, WordsItCannotStore) {
     s.store.load();
     s.store.add(u"");
     s.store.add(std::u16string(31, u'中'));
-    EXPECT_FALSE(std::filesystem::exists(s.dir / "favorites.dat.tmp"));
     EXPECT_EQ(s.file(), "");
     EXPECT_EQ(s.store.test(std::u16string(31, u'中')), 0);
     s.store.add(std::u16string(30, u'中'));
@@ -159,17 +175,48 @@ TEST(FavoritesStore, OverflowMessageOnlyWhileDebugFileExists) {
     EXPECT_EQ(s.file(), bytes);
 }
 
-TEST(FavoritesStore, WriteReplacesTheFileThroughATemporaryOne) {
+// Files the writes left beside the store (temporary files).
+std::vector<std::string> leftovers(const TempDir& dir) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("favorites.dat.tmp")) names.push_back(name);
+    }
+    return names;
+}
+
+TEST(FavoritesStore, AFailedWriteKeepsTheFileShowsItAndIsToldOnce) {
     Store s;
+    s.messages.lock = s.store.lockFile();
     s.store.load();
-    s.store.add(u"中");
-    EXPECT_FALSE(std::filesystem::exists(s.dir / "favorites.dat.tmp"));
-    // When the temporary file cannot be made the old file stays whole.
-    std::filesystem::create_directory(s.dir / "favorites.dat.tmp");
-    std::filesystem::create_directory(s.dir / "favorites.dat.tmp" / "keep");
-    s.store.add(u"国");
-    EXPECT_EQ(s.file(), int32(1) + int32(1) + units(u"中"));
-    EXPECT_EQ(s.store.test(u"国"), 1);  // the buffer holds it all the same
+    EXPECT_EQ(s.store.add(u"中"), FavoritesStore::Change::Written);
+    EXPECT_TRUE(leftovers(s.dir).empty());
+    const std::string before = s.file();
+    {
+        // The disk is full: the new file cannot grow beyond the old one.
+        const tulvo::testing::FileSizeLimit full(before.size() + 1);
+        EXPECT_EQ(s.store.add(u"国"), FavoritesStore::Change::Failed);
+        EXPECT_EQ(s.store.add(u"人"), FavoritesStore::Change::Failed);
+    }
+    EXPECT_EQ(s.file(), before);
+    EXPECT_TRUE(leftovers(s.dir).empty());
+    // The display asks the store: the word is no favorite.
+    EXPECT_EQ(s.store.test(u"国"), 0);
+    EXPECT_EQ(s.store.buffer(), before);
+    ASSERT_EQ(s.messages.shown.size(), 1u);
+    EXPECT_TRUE(s.messages.shown[0].starts_with(u"Sorry, the favorite words could not be saved"));
+    EXPECT_FALSE(s.store.failureReason().empty());
+
+    // Space again: the next change is written, and a later failure is told
+    // again.
+    EXPECT_EQ(s.store.add(u"国"), FavoritesStore::Change::Written);
+    EXPECT_EQ(s.store.test(u"国"), 1);
+    {
+        const tulvo::testing::FileSizeLimit full(4);
+        EXPECT_EQ(s.store.remove(u"国"), FavoritesStore::Change::Failed);
+    }
+    EXPECT_EQ(s.store.test(u"国"), 1);
+    EXPECT_EQ(s.messages.shown.size(), 2u);
 }
 
 TEST(FavoritesStore, AFileThatCannotBeReadIsNeverReplaced) {
@@ -178,8 +225,39 @@ TEST(FavoritesStore, AFileThatCannotBeReadIsNeverReplaced) {
     std::filesystem::create_directories(s.dir / "favorites.dat" / "keep");
     s.store.load();
     EXPECT_EQ(s.store.test(u"中"), 0);
-    s.store.add(u"中");
-    EXPECT_EQ(s.store.test(u"中"), 1);
+    EXPECT_EQ(s.store.add(u"中"), FavoritesStore::Change::Failed);
+    EXPECT_EQ(s.store.test(u"中"), 0);
     EXPECT_TRUE(std::filesystem::is_directory(s.dir / "favorites.dat" / "keep"));
-    EXPECT_FALSE(std::filesystem::exists(s.dir / "favorites.dat.tmp"));
+    EXPECT_TRUE(leftovers(s.dir).empty());
+    EXPECT_EQ(s.messages.shown.size(), 1u);
+}
+
+TEST(FavoritesStore, EachChangeAppliesToTheFileAsItIsNow) {
+    TempDir dir;
+    FavoritesStore first(dir / "favorites.dat"), second(dir / "favorites.dat");
+    first.load();
+    second.load();
+    first.add(u"中国");
+    second.add(u"学习");  // read before 中国 was added: must not drop it
+    first.remove(u"不在");
+    second.add(u"中");
+    first.remove(u"学习");
+    FavoritesStore fresh(dir / "favorites.dat");
+    fresh.load();
+    EXPECT_EQ(fresh.test(u"中国"), 1);
+    EXPECT_EQ(fresh.test(u"中"), 1);
+    EXPECT_EQ(fresh.test(u"学习"), 0);
+    // The views follow the file without being told.
+    EXPECT_TRUE(second.refresh());
+    EXPECT_EQ(second.test(u"学习"), 0);
+    EXPECT_FALSE(second.refresh());
+    EXPECT_EQ(first.buffer(), fresh.buffer());
+    EXPECT_TRUE(std::filesystem::exists(dir / "favorites.dat.lock"));
+
+    // Another program's write is seen by test() of a store that stays idle.
+    FavoritesStore other(dir / "favorites.dat");
+    other.load();
+    first.add(u"朋友");
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(other.test(u"朋友"), 1);
 }

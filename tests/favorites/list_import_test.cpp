@@ -3,10 +3,14 @@
 // backup; update-back of a tracked list.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <random>
 
 #include "favorites/code_pages.hpp"
 #include "favorites/list_import.hpp"
+#include "platform/unicode_text.hpp"
+#include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::favorites;
@@ -18,6 +22,21 @@ const std::u16string kList =
     u"你好, 学习 汉语\r\n朋友 (péngyou) friend\r\n老师 lao3shi1 teacher\r\n我们 他们 时候 因为 "
     u"所以 "
     u"马上 中国 学生 今天 明天 东西 电脑 飞机 医院 银行 商店 饭馆 咖啡\r\n";
+
+// Frequency classes as the program's data gives them: the characters and
+// words of these lists are common, everything else unknown.
+int classOf(std::u16string_view word) {
+    static const std::u16string common =
+        u"你好学习汉语朋友老师我们他时候因为所以马上中国生今天明东西电脑飞机医院银行商店饭馆咖啡"
+        u"學習漢語師們時為馬國東電腦飛醫銀館認識字词典詞认识";
+    if (word.size() == 1) {
+        const size_t at = common.find(word[0]);
+        return at == std::u16string::npos ? -1 : int(at % 4);
+    }
+    for (const char16_t* known : {u"你好", u"学习", u"學習", u"汉语", u"漢語", u"认识", u"認識"})
+        if (word == known) return 1;
+    return -1;
+}
 
 std::string encoded(std::u16string_view text, int codePage) {
     return encode(text, codePage).value();
@@ -55,6 +74,7 @@ class ListImportTest : public ::testing::Test {
         request.encoding = encoding;
         request.showPreview = preview != nullptr;
         request.addSingleCharacters = singles;
+        request.classes = classOf;
         return importList(request, store_, preview, &chosen_);
     }
     bool has(std::u16string_view word) const { return store_.test(word) == 1; }
@@ -79,6 +99,7 @@ TEST_F(ListImportTest, EveryListedEncodingImportsTheSameWords) {
         store.load();
         ImportRequest request;
         request.text = bytes;
+        request.classes = classOf;
         // 3 + 2 + 2 + 20 two-character words and their distinct single characters.
         EXPECT_GT(importList(request, store, nullptr), 27) << name;
         for (std::u16string_view word :
@@ -96,7 +117,7 @@ TEST_F(ListImportTest, Big5AndUtf7AndGivenCodePagesDecodeRight) {
     EXPECT_TRUE(has(u"學習"));
     EXPECT_TRUE(has(u"馬上"));
 
-    // UTF-7 text is plain ASCII: only the request (or the user) names it.
+    // UTF-7 text is plain ASCII; given or detected, it decodes.
     EXPECT_EQ(encoded(u"你好", kUtf7), "+T2BZfQ-");
     EXPECT_GT(import(encoded(u"电脑, 汉字\r\n", kUtf7), kUtf7), 0);
     EXPECT_TRUE(has(u"电脑"));
@@ -106,6 +127,41 @@ TEST_F(ListImportTest, Big5AndUtf7AndGivenCodePagesDecodeRight) {
     EXPECT_EQ(import("\xC4\xE3\xBA\xC3 \xD6\xD0\xCE\xC4", kShiftJis), 2);  // 你好 中文
     EXPECT_EQ(chosen_, kGbk);
     EXPECT_TRUE(has(u"中文"));
+}
+
+TEST(ListDetector, ShortListsReadRightInEveryEncoding) {
+    // The lists a generic detector misreads most: a word or two.
+    const std::pair<std::u16string, int> lists[] = {
+        {u"认识 所以", kGbk},     {u"認識 所以", kBig5},   {u"你好", kGbk},
+        {u"學習", kBig5},         {u"汉语，学习", kUtf7},  {u"朋友，老师", kUtf16},
+        {u"朋友，老师", 1201},    {u"电脑\r\n", kUtf8},    {u"你好 \u3400", 54936},
+    };
+    for (const auto& [text, codePage] : lists) {
+        const std::string bytes = encode(text, codePage, true).value();
+        const int found = detectListCodePage(bytes, classOf);
+        EXPECT_EQ(decode(bytes, found).value_or(u""), text)
+            << tulvo::utf16ToUtf8(text) << " in " << codePage << " read as " << found;
+    }
+    // GBK bytes also decode as Big5 (to rarer characters): the common
+    // reading wins. Without frequency data every ideograph counts alike.
+    EXPECT_EQ(detectListCodePage(encoded(u"认识", kGbk), classOf), kGbk);
+    EXPECT_EQ(detectListCodePage(encoded(kList, kUtf8), {}), kUtf8);
+
+    // Text that is no Chinese gets what yields no ideographs.
+    const std::string english = "just some English words\r\n";
+    EXPECT_EQ(decode(english, detectListCodePage(english, classOf)).value(),
+              tulvo::utf8ToUtf16(english));
+    for (const std::string& noise : {std::string("\x01\x9A\xFF\x13\x00\x8C", 6), std::string("\xF8\x12")}) {
+        const auto units = decode(noise, detectListCodePage(noise, classOf)).value_or(u"");
+        EXPECT_TRUE(splitWords(units, false).empty());
+    }
+
+    // The score: common characters and known words for, foreign ones against.
+    EXPECT_TRUE(scoreText(u"你好", classOf).chinese());
+    EXPECT_GT(scoreText(u"学习", classOf).score, scoreText(u"习学", classOf).score);
+    EXPECT_FALSE(scoreText(u"你好\uE000\uE001", classOf).chinese());  // private use
+    EXPECT_FALSE(scoreText(u"なに", classOf).chinese());
+    EXPECT_FALSE(scoreText(u"hello", classOf).chinese());
 }
 
 TEST_F(ListImportTest, AByteOrderMarkWinsOverTheRequest) {
@@ -155,7 +211,6 @@ TEST_F(ListImportTest, NewWordsAreSavedOnceWithABackupOfTheOldFile) {
     reread.load();
     EXPECT_EQ(reread.test(u"马上"), 1);
     EXPECT_EQ(reread.buffer(), store_.buffer());
-    EXPECT_FALSE(std::filesystem::exists(dir_ / "favorites.dat.tmp"));
 
     // Importing the same list again adds nothing and touches neither file.
     std::filesystem::remove(dir_ / "favorites.dat.bak");
@@ -267,19 +322,19 @@ TEST(PreviewText, ShowsAtMostTenThousandBytesOrUnits) {
 TEST(UpdateBack, AppendsInTheTrackedEncoding) {
     TempDir dir;
     const auto utf16 = dir.write("list16.txt", "\xFF\xFE" + encoded(u"你好", kUtf16));
-    EXPECT_TRUE(appendToTrackedList(utf16, kUtf16, u"学习"));
+    EXPECT_EQ(appendToTrackedList(utf16, kUtf16, u"学习"), UpdateBack::Appended);
     EXPECT_EQ(TempDir::read(utf16), "\xFF\xFE" + encoded(u"你好 学习", kUtf16));
 
     const auto gbk = dir.write("listgbk.txt", "\xC4\xE3\xBA\xC3");
-    EXPECT_TRUE(appendToTrackedList(gbk, kGbk, u"学习"));
+    EXPECT_EQ(appendToTrackedList(gbk, kGbk, u"学习"), UpdateBack::Appended);
     EXPECT_EQ(TempDir::read(gbk), "\xC4\xE3\xBA\xC3 \xD1\xA7\xCF\xB0");
 
     // No encoding chosen: the one the import finds in the file.
     const auto utf8 = dir.write("list8.txt", "\xEF\xBB\xBF" + encoded(u"你好", kUtf8));
-    EXPECT_TRUE(appendToTrackedList(utf8, -1, u"中"));
+    EXPECT_EQ(appendToTrackedList(utf8, -1, u"中"), UpdateBack::Appended);
     EXPECT_EQ(TempDir::read(utf8), "\xEF\xBB\xBF" + encoded(u"你好 中", kUtf8));
 
-    EXPECT_FALSE(appendToTrackedList(dir / "missing.txt", kGbk, u"学习"));
+    EXPECT_EQ(appendToTrackedList(dir / "missing.txt", kGbk, u"学习"), UpdateBack::NoFile);
     EXPECT_FALSE(std::filesystem::exists(dir / "missing.txt"));
 
     // The appended word comes back in the next re-import.
@@ -291,6 +346,64 @@ TEST(UpdateBack, AppendsInTheTrackedEncoding) {
     request.encoding = kGbk;
     EXPECT_EQ(importList(request, store, nullptr), 6);
     EXPECT_EQ(store.test(u"学习"), 1);
+}
+
+TEST(UpdateBack, TheWholeWordOrNothing) {
+    TempDir dir;
+    // A Big5 list has no place for simplified 学: nothing is written, rather
+    // than a "?" that would come back as no word or a wrong one.
+    const std::string big5 = encoded(u"學習", kBig5);
+    const auto list = dir.write("big5.txt", big5);
+    EXPECT_EQ(appendToTrackedList(list, kBig5, u"学习"), UpdateBack::CannotHold);
+    EXPECT_EQ(appendToTrackedList(list, kGbk, u"\U00020000"), UpdateBack::CannotHold);
+    EXPECT_EQ(TempDir::read(list), big5);
+    EXPECT_EQ(appendToTrackedList(list, kBig5, u"漢語"), UpdateBack::Appended);
+
+    // A full disk in the middle of the word: the file is cut back to what it
+    // was, so the list never ends in half a character.
+    const std::string utf16 = "\xFF\xFE" + encoded(u"你好", kUtf16);
+    const auto wide = dir.write("wide.txt", utf16);
+    std::string reason;
+    {
+        const tulvo::testing::FileSizeLimit full(utf16.size() + 3);
+        EXPECT_EQ(appendToTrackedList(wide, kUtf16, u"学习", {}, &reason), UpdateBack::Failed);
+    }
+    EXPECT_EQ(TempDir::read(wide), utf16);
+    EXPECT_FALSE(reason.empty());
+}
+
+TEST(ListFiles, OnlyRegularFilesOfListSize) {
+    TempDir dir;
+    const auto list = dir.write("list.txt", "你好");
+    EXPECT_EQ(readListFile(list).status, ListFile::Read);
+    EXPECT_EQ(readListFile(list).bytes, "你好");
+    EXPECT_EQ(readListFile(dir / "missing").status, ListFile::Missing);
+    // Neither a device that never ends nor a pipe nobody writes holds up
+    // the reader (or update-back).
+    EXPECT_EQ(readListFile("/dev/zero").status, ListFile::NotAFile);
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    EXPECT_EQ(readListFile(dir / "fifo").status, ListFile::NotAFile);
+    EXPECT_EQ(appendToTrackedList(dir / "fifo", kGbk, u"你"), UpdateBack::NoFile);
+    EXPECT_EQ(appendToTrackedList(dir / "fifo", -1, u"你"), UpdateBack::NoFile);
+    EXPECT_EQ(readListFile(dir.path()).status, ListFile::NotAFile);
+    // Larger than any list: refused before it is read.
+    std::filesystem::resize_file(dir.write("huge.txt", ""), kMaxListBytes + 1);
+    EXPECT_EQ(readListFile(dir / "huge.txt").status, ListFile::TooLarge);
+    std::filesystem::resize_file(dir / "huge.txt", kMaxListBytes);
+    EXPECT_EQ(readListFile(dir / "huge.txt").status, ListFile::Read);
+}
+
+TEST_F(ListImportTest, AStoreThatCannotBeWrittenFailsTheImport) {
+    store_.add(u"好");
+    const std::string before = fileBytes();
+    {
+        const tulvo::testing::FileSizeLimit full(before.size());
+        EXPECT_EQ(import(encoded(u"你好 中国", kUtf8), kUtf8), kImportFailed);
+    }
+    EXPECT_FALSE(store_.failureReason().empty());
+    EXPECT_EQ(fileBytes(), before);
+    EXPECT_FALSE(has(u"你好"));
+    EXPECT_EQ(import(encoded(u"你好 中国", kUtf8), kUtf8), 5);
 }
 
 TEST(CodePages, DetectionAndUnknownPages) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "options/options_file.hpp"
+#include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::options;
@@ -163,9 +164,11 @@ TEST(OptionsWriter, RewritesTheFileWholeAndReadsBackTheSame) {
 TEST(OptionsWriter, AFailedWriteKeepsTheOldFile) {
     TempDir dir;
     dir.write("data/options.txt", "fontsize=small\r\n");
-    // A directory where the temporary file would go makes the write fail.
-    std::filesystem::create_directories(dir / "data/options.txt.tmp");
-    EXPECT_FALSE(writeOptions(dir.path(), OptionsState{}));
+    {
+        // A full disk: no file may grow beyond a few bytes.
+        const tulvo::testing::FileSizeLimit full(4);
+        EXPECT_FALSE(writeOptions(dir.path(), OptionsState{}));
+    }
     EXPECT_EQ(TempDir::read(dir / "data/options.txt"), "fontsize=small\r\n");
 }
 

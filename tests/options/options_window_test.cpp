@@ -11,6 +11,7 @@
 #include "options/options_window.hpp"
 #include "reminder/reminder_window.hpp"
 #include "shell/main_window.hpp"
+#include "tests/support/file_size_limit.hpp"
 #include "tests/support/one_answer_http_server.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "ui/window_placement.hpp"
@@ -47,6 +48,9 @@ class OptionsWindowTest : public ::testing::Test {
         auto window = std::make_unique<OptionsWindow>(dir_.path(), "version 2.1a", http_,
                                                       UpdateAddresses{"v", "a", "w", "site"});
         window->showMessage = [this](const QString& text) { messages_.push_back(text); };
+        window->showStoreMessage = [this](const QString& caption, const QString& text) {
+            storeMessages_.push_back(caption + ": " + text);
+        };
         window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         QCoreApplication::processEvents();
@@ -65,6 +69,7 @@ class OptionsWindowTest : public ::testing::Test {
     TempDir dir_;
     NoNetwork http_;
     std::vector<QString> messages_;
+    std::vector<QString> storeMessages_;
 };
 
 TEST_F(OptionsWindowTest, WindowTabsAndControlsInPlace) {
@@ -331,4 +336,31 @@ int main(int argc, char** argv) {
     shell::installFontSubstitutions();
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
+}
+
+TEST_F(OptionsWindowTest, AnImportThatCannotBeSavedSaysSoAndTheOverflowIsShown) {
+    const auto file = dir_.write("words.txt", favorites::encode(u"你好 学习\r\n", favorites::kUtf8).value());
+    auto window = open();
+    {
+        // The disk is full: the store cannot be written.
+        const tulvo::testing::FileSizeLimit full(4);
+        answerPreview(*window, -1, true);
+        window->importFile(QString::fromStdString(file.string()), false);
+    }
+    ASSERT_EQ(messages_.size(), 1u);
+    EXPECT_TRUE(messages_[0].startsWith("Sorry, the words could not be added to your favorites.\n"));
+    EXPECT_EQ(std::filesystem::file_size(dir_ / "data/favorites.dat"), 0u);
+
+    // A count beyond the format's limit, with debug.txt present: the same
+    // message the main window shows.
+    dir_.write("debug.txt", "");
+    dir_.write("data/favorites.dat", std::string("\x01\0\0\0\x41\x42\x0F\0", 8));
+    answerPreview(*window, -1, true);
+    window->importFile(QString::fromStdString(file.string()), false);
+    ASSERT_FALSE(storeMessages_.empty());
+    EXPECT_EQ(storeMessages_[0],
+              "Tulvo: overflow in favorites.dat\rlength: 1 nbwords: 1000001 favlength: 2");
+    EXPECT_EQ(messages_.back(),
+              "No new words were found.\nEither the text file is incorrect, or all words were already "
+              "marked as favorite.");
 }

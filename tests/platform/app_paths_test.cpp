@@ -52,3 +52,33 @@ TEST(AppPaths, BuildTreeKeepsUserFilesInDataAndInstalledUsesXdg) {
     EXPECT_EQ(AppPaths(root / "app").userDirectory(), root / "xdg" / "tulvo");
     fs::remove_all(root);
 }
+
+TEST(AppPaths, UsersDictionaryReplacesTheShippedOneOnlyWhenInstalledAndNotEmpty) {
+    EnvGuard home("HOME"), xdg("XDG_DATA_HOME");
+    const fs::path root = fs::temp_directory_path() / ("tulvo-replace-" + std::to_string(getpid()));
+    fs::remove_all(root);
+    fs::create_directories(root / "app" / "data");
+    setenv("XDG_DATA_HOME", (root / "xdg").c_str(), 1);
+    const fs::path shipped = root / "app" / "data" / "CEDICT_ts.u8";
+    const fs::path own = root / "xdg" / "tulvo" / "CEDICT_ts.u8";
+
+    // The build tree has one dictionary, in data/, and top-level user files
+    // stay beside the programs.
+    EXPECT_EQ(AppPaths(root / "app").dictionaryFile(), shipped);
+    EXPECT_EQ(AppPaths(root / "app").topLevelUserFile("clipboard.tmp"), root / "app" / "clipboard.tmp");
+
+    std::ofstream(root / "app" / "data" / "installed-layout") << "";
+    const AppPaths installed(root / "app");
+    EXPECT_EQ(installed.topLevelUserFile("clipboard.tmp"), root / "xdg" / "tulvo" / "clipboard.tmp");
+    // Nothing shipped and nothing downloaded: the download's destination.
+    EXPECT_EQ(installed.dictionaryFile(), own);
+    std::ofstream(shipped) << "shipped";
+    EXPECT_EQ(installed.dictionaryFile(), shipped);
+    // An empty file (a download cut short) does not hide the shipped one.
+    ASSERT_TRUE(installed.ensureUserDirectory());
+    std::ofstream(own) << "";
+    EXPECT_EQ(installed.dictionaryFile(), shipped);
+    std::ofstream(own) << "downloaded";
+    EXPECT_EQ(installed.dictionaryFile(), own);
+    fs::remove_all(root);
+}

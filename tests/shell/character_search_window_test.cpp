@@ -96,7 +96,7 @@ class CharacterSearchWindowTest : public ::testing::Test {
         return false;
     }
 
-    static void clickCell(QTableWidget& grid, int row, int column) {
+    static void clickCell(QTableView& grid, int row, int column) {
         QTest::mouseClick(grid.viewport(), Qt::LeftButton, {},
                           grid.visualRect(grid.model()->index(row, column)).center());
     }
@@ -119,9 +119,10 @@ TEST_F(CharacterSearchWindowTest, RadicalWindowPickIsLookedUpAndAnimated) {
     ASSERT_TRUE(radicals.isVisible());
 
     clickCell(radicals.radicalGrid(), 0, 1);  // 女
-    ASSERT_GE(radicals.resultsGrid().rowCount(), 1);
-    EXPECT_EQ(radicals.resultsGrid().item(0, 0)->text(), "+3");
-    EXPECT_EQ(radicals.resultsGrid().item(0, 1)->text(), "好");
+    const QAbstractItemModel& found = *radicals.resultsGrid().model();
+    ASSERT_GE(found.rowCount(), 1);
+    EXPECT_EQ(found.index(0, 0).data().toString(), "+3");
+    EXPECT_EQ(found.index(0, 1).data(characters::CharacterRole).value<QChar>(), QChar(u'好'));
     clickCell(radicals.resultsGrid(), 0, 1);
 
     EXPECT_FALSE(radicals.isVisible());

@@ -13,6 +13,7 @@
 #include "shell/clipboard_save_file.hpp"
 #include "shell/desktop_integration.hpp"
 #include "shell/dictionary_install_window.hpp"
+#include "shell/hidden_locator.hpp"
 #include "shell/main_window.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -131,6 +132,37 @@ TEST_F(DesktopTest, MalformedAndUnknownFramesHaveNoEffect) {
     // The locator still works afterwards.
     EXPECT_TRUE(send(frame(0x507, 0x4F60, 0)));
     EXPECT_EQ(window_->history().entries().size(), 1u);
+}
+
+TEST_F(DesktopTest, TextLookupOfAnyLengthArrivesWholeAndOneLine) {
+    // The frame and the text's first bytes, the rest a moment later: the
+    // reply and the search wait for the whole text.
+    const QByteArray text = QStringLiteral("\n你好\r\n吗\n").toUtf8() + QByteArray(200, 'x');
+    QLocalSocket socket;
+    socket.connectToServer(locatorName_);
+    ASSERT_TRUE(socket.waitForConnected(1000));
+    socket.write(frame(kMessageLookupText, text.size(), 0) + text.left(5));
+    socket.flush();
+    QTest::qWait(100);
+    EXPECT_EQ(socket.bytesAvailable(), 0);
+    EXPECT_TRUE(window_->searchBox().currentText().isEmpty());
+    socket.write(text.mid(5));
+    socket.flush();
+    const QString expected = QStringLiteral("你好 吗 ") + QString(200, u'x');
+    QElapsedTimer timer;
+    timer.start();
+    while (window_->searchBox().currentText() != expected && timer.elapsed() < 2000) QTest::qWait(10);
+    EXPECT_EQ(window_->searchBox().currentText().toStdString(), expected.toStdString());
+    socket.waitForReadyRead(100);
+    EXPECT_EQ(socket.bytesAvailable(), 8);
+    EXPECT_EQ(window_->history().entries().size(), 1u);
+    socket.disconnectFromServer();
+
+    // A length beyond the limit ends the connection; nothing is searched.
+    EXPECT_FALSE(send(frame(kMessageLookupText, kLookupTextLimit + 1, 0)));
+    EXPECT_EQ(window_->history().entries().size(), 1u);
+    EXPECT_TRUE(send(frame(0x507, 0x4F60, 0)));
+    EXPECT_EQ(window_->history().entries().size(), 2u);
 }
 
 TEST_F(DesktopTest, ClipboardSavedAndRestoredWithoutOversizedFormats) {

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "platform/http_request.hpp"
 #include "platform/run_program.hpp"
 #include "shell/dictionary_installer.hpp"
@@ -110,6 +112,24 @@ TEST_F(InstallerTest, DownloadsUnpacksAndTellsThePopupProgram) {
     const std::string dictionary = TempDir::read(dir / "data" / "CEDICT_ts.u8");
     EXPECT_EQ(dictionary.substr(0, 26), "詞0 词0 [ci2] /word 0/\r\n");
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / std::string(kUnzipMarker)));
+}
+
+TEST_F(InstallerTest, InstalledTheDownloadGoesToTheUserFolderAndTheShippedOneStays) {
+    // An installed program directory whose shipped dictionary is empty, a
+    // user folder of its own; the shipped ploskar unpacks in the user folder.
+    dir.write("data/installed-layout", "");
+    dir.write("data/CEDICT_ts.u8", "");
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string savedValue = saved ? saved : "";
+    setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+    OneAnswerHttpServer server(200, archive());
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host), InstallOutcome::Installed);
+    EXPECT_EQ(TempDir::read(dir / "xdg/tulvo/CEDICT_ts.u8").substr(0, 26), "詞0 词0 [ci2] /word 0/\r\n");
+    EXPECT_EQ(TempDir::read(dir / "data/CEDICT_ts.u8"), "");
+    EXPECT_FALSE(std::filesystem::exists(dir / "data" / std::string(kArchiveName)));
+    // From now on the user's copy is the dictionary: nothing more to install.
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), "http://127.0.0.1:1/a.zip", host), InstallOutcome::Present);
+    saved ? setenv("XDG_DATA_HOME", savedValue.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {

@@ -21,6 +21,7 @@
 #include "handwriting/writing_pad_widget.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo;
@@ -293,6 +294,46 @@ TEST_F(PadPanelTest, FavoriteToggleWritesTheStoreAndRecolours) {
     favorites::FavoritesStore reread(dir_ / "data/favorites.dat");
     reread.load(false);
     EXPECT_EQ(reread.test(u"马"), 1);
+}
+
+TEST_F(PadPanelTest, AFavoriteThatCannotBeSavedIsToldOnceAndNotShown) {
+    struct Recorded : favorites::FavoritesMessages {
+        std::vector<std::u16string> shown;
+        void showMessage(std::u16string_view, std::u16string_view text) override { shown.emplace_back(text); }
+    } messages;
+    favorites::FavoritesStore store(dir_ / "data/favorites.dat", dir_ / "debug.txt", &messages);
+    store.load();
+    const FixedValues values(store);
+    MainWindow window(dir_.path(), values);
+    window.setFavoritesStore(&store);
+    window.start();
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    search(window, QStringLiteral("马"));
+    const int ma = rowOf(window, "马");
+    ASSERT_GE(ma, 0);
+    window.resultView().setCurrentIndex(window.resultView().model()->index(ma, 1));
+    auto& panel = window.characterPanel();
+    auto& headword = panel.headwordDisplay();
+    QEnterEvent enter(QPointF(5, 5), headword.mapToGlobal(QPointF(5, 5)),
+                      headword.mapToGlobal(QPointF(5, 5)));
+    QCoreApplication::sendEvent(&headword, &enter);
+    {
+        // The disk is full: two clicks, one message, nothing orange.
+        const tulvo::testing::FileSizeLimit full(4);
+        QTest::mouseClick(&headword, Qt::LeftButton, {}, QPoint(3, 3));
+        QTest::mouseClick(&headword, Qt::LeftButton, {}, QPoint(3, 3));
+    }
+    EXPECT_EQ(TempDir::read(dir_ / "data/favorites.dat"), "");
+    EXPECT_EQ(messages.shown.size(), 1u);
+    EXPECT_NE(textColour(headword), kOrange);
+    EXPECT_NE(rowColour(window, ma), kOrange);
+    EXPECT_EQ(panel.indicator().grab().toImage().pixelColor(7, 7), QColor(Qt::white));
+
+    // With space again the click adds it.
+    QTest::mouseClick(&headword, Qt::LeftButton, {}, QPoint(3, 3));
+    EXPECT_EQ(textColour(headword), kOrange);
+    EXPECT_EQ(store.test(u"马"), 1);
 }
 
 TEST_F(PadPanelTest, F2HandsTheTextToTheCompanionProgram) {

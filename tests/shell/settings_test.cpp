@@ -1,6 +1,8 @@
 #include "shell/settings.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <vector>
 
@@ -170,4 +172,18 @@ TEST(SettingsReader, MissingTrackedFileIsSkipped) {
     const auto applied = applyIn(dir);
     EXPECT_EQ(applied->target.importedEncoding, -2);
     EXPECT_EQ(applied->reader->trackedPath(), "nowhere.txt");
+}
+
+TEST(SettingsReader, ATrackedPipeOrDeviceDoesNotHoldUpTheStart) {
+    // Reading either one whole would never end: the start would hang.
+    alarm(20);
+    TempDir dir;
+    ASSERT_EQ(mkfifo((dir / "pipe.txt").c_str(), 0600), 0);
+    for (const std::string& list : {(dir / "pipe.txt").string(), std::string("/dev/zero")}) {
+        dir.write("data/options.txt", "favorite_track=y\r\nfavorite_trackfile=" + list + "\r\n");
+        const auto applied = applyIn(dir);
+        EXPECT_EQ(applied->target.importedEncoding, -2) << list;
+        EXPECT_EQ(applied->reader->trackedPath(), list);
+    }
+    alarm(0);
 }

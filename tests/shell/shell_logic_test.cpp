@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include "shell/main_layout.hpp"
 #include "shell/reminder_check.hpp"
 #include "shell/search_history.hpp"
@@ -125,4 +127,27 @@ TEST(ReminderCheck, NoProgramNoReminder) {
                   [&](const std::filesystem::path&) { ++runs; });
     EXPECT_EQ(runs, 0);
     EXPECT_FALSE(std::filesystem::exists(dir / "data/kestrine.txt"));
+}
+
+TEST(ReminderCheck, InstalledCountsFromThisUsersFirstStartAndWritesOnlyInTheUserFolder) {
+    TempDir dir;
+    dir.write("app/data/kestrine", "");
+    dir.write("app/data/installed-layout", "");
+    const char* saved = std::getenv("XDG_DATA_HOME");
+    const std::string savedValue = saved ? saved : "";
+    setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
+    std::filesystem::create_directories(dir / "xdg" / "tulvo");
+    std::vector<std::filesystem::path> runs;
+    const auto record = [&](const std::filesystem::path& p) { runs.push_back(p); };
+
+    reminderCheck(dir / "app", FileClock::now(), record);
+    EXPECT_TRUE(runs.empty());
+    EXPECT_TRUE(std::filesystem::exists(dir / "xdg/tulvo/install complete.txt"));
+    reminderCheck(dir / "app", FileClock::now() + std::chrono::hours(24 * 31), record);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0], dir / "app/data/kestrine");
+    EXPECT_TRUE(std::filesystem::exists(dir / "xdg/tulvo/kestrine.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "app/data/install complete.txt"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "app/data/kestrine.txt"));
+    saved ? setenv("XDG_DATA_HOME", savedValue.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }

@@ -29,7 +29,9 @@ void forEachLine(std::string_view text, Fn&& fn) {
     }
 }
 
-std::string_view firstValue(std::string_view value) { return value.substr(0, value.find(' ')); }
+std::string_view firstValue(std::string_view value) {
+    return value.substr(0, value.find(' '));
+}
 
 std::optional<char32_t> parseCodePoint(std::string_view text) {
     if (text.size() < 3 || text.substr(0, 2) != "U+") return std::nullopt;
@@ -74,6 +76,8 @@ void addUnihanText(std::string_view text, UnihanData& data) {
         {"kTraditionalVariant", &data.traditionalVariant},
         {"kCompatibilityVariant", &data.compatibilityVariant},
         {"kMandarin", &data.mandarin},
+        {"kHanyuPinlu", &data.hanyuPinlu},
+        {"kCangjie", &data.cangjie},
     };
     forEachLine(text, [&](std::string_view line) {
         if (line.empty() || line[0] == '#') return;
@@ -199,7 +203,8 @@ Decompositions parseCjkDecomp(std::string_view text) {
         std::string_view type = line.substr(colon + 1, open - colon - 1);
         type = type.substr(0, type.find('/'));
         size_t copies = 1;
-        if (type == "ra" || type == "rd") copies = 2;
+        if (type == "ra" || type == "rd")
+            copies = 2;
         else if (type.size() >= 2 && type[0] == 'r' && type[1] >= '2' && type[1] <= '9')
             copies = size_t(type[1] - '0');
         if (parts.size() == 1) parts.assign(copies, parts.front());
@@ -208,36 +213,157 @@ Decompositions parseCjkDecomp(std::string_view text) {
     return result;
 }
 
+std::map<char32_t, char32_t> parseEquivalentIdeographs(std::string_view text) {
+    // "2E99       ; 6535  # CJK RADICAL RAP", or a range "2E8C..2E8D ; 5C0F".
+    std::map<char32_t, char32_t> equivalents;
+    auto hex = [](std::string_view t) {
+        while (!t.empty() && t.front() == ' ') t.remove_prefix(1);
+        uint32_t code = 0;
+        const auto [end, ec] = std::from_chars(t.data(), t.data() + t.size(), code, 16);
+        return ec == std::errc() ? code : 0u;
+    };
+    forEachLine(text, [&](std::string_view line) {
+        if (line.empty() || line[0] == '#') return;
+        const size_t semi = line.find(';');
+        if (semi == std::string_view::npos) return;
+        const std::string_view range = line.substr(0, semi);
+        const size_t dots = range.find("..");
+        const uint32_t first = hex(range.substr(0, dots));
+        const uint32_t last = dots == std::string_view::npos ? first : hex(range.substr(dots + 2));
+        const uint32_t ideograph = hex(line.substr(semi + 1));
+        if (first == 0 || ideograph == 0 || last < first || last - first > 64) return;
+        for (uint32_t code = first; code <= last; ++code) equivalents[code] = ideograph;
+    });
+    return equivalents;
+}
+
+char32_t shownPart(char32_t part, const std::map<char32_t, char32_t>& equivalents) {
+    // The stroke symbols that are a one-stroke character of their own.
+    static const std::map<char32_t, char32_t> kStrokeCharacters = {
+        {U'\u31D0', U'一'}, {U'\u31D1', U'丨'}, {U'\u31D2', U'丿'}, {U'\u31D4', U'丶'},
+        {U'\u31E0', U'乙'}, {U'\u31DA', U'亅'}, {U'\u31DF', U'乚'}, {U'\u31CF', U'乀'},
+    };
+    if ((part >= 0x3400 && part <= 0x4DBF) || (part >= 0x4E00 && part <= 0x9FFF) || part == U'〇')
+        return part;
+    if (const auto it = kStrokeCharacters.find(part); it != kStrokeCharacters.end())
+        return it->second;
+    if (part >= 0x2E80 && part <= 0x2FDF)
+        if (const auto it = equivalents.find(part); it != equivalents.end())
+            return shownPart(it->second, {});
+    return 0;
+}
+
 namespace {
 
-void expandParts(const Decompositions& decompositions, const std::string& key, char32_t self,
-                 int depth, std::u16string& out) {
+bool isStrokeSymbol(char32_t code) {
+    return code >= 0x31C0 && code <= 0x31EF;
+}
+
+int totalStrokes(const UnihanData* unihan, char32_t code) {
+    if (!unihan) return 0;
+    const auto it = unihan->totalStrokes.find(code);
+    if (it == unihan->totalStrokes.end()) return 0;
+    int strokes = 0;
+    const std::string_view value = firstValue(it->second);
+    std::from_chars(value.data(), value.data() + value.size(), strokes);
+    return strokes;
+}
+
+// Appends the parts of `key` as characters. A decomposition that names a
+// stroke symbol without a character of its own, itself or through a numbered
+// part, describes strokes, not components: none of its parts is shown, and
+// false is returned.
+bool expandParts(const Decompositions& decompositions, const std::string& key,
+                 const ComponentChecks& checks, int depth, std::u32string& out,
+                 ComponentCorrections& counts) {
     const auto it = decompositions.find(key);
-    if (it == decompositions.end() || depth > 8) return;
+    if (it == decompositions.end() || depth > 8) return true;
+    std::u32string own;
     for (const std::string& part : it->second) {
         if (!part.empty() && part[0] >= '0' && part[0] <= '9') {
-            expandParts(decompositions, part, self, depth + 1, out);
+            if (!expandParts(decompositions, part, checks, depth + 1, own, counts)) return false;
             continue;
         }
         const std::u32string codes = codePoints(part);
-        if (codes.size() != 1 || codes[0] == self || codes[0] > 0xFFFF) continue;
-        out.push_back(char16_t(codes[0]));
+        if (codes.size() != 1 || codes[0] > 0xFFFF) continue;
+        const char32_t shown = shownPart(codes[0], checks.equivalents);
+        if (shown == 0 && isStrokeSymbol(codes[0])) {
+            ++counts.strokesOnly;
+            return false;
+        }
+        if (shown == 0) {
+            ++counts.notCharacters;
+            continue;
+        }
+        if (isStrokeSymbol(codes[0])) ++counts.strokeCharacters;
+        if (shown != codes[0] && !isStrokeSymbol(codes[0])) ++counts.radicalForms;
+        own.push_back(shown);
     }
+    out += own;
+    return true;
 }
 
 }  // namespace
 
-std::u16string otherComponents(const Decompositions& decompositions, char32_t code, char32_t radical) {
-    std::u16string parts;
-    expandParts(decompositions, toUtf8(code), code, 0, parts);
-    if (const size_t at = parts.find(char16_t(radical)); at != std::u16string::npos && radical <= 0xFFFF)
-        parts.erase(at, 1);
-    if (parts.size() > 32) parts.resize(32);
-    return parts;
+std::u16string otherComponents(const Decompositions& decompositions, char32_t code,
+                               char32_t radical, const ComponentChecks& checks) {
+    ComponentCorrections ignored;
+    return otherComponents(decompositions, code, radical, checks, ignored);
+}
+
+std::u16string otherComponents(const Decompositions& decompositions, char32_t code,
+                               char32_t radical, const ComponentChecks& checks,
+                               ComponentCorrections& counts) {
+    ComponentCorrections found;
+    std::u32string parts;
+    expandParts(decompositions, toUtf8(code), checks, 0, parts, found);
+    const int strokes = totalStrokes(checks.unihan, code);
+    std::u32string kept;
+    for (char32_t part : parts) {
+        if (part == code || part > 0xFFFF) continue;
+        // A part cannot have more strokes than the whole character.
+        if (strokes > 0 && totalStrokes(checks.unihan, part) > strokes) {
+            ++found.largerParts;
+            continue;
+        }
+        kept.push_back(part);
+    }
+    // The source writes 女 for the 攵 shape in a few numbered parts (倣 "亻方女").
+    // Cangjie codes describe the shape independently: a character whose code
+    // has no V (女) holds no 女; ending in K (攵 is OK) its right part is 攵.
+    if (checks.unihan && kept.find(U'女') != std::u32string::npos) {
+        const auto cj = checks.unihan->cangjie.find(code);
+        if (cj != checks.unihan->cangjie.end() && cj->second.find('V') == std::string::npos) {
+            const bool rap = !cj->second.empty() && cj->second.back() == 'K';
+            for (char32_t& part : kept)
+                if (part == U'女') part = rap ? U'攵' : 0;
+            kept.erase(std::remove(kept.begin(), kept.end(), 0), kept.end());
+            ++(rap ? found.womanForRap : found.womanDropped);
+        }
+    }
+    std::u16string out;
+    for (char32_t part : kept) out.push_back(char16_t(part));
+    if (const size_t at = out.find(char16_t(radical));
+        at != std::u16string::npos && radical <= 0xFFFF)
+        out.erase(at, 1);
+    if (out.size() > 32) out.resize(32);
+    // Counted once per character.
+    counts.womanForRap += found.womanForRap;
+    counts.womanDropped += found.womanDropped;
+    counts.strokeCharacters += found.strokeCharacters > 0 && found.strokesOnly == 0;
+    counts.strokesOnly += found.strokesOnly > 0;
+    counts.radicalForms += found.radicalForms > 0 && found.strokesOnly == 0;
+    counts.notCharacters += found.notCharacters > 0 && found.strokesOnly == 0;
+    counts.largerParts += found.largerParts > 0;
+    return out;
 }
 
 std::string componentsBytes(const UnihanData& data, const std::map<std::string, char32_t>& radicals,
-                            const Decompositions& decompositions, size_t& records, std::string* error) {
+                            const Decompositions& decompositions, size_t& records,
+                            std::string* error, const std::map<char32_t, char32_t>& equivalents,
+                            ComponentCorrections* corrections) {
+    const ComponentChecks checks{&data, equivalents};
+    ComponentCorrections counts;
     std::string bytes;
     records = 0;
     for (const auto& [code, value] : data.radicalStrokes) {
@@ -261,9 +387,11 @@ std::string componentsBytes(const UnihanData& data, const std::map<std::string, 
         const std::string_view strokes = first.substr(dot + 1);
         std::from_chars(strokes.data(), strokes.data() + strokes.size(), residual);
         const std::u16string text = characters::makeComponentText(
-            char16_t(radical->second), residual, otherComponents(decompositions, code, radical->second));
+            char16_t(radical->second), residual,
+            otherComponents(decompositions, code, radical->second, checks, counts));
         if (characters::appendComponentRecord(bytes, char16_t(code), text)) ++records;
     }
+    if (corrections) *corrections = counts;
     return bytes;
 }
 
@@ -326,6 +454,68 @@ std::string numberedReading(std::string_view marked) {
     return text;
 }
 
+std::vector<std::pair<std::string, double>> readingShares(std::string_view value) {
+    std::vector<std::pair<std::string, double>> shares;
+    double total = 0;
+    for (size_t start = 0; start < value.size();) {
+        size_t end = value.find(' ', start);
+        if (end == std::string_view::npos) end = value.size();
+        const std::string_view token = value.substr(start, end - start);
+        start = end + 1;
+        const size_t open = token.find('(');
+        if (open == 0 || open == std::string_view::npos || token.back() != ')') continue;
+        const std::string_view number = token.substr(open + 1, token.size() - open - 2);
+        double count = 0;
+        const auto [at, ec] = std::from_chars(number.data(), number.data() + number.size(), count);
+        if (ec != std::errc() || at != number.data() + number.size() || count < 0) continue;
+        // Neutral tones are written without a mark ("de"): de5 in the dictionary.
+        shares.emplace_back(numberedReading(token.substr(0, open)), count);
+        total += count;
+    }
+    for (auto& [reading, share] : shares) share = total > 0 ? share / total : 0;
+    return shares;
+}
+
+std::vector<std::string> excludedReadings(const UnihanData& unihan, char32_t code,
+                                          const std::vector<std::string>& readings) {
+    // The readings `listed` leaves out, or nothing when it lists none of
+    // the dictionary's.
+    auto allBut = [&](auto&& listed) -> std::optional<std::vector<std::string>> {
+        std::vector<std::string> excluded;
+        bool anyListed = false;
+        for (const std::string& reading : readings) {
+            if (reading.empty()) continue;
+            if (listed(reading))
+                anyListed = true;
+            else
+                excluded.push_back(reading);
+        }
+        if (!anyListed) return std::nullopt;
+        return excluded;
+    };
+    // Readings compare byte for byte: a surname entry (Zhang3) is not the
+    // common word and stays excluded.
+    if (const auto it = unihan.hanyuPinlu.find(code); it != unihan.hanyuPinlu.end()) {
+        const auto shares = readingShares(it->second);
+        const auto excluded = allBut([&](const std::string& reading) {
+            return std::any_of(shares.begin(), shares.end(), [&](const auto& share) {
+                return share.first == reading && share.second >= kReadingShare;
+            });
+        });
+        if (excluded) return *excluded;
+    }
+    // Without counts that match (伍 is counted only as the neutral wu of
+    // 队伍): the first kMandarin reading, the customary one.
+    if (const auto it = unihan.mandarin.find(code); it != unihan.mandarin.end()) {
+        const std::string customary = numberedReading(firstValue(it->second));
+        const auto excluded =
+            allBut([&](const std::string& reading) { return reading == customary; });
+        if (excluded) return *excluded;
+    }
+    // A value that would apply to no reading applies to all.
+    return {};
+}
+
 namespace {
 
 // Ranks 1.. by the mean of the shares a word has in the two corpora.
@@ -339,7 +529,8 @@ std::unordered_map<std::string, size_t> ranks(const std::unordered_map<std::stri
     auto addShares = [&](const std::unordered_map<std::string, double>& counts, double total) {
         if (total <= 0) return;
         for (const auto& [word, count] : counts)
-            if ((codePoints(word).size() == 1) == singleCharacters) share[word] += count / total / 2;
+            if ((codePoints(word).size() == 1) == singleCharacters)
+                share[word] += count / total / 2;
     };
     addShares(a, totalA);
     addShares(b, totalB);
@@ -382,8 +573,9 @@ std::string freqBytes(const FreqSources& sources, size_t& words) {
         const auto level = levelOf.find(form);
         const int hsk = level == levelOf.end() ? 0 : level->second;
         if (rank == rankOf.end() && hsk == 0) return -1;
-        const int cls = rank == rankOf.end() ? 9 : single ? characterClass(rank->second)
-                                                          : wordClass(rank->second);
+        const int cls = rank == rankOf.end() ? 9
+                        : single             ? characterClass(rank->second)
+                                             : wordClass(rank->second);
         return int(characters::frequencyValue(cls, hsk));
     };
 
@@ -395,7 +587,8 @@ std::string freqBytes(const FreqSources& sources, size_t& words) {
         const std::string reading(dictionary::pinyinField(line));
         if (traditional.empty() || simplified.empty()) return;
         auto addReading = [&](FormInfo& info) {
-            if (std::find(info.readings.begin(), info.readings.end(), reading) == info.readings.end())
+            if (std::find(info.readings.begin(), info.readings.end(), reading) ==
+                info.readings.end())
                 info.readings.push_back(reading);
         };
         FormInfo& simple = forms[simplified];
@@ -418,27 +611,19 @@ std::string freqBytes(const FreqSources& sources, size_t& words) {
             // simplified form.
             for (const std::string& simplified : info.simplifiedForms) {
                 const int candidate = ownValue(simplified);
-                if (candidate >= 0 &&
-                    (value < 0 || characters::frequencyClass(candidate) < characters::frequencyClass(value)))
+                if (candidate >= 0 && (value < 0 || characters::frequencyClass(candidate) <
+                                                        characters::frequencyClass(value)))
                     value = candidate;
             }
         }
         if (value < 0) continue;
-        // A character's value belongs to its customary reading (kMandarin)
-        // only, when the dictionary has it among several.
+        // A character's value belongs to the readings it is commonly read
+        // with; a word of several characters applies to every reading, as
+        // the corpora count words by their characters only.
         std::vector<std::string> excluded;
         const std::u32string codes = codePoints(form);
-        if (codes.size() == 1 && info.readings.size() > 1 && sources.unihan) {
-            const auto it = sources.unihan->mandarin.find(codes[0]);
-            if (it != sources.unihan->mandarin.end()) {
-                const std::string customary = numberedReading(firstValue(it->second));
-                if (std::find(info.readings.begin(), info.readings.end(), customary) !=
-                    info.readings.end()) {
-                    for (const std::string& reading : info.readings)
-                        if (reading != customary && !reading.empty()) excluded.push_back(reading);
-                }
-            }
-        }
+        if (codes.size() == 1 && info.readings.size() > 1 && sources.unihan)
+            excluded = excludedReadings(*sources.unihan, codes[0], info.readings);
         writer.add(utf8ToUtf16(form), uint8_t(value), std::move(excluded));
     }
     // Characters the corpora know beyond the dictionary's headwords, for the

@@ -21,7 +21,9 @@ struct UnihanData {
     std::map<char32_t, std::string> simplifiedVariant;   // kSimplifiedVariant
     std::map<char32_t, std::string> traditionalVariant;  // kTraditionalVariant
     std::map<char32_t, std::string> compatibilityVariant;
-    std::map<char32_t, std::string> mandarin;  // kMandarin
+    std::map<char32_t, std::string> mandarin;    // kMandarin
+    std::map<char32_t, std::string> hanyuPinlu;  // kHanyuPinlu
+    std::map<char32_t, std::string> cangjie;     // kCangjie
 };
 
 // Adds the wanted fields of one Unihan text file ("U+4E2D<TAB>kField<TAB>value").
@@ -43,14 +45,49 @@ std::map<std::string, char32_t> parseCjkRadicals(std::string_view text);
 // numbers of unencoded parts).
 using Decompositions = std::unordered_map<std::string, std::vector<std::string>>;
 Decompositions parseCjkDecomp(std::string_view text);
+// EquivalentUnifiedIdeograph.txt: radical forms (⺙, ⺮ ...) to the unified
+// ideograph they stand for (攵, 竹 ...).
+std::map<char32_t, char32_t> parseEquivalentIdeographs(std::string_view text);
+
+// What a character's parts are checked against (any may be empty).
+struct ComponentChecks {
+    const UnihanData* unihan = nullptr;        // kTotalStrokes, kCangjie
+    std::map<char32_t, char32_t> equivalents;  // parseEquivalentIdeographs
+};
+// A decomposition part as a learner reads it: an ideograph as it is, a
+// radical form as its ideograph, a stroke symbol of a one-stroke character
+// (㇐ ㇑ ㇒ ㇔ ㇠ ...) as that character; 0 for anything else (other stroke
+// symbols, katakana, unmapped forms).
+char32_t shownPart(char32_t part, const std::map<char32_t, char32_t>& equivalents);
+
+// How many characters each correction of otherComponents touched.
+struct ComponentCorrections {
+    size_t womanForRap = 0;       // 女 written for 攵
+    size_t womanDropped = 0;      // 女 that the character's shape does not hold
+    size_t strokeCharacters = 0;  // stroke symbols shown as their one-stroke character
+    size_t strokesOnly = 0;       // made of other stroke symbols: no parts shown
+    size_t radicalForms = 0;      // radical forms shown as their ideograph
+    size_t notCharacters = 0;     // parts left out that no character stands for
+    size_t largerParts = 0;       // parts of more strokes than the character
+};
+
 // The components of `code` as characters: numbered parts replaced by their
-// own components, parts above U+FFFF and the character itself left out, the
-// radical once left out.
-std::u16string otherComponents(const Decompositions& decompositions, char32_t code, char32_t radical);
+// own components, each part as shownPart gives it, parts above U+FFFF, the
+// character itself and parts of more strokes than the character left out,
+// 女 corrected where the source writes it for 攵 (see README), the radical
+// once left out.
+std::u16string otherComponents(const Decompositions& decompositions, char32_t code,
+                               char32_t radical, const ComponentChecks& checks = {});
+std::u16string otherComponents(const Decompositions& decompositions, char32_t code,
+                               char32_t radical, const ComponentChecks& checks,
+                               ComponentCorrections& counts);
 // The records of components.dat for every character up to U+FFFF with a
 // kRSUnicode value. Empty with `error` set when a radical is unknown.
 std::string componentsBytes(const UnihanData& data, const std::map<std::string, char32_t>& radicals,
-                            const Decompositions& decompositions, size_t& records, std::string* error);
+                            const Decompositions& decompositions, size_t& records,
+                            std::string* error,
+                            const std::map<char32_t, char32_t>& equivalents = {},
+                            ComponentCorrections* corrections = nullptr);
 
 // Word counts of a chinese-lexicon statistics file ("word<TAB>count..." lines).
 std::unordered_map<std::string, double> parseCounts(std::string_view text);
@@ -66,11 +103,25 @@ int wordClass(size_t rank);
 // ("zhong1", "le5", "lu:4").
 std::string numberedReading(std::string_view marked);
 
+// A reading keeps its character's frequency value when it makes up at least
+// this share of the character's kHanyuPinlu counts (see README).
+constexpr double kReadingShare = 0.03;
+
+// The readings of a kHanyuPinlu value ("zhǎng(1879) cháng(1179)") as the
+// dictionary writes them ("zhang3"), each with its share of the counts.
+std::vector<std::pair<std::string, double>> readingShares(std::string_view value);
+// Which of a single character's dictionary readings its value does not apply
+// to: those used rarely by kHanyuPinlu, or where its counts list none of
+// them, every one but the first kMandarin reading; none when that too would
+// leave no reading listed.
+std::vector<std::string> excludedReadings(const UnihanData& unihan, char32_t code,
+                                          const std::vector<std::string>& readings);
+
 struct FreqSources {
-    std::string cedict;                    // the dictionary file
+    std::string cedict;  // the dictionary file
     std::unordered_map<std::string, double> bookWords, movieWords, bookChars, movieChars;
     std::vector<std::vector<std::string>> hsk;
-    const UnihanData* unihan = nullptr;    // kMandarin
+    const UnihanData* unihan = nullptr;  // kHanyuPinlu, kMandarin
 };
 // The bytes of freq.dat; `words` counts its records.
 std::string freqBytes(const FreqSources& sources, size_t& words);

