@@ -1,6 +1,7 @@
 # Tulvo: the two commands are `make run` and `make test`; see README.md.
 BUILD_DIR := build/cmake
 ASAN_DIR  := build/asan
+FUZZ_DIR  := build/fuzz
 APP_DIR   := build/app
 DATA_DIR  := $(APP_DIR)/data
 NPM_CACHE := build/npm
@@ -8,7 +9,7 @@ DATABUILD := $(BUILD_DIR)/tools/databuild/databuild
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build data data-files run test test-logic-asan bench format clean install package
+.PHONY: all deps configure build data data-files run test test-logic-asan test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package
 # `make install DESTDIR=... PREFIX=/usr`; see packaging/.
 PREFIX ?= /usr/local
 all: data
@@ -44,6 +45,7 @@ run: data
 test: data
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-logic-asan
+	@$(MAKE) --no-print-directory test-fuzz
 
 install: data
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
@@ -57,6 +59,28 @@ test-logic-asan: deps
 	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DTULVO_SANITIZE=ON -DTULVO_LOGIC_ONLY=ON -DTULVO_BENCH=OFF -DTULVO_APP_DIR=$(CURDIR)/$(ASAN_DIR)/app >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
 	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) -L logic
+
+# The fuzz targets (tests/fuzz) in their own clang build with libFuzzer and
+# the address and undefined-behaviour sanitizers.
+FUZZ_SECONDS ?= 60
+FUZZ_TEST_SECONDS ?= 10
+fuzz-build: deps
+	@CC=clang CXX=clang++ cmake -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTULVO_FUZZ=ON -DTULVO_APP_DIR=$(CURDIR)/$(FUZZ_DIR)/app >/dev/null
+	@cmake --build $(FUZZ_DIR) --target fuzz_targets fuzz_seeds -j $(JOBS)
+
+# Every target for FUZZ_SECONDS (FUZZ_TARGETS= for some only), with a table
+# of executions, coverage and findings.
+fuzz: fuzz-build
+	@sh tools/fuzz.sh $(FUZZ_DIR) $(FUZZ_SECONDS) $(FUZZ_TARGETS)
+
+# In `make test`: each target over its corpus, then fresh inputs for
+# FUZZ_TEST_SECONDS.
+test-fuzz: fuzz-build
+	@sh tools/fuzz.sh $(FUZZ_DIR) $(FUZZ_TEST_SECONDS)
+
+# Rewrites the seed corpora in tests/fuzz/corpus from the project's writers.
+fuzz-seeds: fuzz-build
+	@$(FUZZ_DIR)/tests/fuzz/fuzz_seeds tests/fuzz/corpus
 
 # Every benchmark in bench/, run in the program directory on the real data.
 bench: data

@@ -1,6 +1,6 @@
 #include "characters/components.hpp"
 
-#include "characters/whole_file.hpp"
+#include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
 

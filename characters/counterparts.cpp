@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string_view>
 
-#include "characters/whole_file.hpp"
+#include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
 

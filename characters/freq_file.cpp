@@ -12,6 +12,9 @@ namespace tulvo::characters {
 
 namespace {
 
+// Far beyond any real frequency file (about 1 MB); a larger one is not one.
+constexpr off_t kMaxFreqFileBytes = off_t(1) << 28;
+
 int32_t int32At(const unsigned char* p) {
     return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
                                 uint32_t(p[3]) << 24);
@@ -30,12 +33,15 @@ FreqFile::~FreqFile() {
 
 bool FreqFile::open(const std::filesystem::path& path) {
     close();
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO in the file's place cannot hold up the
+    // start; only a regular file of sane size is used.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) return false;
     // The file stays open for the run and mapped (read once when it cannot
     // be), so that a lookup per result row costs no system call.
     struct stat st;
-    if (::fstat(fd_, &st) != 0 || st.st_size < 0) {
+    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
+        st.st_size > kMaxFreqFileBytes) {
         close();
         return false;
     }

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "characters/whole_file.hpp"
+#include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
 

@@ -221,7 +221,12 @@ std::optional<GlyphPoint> crossing(const SweepPlan& plan, int v, GlyphPoint p, G
         at.x = nearest((dx * (p.y - v) - p.x * dy) / denominator);
         at.y = v + plan.k * at.x;
     }
-    if ((at.x - p.x) * (q.x - at.x) < 0 || (at.y - p.y) * (q.y - at.y) < 0) return std::nullopt;
+    // An edge nearly along the sweep lines meets them far outside the glyph
+    // square (x near 65,000 for a 255-unit edge): products in 64 bits.
+    const auto outside = [](int64_t from, int64_t at, int64_t to) {
+        return (at - from) * (to - at) < 0;
+    };
+    if (outside(p.x, at.x, q.x) || outside(p.y, at.y, q.y)) return std::nullopt;
     return at;
 }
 
@@ -230,6 +235,10 @@ std::optional<GlyphPoint> crossing(const SweepPlan& plan, int v, GlyphPoint p, G
 std::vector<GlyphPoint> sweepList(const Stroke& stroke) {
     std::vector<GlyphPoint> list;
     if (stroke.outline.size() < 2) return list;
+    // The file holds bytes; an outline outside the glyph square did not come
+    // from it, and its crossings could overflow the arithmetic below.
+    for (const GlyphPoint& p : stroke.outline)
+        if (p.x < 0 || p.x > 255 || p.y < 0 || p.y > 255) return list;
     const SweepPlan plan = planFor(stroke);
     const int step = plan.to >= plan.from ? 1 : -1;
     for (int v = plan.from;; v += step) {

@@ -99,7 +99,8 @@ GlyphPoint glyphToScreen(GlyphPoint p, int top, int left = kStrokeBoxLeft);
 
 // The sweep list of a stroke, in glyph coordinates: for each sweep position
 // in writing order, the points where the outline's edges meet the sweep line
-// (both end points of an edge lying on it).
+// (both end points of an edge lying on it). Empty for an outline with a
+// point outside the 256 square.
 std::vector<GlyphPoint> sweepList(const Stroke& stroke);
 
 }  // namespace tulvo::characters

@@ -10,7 +10,9 @@
 
 #if defined(__x86_64__)
 #include <immintrin.h>
-#if __has_include(<sys/platform/x86.h>)
+// glibc's header is C-only under clang (it uses _Bool), so only GCC reads it.
+#if __has_include(<sys/platform/x86.h>) && !defined(__clang__)
+#define TULVO_GLIBC_CPU_FEATURES 1
 #include <sys/platform/x86.h>
 #endif
 #endif
@@ -231,7 +233,7 @@ __attribute__((target("avx2"))) size_t findAvx2(const NeedleScan& s, size_t from
 
 // glibc's own record of the processor's features: asking the processor
 // again costs more than the search of a short text in a virtual machine.
-#if __has_include(<sys/platform/x86.h>)
+#if defined(TULVO_GLIBC_CPU_FEATURES)
 const bool kHasAvx2 = CPU_FEATURE_ACTIVE(AVX2);
 #else
 const bool kHasAvx2 = [] {

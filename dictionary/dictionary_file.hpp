@@ -60,6 +60,7 @@ class NeedleFinder {
     // The first position from `from` on where the needle starts, or
     // hay.size() when there is none. An empty needle is found nowhere.
     size_t find(std::string_view hay, size_t from) const;
+    size_t size() const { return needle_.size(); }
 
   private:
     std::string needle_;
@@ -90,13 +91,19 @@ bool forEachLine(std::string_view bytes, Fn&& fn) {
 // every other line cannot match a query whose key contains it.
 template <typename Fn>
 bool forEachLineContaining(std::string_view bytes, const NeedleFinder& needle, Fn&& fn) {
-    for (size_t next = 0; next < bytes.size();) {
-        const size_t at = needle.find(bytes, next);
+    for (size_t next = 0, from = 0; from < bytes.size();) {
+        const size_t at = needle.find(bytes, from);
         if (at >= bytes.size()) break;
+        // The first CR LF that touches or follows the match: a match that
+        // takes in part of a line end belongs to no line.
+        const size_t end = findLineEnd(bytes, at > 0 ? at - 1 : 0);
+        if (end < at + needle.size()) {
+            from = at + 1;
+            continue;
+        }
         const size_t start = std::max(next, findLineStart(bytes, at));
-        const size_t end = findLineEnd(bytes, at);
         if (!fn(bytes.substr(start, end - start))) return false;
-        next = end + 2;
+        next = from = end + 2;
     }
     return true;
 }

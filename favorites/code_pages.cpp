@@ -81,6 +81,26 @@ std::string converterName(int codePage) {
     return {};
 }
 
+namespace {
+
+bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
+bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+
+// A file read as UTF-16LE may hold lone surrogates, and a limit may fall
+// between the two units of a pair: the cut half is dropped, a lone one
+// becomes U+FFFD, so that the text is valid UTF-16 for whoever shows it.
+void repairSurrogates(std::u16string& text, bool cut) {
+    if (cut && !text.empty() && isHighSurrogate(text.back())) text.pop_back();
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (isHighSurrogate(text[i]) && i + 1 < text.size() && isLowSurrogate(text[i + 1]))
+            ++i;
+        else if (isHighSurrogate(text[i]) || isLowSurrogate(text[i]))
+            text[i] = 0xFFFD;
+    }
+}
+
+}  // namespace
+
 std::optional<std::u16string> decode(std::string_view bytes, int codePage, size_t maxUnits) {
     if (codePage == kUtf16) {
         const size_t units = std::min(bytes.size() / 2, maxUnits);
@@ -88,6 +108,7 @@ std::optional<std::u16string> decode(std::string_view bytes, int codePage, size_
         for (size_t i = 0; i < units; ++i)
             text[i] = char16_t(static_cast<unsigned char>(bytes[2 * i]) |
                                static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        repairSurrogates(text, units < bytes.size() / 2);
         return text;
     }
     Converter converter = openConverter(codePage);
@@ -103,14 +124,17 @@ std::optional<std::u16string> decode(std::string_view bytes, int codePage, size_
                        /*flush=*/true, &status);
         text.append(reinterpret_cast<const char16_t*>(chunk), size_t(target - chunk));
         if (text.size() >= maxUnits) {
+            const bool cut = text.size() > maxUnits || source < sourceEnd;
             text.resize(maxUnits);
-            break;
+            repairSurrogates(text, cut);
+            return text;
         }
         if (status != U_BUFFER_OVERFLOW_ERROR) {
             if (U_FAILURE(status)) return std::nullopt;
             break;
         }
     }
+    repairSurrogates(text, false);
     return text;
 }
 

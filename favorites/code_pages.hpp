@@ -23,7 +23,8 @@ std::string converterName(int codePage);
 // Decodes `bytes` to UTF-16 units; invalid sequences become substitution
 // characters. Code page 0 takes the bytes as UTF-16LE units (an odd last
 // byte is dropped). Empty when the code page is unknown. At most
-// `maxUnits` units are returned.
+// `maxUnits` units are returned, never half of a surrogate pair; a lone
+// surrogate becomes U+FFFD, so that the result is valid UTF-16.
 std::optional<std::u16string> decode(std::string_view bytes, int codePage,
                                      size_t maxUnits = std::u16string::npos);
 

@@ -120,42 +120,18 @@ int importList(const ImportRequest& request, FavoritesStore& store, FilePreview*
 
 ListFile readListFile(const std::filesystem::path& file) {
     ListFile list;
-    // Non-blocking, so that opening a pipe does not wait for a writer.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        list.status = errno == ENOENT ? ListFile::Missing : ListFile::Unreadable;
+    ReadFailure why = ReadFailure::None;
+    if (auto bytes = readWholeFile(file, kMaxListBytes, &why)) {
+        list.status = ListFile::Read;
+        list.bytes = std::move(*bytes);
         return list;
     }
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return list;
+    switch (why) {
+        case ReadFailure::Missing: list.status = ListFile::Missing; break;
+        case ReadFailure::NotRegular: list.status = ListFile::NotAFile; break;
+        case ReadFailure::TooLarge: list.status = ListFile::TooLarge; break;
+        default: list.status = ListFile::Unreadable; break;
     }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        list.status = ListFile::NotAFile;
-        return list;
-    }
-    if (size_t(st.st_size) > kMaxListBytes) {
-        ::close(fd);
-        list.status = ListFile::TooLarge;
-        return list;
-    }
-    list.status = ListFile::Read;
-    char chunk[65536];
-    for (;;) {
-        const ssize_t got = ::read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) list.status = ListFile::Unreadable;
-        if (got <= 0) break;
-        list.bytes.append(chunk, size_t(got));
-        if (list.bytes.size() > kMaxListBytes) {  // it grew while read
-            list.status = ListFile::TooLarge;
-            break;
-        }
-    }
-    ::close(fd);
-    if (list.status != ListFile::Read) list.bytes.clear();
     return list;
 }
 

@@ -18,6 +18,7 @@ void CandidateList::clear() {
 }
 
 void CandidateList::offer(int32_t code, float score) {
+    if (code == 0) return;  // 0 ends the list: no character can have it
     int k = count_;
     if (k == kCandidateSlots && !(score > slots_[k - 1].score)) return;
     for (int i = 0; i < k; ++i) {

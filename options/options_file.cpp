@@ -38,10 +38,7 @@ void collapse(std::string& text, std::string_view from, std::string_view to) {
 }
 
 std::string readText(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    std::ostringstream bytes;
-    if (in) bytes << in.rdbuf();
-    return bytes.str();
+    return readWholeFile(file).value_or(std::string());
 }
 
 const char* yesNo(bool value) {

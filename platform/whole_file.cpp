@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
@@ -52,22 +53,44 @@ bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes,
     return true;
 }
 
-std::optional<std::string> readWholeFile(const std::filesystem::path& file, size_t maxBytes) {
-    std::FILE* in = std::fopen(file.c_str(), "rb");
-    if (!in) return std::nullopt;
-    std::string bytes;
-    char buffer[65536];
-    size_t n;
-    while ((n = std::fread(buffer, 1, sizeof buffer, in)) > 0) {
-        if (bytes.size() + n > maxBytes) {
-            std::fclose(in);
-            return std::nullopt;
-        }
-        bytes.append(buffer, n);
+std::optional<std::string> readWholeFile(const std::filesystem::path& file, size_t maxBytes,
+                                         ReadFailure* failure) {
+    const auto fail = [failure](ReadFailure why) -> std::optional<std::string> {
+        if (failure) *failure = why;
+        return std::nullopt;
+    };
+    if (failure) *failure = ReadFailure::None;
+    // Non-blocking, so that opening a pipe does not wait for a writer.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return fail(errno == ENOENT ? ReadFailure::Missing : ReadFailure::Unreadable);
+    struct stat st;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return fail(ReadFailure::NotRegular);
     }
-    const bool failed = std::ferror(in) != 0;
-    std::fclose(in);
-    if (failed) return std::nullopt;
+    if (st.st_size < 0 || uint64_t(st.st_size) > maxBytes) {
+        ::close(fd);
+        return fail(ReadFailure::TooLarge);
+    }
+    std::string bytes;
+    bytes.reserve(size_t(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            ::close(fd);
+            return fail(ReadFailure::Unreadable);
+        }
+        if (n == 0) break;
+        // The file may grow while it is read.
+        if (bytes.size() + size_t(n) > maxBytes) {
+            ::close(fd);
+            return fail(ReadFailure::TooLarge);
+        }
+        bytes.append(buffer, size_t(n));
+    }
+    ::close(fd);
     return bytes;
 }
 

@@ -17,8 +17,20 @@ namespace tulvo {
 bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes,
                     std::optional<unsigned> mode = std::nullopt);
 
-// Empty when the file cannot be read or is larger than `maxBytes`.
+// Why a whole-file read gave nothing.
+enum class ReadFailure {
+    None,
+    Missing,     // no such file
+    NotRegular,  // a folder, a pipe, a device: nothing with a size to read
+    TooLarge,    // more than the reader's limit
+    Unreadable,  // no permission, or a read error
+};
+
+// The bytes of a regular file of at most `maxBytes`; empty otherwise, with
+// the reason in `failure` when given. The size is checked before anything is
+// allocated, and a pipe or a device is never waited on or read from.
 std::optional<std::string> readWholeFile(const std::filesystem::path& file,
-                                         size_t maxBytes = size_t(1) << 30);
+                                         size_t maxBytes = size_t(1) << 30,
+                                         ReadFailure* failure = nullptr);
 
 }  // namespace tulvo

@@ -7,6 +7,7 @@
 #include "favorites/list_import.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
+#include "platform/whole_file.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -28,14 +29,10 @@ SettingsText::SettingsText(std::string_view bytes) {
 }
 
 SettingsText SettingsText::read(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        std::ofstream create(file, std::ios::binary);
-        return SettingsText("");
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return SettingsText(bytes.str());
+    ReadFailure why;
+    const auto bytes = readWholeFile(file, size_t(1) << 30, &why);
+    if (why == ReadFailure::Missing) std::ofstream create(file, std::ios::binary);
+    return SettingsText(bytes.value_or(std::string()));
 }
 
 std::string SettingsText::value(std::string_view key) const {

@@ -37,6 +37,8 @@ pulseaudio-utils
 xclip
 imagemagick
 python3
+clang
+libclang-rt-14-dev
 desktop-file-utils
 appstream
 dpkg-dev

@@ -168,3 +168,21 @@ TEST(SweepList, DirectionsAndRounding) {
     EXPECT_EQ(atOne, (std::vector<GlyphPoint>{{1, 0}, {1, 2}}));
     EXPECT_TRUE(sweepList(stroke(kLeftToRight, {})).empty());
 }
+
+TEST(SweepList, EdgeAlmostAlongTheSweepLineStaysInTheGlyphSquare) {
+    // The edge (0,0)-(255,254) is one unit off the direction of the sweep
+    // lines y = v + x: its line meets them near x = 65,000, far outside the
+    // edge. Such crossings are dropped, and nothing overflows on the way.
+    for (uint8_t direction : {kTowardsBottomLeft, kTowardsTopRight, kTowardsBottomRight}) {
+        const Stroke s = stroke(direction, {{0, 0}, {255, 254}, {0, 255}, {0, 0}});
+        const auto list = sweepList(s);
+        ASSERT_FALSE(list.empty());
+        for (const GlyphPoint& p : list) {
+            EXPECT_TRUE(p.x >= 0 && p.x <= 255 && p.y >= 0 && p.y <= 255)
+                << int(direction) << ": " << p.x << "," << p.y;
+        }
+    }
+    // Points outside the glyph square, as no file can hold: no sweep.
+    EXPECT_TRUE(sweepList(stroke(kTowardsBottomLeft, {{0, 0}, {65000, 64999}, {0, 255}, {0, 0}}))
+                    .empty());
+}

@@ -217,3 +217,23 @@ TEST(DictionaryBytes, FollowsTheFileOnDiskFromOneLoadToTheNext) {
     EXPECT_FALSE(bytes.load(dir / "missing" / "d.u8"));
     EXPECT_EQ(bytes.bytes(), "");
 }
+
+TEST(DictionaryFile, ANeedleAcrossALineEndMatchesNoLine) {
+    // A query holding a line break (pasted, or given on the command line)
+    // once showed two entries run together as one row.
+    TempDir dir;
+    const auto file = dir.write("d.u8", "中國 中国 /China/\r\n中 中 /middle/\r\nlone\nfeed /x/\r\n");
+    const auto containing = [&](std::string_view needle) {
+        std::vector<std::string> lines;
+        scanLinesContaining(file, needle, [&](std::string_view line) {
+            lines.emplace_back(line);
+            return true;
+        });
+        return lines;
+    };
+    EXPECT_EQ(containing("\n"), (std::vector<std::string>{"lone\nfeed /x/"}));
+    EXPECT_TRUE(containing("/\r").empty());
+    EXPECT_TRUE(containing("/\r\n中").empty());
+    EXPECT_EQ(containing("/\n"), std::vector<std::string>{});
+    EXPECT_EQ(containing("middle/"), (std::vector<std::string>{"中 中 /middle/"}));
+}

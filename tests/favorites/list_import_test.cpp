@@ -416,4 +416,17 @@ TEST(CodePages, DetectionAndUnknownPages) {
     EXPECT_EQ(decode("caf\xE9", 1252).value(), u"café");
 }
 
+TEST(CodePages, DecodedTextIsValidUtf16) {
+    // Bytes of a GBK list read as UTF-16LE: 0xD7DC is a lone low surrogate.
+    EXPECT_EQ(decode(std::string("\xd4\xba\xd7\xdc", 4), kUtf16).value(), u"\xBAD4\xFFFD");
+    EXPECT_EQ(decode(std::string("\x3d\xd8\x00\x4e", 4), kUtf16).value(), u"\xFFFD\x4E00");
+    // A pair stays a pair, and a limit never cuts one in half.
+    const std::string pair("\x3d\xd8\x00\xde\x00\x4e", 6);  // U+1F600 一
+    EXPECT_EQ(decode(pair, kUtf16).value(), u"\U0001F600一");
+    EXPECT_EQ(decode(pair, kUtf16, 1).value(), u"");
+    const std::string utf8 = "\xF0\x9F\x98\x80\xE4\xB8\x80";
+    EXPECT_EQ(decode(utf8, kUtf8, 1).value(), u"");
+    EXPECT_EQ(decode(utf8, kUtf8, 2).value(), u"\U0001F600");
+}
+
 }  // namespace

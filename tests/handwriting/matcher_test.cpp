@@ -378,6 +378,16 @@ TEST(CandidateList, KeepsEachCharacterOnceWithItsBestScore) {
     EXPECT_EQ(list[2].code, 'c');
 }
 
+TEST(CandidateList, ATemplateOfCodeZeroIsNoCandidate) {
+    // 0 ends the list: a template file that names character 0 must not
+    // take a slot that then shows as empty.
+    CandidateList list;
+    list.offer('a', 3);
+    list.offer(0, 9);
+    ASSERT_EQ(list.size(), 1);
+    EXPECT_EQ(list.codeAt(0), 'a');
+}
+
 TEST(CandidateList, FifteenSlotsAndTheirEdges) {
     CandidateList list;
     for (int k = 0; k < 15; ++k) list.offer(100 + k, float(20 - k));  // scores 20 .. 6

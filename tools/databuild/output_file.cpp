@@ -4,6 +4,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "platform/whole_file.hpp"
+
 namespace tulvo::databuild {
 
 bool writeFileAtomically(const std::filesystem::path& path, std::string_view bytes,
@@ -32,14 +34,12 @@ bool writeFileAtomically(const std::filesystem::path& path, std::string_view byt
 }
 
 bool readWholeFile(const std::filesystem::path& path, std::string& bytes, std::string* error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    auto read = tulvo::readWholeFile(path);
+    if (!read) {
         if (error) *error = "cannot read " + path.string();
         return false;
     }
-    std::ostringstream buffer;
-    buffer << in.rdbuf();
-    bytes = std::move(buffer).str();
+    bytes = std::move(*read);
     return true;
 }
 
