@@ -83,8 +83,12 @@ std::string converterName(int codePage) {
 
 namespace {
 
-bool isHighSurrogate(char16_t u) { return u >= 0xD800 && u <= 0xDBFF; }
-bool isLowSurrogate(char16_t u) { return u >= 0xDC00 && u <= 0xDFFF; }
+bool isHighSurrogate(char16_t u) {
+    return u >= 0xD800 && u <= 0xDBFF;
+}
+bool isLowSurrogate(char16_t u) {
+    return u >= 0xDC00 && u <= 0xDFFF;
+}
 
 // A file read as UTF-16LE may hold lone surrogates, and a limit may fall
 // between the two units of a pair: the cut half is dropped, a lone one
@@ -174,13 +178,13 @@ std::optional<std::string> encode(std::u16string_view units, int codePage, bool 
         }
         return bytes;
     }
-    Converter converter = strict ? openConverter(codePage == kUtf16 ? 1200 : codePage)
-                                 : openConverter(codePage);
+    Converter converter =
+        strict ? openConverter(codePage == kUtf16 ? 1200 : codePage) : openConverter(codePage);
     if (!converter) return std::nullopt;
     if (strict) {
         UErrorCode status = U_ZERO_ERROR;
-        ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr,
-                              nullptr, &status);
+        ucnv_setFromUCallBack(converter.get(), UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr,
+                              &status);
         if (U_FAILURE(status)) return std::nullopt;
     }
     std::string bytes;
@@ -220,56 +224,62 @@ int codePageOfCharset(std::string_view name) {
     return -1;
 }
 
-std::vector<int> charsetCandidates(std::string_view bytes) {
-    std::vector<int> codePages;
-    UErrorCode status = U_ZERO_ERROR;
-    UCharsetDetector* detector = ucsdet_open(&status);
-    if (U_FAILURE(status)) return codePages;
-    const std::unique_ptr<UCharsetDetector, void (*)(UCharsetDetector*)> closer(detector,
-                                                                                ucsdet_close);
-    const auto sample = static_cast<int32_t>(std::min<size_t>(bytes.size(), 1 << 20));
-    ucsdet_setText(detector, bytes.data(), sample, &status);
-    int32_t found = 0;
-    const UCharsetMatch** matches = ucsdet_detectAll(detector, &found, &status);
-    if (U_FAILURE(status)) return codePages;
-    for (int32_t i = 0; i < found; ++i) {
-        UErrorCode matchStatus = U_ZERO_ERROR;
-        const int codePage = codePageOfCharset(ucsdet_getName(matches[i], &matchStatus));
-        if (U_SUCCESS(matchStatus) && codePage >= 0 &&
-            std::find(codePages.begin(), codePages.end(), codePage) == codePages.end())
-            codePages.push_back(codePage);
-    }
-    return codePages;
-}
+namespace {
 
-int detectCodePage(std::string_view bytes) {
+// Runs ICU's generic detector over a bounded sample (more adds time, not
+// accuracy) and hands each match's charset name and confidence to `onMatch`,
+// best first. False when the detector could not run.
+template <typename Fn>
+bool forEachCharsetMatch(std::string_view bytes, Fn&& onMatch) {
     UErrorCode status = U_ZERO_ERROR;
     UCharsetDetector* detector = ucsdet_open(&status);
-    if (U_FAILURE(status)) return kUtf16;
+    if (U_FAILURE(status)) return false;
     const std::unique_ptr<UCharsetDetector, void (*)(UCharsetDetector*)> closer(detector,
                                                                                 ucsdet_close);
-    // The detector looks at a bounded sample; more adds time, not accuracy.
     const auto sample = static_cast<int32_t>(std::min<size_t>(bytes.size(), 1 << 20));
     ucsdet_setText(detector, bytes.data(), sample, &status);
     int32_t found = 0;
     const UCharsetMatch** matches = ucsdet_detectAll(detector, &found, &status);
-    if (U_FAILURE(status)) return kUtf16;
+    if (U_FAILURE(status)) return false;
     for (int32_t i = 0; i < found; ++i) {
         UErrorCode matchStatus = U_ZERO_ERROR;
         const std::string_view name = ucsdet_getName(matches[i], &matchStatus);
         const int32_t confidence = ucsdet_getConfidence(matches[i], &matchStatus);
         if (U_FAILURE(matchStatus)) continue;
+        if (!onMatch(name, confidence)) break;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<int> charsetCandidates(std::string_view bytes) {
+    std::vector<int> codePages;
+    forEachCharsetMatch(bytes, [&](std::string_view name, int32_t) {
+        const int codePage = codePageOfCharset(name);
+        if (codePage >= 0 &&
+            std::find(codePages.begin(), codePages.end(), codePage) == codePages.end())
+            codePages.push_back(codePage);
+        return true;
+    });
+    return codePages;
+}
+
+int detectCodePage(std::string_view bytes) {
+    int result = -1;
+    const bool ran = forEachCharsetMatch(bytes, [&](std::string_view name, int32_t confidence) {
         // Without a byte-order mark the detector rates UTF-16 and UTF-32 by
         // the ASCII units among the first thirty; one or two of them happen
         // in any bytes, while a word list has spaces and line ends.
-        if (name.starts_with("UTF-16") || name.starts_with("UTF-32"))
-            if (confidence < 30) continue;
-        const int codePage = codePageOfCharset(name);
-        if (codePage >= 0) return codePage;
-    }
+        if ((name.starts_with("UTF-16") || name.starts_with("UTF-32")) && confidence < 30)
+            return true;
+        result = codePageOfCharset(name);
+        return result < 0;
+    });
+    if (!ran) return kUtf16;
     // Nothing that looks like text: read it as Western bytes, which yield
     // no ideographs.
-    return 1252;
+    return result >= 0 ? result : 1252;
 }
 
 }  // namespace tulvo::favorites
