@@ -1,7 +1,5 @@
 #include "platform/unicode_text.hpp"
 
-#include <unicode/uchar.h>
-#include <unicode/ustring.h>
 
 namespace tulvo {
 namespace {
@@ -158,16 +156,6 @@ char16_t foldCase(char16_t u) {
     // Latin Extended-B pinyin letters ǎ ǐ ǒ ǔ ǖ ǘ ǚ ǜ: capitals at odd code points.
     if (u >= 0x01CD && u <= 0x01DB && u % 2 == 1) return char16_t(u + 1);
     return u;
-}
-
-bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b) {
-    // Full Unicode case folding, every script (ß matches SS, Ａ matches ａ).
-    UErrorCode status = U_ZERO_ERROR;
-    const int32_t order =
-        u_strCaseCompare(reinterpret_cast<const UChar*>(a.data()), static_cast<int32_t>(a.size()),
-                         reinterpret_cast<const UChar*>(b.data()), static_cast<int32_t>(b.size()),
-                         U_FOLD_CASE_DEFAULT, &status);
-    return U_SUCCESS(status) && order == 0;
 }
 
 }  // namespace tulvo
