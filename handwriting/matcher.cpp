@@ -5,7 +5,7 @@
 #include <new>
 
 #if defined(__SSE2__)
-#include <emmintrin.h>
+#include <immintrin.h>
 #endif
 
 #include "handwriting/features.hpp"
@@ -164,54 +164,121 @@ float Recognizer::align(std::span<const uint8_t> segmentBytes, int templateStrok
     return float(score);
 }
 
-void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
-                            const int* templateStrokes, float* scores) {
-    constexpr int L = kLanes;
-    const int n = segments_;
-    const size_t width = size_t(count + 1) * L;
-    rows_.resize(2 * width);
-    laneGap_.resize(size_t(count) * L);
-    double* previous = rows_.data();
-    double* current = rows_.data() + width;
-    for (int j = 0; j <= count; ++j)
-        for (int k = 0; k < L; ++k) previous[size_t(j) * L + k] = -double(j);
-    for (int j = 0; j < count; ++j)
-        for (int k = 0; k < L; ++k)
-            laneGap_[size_t(j) * L + k] = segmentBytes[k][2 * j + 1] * 1.75 / 256;
-    for (int i = 0; i < n; ++i) {
-        const double userGap = userLength_[i] * 1.75 / 256;
-        const double* lengthRow = lengthScore_.data() + 256 * size_t(i);
-        const double* directionRow = directionScore_.data() + 256 * size_t(i);
-        double left[L];
-        for (int k = 0; k < L; ++k) left[k] = current[k] = -double(i + 1);
-        for (int j = 0; j < count; ++j) {
-            const double* above = previous + size_t(j) * L;
-            const double* gap = laneGap_.data() + size_t(j) * L;
-            double* here = current + size_t(j + 1) * L;
+namespace {
+
+constexpr int kLaneCount = 16;
+
+// What one sweep of the lane table needs: the drawing's side and the
+// templates' side of the alignment.
+struct LaneSweep {
+    int segments;                     // the drawing's
+    int count;                        // each template's
+    const int* userLength;            // per drawing segment
+    const double* lengthScore;        // 256 per drawing segment
+    const double* directionScore;     // 256 per drawing segment
+    const uint8_t* const* templates;  // kLaneCount segment strings
+    const double* gap;                // count * kLaneCount
+    double* previous;                 // (count + 1) * kLaneCount, the first row on entry
+    double* current;                  // as large; the last row on return is in `previous`
+};
+
+// The rows of the alignment table for kLaneCount templates at once. Every
+// version does, lane by lane, exactly the scalar arithmetic of `align`
+// (products, differences, the round-half-to-even of the gap and the single
+// precision of each cell), so the scores are the same bit for bit.
 #if defined(__SSE2__)
-            // Two lanes per register; each instruction rounds every lane as
-            // the scalar code below does (max keeps the first operand only
-            // when it is greater, as the comparisons below).
-            const __m128d userGapPair = _mm_set1_pd(userGap);
-            const __m128d shift = _mm_set1_pd(6755399441055744.0);
+void sweepSse2(LaneSweep& s) {
+    constexpr int L = kLaneCount;
+    const __m128d shift = _mm_set1_pd(6755399441055744.0);
+    for (int i = 0; i < s.segments; ++i) {
+        const __m128d userGap = _mm_set1_pd(s.userLength[i] * 1.75 / 256);
+        const double* lengthRow = s.lengthScore + 256 * size_t(i);
+        const double* directionRow = s.directionScore + 256 * size_t(i);
+        alignas(16) double left[L];
+        for (int k = 0; k < L; ++k) left[k] = s.current[k] = -double(i + 1);
+        for (int j = 0; j < s.count; ++j) {
+            const double* above = s.previous + size_t(j) * L;
+            const double* gap = s.gap + size_t(j) * L;
+            double* here = s.current + size_t(j + 1) * L;
             for (int k = 0; k < L; k += 2) {
-                const uint8_t* t0 = segmentBytes[k] + 2 * j;
-                const uint8_t* t1 = segmentBytes[k + 1] + 2 * j;
+                const uint8_t* t0 = s.templates[k] + 2 * j;
+                const uint8_t* t1 = s.templates[k + 1] + 2 * j;
                 const __m128d agreement =
                     _mm_mul_pd(_mm_set_pd(lengthRow[t1[1]], lengthRow[t0[1]]),
                                _mm_set_pd(directionRow[t1[0]], directionRow[t0[0]]));
-                const __m128d gu = _mm_sub_pd(_mm_loadu_pd(above + L + k), userGapPair);
-                const __m128d gt = _mm_sub_pd(_mm_loadu_pd(left + k), _mm_loadu_pd(gap + k));
+                const __m128d gu = _mm_sub_pd(_mm_loadu_pd(above + L + k), userGap);
+                const __m128d gt = _mm_sub_pd(_mm_load_pd(left + k), _mm_loadu_pd(gap + k));
+                // max keeps the first operand only when it is greater, as
+                // the scalar comparisons do.
                 const __m128d g = _mm_sub_pd(_mm_add_pd(_mm_max_pd(gu, gt), shift), shift);
                 const __m128d diagonal = _mm_add_pd(_mm_loadu_pd(above + k), agreement);
                 const __m128d best = _mm_cvtps_pd(_mm_cvtpd_ps(_mm_max_pd(diagonal, g)));
-                _mm_storeu_pd(left + k, best);
+                _mm_store_pd(left + k, best);
                 _mm_storeu_pd(here + k, best);
             }
+        }
+        std::swap(s.previous, s.current);
+    }
+}
+
+// The same with four lanes per register, on processors that have AVX2.
+__attribute__((target("avx2"))) void sweepAvx2(LaneSweep& s) {
+    constexpr int L = kLaneCount;
+    const __m256d shift = _mm256_set1_pd(6755399441055744.0);
+    for (int i = 0; i < s.segments; ++i) {
+        const __m256d userGap = _mm256_set1_pd(s.userLength[i] * 1.75 / 256);
+        const double* lengthRow = s.lengthScore + 256 * size_t(i);
+        const double* directionRow = s.directionScore + 256 * size_t(i);
+        alignas(32) double left[L];
+        for (int k = 0; k < L; ++k) left[k] = s.current[k] = -double(i + 1);
+        for (int j = 0; j < s.count; ++j) {
+            const double* above = s.previous + size_t(j) * L;
+            const double* gap = s.gap + size_t(j) * L;
+            double* here = s.current + size_t(j + 1) * L;
+            for (int k = 0; k < L; k += 4) {
+                const uint8_t* t0 = s.templates[k] + 2 * j;
+                const uint8_t* t1 = s.templates[k + 1] + 2 * j;
+                const uint8_t* t2 = s.templates[k + 2] + 2 * j;
+                const uint8_t* t3 = s.templates[k + 3] + 2 * j;
+                const __m256d agreement =
+                    _mm256_mul_pd(_mm256_set_pd(lengthRow[t3[1]], lengthRow[t2[1]],
+                                                lengthRow[t1[1]], lengthRow[t0[1]]),
+                                  _mm256_set_pd(directionRow[t3[0]], directionRow[t2[0]],
+                                                directionRow[t1[0]], directionRow[t0[0]]));
+                const __m256d gu = _mm256_sub_pd(_mm256_loadu_pd(above + L + k), userGap);
+                const __m256d gt =
+                    _mm256_sub_pd(_mm256_load_pd(left + k), _mm256_loadu_pd(gap + k));
+                const __m256d g = _mm256_sub_pd(_mm256_add_pd(_mm256_max_pd(gu, gt), shift), shift);
+                const __m256d diagonal = _mm256_add_pd(_mm256_loadu_pd(above + k), agreement);
+                const __m256d best = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_max_pd(diagonal, g)));
+                _mm256_store_pd(left + k, best);
+                _mm256_storeu_pd(here + k, best);
+            }
+        }
+        std::swap(s.previous, s.current);
+    }
+}
+
+const bool kHasAvx2 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}();
 #else
+void sweepPlain(LaneSweep& s) {
+    constexpr int L = kLaneCount;
+    for (int i = 0; i < s.segments; ++i) {
+        const double userGap = s.userLength[i] * 1.75 / 256;
+        const double* lengthRow = s.lengthScore + 256 * size_t(i);
+        const double* directionRow = s.directionScore + 256 * size_t(i);
+        double left[L];
+        for (int k = 0; k < L; ++k) left[k] = s.current[k] = -double(i + 1);
+        for (int j = 0; j < s.count; ++j) {
+            const double* above = s.previous + size_t(j) * L;
+            const double* gap = s.gap + size_t(j) * L;
+            double* here = s.current + size_t(j + 1) * L;
             for (int k = 0; k < L; ++k) {
-                const int td = segmentBytes[k][2 * j];
-                const int tl = segmentBytes[k][2 * j + 1];
+                const int td = s.templates[k][2 * j];
+                const int tl = s.templates[k][2 * j + 1];
                 const double gu = above[L + k] - userGap;
                 const double gt = left[k] - gap[k];
                 const double g = roundHalfToEven(gu > gt ? gu : gt);
@@ -219,12 +286,42 @@ void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
                 left[k] = double(float(diagonal > g ? diagonal : g));
                 here[k] = left[k];
             }
-#endif
         }
-        std::swap(previous, current);
+        std::swap(s.previous, s.current);
     }
+}
+#endif
+
+}  // namespace
+
+void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
+                            const int* templateStrokes, float* scores) {
+    constexpr int L = kLanes;
+    static_assert(L == kLaneCount);
+    const size_t width = size_t(count + 1) * L;
+    rows_.resize(2 * width);
+    laneGap_.resize(size_t(count) * L);
+    for (int j = 0; j <= count; ++j)
+        for (int k = 0; k < L; ++k) rows_[size_t(j) * L + k] = -double(j);
+    for (int j = 0; j < count; ++j)
+        for (int k = 0; k < L; ++k)
+            laneGap_[size_t(j) * L + k] = segmentBytes[k][2 * j + 1] * 1.75 / 256;
+    LaneSweep sweep{segments_,
+                    count,
+                    userLength_.data(),
+                    lengthScore_.data(),
+                    directionScore_.data(),
+                    segmentBytes,
+                    laneGap_.data(),
+                    rows_.data(),
+                    rows_.data() + width};
+#if defined(__SSE2__)
+    kHasAvx2 ? sweepAvx2(sweep) : sweepSse2(sweep);
+#else
+    sweepPlain(sweep);
+#endif
     for (int k = 0; k < L; ++k) {
-        double score = previous[size_t(count) * L + k];
+        double score = sweep.previous[size_t(count) * L + k];
         if (templateStrokes[k] == strokes_ && strokes_ < 10) score *= 1 + 0.01 * (10 - strokes_);
         scores[k] = float(score);
     }

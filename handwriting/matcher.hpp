@@ -104,7 +104,7 @@ class Recognizer {
     // Scores kLanes templates of the same segment count S at once, in one
     // sweep of rolling rows: the same arithmetic as align() for each, with
     // the lanes' independent chains interleaved.
-    static constexpr int kLanes = 8;
+    static constexpr int kLanes = 16;
     void alignLanes(const uint8_t* const* segmentBytes, int count, const int* templateStrokes,
                     float* scores);
 
