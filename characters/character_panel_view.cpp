@@ -10,18 +10,13 @@
 #include <QTextCursor>
 
 #include "ui/favorite_indicator.hpp"
+#include "ui/text.hpp"
 
 namespace tulvo::characters {
 namespace {
 
-QString toQString(std::u16string_view units) {
-    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
-
-std::u16string toUnits(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<size_t>(text.size()));
-}
+using ui::toQString;
+using ui::toUnits;
 
 // 400 twips at 96 pixels per inch.
 constexpr int kTranslationIndent = 27;

@@ -11,6 +11,7 @@
 #include "shell/clipboard_save_file.hpp"
 #include "shell/main_window.hpp"
 #include "shell/popup_messages.hpp"
+#include "ui/text.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -68,7 +69,7 @@ void DesktopIntegration::handleLocatorMessage(uint32_t message, int64_t first, i
         const std::u16string text = lookupText(first, second);
         window_.runWhenFree([this, text] {
             window_.searchBox().setEditText(
-                QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+                ui::toQString(text));
             bringToFront();
             window_.searchBox().setFocus();
             window_.searchFromBoxNow();

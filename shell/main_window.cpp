@@ -40,21 +40,13 @@
 #include "ui/fonts.hpp"
 #include "ui/window_placement.hpp"
 #include "ui/manual.hpp"
+#include "ui/text.hpp"
 
 namespace tulvo::shell {
 namespace {
 
-QString toQString(std::u16string_view units) {
-    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
-
-std::u16string toUnits(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
-}
-
-QFont sizedFont(const char* face, int height, bool bold) {
-    return ui::cellHeightFont(QString::fromLatin1(face), height, bold);
-}
+using ui::toQString;
+using ui::toUnits;
 
 QLabel* colouredStatic(QWidget* parent, const QColor& colour) {
     auto* label = new QLabel(parent);
@@ -88,17 +80,6 @@ const QString kSearchTip =
 }  // namespace
 
 QString programVersion() { return QStringLiteral("version 2.1a").leftJustified(32, QLatin1Char(' ')); }
-
-QFont labelFont(int height) { return sizedFont("Arial", height, false); }
-QFont panelFont(int height) { return sizedFont("Arial Unicode MS", height, true); }
-QFont characterFont(int height) { return sizedFont("Arial Unicode MS", height, false); }
-
-void installFontSubstitutions() {
-    QFont::insertSubstitutions(QStringLiteral("Arial"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Noto Sans CJK SC")});
-    QFont::insertSubstitutions(QStringLiteral("Arial Unicode MS"),
-                               {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Liberation Sans")});
-}
 
 WindowSearchHost::WindowSearchHost(dictionary::ResultList& list, MainWindow& window)
     : ListSearchHost(list), window_(window) {
@@ -280,7 +261,7 @@ void MainWindow::start() {
 void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
     const auto charForm = [this] { return charForm_; };
     candidates_ = new handwriting::CandidateGrid(this);
-    candidates_->setFont(sizedFont("Arial Unicode MS", 36, true));
+    candidates_->setFont(ui::panelFont(36));
     pad_ = new handwriting::WritingPadWidget(*candidates_, dir_ / handwriting::kRecogPath, charForm, this);
     connect(candidates_, &handwriting::CandidateGrid::candidateClicked, this, &MainWindow::searchCharacter);
 
@@ -299,13 +280,13 @@ void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
                     resultView_->resultModel().rowsChanged();
             });
     connect(panel_, &characters::CharacterPanelView::favoriteAdded, this, [this](const QString& word) {
-        favoriteAdded(std::u16string_view(reinterpret_cast<const char16_t*>(word.utf16()), size_t(word.size())));
+        favoriteAdded(ui::unitsOf(word));
     });
     // "Speak" is offered while a voice exists or is being created.
     connect(&panel_->characterMenu(), &QMenu::aboutToShow, this,
             [this] { panel_->setSpeechAvailable(speech().available()); });
     connect(panel_, &characters::CharacterPanelView::speakRequested, this, [this](const QString& text) {
-        speech().speak(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
+        speech().speak(ui::unitsOf(text));
     });
     // The component search and the stroke box connect theirs in
     // buildCharacterSearchWindows.

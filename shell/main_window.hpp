@@ -24,6 +24,7 @@
 #include "shell/search_history.hpp"
 #include "shell/search_queue.hpp"
 #include "shell/settings.hpp"
+#include "ui/fonts.hpp"
 #include "ui/picture_buttons.hpp"
 
 namespace tulvo::favorites {
@@ -216,11 +217,9 @@ private:
     std::unique_ptr<DesktopIntegration> desktop_;
 };
 
-// Fonts asked for by their names; heights are cell heights in pixels.
-QFont labelFont(int height);
-QFont panelFont(int height);
-QFont characterFont(int height);
-// Maps the font names the window asks for to fonts this system has.
-void installFontSubstitutions();
+using ui::characterFont;
+using ui::installFontSubstitutions;
+using ui::labelFont;
+using ui::panelFont;
 
 }  // namespace tulvo::shell
