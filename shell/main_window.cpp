@@ -24,9 +24,6 @@
 #include "characters/radical_window.hpp"
 #include "characters/stroke_order_box.hpp"
 #include "dictionary/dictionary_file.hpp"
-#include "handwriting/candidate_grid.hpp"
-#include "handwriting/recog_file.hpp"
-#include "handwriting/writing_pad_widget.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
@@ -34,6 +31,7 @@
 #include "shell/desktop_integration.hpp"
 #include "shell/speech.hpp"
 #include "shell/main_layout.hpp"
+#include "shell/pad_column.hpp"
 #include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
 #include "ui/bitmaps.hpp"
@@ -150,15 +148,8 @@ MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 void MainWindow::buildControls() {
     topBar_ = colouredStatic(this, ui::kTopBarBlue);
-    padColumn_ = colouredStatic(this, ui::kPadBrown);
     leftPanel_ = colouredStatic(this, Qt::white);
     panelFields_ = panel_->fields();
-    erase_ = new QPushButton(QStringLiteral("Erase"), this);
-    erase_->setToolTip(QStringLiteral("Erase the writing area"));
-    connect(erase_, &QPushButton::clicked, pad_, &handwriting::WritingPadWidget::erase);
-    analyze_ = new QPushButton(QStringLiteral("Analyze"), this);
-    analyze_->setToolTip(QStringLiteral("Run the character recognition again"));
-    connect(analyze_, &QPushButton::clicked, pad_, &handwriting::WritingPadWidget::analyze);
 
     charFormSelector_ = new ui::PictureSelector(
         ui::charFormBitmap(), charFormAt,
@@ -205,14 +196,9 @@ void MainWindow::buildControls() {
     // 55 pixels wide, or as wide as this system's face needs for the word.
     searchLabel_->setGeometry(12, 6, std::max(55, searchLabel_->sizeHint().width()), 24);
     searchLabel_->setToolTip(kSearchTip);
-    padLabel_ = new QLabel(QStringLiteral("Writing pad"), this);
-    padLabel_->setToolTip(QStringLiteral("Write a character by hand"));
-    padLabel_->setFont(startLabel);
-    for (QLabel* label : {searchLabel_, padLabel_}) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Qt::white);
-        label->setPalette(palette);
-    }
+    QPalette white = searchLabel_->palette();
+    white.setColor(QPalette::WindowText, Qt::white);
+    searchLabel_->setPalette(white);
 
     searchBox_ = new QComboBox(this);
     searchBox_->setEditable(true);
@@ -260,13 +246,11 @@ void MainWindow::start() {
 // The writing pad with its grid, and the character panel with its menus.
 void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
     const auto charForm = [this] { return charForm_; };
-    candidates_ = new handwriting::CandidateGrid(this);
-    candidates_->setFont(ui::panelFont(36));
-    pad_ = new handwriting::WritingPadWidget(*candidates_, dir_ / handwriting::kRecogPath, charForm, this);
-    connect(candidates_, &handwriting::CandidateGrid::candidateClicked, this, &MainWindow::searchCharacter);
+    padColumn_ = new PadColumn(dir_, charForm, this);
+    connect(padColumn_, &PadColumn::candidateClicked, this, &MainWindow::searchCharacter);
 
     panel_ = new characters::CharacterPanelView(this, dir_, values, charForm);
-    connect(candidates_, &handwriting::CandidateGrid::candidateRightClicked, panel_,
+    connect(padColumn_, &PadColumn::candidateRightClicked, panel_,
             &characters::CharacterPanelView::openShortMenu);
     connect(panel_, &characters::CharacterPanelView::lookupRequested, this, &MainWindow::searchCharacter);
     connect(panel_, &characters::CharacterPanelView::headwordValueChanged, this, [this](int value) {
@@ -398,20 +382,14 @@ void MainWindow::layOut() {
     if (strokeBox_) strokeBox_->stop();
     layout_ = layoutFor(width(), height(), frameGeometry().height(), padShown_);
     place(topBar_, layout_.topBar);
-    place(padColumn_, layout_.padColumn);
+    padColumn_->layOut(layout_);
     place(leftPanel_, layout_.leftPanel);
-    place(pad_, layout_.pad);
-    place(erase_, layout_.erase);
-    place(candidates_, layout_.candidates);
-    place(analyze_, layout_.analyze);
     padToggle_->move(layout_.toggle.x, layout_.toggle.y);
-    place(padLabel_, layout_.padLabel);
     place(resultView_, layout_.resultList);
     panel_->layOut(layout_.leftPanel.y + layout_.leftPanel.height);
     if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop());
     resultView_->setColumnWidths(layout_.columns);
-    for (QWidget* w : std::initializer_list<QWidget*>{padColumn_, pad_, erase_, candidates_, analyze_, padLabel_})
-        w->setVisible(padShown_);
+    padColumn_->setVisible(padShown_);
     // The top bar is behind everything on it.
     topBar_->lower();
     padColumn_->lower();

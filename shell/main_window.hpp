@@ -30,10 +30,6 @@
 namespace tulvo::favorites {
 class FavoritesStore;
 }
-namespace tulvo::handwriting {
-class CandidateGrid;
-class WritingPadWidget;
-}  // namespace tulvo::handwriting
 namespace tulvo::characters {
 class CharacterPanelView;
 class RadicalWindow;
@@ -47,6 +43,7 @@ QString programVersion();
 
 class MainWindow;
 class DesktopIntegration;
+class PadColumn;
 class Speech;
 
 // The search's link to the window: rows go into the list, and the window is
@@ -109,11 +106,7 @@ public:
     const FontHeights& fontHeights() const { return fontHeights_; }
     const MainLayout& currentLayout() const { return layout_; }
     int registeredHotkey() const { return hotkey_; }
-    QWidget& padColumn() { return *padColumn_; }
-    handwriting::WritingPadWidget& writingPad() { return *pad_; }
-    handwriting::CandidateGrid& candidateGrid() { return *candidates_; }
-    QPushButton& eraseButton() { return *erase_; }
-    QPushButton& analyzeButton() { return *analyze_; }
+    PadColumn& padColumn() { return *padColumn_; }
     characters::CharacterPanelView& characterPanel() { return *panel_; }
 
     characters::RadicalWindow& radicalWindow() { return *radicalWindow_; }
@@ -188,20 +181,15 @@ private:
     MainLayout layout_;
 
     QLabel* topBar_ = nullptr;
-    QLabel* padColumn_ = nullptr;
+    PadColumn* padColumn_ = nullptr;
     QLabel* leftPanel_ = nullptr;
     std::array<QTextEdit*, 4> panelFields_{};
-    handwriting::WritingPadWidget* pad_ = nullptr;
-    QPushButton* erase_ = nullptr;
-    handwriting::CandidateGrid* candidates_ = nullptr;
-    QPushButton* analyze_ = nullptr;
     ui::PictureSelector* charFormSelector_ = nullptr;
     ui::BackForwardButton* backForward_ = nullptr;
     ui::PictureSelector* matchPartSelector_ = nullptr;
     ui::ClickablePicture* padToggle_ = nullptr;
     ui::ClickablePicture* optionsButton_ = nullptr;
     QLabel* searchLabel_ = nullptr;
-    QLabel* padLabel_ = nullptr;
     QComboBox* searchBox_ = nullptr;
     QLineEdit* headword_ = nullptr;
     QLineEdit* currentCharacter_ = nullptr;

@@ -14,6 +14,7 @@
 
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "shell/pad_column.hpp"
 #include "ui/bitmaps.hpp"
 #include "ui/fonts.hpp"
 #include "ui/window_placement.hpp"

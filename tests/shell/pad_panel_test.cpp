@@ -21,6 +21,7 @@
 #include "handwriting/writing_pad_widget.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "shell/pad_column.hpp"
 #include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -110,8 +111,8 @@ class PadPanelTest : public ::testing::Test {
 
 TEST_F(PadPanelTest, StrokesAreCapturedClampedTickedAndRecognised) {
     auto window = open();
-    auto& pad = window->writingPad();
-    auto& grid = window->candidateGrid();
+    auto& pad = window->padColumn().pad();
+    auto& grid = window->padColumn().candidates();
     using handwriting::PadPoint;
 
     // A horizontal stroke with jitter that runs off the pad's right edge.
@@ -148,22 +149,22 @@ TEST_F(PadPanelTest, StrokesAreCapturedClampedTickedAndRecognised) {
     EXPECT_EQ(tail, (std::vector<PadPoint>{{50, 40}, {50, 43}, handwriting::kEndRecord}));
     EXPECT_EQ(pad.surface().pixelColor(50, 42), QColor(Qt::black));
 
-    window->eraseButton().click();
+    window->padColumn().eraseButton().click();
     EXPECT_TRUE(pad.drawing().buffer.empty());
     EXPECT_EQ(pad.surface().pixelColor(90, 100), QColor(Qt::white));
     EXPECT_EQ(grid.at(0), 0);
-    window->analyzeButton().click();  // a pass with no segments
+    window->padColumn().analyzeButton().click();  // a pass with no segments
     EXPECT_EQ(pad.drawing().segmentCount(), 0u);
     EXPECT_EQ(pad.drawing().strokeCount, 0);
 }
 
 TEST_F(PadPanelTest, ClickingACandidateLooksItUp) {
     auto window = open();
-    auto& pad = window->writingPad();
+    auto& pad = window->padColumn().pad();
     send(pad, QEvent::MouseButtonPress, {20, 100});
     send(pad, QEvent::MouseMove, {180, 100});
     send(pad, QEvent::MouseButtonRelease, {180, 100});
-    auto& grid = window->candidateGrid();
+    auto& grid = window->padColumn().candidates();
     ASSERT_EQ(grid.at(0), u'一');
     ASSERT_EQ(grid.at(2), 0);
 
