@@ -32,6 +32,7 @@
 #include "shell/speech.hpp"
 #include "shell/main_layout.hpp"
 #include "shell/pad_column.hpp"
+#include "shell/search_bar.hpp"
 #include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
 #include "ui/bitmaps.hpp"
@@ -57,23 +58,6 @@ QLabel* colouredStatic(QWidget* parent, const QColor& colour) {
 }
 
 void place(QWidget* widget, const Rect& r) { widget->setGeometry(r.x, r.y, r.width, r.height); }
-
-// The 11 × 11 Options button: a small gear-like square on the top bar.
-QImage optionsPicture() {
-    QImage image(11, 11, QImage::Format_RGB32);
-    image.fill(ui::kTopBarBlue);
-    QPainter p(&image);
-    p.setPen(QColor(40, 50, 140));
-    p.setBrush(Qt::white);
-    p.drawRect(0, 0, 10, 10);
-    p.fillRect(2, 3, 7, 1, QColor(40, 50, 140));
-    p.fillRect(2, 5, 7, 1, QColor(40, 50, 140));
-    p.fillRect(2, 7, 7, 1, QColor(40, 50, 140));
-    return image;
-}
-
-const QString kSearchTip =
-    QStringLiteral("Type a search string and hit Enter -- or right-click for radical search");
 
 }  // namespace
 
@@ -147,74 +131,22 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 void MainWindow::buildControls() {
-    topBar_ = colouredStatic(this, ui::kTopBarBlue);
     leftPanel_ = colouredStatic(this, Qt::white);
     panelFields_ = panel_->fields();
 
-    charFormSelector_ = new ui::PictureSelector(
-        ui::charFormBitmap(), charFormAt,
-        [](int value, int x) {
-            const XRange r = charFormRange(value);
-            return x >= r.from && x <= r.to;
-        },
-        this);
-    charFormSelector_->move(637, 3);
-    charFormSelector_->setValue(charForm_);
-    charFormSelector_->setToolTip(
-        QStringLiteral("Select if you look for simplified characters, traditional or both"));
-    connect(charFormSelector_, &ui::PictureSelector::chosen, this, [this](int v) { charForm_ = v; });
-
-    backForward_ = new ui::BackForwardButton(this);
-    backForward_->move(382, 3);
-    backForward_->setToolTip(QStringLiteral("Back/forward"));
-    connect(backForward_, &ui::BackForwardButton::backClicked, this, &MainWindow::goBack);
-    connect(backForward_, &ui::BackForwardButton::forwardClicked, this, &MainWindow::goForward);
-
-    matchPartSelector_ = new ui::PictureSelector(
-        ui::matchPartBitmap(), matchPartAt,
-        [](int value, int x) {
-            const XRange r = matchPartRange(value);
-            return x >= r.from && x <= r.to;
-        },
-        this);
-    matchPartSelector_->move(429, 3);
-    matchPartSelector_->setToolTip(QStringLiteral("Select which part should match"));
-    connect(matchPartSelector_, &ui::PictureSelector::chosen, this, [this](int v) { matchPart_ = v; });
+    searchBar_ = new SearchBar(this);
+    searchBar_->setCharForm(charForm_);
+    connect(searchBar_, &SearchBar::charFormChosen, this, [this](int v) { charForm_ = v; });
+    connect(searchBar_, &SearchBar::matchPartChosen, this, [this](int v) { matchPart_ = v; });
+    connect(searchBar_, &SearchBar::backClicked, this, &MainWindow::goBack);
+    connect(searchBar_, &SearchBar::forwardClicked, this, &MainWindow::goForward);
+    connect(searchBar_, &SearchBar::optionsClicked, this, &MainWindow::openOptions);
+    connect(searchBar_, &SearchBar::historyPicked, this,
+            [this] { searchFromBox(/*fromHistoryPick=*/true); });
 
     padToggle_ = new ui::ClickablePicture(ui::padToggleBitmap(), this);
     padToggle_->setToolTip(QStringLiteral("Show/hide the writing pad"));
     connect(padToggle_, &ui::ClickablePicture::clicked, this, [this] { setPadShown(!padShown_); });
-
-    optionsButton_ = new ui::ClickablePicture(optionsPicture(), this);
-    optionsButton_->move(1, 1);
-    optionsButton_->setToolTip(QStringLiteral("Options"));
-    connect(optionsButton_, &ui::ClickablePicture::clicked, this, &MainWindow::openOptions);
-
-    const QFont startLabel = labelFont(FontHeights{}.label);
-    searchLabel_ = new QLabel(QStringLiteral("Search:"), this);
-    searchLabel_->setFont(startLabel);
-    // 55 pixels wide, or as wide as this system's face needs for the word.
-    searchLabel_->setGeometry(12, 6, std::max(55, searchLabel_->sizeHint().width()), 24);
-    searchLabel_->setToolTip(kSearchTip);
-    QPalette white = searchLabel_->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    searchLabel_->setPalette(white);
-
-    searchBox_ = new QComboBox(this);
-    searchBox_->setEditable(true);
-    searchBox_->setInsertPolicy(QComboBox::NoInsert);
-    searchBox_->setCompleter(nullptr);
-    searchBox_->setGeometry(75, 4, 295, 28);
-    searchBox_->setToolTip(kSearchTip);
-    // The box also reports `activated` when editing ends on the text of an
-    // entry (Enter, or the focus leaving it); only a pick in the list
-    // searches here, as Enter searches through the window's key handling.
-    connect(searchBox_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
-        if (index < 0 || !dropDownPick_) return;
-        dropDownPick_ = false;
-        searchBox_->setEditText(searchBox_->itemText(index));
-        searchFromBox(/*fromHistoryPick=*/true);
-    });
 
     headword_ = &panel_->headwordDisplay();
     currentCharacter_ = &panel_->characterDisplay();
@@ -240,7 +172,7 @@ void MainWindow::start() {
         runProgramAndWait(program, std::filesystem::current_path());
     });
     layOut();
-    searchBox_->setFocus();
+    searchBar_->box().setFocus();
 }
 
 // The writing pad with its grid, and the character panel with its menus.
@@ -298,14 +230,14 @@ dictionary::SearchSettings MainWindow::searchSettings() const {
     return {matchPart_, charForm_, preferTraditional_};
 }
 
-void MainWindow::showSearchText(const QString& text) { searchBox_->setEditText(text); }
+void MainWindow::showSearchText(const QString& text) { searchBar_->setText(text); }
 
 void MainWindow::searchFromBox(bool fromHistoryPick) {
     runWhenFree([this, fromHistoryPick] { searchFromBoxNow(fromHistoryPick); });
 }
 
 void MainWindow::searchFromBoxNow(bool fromHistoryPick) {
-    const QString text = searchBox_->currentText();
+    const QString text = searchBar_->text();
     history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(toUnits(text))));
     updateBackForward();
     runSearch(fromHistoryPick);
@@ -325,20 +257,13 @@ void MainWindow::searchCharacterNow(char16_t character) {
 }
 
 void MainWindow::runSearch(bool fromHistoryPick) {
-    search_.textSearch(toUnits(searchBox_->currentText()), searchSettings(), fromHistoryPick);
+    search_.textSearch(toUnits(searchBar_->text()), searchSettings(), fromHistoryPick);
     updateDropDown();
 }
 
-void MainWindow::updateDropDown() {
-    const QString text = searchBox_->currentText();
-    const QSignalBlocker block(searchBox_);
-    searchBox_->clear();
-    for (const std::u16string& entry : dropDown_.entries()) searchBox_->addItem(toQString(entry));
-    searchBox_->setCurrentIndex(dropDown_.selected());
-    searchBox_->setEditText(text);
-}
+void MainWindow::updateDropDown() { searchBar_->setEntries(dropDown_.entries(), dropDown_.selected()); }
 
-void MainWindow::updateBackForward() { backForward_->setPossible(history_.canGoBack(), history_.canGoForward()); }
+void MainWindow::updateBackForward() { searchBar_->setBackForwardPossible(history_.canGoBack(), history_.canGoForward()); }
 
 void MainWindow::goBack() {
     runWhenFree([this] {
@@ -360,15 +285,15 @@ void MainWindow::replay(const std::string& line) {
         // A component search: its preference first, then the search itself.
         if (const auto children = characters::parseChildrenHistoryLine(line)) {
             charForm_ = children->preference;
-            charFormSelector_->setValue(charForm_);
+            searchBar_->setCharForm(charForm_);
             runComponentSearch(children->chosen);
         }
         return;
     }
     matchPart_ = entry->matchPart;
     charForm_ = entry->charForm;
-    matchPartSelector_->setValue(matchPart_);
-    charFormSelector_->setValue(charForm_);
+    searchBar_->setMatchPart(matchPart_);
+    searchBar_->setCharForm(charForm_);
     showSearchText(QString::fromUtf8(entry->text.data(), static_cast<qsizetype>(entry->text.size())));
     runSearch(false);
 }
@@ -381,7 +306,7 @@ void MainWindow::setPadShown(bool shown) {
 void MainWindow::layOut() {
     if (strokeBox_) strokeBox_->stop();
     layout_ = layoutFor(width(), height(), frameGeometry().height(), padShown_);
-    place(topBar_, layout_.topBar);
+    place(searchBar_, layout_.topBar);
     padColumn_->layOut(layout_);
     place(leftPanel_, layout_.leftPanel);
     padToggle_->move(layout_.toggle.x, layout_.toggle.y);
@@ -391,7 +316,7 @@ void MainWindow::layOut() {
     resultView_->setColumnWidths(layout_.columns);
     padColumn_->setVisible(padShown_);
     // The top bar is behind everything on it.
-    topBar_->lower();
+    searchBar_->lower();
     padColumn_->lower();
     leftPanel_->lower();
     update();
@@ -401,7 +326,7 @@ void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // The window gaining the focus gives it to the search box.
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        searchBox_->setFocus();
+        searchBar_->box().setFocus();
         if (strokeBox_) strokeBox_->request();
     }
 }
@@ -415,11 +340,7 @@ void MainWindow::setFontHeights(const FontHeights& heights) {
     fontHeights_ = heights;
     // The settings re-font the search box, the list and the panel's fields;
     // "Search:" and "Writing pad" keep the font they were made with.
-    const QFont label = labelFont(heights.label);
-    searchBox_->setFont(label);
-    searchBox_->view()->setFont(label);
-    // The drop-down list is 200 pixels high.
-    searchBox_->setMaxVisibleItems(std::max(1, 200 / (QFontMetrics(label).height() + 2)));
+    searchBar_->setLabelFontHeight(heights.label);
     resultView_->setFont(labelFont(heights.list));
     resultView_->setFontHeight(heights.list);
     for (QTextEdit* field : panelFields_) field->setFont(panelFont(heights.panel));
@@ -510,7 +431,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    noteDropDownPick(watched, event);
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     // A key reaches the window's platform window first, then the focus widget
     // and, when ignored there, its parents: act on the first delivery only.
@@ -519,7 +439,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (key->key()) {
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            searchBox_->setFocus();
+            searchBar_->box().setFocus();
             return true;
         case Qt::Key_F1:
             QDesktopServices::openUrl(ui::manualPage(dir_));
@@ -536,22 +456,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-// A release of the mouse, or Enter, in the open drop-down list is the pick
-// that the box's next `activated` reports; this filter sees the event before
-// the list does.
-void MainWindow::noteDropDownPick(QObject* watched, QEvent* event) {
-    QAbstractItemView* list = searchBox_->view();
-    const bool release = event->type() == QEvent::MouseButtonRelease && watched == list->viewport();
-    bool enter = false;
-    if (event->type() == QEvent::KeyPress && watched == list) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-    if (!release && !enter) return;
-    dropDownPick_ = true;
-    QTimer::singleShot(0, this, [this] { dropDownPick_ = false; });
-}
-
 // The radical window, the stroke-order box and their links to the window.
 void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& values) {
     radicalWindow_ = new characters::RadicalWindow(
@@ -560,8 +464,8 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
             return values.wordValue(utf16ToUtf8(std::u16string(1, character)), 1, "");
         },
         [this] { return charForm_; }, this);
-    radicalWindow_->openOnRightClick(searchLabel_);
-    radicalWindow_->openOnRightClick(searchBox_->lineEdit());
+    radicalWindow_->openOnRightClick(&searchBar_->label());
+    radicalWindow_->openOnRightClick(searchBar_->box().lineEdit());
     connect(radicalWindow_, &characters::RadicalWindow::characterChosen, this, [this](char16_t c) {
         searchCharacter(c);
         activateWindow();

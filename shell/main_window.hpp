@@ -44,6 +44,7 @@ QString programVersion();
 class MainWindow;
 class DesktopIntegration;
 class PadColumn;
+class SearchBar;
 class Speech;
 
 // The search's link to the window: rows go into the list, and the window is
@@ -93,15 +94,12 @@ public:
     void layOut();
 
     // For tests and the other windows.
-    QComboBox& searchBox() { return *searchBox_; }
+    SearchBar& searchBar() { return *searchBar_; }
     dictionary::ResultListView& resultView() { return *resultView_; }
     const dictionary::ResultList& results() const { return results_; }
     const SearchHistory& history() const { return history_; }
     const dictionary::DropDownHistory& dropDown() const { return dropDown_; }
     dictionary::SearchSettings searchSettings() const;
-    ui::PictureSelector& charFormSelector() { return *charFormSelector_; }
-    ui::PictureSelector& matchPartSelector() { return *matchPartSelector_; }
-    ui::BackForwardButton& backForward() { return *backForward_; }
     bool padShown() const { return padShown_; }
     const FontHeights& fontHeights() const { return fontHeights_; }
     const MainLayout& currentLayout() const { return layout_; }
@@ -111,7 +109,6 @@ public:
 
     characters::RadicalWindow& radicalWindow() { return *radicalWindow_; }
     characters::StrokeOrderBox& strokeOrderBox() { return *strokeBox_; }
-    QLabel& searchLabel() { return *searchLabel_; }
     // Hotkey, clipboard capture, hidden locator and the speech voice.
     DesktopIntegration& desktop() { return *desktop_; }
     Speech& speech();
@@ -149,7 +146,6 @@ private:
     void runSearch(bool fromHistoryPick);
     void searchCharacterNow(char16_t character);
     void findCharactersBasedOnNow(char16_t character);
-    void noteDropDownPick(QObject* watched, QEvent* event);
     void replay(const std::string& line);
     void updateDropDown();
     void updateBackForward();
@@ -180,26 +176,17 @@ private:
     FontHeights fontHeights_;
     MainLayout layout_;
 
-    QLabel* topBar_ = nullptr;
+    SearchBar* searchBar_ = nullptr;
     PadColumn* padColumn_ = nullptr;
     QLabel* leftPanel_ = nullptr;
     std::array<QTextEdit*, 4> panelFields_{};
-    ui::PictureSelector* charFormSelector_ = nullptr;
-    ui::BackForwardButton* backForward_ = nullptr;
-    ui::PictureSelector* matchPartSelector_ = nullptr;
     ui::ClickablePicture* padToggle_ = nullptr;
-    ui::ClickablePicture* optionsButton_ = nullptr;
-    QLabel* searchLabel_ = nullptr;
-    QComboBox* searchBox_ = nullptr;
     QLineEdit* headword_ = nullptr;
     QLineEdit* currentCharacter_ = nullptr;
     QWidget* favoriteIndicator_ = nullptr;
     dictionary::ResultListView* resultView_ = nullptr;
     characters::CharacterPanelView* panel_ = nullptr;
-    int shownRow_ = -1;
-    // Set while a press or release in the drop-down list is being handled:
-    // only then is the box's `activated` a pick from its history.
-    bool dropDownPick_ = false;  // list position the panel shows, -1 for a bare character
+    int shownRow_ = -1;  // list position the panel shows, -1 for a bare character
     characters::RadicalWindow* radicalWindow_ = nullptr;
     characters::StrokeOrderBox* strokeBox_ = nullptr;
     std::unique_ptr<DesktopIntegration> desktop_;

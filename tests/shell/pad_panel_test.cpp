@@ -21,6 +21,7 @@
 #include "handwriting/writing_pad_widget.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "shell/search_bar.hpp"
 #include "shell/pad_column.hpp"
 #include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -83,7 +84,7 @@ class PadPanelTest : public ::testing::Test {
     }
 
     static void search(MainWindow& window, const QString& query) {
-        window.searchBox().setEditText(query);
+        window.searchBar().box().setEditText(query);
         window.searchFromBox();
     }
 
