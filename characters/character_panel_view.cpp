@@ -10,6 +10,7 @@
 #include <QTextCursor>
 
 #include "ui/favorite_indicator.hpp"
+#include "ui/fonts.hpp"
 #include "ui/text.hpp"
 
 namespace tulvo::characters {
@@ -92,6 +93,12 @@ CharacterPanelView::CharacterPanelView(QWidget* window, std::filesystem::path pr
 
     buildMenus();
     layOut(panelBottom_);
+}
+
+void CharacterPanelView::setFontHeights(int fieldHeight, int characterHeight) {
+    for (QTextEdit* field : fields()) field->setFont(ui::panelFont(fieldHeight));
+    headword_->setFont(ui::characterFont(characterHeight));
+    character_->setFont(ui::characterFont(characterHeight));
 }
 
 QWidget& CharacterPanelView::indicator() {

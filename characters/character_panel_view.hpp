@@ -37,6 +37,8 @@ class CharacterPanelView : public QObject {
     void showEntry(const PanelEntry& entry);
     // The per-character area for character `index` of the headword.
     void showCharacter(size_t index);
+    // The fields' font and the two character displays' font, by cell height.
+    void setFontHeights(int fieldHeight, int characterHeight);
     // Places the fields for the panel's bottom edge (window pixels).
     void layOut(int panelBottom);
 

@@ -132,7 +132,6 @@ MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 void MainWindow::buildControls() {
     leftPanel_ = colouredStatic(this, Qt::white);
-    panelFields_ = panel_->fields();
 
     searchBar_ = new SearchBar(this);
     searchBar_->setCharForm(charForm_);
@@ -148,17 +147,14 @@ void MainWindow::buildControls() {
     padToggle_->setToolTip(QStringLiteral("Show/hide the writing pad"));
     connect(padToggle_, &ui::ClickablePicture::clicked, this, [this] { setPadShown(!padShown_); });
 
-    headword_ = &panel_->headwordDisplay();
-    currentCharacter_ = &panel_->characterDisplay();
-    favoriteIndicator_ = &panel_->indicator();
-
     resultView_ = new dictionary::ResultListView(results_, this);
     connect(resultView_, &dictionary::ResultListView::characterDoubleClicked, this,
             &MainWindow::searchCharacter);
     connect(resultView_, &dictionary::ResultListView::rowSelected, this, &MainWindow::showRow);
     connect(resultView_, &dictionary::ResultListView::characterRightClicked, panel_,
             &characters::CharacterPanelView::openShortMenu);
-    favoriteIndicator_->raise();
+    // The indicator stays above the controls made after it.
+    panel_->indicator().raise();
 
     setFontHeights(fontHeights_);
     updateBackForward();
@@ -343,9 +339,7 @@ void MainWindow::setFontHeights(const FontHeights& heights) {
     searchBar_->setLabelFontHeight(heights.label);
     resultView_->setFont(labelFont(heights.list));
     resultView_->setFontHeight(heights.list);
-    for (QTextEdit* field : panelFields_) field->setFont(panelFont(heights.panel));
-    headword_->setFont(characterFont(heights.character));
-    currentCharacter_->setFont(characterFont(heights.character));
+    panel_->setFontHeights(heights.panel, heights.character);
 }
 
 void MainWindow::setPreferTraditional(bool traditional) { preferTraditional_ = traditional; }

@@ -179,11 +179,7 @@ private:
     SearchBar* searchBar_ = nullptr;
     PadColumn* padColumn_ = nullptr;
     QLabel* leftPanel_ = nullptr;
-    std::array<QTextEdit*, 4> panelFields_{};
     ui::ClickablePicture* padToggle_ = nullptr;
-    QLineEdit* headword_ = nullptr;
-    QLineEdit* currentCharacter_ = nullptr;
-    QWidget* favoriteIndicator_ = nullptr;
     dictionary::ResultListView* resultView_ = nullptr;
     characters::CharacterPanelView* panel_ = nullptr;
     int shownRow_ = -1;  // list position the panel shows, -1 for a bare character
