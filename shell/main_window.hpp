@@ -168,8 +168,8 @@ private:
     bool updateBackToldCannotHold_ = false;
     bool updateBackToldFailure_ = false;
 
-    int matchPart_ = dictionary::kBeginning;
-    int charForm_ = dictionary::kBothForms;
+    dictionary::MatchPart matchPart_ = dictionary::kBeginning;
+    dictionary::CharForm charForm_ = dictionary::kBothForms;
     bool preferTraditional_ = false;
     bool padShown_ = true;
     int hotkey_ = 0;
