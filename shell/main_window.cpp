@@ -47,16 +47,6 @@ namespace {
 using ui::toQString;
 using ui::toUnits;
 
-QLabel* colouredStatic(QWidget* parent, const QColor& colour) {
-    auto* label = new QLabel(parent);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, colour);
-    label->setPalette(palette);
-    label->setEnabled(false);
-    return label;
-}
-
 void place(QWidget* widget, const Rect& r) { widget->setGeometry(r.x, r.y, r.width, r.height); }
 
 }  // namespace
@@ -131,7 +121,6 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 void MainWindow::buildControls() {
-    leftPanel_ = colouredStatic(this, Qt::white);
 
     searchBar_ = new SearchBar(this);
     searchBar_->setCharForm(charForm_);
@@ -304,7 +293,7 @@ void MainWindow::layOut() {
     layout_ = layoutFor(width(), height(), frameGeometry().height(), padShown_);
     place(searchBar_, layout_.topBar);
     padColumn_->layOut(layout_);
-    place(leftPanel_, layout_.leftPanel);
+    place(panel_, layout_.leftPanel);
     padToggle_->move(layout_.toggle.x, layout_.toggle.y);
     place(resultView_, layout_.resultList);
     panel_->layOut(layout_.leftPanel.y + layout_.leftPanel.height);
@@ -314,7 +303,7 @@ void MainWindow::layOut() {
     // The top bar is behind everything on it.
     searchBar_->lower();
     padColumn_->lower();
-    leftPanel_->lower();
+    panel_->lower();
     update();
 }
 

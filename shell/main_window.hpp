@@ -178,7 +178,6 @@ private:
 
     SearchBar* searchBar_ = nullptr;
     PadColumn* padColumn_ = nullptr;
-    QLabel* leftPanel_ = nullptr;
     ui::ClickablePicture* padToggle_ = nullptr;
     dictionary::ResultListView* resultView_ = nullptr;
     characters::CharacterPanelView* panel_ = nullptr;

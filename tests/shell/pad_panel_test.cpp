@@ -206,6 +206,11 @@ TEST_F(PadPanelTest, PanelShowsEntriesAndCharacters) {
         QStringLiteral("traditional: 馬  \nfrequency of use: 90%, HSK: 2\n· horse\n· surname Ma"));
     EXPECT_EQ(textColour(panel.headwordDisplay()), QColor(0, 0, 128));
     EXPECT_FALSE(panel.characterDisplay().isVisible());
+    // The panel's controls sit at window pixels, the stroke-order box's top
+    // beside the character it writes.
+    const auto inWindow = [&](QWidget& w) { return w.mapTo(&*window, QPoint()); };
+    EXPECT_EQ(inWindow(panel.headwordDisplay()), QPoint(7, 45));
+    EXPECT_EQ(panel.strokeBoxTop(), 45);
 
     // A word: the first character at once, the second after a click on it.
     window->resultView().setCurrentIndex(
@@ -214,6 +219,9 @@ TEST_F(PadPanelTest, PanelShowsEntriesAndCharacters) {
     EXPECT_TRUE(panel.characterDisplay().isVisible());
     EXPECT_EQ(panel.characterDisplay().text(), QStringLiteral("马"));
     EXPECT_EQ(text(fields[2]), QStringLiteral("mǎ"));
+    EXPECT_EQ(inWindow(panel.headwordDisplay()), QPoint(7, 42));
+    EXPECT_EQ(inWindow(panel.characterDisplay()).y(), panel.strokeBoxTop());
+    EXPECT_EQ(inWindow(*fields[3]).y(), panel.strokeBoxTop() + 102);
     EXPECT_TRUE(text(fields[3]).startsWith(QStringLiteral("frequency of use: 90%, HSK: 2\n")));
     auto& headword = panel.headwordDisplay();
     const int width = headword.fontMetrics().horizontalAdvance(QStringLiteral("马"));
