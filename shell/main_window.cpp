@@ -89,11 +89,7 @@ void WindowSearchHost::searchTextReplaced(std::u16string_view text) {
 }
 
 void WindowSearchHost::showCharacterWithoutRow(char16_t character) {
-    window_.shownRow_ = -1;
-    characters::PanelEntry entry;
-    entry.headword = std::u16string(1, character);
-    entry.bareCharacter = true;
-    window_.characterPanel().showEntry(entry);
+    window_.showBareCharacter(character);
 }
 
 void WindowSearchHost::capReached(const std::u16string& message) {
@@ -216,6 +212,14 @@ dictionary::SearchSettings MainWindow::searchSettings() const {
 }
 
 void MainWindow::showSearchText(const QString& text) { searchBar_->setText(text); }
+
+void MainWindow::showBareCharacter(char16_t character) {
+    shownRow_ = -1;
+    characters::PanelEntry entry;
+    entry.headword = std::u16string(1, character);
+    entry.bareCharacter = true;
+    panel_->showEntry(entry);
+}
 
 void MainWindow::searchFromBox(bool fromHistoryPick) {
     runWhenFree([this, fromHistoryPick] { searchFromBoxNow(fromHistoryPick); });

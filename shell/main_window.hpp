@@ -90,6 +90,10 @@ public:
     // "Edit strokes animation" for `character`: runs data/tramboli and shows
     // the edited strokes.
     void editStrokes(char16_t character);
+    // What a search shows outside the list: its text in the box, and a
+    // character without a row of its own in the panel.
+    void showSearchText(const QString& text);
+    void showBareCharacter(char16_t character);
     void setPadShown(bool shown) override;
     void layOut();
 
@@ -141,7 +145,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class WindowSearchHost;
     void buildControls();
     void runSearch(bool fromHistoryPick);
     void searchCharacterNow(char16_t character);
@@ -149,7 +152,6 @@ private:
     void replay(const std::string& line);
     void updateDropDown();
     void updateBackForward();
-    void showSearchText(const QString& text);
     void buildPadAndPanel(const dictionary::WordValueLookup& values);
     void showRow(int position);
     void buildCharacterSearchWindows(const dictionary::WordValueLookup& values);
