@@ -4,7 +4,9 @@
 
 namespace tulvo::dictionary {
 
-int roundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
+int roundEven(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
 std::array<int, 5> columnWidths(int listWidth) {
     const int w = listWidth - 21;

@@ -33,8 +33,8 @@ QImage optionsPicture() {
 const QString kSearchTip =
     QStringLiteral("Type a search string and hit Enter -- or right-click for radical search");
 
-ui::PictureSelector* selector(const QImage& picture, int (*valueAt)(int),
-                              XRange (*rangeOf)(int), QWidget* parent) {
+ui::PictureSelector* selector(const QImage& picture, int (*valueAt)(int), XRange (*rangeOf)(int),
+                              QWidget* parent) {
     return new ui::PictureSelector(
         picture, valueAt,
         [rangeOf](int value, int x) {
@@ -101,7 +101,9 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent) {
     qApp->installEventFilter(this);
 }
 
-SearchBar::~SearchBar() { qApp->removeEventFilter(this); }
+SearchBar::~SearchBar() {
+    qApp->removeEventFilter(this);
+}
 
 void SearchBar::setEntries(const std::vector<std::u16string>& entries, int selected) {
     const QString text = box_->currentText();
@@ -125,8 +127,7 @@ void SearchBar::setLabelFontHeight(int height) {
 // the list does.
 bool SearchBar::eventFilter(QObject* watched, QEvent* event) {
     QAbstractItemView* list = box_->view();
-    const bool release =
-        event->type() == QEvent::MouseButtonRelease && watched == list->viewport();
+    const bool release = event->type() == QEvent::MouseButtonRelease && watched == list->viewport();
     bool enter = false;
     if (event->type() == QEvent::KeyPress && watched == list) {
         const int key = static_cast<QKeyEvent*>(event)->key();

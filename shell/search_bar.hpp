@@ -26,7 +26,9 @@ class SearchBar : public QWidget {
     void setEntries(const std::vector<std::u16string>& entries, int selected);
     void setCharForm(int charForm) { charForm_->setValue(charForm); }
     void setMatchPart(int matchPart) { matchPart_->setValue(matchPart); }
-    void setBackForwardPossible(bool back, bool forward) { backForward_->setPossible(back, forward); }
+    void setBackForwardPossible(bool back, bool forward) {
+        backForward_->setPossible(back, forward);
+    }
     // The box and its drop-down list use the label font of `height`;
     // "Search:" keeps the font it was made with.
     void setLabelFontHeight(int height);

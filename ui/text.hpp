@@ -16,6 +16,8 @@ inline std::u16string_view unitsOf(const QString& text) {
     return {reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size())};
 }
 
-inline std::u16string toUnits(const QString& text) { return std::u16string(unitsOf(text)); }
+inline std::u16string toUnits(const QString& text) {
+    return std::u16string(unitsOf(text));
+}
 
 }  // namespace tulvo::ui
