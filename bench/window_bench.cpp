@@ -23,6 +23,7 @@
 #include "characters/word_values.hpp"
 #include "favorites/favorites_store.hpp"
 #include "shell/main_window.hpp"
+#include "shell/search_bar.hpp"
 
 extern char** environ;
 
@@ -110,7 +111,7 @@ Window& theWindow() {
 // Enter in the search box to the list painted with its rows.
 void typedQueryToRowsVisible(benchmark::State& state) {
     auto& w = theWindow().window;
-    w.searchBox().setEditText(QStringLiteral("a"));
+    w.searchBar().box().setEditText(QStringLiteral("a"));
     // The 5000-row message box is answered at once.
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [] {
@@ -121,7 +122,7 @@ void typedQueryToRowsVisible(benchmark::State& state) {
         QElapsedTimer timer;
         timer.start();
         const double cpuBefore = processCpuMilliseconds();
-        w.searchBox().setFocus();
+        w.searchBar().box().setFocus();
         QTest::keyClick(w.windowHandle(), Qt::Key_Return);
         w.resultView().viewport()->repaint();
         state.SetIterationTime(timer.nsecsElapsed() / 1e9);

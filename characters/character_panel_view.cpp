@@ -10,18 +10,14 @@
 #include <QTextCursor>
 
 #include "ui/favorite_indicator.hpp"
+#include "ui/fonts.hpp"
+#include "ui/text.hpp"
 
 namespace tulvo::characters {
 namespace {
 
-QString toQString(std::u16string_view units) {
-    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
-
-std::u16string toUnits(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()),
-                          static_cast<size_t>(text.size()));
-}
+using ui::toQString;
+using ui::toUnits;
 
 // 400 twips at 96 pixels per inch.
 constexpr int kTranslationIndent = 27;
@@ -61,13 +57,13 @@ QColor fromRgb(uint32_t rgb) {
 CharacterPanelView::CharacterPanelView(QWidget* window, std::filesystem::path programDirectory,
                                        const dictionary::WordValueLookup& values,
                                        std::function<int()> charForm)
-    : QObject(window),
+    : QWidget(window),
       window_(window),
       dir_(std::move(programDirectory)),
       values_(values),
       charForm_(std::move(charForm)) {
     const auto makeField = [&] {
-        auto* field = new QTextEdit(window);
+        auto* field = new QTextEdit(this);
         field->setReadOnly(true);
         field->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         field->setFrameShape(QFrame::NoFrame);
@@ -81,8 +77,8 @@ CharacterPanelView::CharacterPanelView(QWidget* window, std::filesystem::path pr
     charPinyin_ = makeField();
     charInfo_ = makeField();
 
-    headword_ = new QLineEdit(window);
-    character_ = new QLineEdit(window);
+    headword_ = new QLineEdit(this);
+    character_ = new QLineEdit(this);
     for (QLineEdit* field : {headword_, character_}) {
         field->setReadOnly(true);
         field->setFrame(false);
@@ -91,12 +87,24 @@ CharacterPanelView::CharacterPanelView(QWidget* window, std::filesystem::path pr
         field->setAttribute(Qt::WA_Hover);
         field->installEventFilter(this);
     }
-    headword_->setGeometry(7, 48, 300, 55);
-    character_->setGeometry(7, 250, 100, 55);
-    indicator_ = new ui::FavoriteIndicator(window);
+    setAutoFillBackground(true);
+    QPalette white = palette();
+    white.setColor(QPalette::Window, Qt::white);
+    setPalette(white);
+    // At the panel's place until the window lays it out.
+    setGeometry(4, 42, 304, 400);
+    place(headword_, 7, 48, 300, 55);
+    place(character_, 7, 250, 100, 55);
+    indicator_ = new ui::FavoriteIndicator(this);
 
     buildMenus();
     layOut(panelBottom_);
+}
+
+void CharacterPanelView::setFontHeights(int fieldHeight, int characterHeight) {
+    for (QTextEdit* field : fields()) field->setFont(ui::panelFont(fieldHeight));
+    headword_->setFont(ui::characterFont(characterHeight));
+    character_->setFont(ui::characterFont(characterHeight));
 }
 
 QWidget& CharacterPanelView::indicator() {
@@ -141,25 +149,30 @@ void CharacterPanelView::setColour(QLineEdit& field, uint32_t rgb) {
     field.setPalette(palette);
 }
 
+void CharacterPanelView::place(QWidget* widget, int x, int y, int width, int height) {
+    widget->setGeometry(x - this->x(), y - this->y(), width, height);
+}
+
+
 void CharacterPanelView::layOut(int panelBottom) {
     panelBottom_ = panelBottom;
     const bool several = entry_.headword.size() > 1;
     headword_->setVisible(true);
     if (!several) {
         // One character: the stroke-order box stands beside it.
-        headword_->setGeometry(7, 45, 100, 55);
+        place(headword_, 7, 45, 100, 55);
         strokeBoxTop_ = 45;
-        pinyin_->setGeometry(10, 102, 188, 28);
-        entryInfo_->setGeometry(10, 146, 291, std::max(28, panelBottom - 146));
+        place(pinyin_, 10, 102, 188, 28);
+        place(entryInfo_, 10, 146, 291, std::max(28, panelBottom - 146));
     } else {
         const int characterTop = std::max(230, panelBottom - 196);
-        headword_->setGeometry(7, 42, 300, 55);
-        pinyin_->setGeometry(10, 99, 291, 28);
-        entryInfo_->setGeometry(10, 129, 291, std::max(28, characterTop - 10 - 129));
-        character_->setGeometry(7, characterTop, 100, 55);
-        charPinyin_->setGeometry(10, characterTop + 57, 188, 28);
-        charInfo_->setGeometry(10, characterTop + 102, 291,
-                               std::max(28, panelBottom - characterTop - 102));
+        place(headword_, 7, 42, 300, 55);
+        place(pinyin_, 10, 99, 291, 28);
+        place(entryInfo_, 10, 129, 291, std::max(28, characterTop - 10 - 129));
+        place(character_, 7, characterTop, 100, 55);
+        place(charPinyin_, 10, characterTop + 57, 188, 28);
+        place(charInfo_, 10, characterTop + 102, 291,
+              std::max(28, panelBottom - characterTop - 102));
         strokeBoxTop_ = characterTop;
     }
     for (QWidget* w : std::initializer_list<QWidget*>{character_, charPinyin_, charInfo_})

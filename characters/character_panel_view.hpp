@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QObject>
+#include <QWidget>
 #include <QTextEdit>
 #include <array>
 #include <filesystem>
@@ -21,11 +22,12 @@ class FavoriteIndicator;
 
 namespace tulvo::characters {
 
-class CharacterPanelView : public QObject {
+class CharacterPanelView : public QWidget {
     Q_OBJECT
   public:
-    // The controls are children of `window`, at the panel's place in it.
-    // `charForm` gives the character-form preference at the time of a lookup.
+    // The white panel at the window's left, a child of `window`, with its
+    // controls. `charForm` gives the character-form preference at the time
+    // of a lookup.
     CharacterPanelView(QWidget* window, std::filesystem::path programDirectory,
                        const dictionary::WordValueLookup& values, std::function<int()> charForm);
 
@@ -37,7 +39,10 @@ class CharacterPanelView : public QObject {
     void showEntry(const PanelEntry& entry);
     // The per-character area for character `index` of the headword.
     void showCharacter(size_t index);
-    // Places the fields for the panel's bottom edge (window pixels).
+    // The fields' font and the two character displays' font, by cell height.
+    void setFontHeights(int fieldHeight, int characterHeight);
+    // Places the fields for the panel's bottom edge. The panel's own place
+    // is set first; positions here are window pixels.
     void layOut(int panelBottom);
 
     // F2: hands the focused field's selection (or the headword) to
@@ -99,6 +104,8 @@ class CharacterPanelView : public QObject {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // Places a child at a rectangle given in window pixels.
+    void place(QWidget* widget, int x, int y, int width, int height);
     void buildMenus();
     void openCharacterMenu(char16_t character, int speakMode, QPoint globalPosition);
     void setColour(QLineEdit& field, uint32_t rgb);

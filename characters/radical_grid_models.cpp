@@ -5,12 +5,12 @@
 #include <QFontMetrics>
 #include <QString>
 
+#include "ui/text.hpp"
+
 namespace tulvo::characters {
 namespace {
 
-QString toQString(std::u16string_view units) {
-    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
+using ui::toQString;
 
 QColor toQColor(Rgb rgb) {
     return QColor(rgb.red, rgb.green, rgb.blue);

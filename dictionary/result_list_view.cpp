@@ -3,7 +3,9 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 
-#include "shell/main_layout.hpp"
+#include "dictionary/list_columns.hpp"
+
+#include "ui/text.hpp"
 
 namespace tulvo::dictionary {
 namespace {
@@ -12,9 +14,7 @@ enum Column { kSort, kCharacter, kPinyin, kTranslation, kEquivalent, kColumns };
 
 QColor fromColourRef(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
 
-QString text(const std::u16string& units) {
-    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
+QString text(const std::u16string& units) { return ui::toQString(units); }
 
 }  // namespace
 
@@ -92,7 +92,7 @@ ResultListView::ResultListView(const ResultList& list, QWidget* parent)
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      colours.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(colours);
-    setColumnWidths(shell::columnWidths(440));
+    setColumnWidths(columnWidths(440));
     setFontHeight(fontHeight_);
 }
 
@@ -110,7 +110,7 @@ void ResultListView::setFontHeight(int height) {
     model_.setCharacterFont(characters);
 }
 
-int ResultListView::characterWidth() const { return shell::roundEven(fontHeight_ * 0.81); }
+int ResultListView::characterWidth() const { return roundEven(fontHeight_ * 0.81); }
 
 char16_t ResultListView::characterAt(const std::u16string& cell, int index) {
     if (index < 0 || static_cast<size_t>(index) >= cell.size()) return 0;

@@ -17,6 +17,7 @@
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
 #include "ui/manual.hpp"
+#include "ui/text.hpp"
 #include "ui/window_placement.hpp"
 
 namespace tulvo::options {
@@ -45,8 +46,7 @@ class StoreMessages final : public favorites::FavoritesMessages {
     explicit StoreMessages(OptionsWindow& window) : window_(window) {}
     void showMessage(std::u16string_view caption, std::u16string_view text) override {
         if (!window_.showStoreMessage) return;
-        window_.showStoreMessage(QString::fromUtf16(caption.data(), qsizetype(caption.size())),
-                                 QString::fromUtf16(text.data(), qsizetype(text.size())));
+        window_.showStoreMessage(ui::toQString(caption), ui::toQString(text));
     }
 
   private:

@@ -10,7 +10,9 @@
 #include "shell/clipboard_capture.hpp"
 #include "shell/clipboard_save_file.hpp"
 #include "shell/main_window.hpp"
+#include "shell/search_bar.hpp"
 #include "shell/popup_messages.hpp"
+#include "ui/text.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -54,7 +56,7 @@ void DesktopIntegration::captureNow() {
     QGuiApplication::clipboard()->clear();
     platform::sendCopyKeys(processAndPause, nullptr);
     bringToFront();
-    QComboBox& box = window_.searchBox();
+    QComboBox& box = window_.searchBar().box();
     box.setEditText(QString());
     QCoreApplication::processEvents();
     if (QLineEdit* edit = box.lineEdit()) edit->paste();
@@ -67,10 +69,10 @@ void DesktopIntegration::handleLocatorMessage(uint32_t message, int64_t first, i
     if (message == kMessageLookup) {
         const std::u16string text = lookupText(first, second);
         window_.runWhenFree([this, text] {
-            window_.searchBox().setEditText(
-                QString::fromUtf16(text.data(), static_cast<qsizetype>(text.size())));
+            window_.searchBar().box().setEditText(
+                ui::toQString(text));
             bringToFront();
-            window_.searchBox().setFocus();
+            window_.searchBar().box().setFocus();
             window_.searchFromBoxNow();
         });
     } else if (message == kMessageShowWindow) {
@@ -84,9 +86,9 @@ void DesktopIntegration::lookUpText(const QString& text) {
     while (!line.isEmpty() && (line.front() == u'\n' || line.front() == u'\r')) line.remove(0, 1);
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     line.replace(u'\n', u' ').replace(u'\r', u' ').replace(u'\t', u' ');
-    window_.searchBox().setEditText(line);
+    window_.searchBar().box().setEditText(line);
     bringToFront();
-    window_.searchBox().setFocus();
+    window_.searchBar().box().setFocus();
     window_.searchFromBox();
 }
 

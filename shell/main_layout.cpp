@@ -4,15 +4,6 @@
 
 namespace tulvo::shell {
 
-int roundEven(double value) { return static_cast<int>(std::nearbyint(value)); }
-
-std::array<int, 5> columnWidths(int listWidth) {
-    const int w = listWidth - 21;
-    const int character = roundEven(0.2 * w);
-    const int pinyin = roundEven(0.3 * w);
-    return {0, character, pinyin, w - character - pinyin - 3, 0};
-}
-
 MainLayout layoutFor(int clientWidth, int clientHeight, int windowHeight, bool padShown) {
     MainLayout l;
     l.topBar.width = padShown ? clientWidth - l.padColumn.width : clientWidth;

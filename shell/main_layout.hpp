@@ -4,6 +4,8 @@
 
 #include <array>
 
+#include "dictionary/list_columns.hpp"
+
 namespace tulvo::shell {
 
 struct Rect {
@@ -30,11 +32,8 @@ struct MainLayout {
 // `windowHeight` is the outer height of the window.
 MainLayout layoutFor(int clientWidth, int clientHeight, int windowHeight, bool padShown);
 
-// The result list's column widths for a list `listWidth` pixels wide.
-std::array<int, 5> columnWidths(int listWidth);
-
-// Rounds to the nearest integer, halves to even.
-int roundEven(double value);
+using dictionary::columnWidths;
+using dictionary::roundEven;
 
 // Picture selectors: the value a click at x pixels from the left edge
 // chooses, and the x range whose words are drawn blue for a value.

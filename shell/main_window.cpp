@@ -24,9 +24,6 @@
 #include "characters/radical_window.hpp"
 #include "characters/stroke_order_box.hpp"
 #include "dictionary/dictionary_file.hpp"
-#include "handwriting/candidate_grid.hpp"
-#include "handwriting/recog_file.hpp"
-#include "handwriting/writing_pad_widget.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
@@ -34,71 +31,27 @@
 #include "shell/desktop_integration.hpp"
 #include "shell/speech.hpp"
 #include "shell/main_layout.hpp"
+#include "shell/pad_column.hpp"
+#include "shell/search_bar.hpp"
 #include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
 #include "ui/bitmaps.hpp"
 #include "ui/fonts.hpp"
 #include "ui/window_placement.hpp"
 #include "ui/manual.hpp"
+#include "ui/text.hpp"
 
 namespace tulvo::shell {
 namespace {
 
-QString toQString(std::u16string_view units) {
-    return QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size()));
-}
-
-std::u16string toUnits(const QString& text) {
-    return std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), static_cast<size_t>(text.size()));
-}
-
-QFont sizedFont(const char* face, int height, bool bold) {
-    return ui::cellHeightFont(QString::fromLatin1(face), height, bold);
-}
-
-QLabel* colouredStatic(QWidget* parent, const QColor& colour) {
-    auto* label = new QLabel(parent);
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, colour);
-    label->setPalette(palette);
-    label->setEnabled(false);
-    return label;
-}
+using ui::toQString;
+using ui::toUnits;
 
 void place(QWidget* widget, const Rect& r) { widget->setGeometry(r.x, r.y, r.width, r.height); }
-
-// The 11 × 11 Options button: a small gear-like square on the top bar.
-QImage optionsPicture() {
-    QImage image(11, 11, QImage::Format_RGB32);
-    image.fill(ui::kTopBarBlue);
-    QPainter p(&image);
-    p.setPen(QColor(40, 50, 140));
-    p.setBrush(Qt::white);
-    p.drawRect(0, 0, 10, 10);
-    p.fillRect(2, 3, 7, 1, QColor(40, 50, 140));
-    p.fillRect(2, 5, 7, 1, QColor(40, 50, 140));
-    p.fillRect(2, 7, 7, 1, QColor(40, 50, 140));
-    return image;
-}
-
-const QString kSearchTip =
-    QStringLiteral("Type a search string and hit Enter -- or right-click for radical search");
 
 }  // namespace
 
 QString programVersion() { return QStringLiteral("version 2.1a").leftJustified(32, QLatin1Char(' ')); }
-
-QFont labelFont(int height) { return sizedFont("Arial", height, false); }
-QFont panelFont(int height) { return sizedFont("Arial Unicode MS", height, true); }
-QFont characterFont(int height) { return sizedFont("Arial Unicode MS", height, false); }
-
-void installFontSubstitutions() {
-    QFont::insertSubstitutions(QStringLiteral("Arial"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Noto Sans CJK SC")});
-    QFont::insertSubstitutions(QStringLiteral("Arial Unicode MS"),
-                               {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Liberation Sans")});
-}
 
 WindowSearchHost::WindowSearchHost(dictionary::ResultList& list, MainWindow& window)
     : ListSearchHost(list), window_(window) {
@@ -136,11 +89,7 @@ void WindowSearchHost::searchTextReplaced(std::u16string_view text) {
 }
 
 void WindowSearchHost::showCharacterWithoutRow(char16_t character) {
-    window_.shownRow_ = -1;
-    characters::PanelEntry entry;
-    entry.headword = std::u16string(1, character);
-    entry.bareCharacter = true;
-    window_.characterPanel().showEntry(entry);
+    window_.showBareCharacter(character);
 }
 
 void WindowSearchHost::capReached(const std::u16string& message) {
@@ -168,90 +117,20 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
 MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
 
 void MainWindow::buildControls() {
-    topBar_ = colouredStatic(this, ui::kTopBarBlue);
-    padColumn_ = colouredStatic(this, ui::kPadBrown);
-    leftPanel_ = colouredStatic(this, Qt::white);
-    panelFields_ = panel_->fields();
-    erase_ = new QPushButton(QStringLiteral("Erase"), this);
-    erase_->setToolTip(QStringLiteral("Erase the writing area"));
-    connect(erase_, &QPushButton::clicked, pad_, &handwriting::WritingPadWidget::erase);
-    analyze_ = new QPushButton(QStringLiteral("Analyze"), this);
-    analyze_->setToolTip(QStringLiteral("Run the character recognition again"));
-    connect(analyze_, &QPushButton::clicked, pad_, &handwriting::WritingPadWidget::analyze);
 
-    charFormSelector_ = new ui::PictureSelector(
-        ui::charFormBitmap(), charFormAt,
-        [](int value, int x) {
-            const XRange r = charFormRange(value);
-            return x >= r.from && x <= r.to;
-        },
-        this);
-    charFormSelector_->move(637, 3);
-    charFormSelector_->setValue(charForm_);
-    charFormSelector_->setToolTip(
-        QStringLiteral("Select if you look for simplified characters, traditional or both"));
-    connect(charFormSelector_, &ui::PictureSelector::chosen, this, [this](int v) { charForm_ = v; });
-
-    backForward_ = new ui::BackForwardButton(this);
-    backForward_->move(382, 3);
-    backForward_->setToolTip(QStringLiteral("Back/forward"));
-    connect(backForward_, &ui::BackForwardButton::backClicked, this, &MainWindow::goBack);
-    connect(backForward_, &ui::BackForwardButton::forwardClicked, this, &MainWindow::goForward);
-
-    matchPartSelector_ = new ui::PictureSelector(
-        ui::matchPartBitmap(), matchPartAt,
-        [](int value, int x) {
-            const XRange r = matchPartRange(value);
-            return x >= r.from && x <= r.to;
-        },
-        this);
-    matchPartSelector_->move(429, 3);
-    matchPartSelector_->setToolTip(QStringLiteral("Select which part should match"));
-    connect(matchPartSelector_, &ui::PictureSelector::chosen, this, [this](int v) { matchPart_ = v; });
+    searchBar_ = new SearchBar(this);
+    searchBar_->setCharForm(charForm_);
+    connect(searchBar_, &SearchBar::charFormChosen, this, [this](int v) { charForm_ = dictionary::CharForm(v); });
+    connect(searchBar_, &SearchBar::matchPartChosen, this, [this](int v) { matchPart_ = dictionary::MatchPart(v); });
+    connect(searchBar_, &SearchBar::backClicked, this, &MainWindow::goBack);
+    connect(searchBar_, &SearchBar::forwardClicked, this, &MainWindow::goForward);
+    connect(searchBar_, &SearchBar::optionsClicked, this, &MainWindow::openOptions);
+    connect(searchBar_, &SearchBar::historyPicked, this,
+            [this] { searchFromBox(/*fromHistoryPick=*/true); });
 
     padToggle_ = new ui::ClickablePicture(ui::padToggleBitmap(), this);
     padToggle_->setToolTip(QStringLiteral("Show/hide the writing pad"));
     connect(padToggle_, &ui::ClickablePicture::clicked, this, [this] { setPadShown(!padShown_); });
-
-    optionsButton_ = new ui::ClickablePicture(optionsPicture(), this);
-    optionsButton_->move(1, 1);
-    optionsButton_->setToolTip(QStringLiteral("Options"));
-    connect(optionsButton_, &ui::ClickablePicture::clicked, this, &MainWindow::openOptions);
-
-    const QFont startLabel = labelFont(FontHeights{}.label);
-    searchLabel_ = new QLabel(QStringLiteral("Search:"), this);
-    searchLabel_->setFont(startLabel);
-    // 55 pixels wide, or as wide as this system's face needs for the word.
-    searchLabel_->setGeometry(12, 6, std::max(55, searchLabel_->sizeHint().width()), 24);
-    searchLabel_->setToolTip(kSearchTip);
-    padLabel_ = new QLabel(QStringLiteral("Writing pad"), this);
-    padLabel_->setToolTip(QStringLiteral("Write a character by hand"));
-    padLabel_->setFont(startLabel);
-    for (QLabel* label : {searchLabel_, padLabel_}) {
-        QPalette palette = label->palette();
-        palette.setColor(QPalette::WindowText, Qt::white);
-        label->setPalette(palette);
-    }
-
-    searchBox_ = new QComboBox(this);
-    searchBox_->setEditable(true);
-    searchBox_->setInsertPolicy(QComboBox::NoInsert);
-    searchBox_->setCompleter(nullptr);
-    searchBox_->setGeometry(75, 4, 295, 28);
-    searchBox_->setToolTip(kSearchTip);
-    // The box also reports `activated` when editing ends on the text of an
-    // entry (Enter, or the focus leaving it); only a pick in the list
-    // searches here, as Enter searches through the window's key handling.
-    connect(searchBox_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
-        if (index < 0 || !dropDownPick_) return;
-        dropDownPick_ = false;
-        searchBox_->setEditText(searchBox_->itemText(index));
-        searchFromBox(/*fromHistoryPick=*/true);
-    });
-
-    headword_ = &panel_->headwordDisplay();
-    currentCharacter_ = &panel_->characterDisplay();
-    favoriteIndicator_ = &panel_->indicator();
 
     resultView_ = new dictionary::ResultListView(results_, this);
     connect(resultView_, &dictionary::ResultListView::characterDoubleClicked, this,
@@ -259,7 +138,8 @@ void MainWindow::buildControls() {
     connect(resultView_, &dictionary::ResultListView::rowSelected, this, &MainWindow::showRow);
     connect(resultView_, &dictionary::ResultListView::characterRightClicked, panel_,
             &characters::CharacterPanelView::openShortMenu);
-    favoriteIndicator_->raise();
+    // The indicator stays above the controls made after it.
+    panel_->indicator().raise();
 
     setFontHeights(fontHeights_);
     updateBackForward();
@@ -273,19 +153,17 @@ void MainWindow::start() {
         runProgramAndWait(program, std::filesystem::current_path());
     });
     layOut();
-    searchBox_->setFocus();
+    searchBar_->box().setFocus();
 }
 
 // The writing pad with its grid, and the character panel with its menus.
 void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
     const auto charForm = [this] { return charForm_; };
-    candidates_ = new handwriting::CandidateGrid(this);
-    candidates_->setFont(sizedFont("Arial Unicode MS", 36, true));
-    pad_ = new handwriting::WritingPadWidget(*candidates_, dir_ / handwriting::kRecogPath, charForm, this);
-    connect(candidates_, &handwriting::CandidateGrid::candidateClicked, this, &MainWindow::searchCharacter);
+    padColumn_ = new PadColumn(dir_, charForm, this);
+    connect(padColumn_, &PadColumn::candidateClicked, this, &MainWindow::searchCharacter);
 
     panel_ = new characters::CharacterPanelView(this, dir_, values, charForm);
-    connect(candidates_, &handwriting::CandidateGrid::candidateRightClicked, panel_,
+    connect(padColumn_, &PadColumn::candidateRightClicked, panel_,
             &characters::CharacterPanelView::openShortMenu);
     connect(panel_, &characters::CharacterPanelView::lookupRequested, this, &MainWindow::searchCharacter);
     connect(panel_, &characters::CharacterPanelView::headwordValueChanged, this, [this](int value) {
@@ -299,13 +177,13 @@ void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
                     resultView_->resultModel().rowsChanged();
             });
     connect(panel_, &characters::CharacterPanelView::favoriteAdded, this, [this](const QString& word) {
-        favoriteAdded(std::u16string_view(reinterpret_cast<const char16_t*>(word.utf16()), size_t(word.size())));
+        favoriteAdded(ui::unitsOf(word));
     });
     // "Speak" is offered while a voice exists or is being created.
     connect(&panel_->characterMenu(), &QMenu::aboutToShow, this,
             [this] { panel_->setSpeechAvailable(speech().available()); });
     connect(panel_, &characters::CharacterPanelView::speakRequested, this, [this](const QString& text) {
-        speech().speak(std::u16string_view(reinterpret_cast<const char16_t*>(text.utf16()), size_t(text.size())));
+        speech().speak(ui::unitsOf(text));
     });
     // The component search and the stroke box connect theirs in
     // buildCharacterSearchWindows.
@@ -333,14 +211,22 @@ dictionary::SearchSettings MainWindow::searchSettings() const {
     return {matchPart_, charForm_, preferTraditional_};
 }
 
-void MainWindow::showSearchText(const QString& text) { searchBox_->setEditText(text); }
+void MainWindow::showSearchText(const QString& text) { searchBar_->setText(text); }
+
+void MainWindow::showBareCharacter(char16_t character) {
+    shownRow_ = -1;
+    characters::PanelEntry entry;
+    entry.headword = std::u16string(1, character);
+    entry.bareCharacter = true;
+    panel_->showEntry(entry);
+}
 
 void MainWindow::searchFromBox(bool fromHistoryPick) {
     runWhenFree([this, fromHistoryPick] { searchFromBoxNow(fromHistoryPick); });
 }
 
 void MainWindow::searchFromBoxNow(bool fromHistoryPick) {
-    const QString text = searchBox_->currentText();
+    const QString text = searchBar_->text();
     history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(toUnits(text))));
     updateBackForward();
     runSearch(fromHistoryPick);
@@ -360,20 +246,13 @@ void MainWindow::searchCharacterNow(char16_t character) {
 }
 
 void MainWindow::runSearch(bool fromHistoryPick) {
-    search_.textSearch(toUnits(searchBox_->currentText()), searchSettings(), fromHistoryPick);
+    search_.textSearch(toUnits(searchBar_->text()), searchSettings(), fromHistoryPick);
     updateDropDown();
 }
 
-void MainWindow::updateDropDown() {
-    const QString text = searchBox_->currentText();
-    const QSignalBlocker block(searchBox_);
-    searchBox_->clear();
-    for (const std::u16string& entry : dropDown_.entries()) searchBox_->addItem(toQString(entry));
-    searchBox_->setCurrentIndex(dropDown_.selected());
-    searchBox_->setEditText(text);
-}
+void MainWindow::updateDropDown() { searchBar_->setEntries(dropDown_.entries(), dropDown_.selected()); }
 
-void MainWindow::updateBackForward() { backForward_->setPossible(history_.canGoBack(), history_.canGoForward()); }
+void MainWindow::updateBackForward() { searchBar_->setBackForwardPossible(history_.canGoBack(), history_.canGoForward()); }
 
 void MainWindow::goBack() {
     runWhenFree([this] {
@@ -394,16 +273,16 @@ void MainWindow::replay(const std::string& line) {
     if (!entry) {
         // A component search: its preference first, then the search itself.
         if (const auto children = characters::parseChildrenHistoryLine(line)) {
-            charForm_ = children->preference;
-            charFormSelector_->setValue(charForm_);
+            charForm_ = dictionary::CharForm(children->preference);
+            searchBar_->setCharForm(charForm_);
             runComponentSearch(children->chosen);
         }
         return;
     }
-    matchPart_ = entry->matchPart;
-    charForm_ = entry->charForm;
-    matchPartSelector_->setValue(matchPart_);
-    charFormSelector_->setValue(charForm_);
+    matchPart_ = dictionary::MatchPart(entry->matchPart);
+    charForm_ = dictionary::CharForm(entry->charForm);
+    searchBar_->setMatchPart(matchPart_);
+    searchBar_->setCharForm(charForm_);
     showSearchText(QString::fromUtf8(entry->text.data(), static_cast<qsizetype>(entry->text.size())));
     runSearch(false);
 }
@@ -416,25 +295,19 @@ void MainWindow::setPadShown(bool shown) {
 void MainWindow::layOut() {
     if (strokeBox_) strokeBox_->stop();
     layout_ = layoutFor(width(), height(), frameGeometry().height(), padShown_);
-    place(topBar_, layout_.topBar);
-    place(padColumn_, layout_.padColumn);
-    place(leftPanel_, layout_.leftPanel);
-    place(pad_, layout_.pad);
-    place(erase_, layout_.erase);
-    place(candidates_, layout_.candidates);
-    place(analyze_, layout_.analyze);
+    place(searchBar_, layout_.topBar);
+    padColumn_->layOut(layout_);
+    place(panel_, layout_.leftPanel);
     padToggle_->move(layout_.toggle.x, layout_.toggle.y);
-    place(padLabel_, layout_.padLabel);
     place(resultView_, layout_.resultList);
     panel_->layOut(layout_.leftPanel.y + layout_.leftPanel.height);
     if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop());
     resultView_->setColumnWidths(layout_.columns);
-    for (QWidget* w : std::initializer_list<QWidget*>{padColumn_, pad_, erase_, candidates_, analyze_, padLabel_})
-        w->setVisible(padShown_);
+    padColumn_->setVisible(padShown_);
     // The top bar is behind everything on it.
-    topBar_->lower();
+    searchBar_->lower();
     padColumn_->lower();
-    leftPanel_->lower();
+    panel_->lower();
     update();
 }
 
@@ -442,7 +315,7 @@ void MainWindow::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     // The window gaining the focus gives it to the search box.
     if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
-        searchBox_->setFocus();
+        searchBar_->box().setFocus();
         if (strokeBox_) strokeBox_->request();
     }
 }
@@ -456,16 +329,10 @@ void MainWindow::setFontHeights(const FontHeights& heights) {
     fontHeights_ = heights;
     // The settings re-font the search box, the list and the panel's fields;
     // "Search:" and "Writing pad" keep the font they were made with.
-    const QFont label = labelFont(heights.label);
-    searchBox_->setFont(label);
-    searchBox_->view()->setFont(label);
-    // The drop-down list is 200 pixels high.
-    searchBox_->setMaxVisibleItems(std::max(1, 200 / (QFontMetrics(label).height() + 2)));
+    searchBar_->setLabelFontHeight(heights.label);
     resultView_->setFont(labelFont(heights.list));
     resultView_->setFontHeight(heights.list);
-    for (QTextEdit* field : panelFields_) field->setFont(panelFont(heights.panel));
-    headword_->setFont(characterFont(heights.character));
-    currentCharacter_->setFont(characterFont(heights.character));
+    panel_->setFontHeights(heights.panel, heights.character);
 }
 
 void MainWindow::setPreferTraditional(bool traditional) { preferTraditional_ = traditional; }
@@ -551,7 +418,6 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    noteDropDownPick(watched, event);
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     // A key reaches the window's platform window first, then the focus widget
     // and, when ignored there, its parents: act on the first delivery only.
@@ -560,7 +426,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     switch (key->key()) {
         case Qt::Key_Tab:
         case Qt::Key_Backtab:
-            searchBox_->setFocus();
+            searchBar_->box().setFocus();
             return true;
         case Qt::Key_F1:
             QDesktopServices::openUrl(ui::manualPage(dir_));
@@ -577,22 +443,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
-// A release of the mouse, or Enter, in the open drop-down list is the pick
-// that the box's next `activated` reports; this filter sees the event before
-// the list does.
-void MainWindow::noteDropDownPick(QObject* watched, QEvent* event) {
-    QAbstractItemView* list = searchBox_->view();
-    const bool release = event->type() == QEvent::MouseButtonRelease && watched == list->viewport();
-    bool enter = false;
-    if (event->type() == QEvent::KeyPress && watched == list) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        enter = key == Qt::Key_Return || key == Qt::Key_Enter;
-    }
-    if (!release && !enter) return;
-    dropDownPick_ = true;
-    QTimer::singleShot(0, this, [this] { dropDownPick_ = false; });
-}
-
 // The radical window, the stroke-order box and their links to the window.
 void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& values) {
     radicalWindow_ = new characters::RadicalWindow(
@@ -601,8 +451,8 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
             return values.wordValue(utf16ToUtf8(std::u16string(1, character)), 1, "");
         },
         [this] { return charForm_; }, this);
-    radicalWindow_->openOnRightClick(searchLabel_);
-    radicalWindow_->openOnRightClick(searchBox_->lineEdit());
+    radicalWindow_->openOnRightClick(&searchBar_->label());
+    radicalWindow_->openOnRightClick(searchBar_->box().lineEdit());
     connect(radicalWindow_, &characters::RadicalWindow::characterChosen, this, [this](char16_t c) {
         searchCharacter(c);
         activateWindow();

@@ -24,15 +24,12 @@
 #include "shell/search_history.hpp"
 #include "shell/search_queue.hpp"
 #include "shell/settings.hpp"
+#include "ui/fonts.hpp"
 #include "ui/picture_buttons.hpp"
 
 namespace tulvo::favorites {
 class FavoritesStore;
 }
-namespace tulvo::handwriting {
-class CandidateGrid;
-class WritingPadWidget;
-}  // namespace tulvo::handwriting
 namespace tulvo::characters {
 class CharacterPanelView;
 class RadicalWindow;
@@ -46,6 +43,8 @@ QString programVersion();
 
 class MainWindow;
 class DesktopIntegration;
+class PadColumn;
+class SearchBar;
 class Speech;
 
 // The search's link to the window: rows go into the list, and the window is
@@ -91,33 +90,29 @@ public:
     // "Edit strokes animation" for `character`: runs data/tramboli and shows
     // the edited strokes.
     void editStrokes(char16_t character);
+    // What a search shows outside the list: its text in the box, and a
+    // character without a row of its own in the panel.
+    void showSearchText(const QString& text);
+    void showBareCharacter(char16_t character);
     void setPadShown(bool shown) override;
     void layOut();
 
     // For tests and the other windows.
-    QComboBox& searchBox() { return *searchBox_; }
+    SearchBar& searchBar() { return *searchBar_; }
     dictionary::ResultListView& resultView() { return *resultView_; }
     const dictionary::ResultList& results() const { return results_; }
     const SearchHistory& history() const { return history_; }
     const dictionary::DropDownHistory& dropDown() const { return dropDown_; }
     dictionary::SearchSettings searchSettings() const;
-    ui::PictureSelector& charFormSelector() { return *charFormSelector_; }
-    ui::PictureSelector& matchPartSelector() { return *matchPartSelector_; }
-    ui::BackForwardButton& backForward() { return *backForward_; }
     bool padShown() const { return padShown_; }
     const FontHeights& fontHeights() const { return fontHeights_; }
     const MainLayout& currentLayout() const { return layout_; }
     int registeredHotkey() const { return hotkey_; }
-    QWidget& padColumn() { return *padColumn_; }
-    handwriting::WritingPadWidget& writingPad() { return *pad_; }
-    handwriting::CandidateGrid& candidateGrid() { return *candidates_; }
-    QPushButton& eraseButton() { return *erase_; }
-    QPushButton& analyzeButton() { return *analyze_; }
+    PadColumn& padColumn() { return *padColumn_; }
     characters::CharacterPanelView& characterPanel() { return *panel_; }
 
     characters::RadicalWindow& radicalWindow() { return *radicalWindow_; }
     characters::StrokeOrderBox& strokeOrderBox() { return *strokeBox_; }
-    QLabel& searchLabel() { return *searchLabel_; }
     // Hotkey, clipboard capture, hidden locator and the speech voice.
     DesktopIntegration& desktop() { return *desktop_; }
     Speech& speech();
@@ -150,16 +145,13 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    friend class WindowSearchHost;
     void buildControls();
     void runSearch(bool fromHistoryPick);
     void searchCharacterNow(char16_t character);
     void findCharactersBasedOnNow(char16_t character);
-    void noteDropDownPick(QObject* watched, QEvent* event);
     void replay(const std::string& line);
     void updateDropDown();
     void updateBackForward();
-    void showSearchText(const QString& text);
     void buildPadAndPanel(const dictionary::WordValueLookup& values);
     void showRow(int position);
     void buildCharacterSearchWindows(const dictionary::WordValueLookup& values);
@@ -178,49 +170,28 @@ private:
     bool updateBackToldCannotHold_ = false;
     bool updateBackToldFailure_ = false;
 
-    int matchPart_ = dictionary::kBeginning;
-    int charForm_ = dictionary::kBothForms;
+    dictionary::MatchPart matchPart_ = dictionary::kBeginning;
+    dictionary::CharForm charForm_ = dictionary::kBothForms;
     bool preferTraditional_ = false;
     bool padShown_ = true;
     int hotkey_ = 0;
     FontHeights fontHeights_;
     MainLayout layout_;
 
-    QLabel* topBar_ = nullptr;
-    QLabel* padColumn_ = nullptr;
-    QLabel* leftPanel_ = nullptr;
-    std::array<QTextEdit*, 4> panelFields_{};
-    handwriting::WritingPadWidget* pad_ = nullptr;
-    QPushButton* erase_ = nullptr;
-    handwriting::CandidateGrid* candidates_ = nullptr;
-    QPushButton* analyze_ = nullptr;
-    ui::PictureSelector* charFormSelector_ = nullptr;
-    ui::BackForwardButton* backForward_ = nullptr;
-    ui::PictureSelector* matchPartSelector_ = nullptr;
+    SearchBar* searchBar_ = nullptr;
+    PadColumn* padColumn_ = nullptr;
     ui::ClickablePicture* padToggle_ = nullptr;
-    ui::ClickablePicture* optionsButton_ = nullptr;
-    QLabel* searchLabel_ = nullptr;
-    QLabel* padLabel_ = nullptr;
-    QComboBox* searchBox_ = nullptr;
-    QLineEdit* headword_ = nullptr;
-    QLineEdit* currentCharacter_ = nullptr;
-    QWidget* favoriteIndicator_ = nullptr;
     dictionary::ResultListView* resultView_ = nullptr;
     characters::CharacterPanelView* panel_ = nullptr;
-    int shownRow_ = -1;
-    // Set while a press or release in the drop-down list is being handled:
-    // only then is the box's `activated` a pick from its history.
-    bool dropDownPick_ = false;  // list position the panel shows, -1 for a bare character
+    int shownRow_ = -1;  // list position the panel shows, -1 for a bare character
     characters::RadicalWindow* radicalWindow_ = nullptr;
     characters::StrokeOrderBox* strokeBox_ = nullptr;
     std::unique_ptr<DesktopIntegration> desktop_;
 };
 
-// Fonts asked for by their names; heights are cell heights in pixels.
-QFont labelFont(int height);
-QFont panelFont(int height);
-QFont characterFont(int height);
-// Maps the font names the window asks for to fonts this system has.
-void installFontSubstitutions();
+using ui::characterFont;
+using ui::installFontSubstitutions;
+using ui::labelFont;
+using ui::panelFont;
 
 }  // namespace tulvo::shell

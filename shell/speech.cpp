@@ -4,6 +4,7 @@
 #include <QVoice>
 
 #include "shell/voice_choice.hpp"
+#include "ui/text.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -92,7 +93,7 @@ void Speech::speak(std::u16string_view text) {
     const std::u16string spoken = speechText(text);
     QMetaObject::invokeMethod(
         worker_, "say", Qt::QueuedConnection,
-        Q_ARG(QString, QString::fromUtf16(spoken.data(), static_cast<qsizetype>(spoken.size()))));
+        Q_ARG(QString, ui::toQString(spoken)));
 }
 
 }  // namespace tulvo::shell

@@ -1,6 +1,7 @@
 #include "ui/fonts.hpp"
 
 #include <QFontMetricsF>
+#include <QStringList>
 #include <algorithm>
 #include <cmath>
 
@@ -21,6 +22,17 @@ QFont cellHeightFont(const QString& face, int height, bool bold) {
     const double pixels = std::nearbyint(std::max(1, height) / cellPerPixel);
     font.setPixelSize(std::max(1, static_cast<int>(pixels)));
     return font;
+}
+
+QFont labelFont(int height) { return cellHeightFont(QStringLiteral("Arial"), height, false); }
+QFont panelFont(int height) { return cellHeightFont(QStringLiteral("Arial Unicode MS"), height, true); }
+QFont characterFont(int height) { return cellHeightFont(QStringLiteral("Arial Unicode MS"), height, false); }
+
+void installFontSubstitutions() {
+    QFont::insertSubstitutions(QStringLiteral("Arial"),
+                               {QStringLiteral("Liberation Sans"), QStringLiteral("Noto Sans CJK SC")});
+    QFont::insertSubstitutions(QStringLiteral("Arial Unicode MS"),
+                               {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Liberation Sans")});
 }
 
 }  // namespace tulvo::ui

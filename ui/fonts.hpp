@@ -13,4 +13,11 @@ QFont cellHeightFont(const QString& face, int height, bool bold = false);
 // Ascent plus descent of `font`, in pixels.
 double cellHeight(const QFont& font);
 
+// The window's fonts by the names the design asks for.
+QFont labelFont(int height);      // Latin labels, the search box, the list
+QFont panelFont(int height);      // the panel's fields and the candidates, bold
+QFont characterFont(int height);  // the headword and the current character
+// Maps those names to fonts this system has.
+void installFontSubstitutions();
+
 }  // namespace tulvo::ui

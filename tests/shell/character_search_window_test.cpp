@@ -19,6 +19,7 @@
 #include "characters/stroke_order_box.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "shell/search_bar.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo;
@@ -112,10 +113,10 @@ TEST_F(CharacterSearchWindowTest, RadicalWindowPickIsLookedUpAndAnimated) {
     auto& radicals = window->radicalWindow();
     EXPECT_FALSE(radicals.isVisible());
     // A right click on "Search:" opens it, as one in the search box does.
-    QTest::mouseClick(&window->searchLabel(), Qt::RightButton);
+    QTest::mouseClick(&window->searchBar().label(), Qt::RightButton);
     ASSERT_TRUE(radicals.isVisible());
     radicals.close();
-    QTest::mouseClick(window->searchBox().lineEdit(), Qt::RightButton);
+    QTest::mouseClick(window->searchBar().box().lineEdit(), Qt::RightButton);
     ASSERT_TRUE(radicals.isVisible());
 
     clickCell(radicals.radicalGrid(), 0, 1);  // 女
@@ -127,7 +128,7 @@ TEST_F(CharacterSearchWindowTest, RadicalWindowPickIsLookedUpAndAnimated) {
 
     EXPECT_FALSE(radicals.isVisible());
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"好", "好"}));
-    EXPECT_EQ(window->searchBox().currentText(), "好");
+    EXPECT_EQ(window->searchBar().box().currentText(), "好");
     EXPECT_EQ(window->history().entries().back(), "find 0 1 好");
     // The selected row's character is the one the box animates.
     EXPECT_EQ(window->strokeOrderBox().character(), u'好');
@@ -150,7 +151,7 @@ TEST_F(CharacterSearchWindowTest, ComponentSearchIsRecordedAndReplayed) {
     EXPECT_EQ(window->history().entries().back(), "children 1 5973");
 
     // Traditional headwords only: 妈 is then listed bare.
-    QTest::mouseClick(&window->charFormSelector(), Qt::LeftButton, {}, QPoint(100, 14));
+    QTest::mouseClick(&window->searchBar().charFormSelector(), Qt::LeftButton, {}, QPoint(100, 14));
     window->findCharactersBasedOn(u'女');
     EXPECT_EQ(restSorted(*window), (std::vector<std::string>{"好", "好", "如", "妈", "媽"}));
     EXPECT_FALSE(hasEntry(*window, "妈"));
@@ -158,14 +159,14 @@ TEST_F(CharacterSearchWindowTest, ComponentSearchIsRecordedAndReplayed) {
 
     // Back replays the first component search with its preference, and
     // shows it on the selector; Forward brings the traditional list back.
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
-    EXPECT_EQ(window->charFormSelector().value(), 1);
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    EXPECT_EQ(window->searchBar().charFormSelector().value(), 1);
     EXPECT_TRUE(hasEntry(*window, "妈"));
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(25, 14));
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(25, 14));
-    EXPECT_EQ(window->charFormSelector().value(), 2);
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(25, 14));
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(25, 14));
+    EXPECT_EQ(window->searchBar().charFormSelector().value(), 2);
     EXPECT_EQ(window->searchSettings().charForm, 2);
     EXPECT_EQ(shown(*window)[0], "女");
     EXPECT_FALSE(hasEntry(*window, "妈"));
@@ -192,9 +193,9 @@ TEST_F(CharacterSearchWindowTest, FromTheStrokeBoxMenuThenBackAndForward) {
     EXPECT_EQ(built.size(), 6u);
     EXPECT_EQ(window->history().entries().back(), "children 1 5973");
 
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"女"}));
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(25, 14));
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(25, 14));
     EXPECT_EQ(shown(*window), built);
 }
 

@@ -21,6 +21,7 @@
 #include "shell/dictionary_install_window.hpp"
 #include "shell/hidden_locator.hpp"
 #include "shell/main_window.hpp"
+#include "shell/search_bar.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo;
@@ -98,8 +99,8 @@ class DesktopTest : public ::testing::Test {
 
 TEST_F(DesktopTest, LookupMessageSearchesOneToFourUnits) {
     // Exact match, so each lookup finds its own entry only.
-    window_->matchPartSelector().setValue(dictionary::kExact);
-    emit window_->matchPartSelector().chosen(dictionary::kExact);
+    window_->searchBar().matchPartSelector().setValue(dictionary::kExact);
+    emit window_->searchBar().matchPartSelector().chosen(dictionary::kExact);
     struct Case {
         int64_t first, second;
         const char* text;
@@ -110,7 +111,7 @@ TEST_F(DesktopTest, LookupMessageSearchesOneToFourUnits) {
     size_t pushed = 0;
     for (const Case& c : cases) {
         ASSERT_TRUE(send(frame(0x507, c.first, c.second)));
-        EXPECT_EQ(window_->searchBox().currentText().toStdString(), c.text);
+        EXPECT_EQ(window_->searchBar().box().currentText().toStdString(), c.text);
         EXPECT_EQ(window_->history().entries().size(), ++pushed);
         EXPECT_EQ(window_->history().entries().back(), std::string("find 3 1 ") + c.text);
         EXPECT_EQ(shown(), std::vector<std::string>{c.text});
@@ -119,11 +120,11 @@ TEST_F(DesktopTest, LookupMessageSearchesOneToFourUnits) {
 }
 
 TEST_F(DesktopTest, ShowMessageChangesNothingElse) {
-    window_->searchBox().setEditText(QStringLiteral("好"));
+    window_->searchBar().box().setEditText(QStringLiteral("好"));
     window_->hide();
     ASSERT_TRUE(send(frame(0x508, 0x4F60, 0)));
     EXPECT_TRUE(window_->isVisible());
-    EXPECT_EQ(window_->searchBox().currentText(), QStringLiteral("好"));
+    EXPECT_EQ(window_->searchBar().box().currentText(), QStringLiteral("好"));
     EXPECT_TRUE(window_->history().entries().empty());
     EXPECT_EQ(window_->results().size(), 0u);
 }
@@ -134,7 +135,7 @@ TEST_F(DesktopTest, MalformedAndUnknownFramesHaveNoEffect) {
     EXPECT_FALSE(send(frame(0x507, 0x4F60, 0).left(20)));
     EXPECT_TRUE(send(frame(0x505, 0x4F60, 0)));
     EXPECT_TRUE(window_->history().entries().empty());
-    EXPECT_TRUE(window_->searchBox().currentText().isEmpty());
+    EXPECT_TRUE(window_->searchBar().box().currentText().isEmpty());
     // The locator still works afterwards.
     EXPECT_TRUE(send(frame(0x507, 0x4F60, 0)));
     EXPECT_EQ(window_->history().entries().size(), 1u);
@@ -151,14 +152,14 @@ TEST_F(DesktopTest, TextLookupOfAnyLengthArrivesWholeAndOneLine) {
     socket.flush();
     QTest::qWait(100);
     EXPECT_EQ(socket.bytesAvailable(), 0);
-    EXPECT_TRUE(window_->searchBox().currentText().isEmpty());
+    EXPECT_TRUE(window_->searchBar().box().currentText().isEmpty());
     socket.write(text.mid(5));
     socket.flush();
     const QString expected = QStringLiteral("你好 吗 ") + QString(200, u'x');
     QElapsedTimer timer;
     timer.start();
-    while (window_->searchBox().currentText() != expected && timer.elapsed() < 2000) QTest::qWait(10);
-    EXPECT_EQ(window_->searchBox().currentText().toStdString(), expected.toStdString());
+    while (window_->searchBar().box().currentText() != expected && timer.elapsed() < 2000) QTest::qWait(10);
+    EXPECT_EQ(window_->searchBar().box().currentText().toStdString(), expected.toStdString());
     socket.waitForReadyRead(100);
     EXPECT_EQ(socket.bytesAvailable(), 8);
     EXPECT_EQ(window_->history().entries().size(), 1u);
@@ -174,7 +175,7 @@ TEST_F(DesktopTest, TextLookupOfAnyLengthArrivesWholeAndOneLine) {
 TEST_F(DesktopTest, LookupArrivingDuringASearchRunsAfterIt) {
     // The search processes events while it reads the file; a lookup that
     // arrives then must neither mix its rows into this search's nor be lost.
-    window_->searchBox().setEditText(QStringLiteral("hao3"));
+    window_->searchBar().box().setEditText(QStringLiteral("hao3"));
     QTimer::singleShot(0, window_.get(), [this] {
         window_->desktop().handleLocatorMessage(0x507, 0x4F60, 0);  // 你
     });
@@ -182,7 +183,7 @@ TEST_F(DesktopTest, LookupArrivingDuringASearchRunsAfterIt) {
     QTest::qWait(50);
     EXPECT_EQ(window_->history().entries(),
               (std::vector<std::string>{"find 0 1 hao3", "find 0 1 你"}));
-    EXPECT_EQ(window_->searchBox().currentText(), QStringLiteral("你"));
+    EXPECT_EQ(window_->searchBar().box().currentText(), QStringLiteral("你"));
     EXPECT_EQ(shown(), (std::vector<std::string>{"你", "你好", "你好吗", "你好吗呢"}));
 }
 
@@ -289,11 +290,11 @@ TEST_F(DesktopTest, CaptureKeepsTheClipboardAndSearchesWhatWasCopied) {
     // Without an X11 session no Ctrl+C reaches another program: the emptied
     // clipboard pastes nothing, and the search runs on empty text.
     QGuiApplication::clipboard()->setText(QStringLiteral("你好"));
-    window_->searchBox().setEditText(QStringLiteral("好"));
+    window_->searchBar().box().setEditText(QStringLiteral("好"));
     window_->desktop().captureSelection();
     EXPECT_EQ(QGuiApplication::clipboard()->text(), QStringLiteral("你好"));
     EXPECT_FALSE(std::filesystem::exists(dir_ / "clipboard.tmp"));
-    EXPECT_TRUE(window_->searchBox().currentText().isEmpty());
+    EXPECT_TRUE(window_->searchBar().box().currentText().isEmpty());
     ASSERT_EQ(window_->history().entries().size(), 1u);
     EXPECT_EQ(window_->history().entries()[0], "find 0 1 ");
 }

@@ -14,6 +14,8 @@
 
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "shell/search_bar.hpp"
+#include "shell/pad_column.hpp"
 #include "ui/bitmaps.hpp"
 #include "ui/fonts.hpp"
 #include "ui/window_placement.hpp"
@@ -55,12 +57,12 @@ protected:
 
     // Types into the search box and presses Enter, as a user does.
     static void type(MainWindow& window, const QString& text) {
-        window.searchBox().setFocus();
-        window.searchBox().lineEdit()->clear();
+        window.searchBar().box().setFocus();
+        window.searchBar().box().lineEdit()->clear();
         QWindow* platformWindow = window.windowHandle();
         for (QChar c : text) {
             if (c.unicode() < 0x80) QTest::keyClick(platformWindow, c.toLatin1());
-            else window.searchBox().lineEdit()->insert(QString(c));  // as an input method does
+            else window.searchBar().box().lineEdit()->insert(QString(c));  // as an input method does
         }
         QTest::keyClick(platformWindow, Qt::Key_Return);
     }
@@ -81,7 +83,7 @@ protected:
 TEST_F(MainWindowTest, EnterSearchesAndFillsTheListInOrderWithColours) {
     auto window = open();
     type(*window, "ma");
-    EXPECT_EQ(window->searchBox().currentText(), "ma");
+    EXPECT_EQ(window->searchBar().box().currentText(), "ma");
     // Listed characters first, then unlisted and favorite characters, then words.
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"妈", "马", "麻", "骂", "吗", "马上"}));
     auto& model = window->resultView().resultModel();
@@ -100,27 +102,27 @@ TEST_F(MainWindowTest, EnterSearchesAndFillsTheListInOrderWithColours) {
 TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
     auto window = open();
     type(*window, "ni3hao3");
-    QTest::mouseClick(&window->matchPartSelector(), Qt::LeftButton, {}, QPoint(170, 14));  // Exact
+    QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {}, QPoint(170, 14));  // Exact
     type(*window, "ma3");
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
     EXPECT_EQ(window->history().entries().back(), "find 3 1 ma3");
 
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"你好"}));
-    EXPECT_EQ(window->searchBox().currentText(), "ni3hao3");
-    EXPECT_EQ(window->matchPartSelector().value(), 0);  // restored from the entry
+    EXPECT_EQ(window->searchBar().box().currentText(), "ni3hao3");
+    EXPECT_EQ(window->searchBar().matchPartSelector().value(), 0);  // restored from the entry
 
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));  // nothing older
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));  // nothing older
     EXPECT_EQ(window->history().position(), 0);
 
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(25, 14));
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(25, 14));
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
-    EXPECT_EQ(window->matchPartSelector().value(), 3);
+    EXPECT_EQ(window->searchBar().matchPartSelector().value(), 3);
 }
 
 TEST_F(MainWindowTest, SelectorsChooseByClickPosition) {
     auto window = open();
-    auto& forms = window->charFormSelector();
+    auto& forms = window->searchBar().charFormSelector();
     for (auto [x, value] : std::vector<std::pair<int, int>>{{62, 0}, {63, 1}, {92, 1}, {93, 2}, {10, 0}}) {
         QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(x, 14));
         EXPECT_EQ(forms.value(), value) << x;
@@ -173,10 +175,10 @@ TEST_F(MainWindowTest, DropDownPickSearchesAndMovesToTop) {
     auto window = open();
     type(*window, "ma1");
     type(*window, "ni3hao3");
-    ASSERT_EQ(window->searchBox().count(), 2);
-    EXPECT_EQ(window->searchBox().itemText(0), "ni3hao3");
+    ASSERT_EQ(window->searchBar().box().count(), 2);
+    EXPECT_EQ(window->searchBar().box().itemText(0), "ni3hao3");
     // A real pick: the list opened, and a click on its second entry.
-    QComboBox& box = window->searchBox();
+    QComboBox& box = window->searchBar().box();
     box.showPopup();
     QAbstractItemView* list = box.view();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(list->window()));
@@ -185,7 +187,7 @@ TEST_F(MainWindowTest, DropDownPickSearchesAndMovesToTop) {
     QTest::mouseMove(list->viewport(), entry);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"妈"}));
-    EXPECT_EQ(window->searchBox().itemText(0), "ma1");
+    EXPECT_EQ(window->searchBar().box().itemText(0), "ma1");
     EXPECT_EQ(window->dropDown().selected(), 0);
     EXPECT_EQ(window->history().entries().size(), 3u);
 }
@@ -197,21 +199,21 @@ TEST_F(MainWindowTest, EnterOnAnEarlierQuerySearchesOnceAndPushesOnce) {
     type(*window, "ma");  // the text of a drop-down entry
     EXPECT_EQ(window->history().entries(),
               (std::vector<std::string>{"find 0 1 ma", "find 0 1 horse", "find 0 1 ma"}));
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
-    EXPECT_EQ(window->searchBox().currentText(), "horse");
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    EXPECT_EQ(window->searchBar().box().currentText(), "horse");
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
 
     // A selector changed, then Enter on the same text: one more entry.
-    QTest::mouseClick(&window->matchPartSelector(), Qt::LeftButton, {}, QPoint(170, 14));  // Exact
+    QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {}, QPoint(170, 14));  // Exact
     type(*window, "horse");
     EXPECT_EQ(window->history().entries().size(), 3u);  // the newer "ma" was dropped
     EXPECT_EQ(window->history().entries().back(), "find 3 1 horse");
 
     // Editing the box to an earlier query and leaving it for the list runs
     // nothing and keeps Forward.
-    QTest::mouseClick(&window->backForward(), Qt::LeftButton, {}, QPoint(5, 14));
-    window->searchBox().setFocus();
-    window->searchBox().lineEdit()->setText(QStringLiteral("ma"));
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
+    window->searchBar().box().setFocus();
+    window->searchBar().box().lineEdit()->setText(QStringLiteral("ma"));
     window->resultView().setFocus();
     QApplication::processEvents();
     EXPECT_EQ(window->history().entries().size(), 3u);
@@ -224,9 +226,9 @@ TEST_F(MainWindowTest, TabAndShiftTabBothGoToTheSearchBox) {
     type(*window, "ma");
     for (auto key : {Qt::Key_Tab, Qt::Key_Backtab}) {
         window->resultView().setFocus();
-        ASSERT_FALSE(window->searchBox().hasFocus());
+        ASSERT_FALSE(window->searchBar().box().hasFocus());
         QTest::keyClick(window->windowHandle(), key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
-        EXPECT_TRUE(window->searchBox().hasFocus() || window->searchBox().lineEdit()->hasFocus()) << key;
+        EXPECT_TRUE(window->searchBar().box().hasFocus() || window->searchBar().box().lineEdit()->hasFocus()) << key;
     }
 }
 
@@ -264,16 +266,16 @@ TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
     const int third = textLeft + metrics.horizontalAdvance(QString::fromUtf8("你好")) +
                       metrics.horizontalAdvance(QString::fromUtf8("吗")) * 9 / 10;
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(third, cell.center().y()));
-    EXPECT_EQ(window->searchBox().currentText(), QString::fromUtf8("吗"));
+    EXPECT_EQ(window->searchBar().box().currentText(), QString::fromUtf8("吗"));
 }
 
 TEST_F(MainWindowTest, LargeTextLeavesTheLabelsWhole) {
     dir_.write("data/options.txt", "fontsize=large\n");
     auto window = open();
     EXPECT_EQ(window->fontHeights().label, 22);
-    EXPECT_EQ(std::lround(ui::cellHeight(window->searchBox().font())), 22);
+    EXPECT_EQ(std::lround(ui::cellHeight(window->searchBar().box().font())), 22);
     // "Search:" keeps the font it was made with, and fits its 55-pixel box.
-    QLabel& search = window->searchLabel();
+    QLabel& search = window->searchBar().label();
     EXPECT_EQ(std::lround(ui::cellHeight(search.font())), 19);
     EXPECT_LE(search.fontMetrics().horizontalAdvance(search.text()), search.width());
 }

@@ -21,6 +21,8 @@
 #include "handwriting/writing_pad_widget.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "shell/search_bar.hpp"
+#include "shell/pad_column.hpp"
 #include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -82,7 +84,7 @@ class PadPanelTest : public ::testing::Test {
     }
 
     static void search(MainWindow& window, const QString& query) {
-        window.searchBox().setEditText(query);
+        window.searchBar().box().setEditText(query);
         window.searchFromBox();
     }
 
@@ -110,8 +112,8 @@ class PadPanelTest : public ::testing::Test {
 
 TEST_F(PadPanelTest, StrokesAreCapturedClampedTickedAndRecognised) {
     auto window = open();
-    auto& pad = window->writingPad();
-    auto& grid = window->candidateGrid();
+    auto& pad = window->padColumn().pad();
+    auto& grid = window->padColumn().candidates();
     using handwriting::PadPoint;
 
     // A horizontal stroke with jitter that runs off the pad's right edge.
@@ -148,22 +150,22 @@ TEST_F(PadPanelTest, StrokesAreCapturedClampedTickedAndRecognised) {
     EXPECT_EQ(tail, (std::vector<PadPoint>{{50, 40}, {50, 43}, handwriting::kEndRecord}));
     EXPECT_EQ(pad.surface().pixelColor(50, 42), QColor(Qt::black));
 
-    window->eraseButton().click();
+    window->padColumn().eraseButton().click();
     EXPECT_TRUE(pad.drawing().buffer.empty());
     EXPECT_EQ(pad.surface().pixelColor(90, 100), QColor(Qt::white));
     EXPECT_EQ(grid.at(0), 0);
-    window->analyzeButton().click();  // a pass with no segments
+    window->padColumn().analyzeButton().click();  // a pass with no segments
     EXPECT_EQ(pad.drawing().segmentCount(), 0u);
     EXPECT_EQ(pad.drawing().strokeCount, 0);
 }
 
 TEST_F(PadPanelTest, ClickingACandidateLooksItUp) {
     auto window = open();
-    auto& pad = window->writingPad();
+    auto& pad = window->padColumn().pad();
     send(pad, QEvent::MouseButtonPress, {20, 100});
     send(pad, QEvent::MouseMove, {180, 100});
     send(pad, QEvent::MouseButtonRelease, {180, 100});
-    auto& grid = window->candidateGrid();
+    auto& grid = window->padColumn().candidates();
     ASSERT_EQ(grid.at(0), u'一');
     ASSERT_EQ(grid.at(2), 0);
 
@@ -204,6 +206,11 @@ TEST_F(PadPanelTest, PanelShowsEntriesAndCharacters) {
         QStringLiteral("traditional: 馬  \nfrequency of use: 90%, HSK: 2\n· horse\n· surname Ma"));
     EXPECT_EQ(textColour(panel.headwordDisplay()), QColor(0, 0, 128));
     EXPECT_FALSE(panel.characterDisplay().isVisible());
+    // The panel's controls sit at window pixels, the stroke-order box's top
+    // beside the character it writes.
+    const auto inWindow = [&](QWidget& w) { return w.mapTo(&*window, QPoint()); };
+    EXPECT_EQ(inWindow(panel.headwordDisplay()), QPoint(7, 45));
+    EXPECT_EQ(panel.strokeBoxTop(), 45);
 
     // A word: the first character at once, the second after a click on it.
     window->resultView().setCurrentIndex(
@@ -212,6 +219,9 @@ TEST_F(PadPanelTest, PanelShowsEntriesAndCharacters) {
     EXPECT_TRUE(panel.characterDisplay().isVisible());
     EXPECT_EQ(panel.characterDisplay().text(), QStringLiteral("马"));
     EXPECT_EQ(text(fields[2]), QStringLiteral("mǎ"));
+    EXPECT_EQ(inWindow(panel.headwordDisplay()), QPoint(7, 42));
+    EXPECT_EQ(inWindow(panel.characterDisplay()).y(), panel.strokeBoxTop());
+    EXPECT_EQ(inWindow(*fields[3]).y(), panel.strokeBoxTop() + 102);
     EXPECT_TRUE(text(fields[3]).startsWith(QStringLiteral("frequency of use: 90%, HSK: 2\n")));
     auto& headword = panel.headwordDisplay();
     const int width = headword.fontMetrics().horizontalAdvance(QStringLiteral("马"));
