@@ -162,8 +162,11 @@ FavoritesStore::Change FavoritesStore::changeLocked(Apply apply, bool backup) {
         refresh();
         return Change::Failed;
     }
-    // The file as it is now: another program may have changed it.
-    refresh();
+    // The file as it is now: another program may have changed it. Read
+    // whole under the lock rather than trusting its identity, which a reused
+    // inode with coarse time stamps could fake.
+    lastCheck_ = steadyNow();
+    read(/*createMissing=*/false);
     const std::string before = backup ? buffer_ : std::string();
     if (!apply()) return Change::Unchanged;
     bool written = false;
