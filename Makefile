@@ -9,7 +9,7 @@ DATABUILD := $(BUILD_DIR)/tools/databuild/databuild
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build data data-files run test test-logic-asan test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package
+.PHONY: all deps configure build data data-files run test test-logic-asan format-check test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package
 # `make install DESTDIR=... PREFIX=/usr`; see packaging/.
 PREFIX ?= /usr/local
 all: data
@@ -43,6 +43,7 @@ run: data
 	    cd $(APP_DIR) && xvfb-run -a ./Tulvo; fi
 
 test: data
+	@$(MAKE) --no-print-directory format-check
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-logic-asan
 	@$(MAKE) --no-print-directory test-fuzz
@@ -89,6 +90,10 @@ bench: data
 
 format:
 	@git ls-files '*.cpp' '*.hpp' | xargs clang-format -i
+
+# Part of `make test`: every source as the project's .clang-format lays it out.
+format-check: deps
+	@git ls-files '*.cpp' '*.hpp' | xargs clang-format --dry-run --Werror
 
 clean:
 	rm -rf build

@@ -33,8 +33,8 @@ void wordValuesOf5000Rows(benchmark::State& state) {
         int listed = 0;
         for (const std::string& line : lines) {
             const std::string_view form = dictionary::spaceField(line, 2);
-            const int value = values.wordValue(form, int((form.size() + 1) / 3),
-                                               dictionary::pinyinField(line));
+            const int value =
+                values.wordValue(form, int((form.size() + 1) / 3), dictionary::pinyinField(line));
             listed += value >= 0;
         }
         benchmark::DoNotOptimize(listed);

@@ -169,8 +169,10 @@ std::vector<std::u16string> zinniaAnswers(const std::filesystem::path& file) {
             answers.emplace_back();
         } else if (!answers.empty() && !line.empty()) {
             const std::u16string value = tulvo::utf8ToUtf16(line.substr(0, line.find(' ')));
-            if (value.size() == 1) answers.back() += value;
-            else answers.back() += u'?';
+            if (value.size() == 1)
+                answers.back() += value;
+            else
+                answers.back() += u'?';
         }
     }
     return answers;
@@ -225,8 +227,10 @@ void learnerAccuracy(benchmark::State& state, tulvo::bench::LearnerStyle style) 
     }
     state.counters["writings"] = tulvoRanks.total;
     tulvoRanks.report(state, "tulvo");
-    if (zinniaRanks.total) zinniaRanks.report(state, "zinnia");
-    else state.SetLabel("zinnia or its model not installed");
+    if (zinniaRanks.total)
+        zinniaRanks.report(state, "zinnia");
+    else
+        state.SetLabel("zinnia or its model not installed");
 }
 
 }  // namespace
@@ -240,10 +244,13 @@ BENCHMARK_CAPTURE(accuracy, neat, 0.3, 1)->Iterations(1)->Unit(benchmark::kSecon
 BENCHMARK_CAPTURE(accuracy, hasty, 0.8, 1)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(loadTemplates)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(learnerAccuracy, neat, tulvo::bench::LearnerStyle::kNeat)
-    ->Iterations(1)->Unit(benchmark::kSecond);
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(learnerAccuracy, ordinary, tulvo::bench::LearnerStyle::kOrdinary)
-    ->Iterations(1)->Unit(benchmark::kSecond);
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(learnerAccuracy, hasty, tulvo::bench::LearnerStyle::kHasty)
-    ->Iterations(1)->Unit(benchmark::kSecond);
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 BENCHMARK_MAIN();

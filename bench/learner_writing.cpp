@@ -117,9 +117,12 @@ Polyline trimOrExtend(const Polyline& dense, double startChange, double endChang
 
 const char* styleName(LearnerStyle style) {
     switch (style) {
-        case LearnerStyle::kNeat: return "neat";
-        case LearnerStyle::kOrdinary: return "ordinary";
-        case LearnerStyle::kHasty: return "hasty";
+        case LearnerStyle::kNeat:
+            return "neat";
+        case LearnerStyle::kOrdinary:
+            return "ordinary";
+        case LearnerStyle::kHasty:
+            return "hasty";
     }
     return "";
 }
@@ -178,7 +181,8 @@ std::vector<MouseStroke> writeAsLearner(const std::vector<Polyline>& medians, Le
         double walked = 0;
         Polyline wandering;
         for (size_t i = 0; i < dense.size(); ++i) {
-            if (i > 0) walked += std::hypot(dense[i].x - dense[i - 1].x, dense[i].y - dense[i - 1].y);
+            if (i > 0)
+                walked += std::hypot(dense[i].x - dense[i - 1].x, dense[i].y - dense[i - 1].y);
             const size_t j = std::min(i + 1, dense.size() - 1), k = j > 0 ? j - 1 : 0;
             double nx = -(dense[j].y - dense[k].y), ny = dense[j].x - dense[k].x;
             const double d = std::hypot(nx, ny);
@@ -210,7 +214,8 @@ std::vector<MouseStroke> writeAsLearner(const std::vector<Polyline>& medians, Le
                 since = 0;
                 const double t = total > 0 ? walked / total : 0;
                 const double speed = std::sin(std::numbers::pi * std::clamp(t, 0.0, 1.0));
-                step = hand.minStep + (hand.maxStep - hand.minStep) * speed * (0.6 + 0.4 * unit(rng));
+                step =
+                    hand.minStep + (hand.maxStep - hand.minStep) * speed * (0.6 + 0.4 * unit(rng));
             }
         }
         emit(wandering.back());

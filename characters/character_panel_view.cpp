@@ -153,7 +153,6 @@ void CharacterPanelView::place(QWidget* widget, int x, int y, int width, int hei
     widget->setGeometry(x - this->x(), y - this->y(), width, height);
 }
 
-
 void CharacterPanelView::layOut(int panelBottom) {
     panelBottom_ = panelBottom;
     const bool several = entry_.headword.size() > 1;

@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QObject>
-#include <QWidget>
 #include <QTextEdit>
+#include <QWidget>
 #include <array>
 #include <filesystem>
 #include <functional>

@@ -71,11 +71,13 @@ std::vector<ComponentRecord> componentRecords(const std::filesystem::path& file)
     return result;
 }
 
-std::u16string makeComponentText(char16_t radical, int residualStrokes, std::u16string_view others) {
+std::u16string makeComponentText(char16_t radical, int residualStrokes,
+                                 std::u16string_view others) {
     std::u16string text;
     text.push_back(radical);
     text.push_back(kComponentSeparator);
-    for (char c : std::to_string(residualStrokes < 0 ? 0 : residualStrokes)) text.push_back(char16_t(c));
+    for (char c : std::to_string(residualStrokes < 0 ? 0 : residualStrokes))
+        text.push_back(char16_t(c));
     if (!others.empty()) {
         text.push_back(u' ');
         text += others;

@@ -14,7 +14,8 @@
 
 namespace tulvo::characters {
 
-inline const std::filesystem::path kComponentsPath = std::filesystem::path("data") / "components.dat";
+inline const std::filesystem::path kComponentsPath =
+    std::filesystem::path("data") / "components.dat";
 
 // What the data build puts between the radical and the stroke count, so that
 // the shown text reads "女+3 子". Readers skip it whatever it is.

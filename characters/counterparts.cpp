@@ -21,10 +21,14 @@ bool parseHex(std::string_view text, uint32_t& value) {
     value = 0;
     for (char c : text) {
         int digit;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-        else return false;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
+            return false;
         value = value * 16 + uint32_t(digit);
     }
     return true;
@@ -58,8 +62,10 @@ Counterparts counterparts(const std::filesystem::path& file, char16_t code) {
         // A code that is not hexadecimal, or whose low 16 bits are 0, would
         // end the list early for a reader of 0-terminated lists: skipped.
         if (!parseHex(third, value) || (value & 0xFFFF) == 0) continue;
-        if (type == "1") result.traditional.push_back(char16_t(value & 0xFFFF));
-        else if (type == "2") result.simplified.push_back(char16_t(value & 0xFFFF));
+        if (type == "1")
+            result.traditional.push_back(char16_t(value & 0xFFFF));
+        else if (type == "2")
+            result.simplified.push_back(char16_t(value & 0xFFFF));
     }
     if (!result.simplified.empty()) result.count += int(2 * (result.simplified.size() + 1));
     if (!result.traditional.empty()) result.count += int(2 * (result.traditional.size() + 1));

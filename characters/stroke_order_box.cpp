@@ -149,14 +149,13 @@ void StrokeOrderBox::drawLine(const AnimationStep& step) {
 }
 
 void StrokeOrderBox::editStrokes(char16_t character, const std::filesystem::path& program) {
-    characters::editStrokes(file_, animation_, character,
-                            [&](const std::string&, const std::string& argument) {
-                                std::error_code error;
-                                if (!std::filesystem::is_regular_file(program, error)) return;
-                                // Waits for the editor, without processing events.
-                                runProgramAndWait(program, std::filesystem::current_path(),
-                                                  {argument});
-                            });
+    characters::editStrokes(
+        file_, animation_, character, [&](const std::string&, const std::string& argument) {
+            std::error_code error;
+            if (!std::filesystem::is_regular_file(program, error)) return;
+            // Waits for the editor, without processing events.
+            runProgramAndWait(program, std::filesystem::current_path(), {argument});
+        });
     wake();
 }
 

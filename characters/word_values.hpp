@@ -25,7 +25,7 @@ favorites::WordClasses listWordClasses(const FreqFile& freq);
 
 // The result list's word values from the open frequency file and the store.
 class WordValues final : public dictionary::WordValueLookup {
-public:
+  public:
     WordValues(const FreqFile& freq, const favorites::FavoritesStore* favorites)
         : freq_(freq), favorites_(favorites) {}
 
@@ -35,7 +35,7 @@ public:
     int wordValue(std::string_view form, int lengthInCharacters,
                   std::string_view pinyin) const override;
 
-private:
+  private:
     const FreqFile& freq_;
     const favorites::FavoritesStore* favorites_;
 };

@@ -12,9 +12,13 @@ namespace {
 
 enum Column { kSort, kCharacter, kPinyin, kTranslation, kEquivalent, kColumns };
 
-QColor fromColourRef(uint32_t bgr) { return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF); }
+QColor fromColourRef(uint32_t bgr) {
+    return QColor(bgr & 0xFF, (bgr >> 8) & 0xFF, (bgr >> 16) & 0xFF);
+}
 
-QString text(const std::u16string& units) { return ui::toQString(units); }
+QString text(const std::u16string& units) {
+    return ui::toQString(units);
+}
 
 }  // namespace
 
@@ -34,11 +38,16 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     const ResultRow& row = list_.at(static_cast<size_t>(index.row()));
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
-            case kSort: return QString::fromLatin1(row.sortKey.data(), qsizetype(row.sortKey.size()));
-            case kCharacter: return text(row.character);
-            case kPinyin: return text(row.pinyin);
-            case kTranslation: return text(row.translation);
-            case kEquivalent: return text(row.equivalent);
+            case kSort:
+                return QString::fromLatin1(row.sortKey.data(), qsizetype(row.sortKey.size()));
+            case kCharacter:
+                return text(row.character);
+            case kPinyin:
+                return text(row.pinyin);
+            case kTranslation:
+                return text(row.translation);
+            case kEquivalent:
+                return text(row.equivalent);
         }
     } else if (role == Qt::FontRole && index.column() == kCharacter) {
         return characterFont_;
@@ -50,7 +59,8 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
 
 QVariant ResultListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     static const char* kTitles[] = {"Sort", "Character", "Pinyin", "Translation", "Equivalent"};
-    if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 && section < kColumns)
+    if (role == Qt::DisplayRole && orientation == Qt::Horizontal && section >= 0 &&
+        section < kColumns)
         return QString::fromLatin1(kTitles[section]);
     return {};
 }
@@ -88,7 +98,8 @@ ResultListView::ResultListView(const ResultList& list, QWidget* parent)
     setColumnHidden(kEquivalent, true);
     // The selection stays visible while the list has no focus.
     QPalette colours = palette();
-    colours.setColor(QPalette::Inactive, QPalette::Highlight, colours.color(QPalette::Active, QPalette::Highlight));
+    colours.setColor(QPalette::Inactive, QPalette::Highlight,
+                     colours.color(QPalette::Active, QPalette::Highlight));
     colours.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      colours.color(QPalette::Active, QPalette::HighlightedText));
     setPalette(colours);
@@ -97,7 +108,8 @@ ResultListView::ResultListView(const ResultList& list, QWidget* parent)
 }
 
 void ResultListView::setColumnWidths(const std::array<int, 5>& widths) {
-    for (int column : {kCharacter, kPinyin, kTranslation}) setColumnWidth(column, widths[size_t(column)]);
+    for (int column : {kCharacter, kPinyin, kTranslation})
+        setColumnWidth(column, widths[size_t(column)]);
 }
 
 void ResultListView::setFontHeight(int height) {
@@ -110,7 +122,9 @@ void ResultListView::setFontHeight(int height) {
     model_.setCharacterFont(characters);
 }
 
-int ResultListView::characterWidth() const { return roundEven(fontHeight_ * 0.81); }
+int ResultListView::characterWidth() const {
+    return roundEven(fontHeight_ * 0.81);
+}
 
 char16_t ResultListView::characterAt(const std::u16string& cell, int index) {
     if (index < 0 || static_cast<size_t>(index) >= cell.size()) return 0;
@@ -137,7 +151,8 @@ void ResultListView::mouseDoubleClickEvent(QMouseEvent* event) {
     const int width = characterWidth();
     const int x = event->position().toPoint().x();
     const ResultRow& row = list_.at(static_cast<size_t>(index.row()));
-    if (const char16_t c = characterAt(row.character, (x - 4) / width)) emit characterDoubleClicked(c);
+    if (const char16_t c = characterAt(row.character, (x - 4) / width))
+        emit characterDoubleClicked(c);
 }
 
 void ResultListView::currentChanged(const QModelIndex& current, const QModelIndex& previous) {

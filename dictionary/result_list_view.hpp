@@ -13,7 +13,7 @@ namespace tulvo::dictionary {
 
 class ResultListModel : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     explicit ResultListModel(const ResultList& list, QObject* parent = nullptr);
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -29,7 +29,7 @@ public:
     // The font of the Character column.
     void setCharacterFont(const QFont& font) { characterFont_ = font; }
 
-private:
+  private:
     const ResultList& list_;
     size_t shownRows_ = 0;
     QFont characterFont_;
@@ -37,7 +37,7 @@ private:
 
 class ResultListView : public QTableView {
     Q_OBJECT
-public:
+  public:
     ResultListView(const ResultList& list, QWidget* parent);
 
     ResultListModel& resultModel() { return model_; }
@@ -50,17 +50,17 @@ public:
     // The character of the row's Character cell under a click at x, or 0.
     static char16_t characterAt(const std::u16string& cell, int index);
 
-signals:
+  signals:
     void characterDoubleClicked(char16_t character);
     void characterRightClicked(char16_t character, QPoint globalPosition);
     void rowSelected(int row);
 
-protected:
+  protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
 
-private:
+  private:
     const ResultList& list_;
     ResultListModel model_;
     int fontHeight_ = 19;

@@ -32,7 +32,8 @@ std::optional<std::u16string> decode(std::string_view bytes, int codePage,
 // the first invalid or unassigned sequence. With `complete` false the bytes
 // are a sample cut from a longer text, and a sequence cut at its end is not
 // an error. Code page 0 refuses unpaired surrogates.
-std::optional<std::u16string> decodeStrict(std::string_view bytes, int codePage, bool complete = true);
+std::optional<std::u16string> decodeStrict(std::string_view bytes, int codePage,
+                                           bool complete = true);
 
 // Encodes UTF-16 units in the code page; empty when it is unknown. With
 // `strict`, also empty when the code page cannot hold one of the characters

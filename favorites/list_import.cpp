@@ -127,10 +127,18 @@ ListFile readListFile(const std::filesystem::path& file) {
         return list;
     }
     switch (why) {
-        case ReadFailure::Missing: list.status = ListFile::Missing; break;
-        case ReadFailure::NotRegular: list.status = ListFile::NotAFile; break;
-        case ReadFailure::TooLarge: list.status = ListFile::TooLarge; break;
-        default: list.status = ListFile::Unreadable; break;
+        case ReadFailure::Missing:
+            list.status = ListFile::Missing;
+            break;
+        case ReadFailure::NotRegular:
+            list.status = ListFile::NotAFile;
+            break;
+        case ReadFailure::TooLarge:
+            list.status = ListFile::TooLarge;
+            break;
+        default:
+            list.status = ListFile::Unreadable;
+            break;
     }
     return list;
 }

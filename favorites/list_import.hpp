@@ -19,7 +19,7 @@ struct ImportRequest {
     std::string_view text;  // the whole file
     bool addSingleCharacters = true;
     bool showPreview = false;
-    int encoding = -1;  // code page chosen by the user or the settings; -1 none
+    int encoding = -1;    // code page chosen by the user or the settings; -1 none
     WordClasses classes;  // the frequency data, for the detection
 };
 

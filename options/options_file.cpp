@@ -85,7 +85,8 @@ OptionsState readOptions(const std::filesystem::path& dir) {
     const platform::AppPaths paths(dir);
     const std::filesystem::path f10Marker = paths.topLevelUserFile(shell::kF10Marker);
     const std::filesystem::path popupMarker = paths.topLevelUserFile(shell::kPopupMarker);
-    const shell::SettingsText settings(readText(paths.userFile(shell::kSettingsPath.filename().string())));
+    const shell::SettingsText settings(
+        readText(paths.userFile(shell::kSettingsPath.filename().string())));
     OptionsState state;
     std::error_code ec;
 
@@ -105,8 +106,7 @@ OptionsState readOptions(const std::filesystem::path& dir) {
     state.hotkeyItem = hotkeyItemFor(hotkey);
 
     const std::string popup = settings.loweredValue("enable_popup");
-    const bool popupReadme =
-        popup.empty() && std::filesystem::exists(popupMarker, ec);
+    const bool popupReadme = popup.empty() && std::filesystem::exists(popupMarker, ec);
     state.popupEnabled = popup.empty() ? popupReadme : firstLetter(popup) != 'n';
     if (popupReadme) {
         const PopupLists lists = readPopupReadme(readText(popupMarker));
@@ -182,7 +182,8 @@ std::string optionsText(const OptionsState& state) {
 
 bool writeOptions(const std::filesystem::path& dir, const OptionsState& state) {
     const platform::AppPaths paths(dir);
-    return writeWholeFile(paths.userFile(shell::kSettingsPath.filename().string()), optionsText(state));
+    return writeWholeFile(paths.userFile(shell::kSettingsPath.filename().string()),
+                          optionsText(state));
 }
 
 std::string installedVersion(std::string_view argument) {

@@ -157,9 +157,8 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
     help->setIconSize(QSize(30, 30));
     help->setGeometry(480, 10, 36, 36);
     help->setToolTip(QStringLiteral("Help"));
-    connect(help, &QPushButton::clicked, this, [this] {
-        QDesktopServices::openUrl(ui::manualPage(dir_, "options.html"));
-    });
+    connect(help, &QPushButton::clicked, this,
+            [this] { QDesktopServices::openUrl(ui::manualPage(dir_, "options.html")); });
 
     buildGeneral();
     buildPopup();
@@ -250,7 +249,8 @@ void OptionsWindow::importFile(const QString& path, bool track) {
     // Only regular files of list size: a pipe or a device would never end.
     const favorites::ListFile list = favorites::readListFile(toStd(path));
     if (list.status == favorites::ListFile::TooLarge) {
-        showMessage(QStringLiteral("Sorry, the file is larger than 64 MiB: too large for a word list."));
+        showMessage(
+            QStringLiteral("Sorry, the file is larger than 64 MiB: too large for a word list."));
         return;
     }
     if (list.bytes.empty()) {

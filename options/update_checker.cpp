@@ -194,7 +194,8 @@ void UpdateChecker::update() {
         void indexed() override {
             // The new file carries the archive's date, so that the next check
             // finds the two equal.
-            const std::filesystem::path dictionary = platform::AppPaths(checker_.dir_).dictionaryFile();
+            const std::filesystem::path dictionary =
+                platform::AppPaths(checker_.dir_).dictionaryFile();
             if (!checker_.archiveDate_.empty()) setFileDate(dictionary, checker_.archiveDate_);
             checker_.dictionaryLine(kDictionaryUpToDate);
             checker_.view_.setDownloadEnabled(false);

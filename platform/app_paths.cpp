@@ -17,7 +17,9 @@ fs::path AppPaths::shippedFile(std::string_view name) const {
     return program_ / "data" / fs::path(name);
 }
 
-fs::path AppPaths::userFile(std::string_view name) const { return user_ / fs::path(name); }
+fs::path AppPaths::userFile(std::string_view name) const {
+    return user_ / fs::path(name);
+}
 
 fs::path AppPaths::topLevelUserFile(std::string_view name) const {
     return installed_ ? userFile(name) : program_ / fs::path(name);

@@ -7,7 +7,8 @@ namespace tulvo {
 
 std::optional<FileClock::time_point> fileCreationTime(const std::filesystem::path& file) {
     struct statx info {};
-    if (::statx(AT_FDCWD, file.c_str(), 0, STATX_BTIME | STATX_MTIME, &info) != 0) return std::nullopt;
+    if (::statx(AT_FDCWD, file.c_str(), 0, STATX_BTIME | STATX_MTIME, &info) != 0)
+        return std::nullopt;
     const struct statx_timestamp& stamp =
         (info.stx_mask & STATX_BTIME) ? info.stx_btime : info.stx_mtime;
     return FileClock::time_point(std::chrono::duration_cast<FileClock::duration>(

@@ -1,10 +1,10 @@
 #include "platform/local_messages.hpp"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QDir>
 #include <QLocalSocket>
 #include <QtEndian>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tulvo::platform {
 namespace {

@@ -1,6 +1,5 @@
 #include "platform/unicode_text.hpp"
 
-
 namespace tulvo {
 namespace {
 

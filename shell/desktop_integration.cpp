@@ -10,8 +10,8 @@
 #include "shell/clipboard_capture.hpp"
 #include "shell/clipboard_save_file.hpp"
 #include "shell/main_window.hpp"
-#include "shell/search_bar.hpp"
 #include "shell/popup_messages.hpp"
+#include "shell/search_bar.hpp"
 #include "ui/text.hpp"
 
 namespace tulvo::shell {
@@ -51,7 +51,8 @@ void DesktopIntegration::captureSelection() {
 }
 
 void DesktopIntegration::captureNow() {
-    const std::filesystem::path saveFile = platform::AppPaths(dir_).topLevelUserFile(kClipboardSaveFile);
+    const std::filesystem::path saveFile =
+        platform::AppPaths(dir_).topLevelUserFile(kClipboardSaveFile);
     saveClipboard(saveFile);
     QGuiApplication::clipboard()->clear();
     platform::sendCopyKeys(processAndPause, nullptr);
@@ -69,8 +70,7 @@ void DesktopIntegration::handleLocatorMessage(uint32_t message, int64_t first, i
     if (message == kMessageLookup) {
         const std::u16string text = lookupText(first, second);
         window_.runWhenFree([this, text] {
-            window_.searchBar().box().setEditText(
-                ui::toQString(text));
+            window_.searchBar().box().setEditText(ui::toQString(text));
             bringToFront();
             window_.searchBar().box().setFocus();
             window_.searchFromBoxNow();

@@ -20,7 +20,8 @@ LocatorFrame parseLocatorFrame(const QByteArray& bytes) {
     // Every message has two 64-bit parameters; a text lookup is followed by
     // as many bytes of UTF-8 as its first parameter says.
     if (bytes.size() < 24) return frame;
-    frame.message = {static_cast<uint32_t>(message), qFromLittleEndian<int64_t>(bytes.constData() + 8),
+    frame.message = {static_cast<uint32_t>(message),
+                     qFromLittleEndian<int64_t>(bytes.constData() + 8),
                      qFromLittleEndian<int64_t>(bytes.constData() + 16)};
     if (frame.message.message != kMessageLookupText) {
         frame.kind = LocatorFrame::Kind::Message;

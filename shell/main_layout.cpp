@@ -22,9 +22,13 @@ MainLayout layoutFor(int clientWidth, int clientHeight, int windowHeight, bool p
     return l;
 }
 
-int charFormAt(int x) { return x <= 62 ? 0 : x <= 92 ? 1 : 2; }
+int charFormAt(int x) {
+    return x <= 62 ? 0 : x <= 92 ? 1 : 2;
+}
 
-int matchPartAt(int x) { return x <= 66 ? 0 : x <= 92 ? 1 : x <= 149 ? 2 : 3; }
+int matchPartAt(int x) {
+    return x <= 66 ? 0 : x <= 92 ? 1 : x <= 149 ? 2 : 3;
+}
 
 XRange charFormRange(int charForm) {
     static constexpr XRange kRanges[] = {{0, 62}, {62, 92}, {92, 150}};

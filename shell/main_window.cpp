@@ -20,26 +20,26 @@
 #include "characters/component_search.hpp"
 #include "characters/components.hpp"
 #include "characters/freq_file.hpp"
-#include "characters/word_values.hpp"
 #include "characters/radical_window.hpp"
 #include "characters/stroke_order_box.hpp"
+#include "characters/word_values.hpp"
 #include "dictionary/dictionary_file.hpp"
+#include "favorites/list_import.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/desktop_integration.hpp"
-#include "shell/speech.hpp"
 #include "shell/main_layout.hpp"
 #include "shell/pad_column.hpp"
-#include "shell/search_bar.hpp"
-#include "favorites/list_import.hpp"
 #include "shell/reminder_check.hpp"
+#include "shell/search_bar.hpp"
+#include "shell/speech.hpp"
 #include "ui/bitmaps.hpp"
 #include "ui/fonts.hpp"
-#include "ui/window_placement.hpp"
 #include "ui/manual.hpp"
 #include "ui/text.hpp"
+#include "ui/window_placement.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -47,11 +47,15 @@ namespace {
 using ui::toQString;
 using ui::toUnits;
 
-void place(QWidget* widget, const Rect& r) { widget->setGeometry(r.x, r.y, r.width, r.height); }
+void place(QWidget* widget, const Rect& r) {
+    widget->setGeometry(r.x, r.y, r.width, r.height);
+}
 
 }  // namespace
 
-QString programVersion() { return QStringLiteral("version 2.1a").leftJustified(32, QLatin1Char(' ')); }
+QString programVersion() {
+    return QStringLiteral("version 2.1a").leftJustified(32, QLatin1Char(' '));
+}
 
 WindowSearchHost::WindowSearchHost(dictionary::ResultList& list, MainWindow& window)
     : ListSearchHost(list), window_(window) {
@@ -94,13 +98,14 @@ void WindowSearchHost::showCharacterWithoutRow(char16_t character) {
 
 void WindowSearchHost::capReached(const std::u16string& message) {
     window_.resultView().resultModel().refresh();
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), toQString(message), QMessageBox::Ok,
-                    &window_);
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), toQString(message),
+                    QMessageBox::Ok, &window_);
     box.raise();
     box.exec();
 }
 
-MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary::WordValueLookup& values)
+MainWindow::MainWindow(std::filesystem::path programDirectory,
+                       const dictionary::WordValueLookup& values)
     : dir_(std::move(programDirectory)),
       results_(values),
       host_(results_, *this),
@@ -114,14 +119,17 @@ MainWindow::MainWindow(std::filesystem::path programDirectory, const dictionary:
     qApp->installEventFilter(this);
 }
 
-MainWindow::~MainWindow() { qApp->removeEventFilter(this); }
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
 
 void MainWindow::buildControls() {
-
     searchBar_ = new SearchBar(this);
     searchBar_->setCharForm(charForm_);
-    connect(searchBar_, &SearchBar::charFormChosen, this, [this](int v) { charForm_ = dictionary::CharForm(v); });
-    connect(searchBar_, &SearchBar::matchPartChosen, this, [this](int v) { matchPart_ = dictionary::MatchPart(v); });
+    connect(searchBar_, &SearchBar::charFormChosen, this,
+            [this](int v) { charForm_ = dictionary::CharForm(v); });
+    connect(searchBar_, &SearchBar::matchPartChosen, this,
+            [this](int v) { matchPart_ = dictionary::MatchPart(v); });
     connect(searchBar_, &SearchBar::backClicked, this, &MainWindow::goBack);
     connect(searchBar_, &SearchBar::forwardClicked, this, &MainWindow::goForward);
     connect(searchBar_, &SearchBar::optionsClicked, this, &MainWindow::openOptions);
@@ -165,7 +173,8 @@ void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
     panel_ = new characters::CharacterPanelView(this, dir_, values, charForm);
     connect(padColumn_, &PadColumn::candidateRightClicked, panel_,
             &characters::CharacterPanelView::openShortMenu);
-    connect(panel_, &characters::CharacterPanelView::lookupRequested, this, &MainWindow::searchCharacter);
+    connect(panel_, &characters::CharacterPanelView::lookupRequested, this,
+            &MainWindow::searchCharacter);
     connect(panel_, &characters::CharacterPanelView::headwordValueChanged, this, [this](int value) {
         if (shownRow_ < 0 || static_cast<size_t>(shownRow_) >= results_.size()) return;
         results_.setWordValue(static_cast<size_t>(shownRow_), value);
@@ -176,15 +185,13 @@ void MainWindow::buildPadAndPanel(const dictionary::WordValueLookup& values) {
                 if (results_.adjustWordValues(std::u16string(1, character), delta) > 0)
                     resultView_->resultModel().rowsChanged();
             });
-    connect(panel_, &characters::CharacterPanelView::favoriteAdded, this, [this](const QString& word) {
-        favoriteAdded(ui::unitsOf(word));
-    });
+    connect(panel_, &characters::CharacterPanelView::favoriteAdded, this,
+            [this](const QString& word) { favoriteAdded(ui::unitsOf(word)); });
     // "Speak" is offered while a voice exists or is being created.
     connect(&panel_->characterMenu(), &QMenu::aboutToShow, this,
             [this] { panel_->setSpeechAvailable(speech().available()); });
-    connect(panel_, &characters::CharacterPanelView::speakRequested, this, [this](const QString& text) {
-        speech().speak(ui::unitsOf(text));
-    });
+    connect(panel_, &characters::CharacterPanelView::speakRequested, this,
+            [this](const QString& text) { speech().speak(ui::unitsOf(text)); });
     // The component search and the stroke box connect theirs in
     // buildCharacterSearchWindows.
 }
@@ -211,7 +218,9 @@ dictionary::SearchSettings MainWindow::searchSettings() const {
     return {matchPart_, charForm_, preferTraditional_};
 }
 
-void MainWindow::showSearchText(const QString& text) { searchBar_->setText(text); }
+void MainWindow::showSearchText(const QString& text) {
+    searchBar_->setText(text);
+}
 
 void MainWindow::showBareCharacter(char16_t character) {
     shownRow_ = -1;
@@ -250,9 +259,13 @@ void MainWindow::runSearch(bool fromHistoryPick) {
     updateDropDown();
 }
 
-void MainWindow::updateDropDown() { searchBar_->setEntries(dropDown_.entries(), dropDown_.selected()); }
+void MainWindow::updateDropDown() {
+    searchBar_->setEntries(dropDown_.entries(), dropDown_.selected());
+}
 
-void MainWindow::updateBackForward() { searchBar_->setBackForwardPossible(history_.canGoBack(), history_.canGoForward()); }
+void MainWindow::updateBackForward() {
+    searchBar_->setBackForwardPossible(history_.canGoBack(), history_.canGoForward());
+}
 
 void MainWindow::goBack() {
     runWhenFree([this] {
@@ -283,7 +296,8 @@ void MainWindow::replay(const std::string& line) {
     charForm_ = dictionary::CharForm(entry->charForm);
     searchBar_->setMatchPart(matchPart_);
     searchBar_->setCharForm(charForm_);
-    showSearchText(QString::fromUtf8(entry->text.data(), static_cast<qsizetype>(entry->text.size())));
+    showSearchText(
+        QString::fromUtf8(entry->text.data(), static_cast<qsizetype>(entry->text.size())));
     runSearch(false);
 }
 
@@ -335,7 +349,9 @@ void MainWindow::setFontHeights(const FontHeights& heights) {
     panel_->setFontHeights(heights.panel, heights.character);
 }
 
-void MainWindow::setPreferTraditional(bool traditional) { preferTraditional_ = traditional; }
+void MainWindow::setPreferTraditional(bool traditional) {
+    preferTraditional_ = traditional;
+}
 
 void MainWindow::registerHotkey(int number) {
     hotkey_ = number;
@@ -347,9 +363,13 @@ void MainWindow::unregisterHotkey() {
     desktop_->unregisterHotkey();
 }
 
-Speech& MainWindow::speech() { return desktop_->speech(); }
+Speech& MainWindow::speech() {
+    return desktop_->speech();
+}
 
-void MainWindow::processPendingMessages() { QCoreApplication::processEvents(); }
+void MainWindow::processPendingMessages() {
+    QCoreApplication::processEvents();
+}
 
 std::optional<int64_t> MainWindow::sendToPopupMessenger(uint32_t message) {
     return platform::sendMessage(platform::kPopupMessenger, message);
@@ -362,7 +382,9 @@ void MainWindow::startPopupProgram(const std::string& arguments) {
                             QString::fromStdString(arguments).split(QLatin1Char(' ')));
 }
 
-uint32_t MainWindow::nativeWindowId() const { return static_cast<uint32_t>(winId()); }
+uint32_t MainWindow::nativeWindowId() const {
+    return static_cast<uint32_t>(winId());
+}
 
 // Silent: no preview, and the count of new words is not shown.
 void MainWindow::importTrackedList(const std::string& bytes, int encoding) {
@@ -387,8 +409,9 @@ void MainWindow::favoriteAdded(std::u16string_view word) {
     QString text;
     if (result == favorites::UpdateBack::CannotHold && !updateBackToldCannotHold_) {
         updateBackToldCannotHold_ = true;
-        text = QStringLiteral("The favorite word %1 was not added to %2: the file's encoding cannot "
-                              "hold its characters.")
+        text = QStringLiteral(
+                   "The favorite word %1 was not added to %2: the file's encoding cannot "
+                   "hold its characters.")
                    .arg(toQString(word), QString::fromStdString(list.filename().string()));
     } else if (result == favorites::UpdateBack::Failed && !updateBackToldFailure_) {
         updateBackToldFailure_ = true;
@@ -465,7 +488,8 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
 
     strokeBox_ = new characters::StrokeOrderBox(dir_ / characters::kStrokeOrderPath, this);
     strokeBox_->setPressesIgnored([this] { return radicalWindow_->isOpen(); });
-    connect(strokeBox_, &characters::StrokeOrderBox::lookupRequested, this, &MainWindow::searchCharacter);
+    connect(strokeBox_, &characters::StrokeOrderBox::lookupRequested, this,
+            &MainWindow::searchCharacter);
     // The panel's current character is the one the box writes, beside it.
     connect(panel_, &characters::CharacterPanelView::animationRequested, this, [this](char16_t c) {
         strokeBox_->setTop(panel_->strokeBoxTop());
@@ -478,11 +502,13 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
             [this](char16_t c) { speech().speak(std::u16string(1, c)); });
     connect(panel_, &characters::CharacterPanelView::findCharactersRequested, this,
             &MainWindow::findCharactersBasedOn);
-    connect(panel_, &characters::CharacterPanelView::editStrokesRequested, this, &MainWindow::editStrokes);
+    connect(panel_, &characters::CharacterPanelView::editStrokesRequested, this,
+            &MainWindow::editStrokes);
     // Another program taking over stops the drawing.
-    connect(qApp, &QGuiApplication::applicationStateChanged, this, [this](Qt::ApplicationState state) {
-        if (state != Qt::ApplicationActive) strokeBox_->stop();
-    });
+    connect(qApp, &QGuiApplication::applicationStateChanged, this,
+            [this](Qt::ApplicationState state) {
+                if (state != Qt::ApplicationActive) strokeBox_->stop();
+            });
 }
 
 void MainWindow::findCharactersBasedOn(char16_t character) {
@@ -497,12 +523,14 @@ void MainWindow::findCharactersBasedOnNow(char16_t character) {
 
 void MainWindow::runComponentSearch(char16_t character) {
     const auto rows = characters::componentSearch(dir_ / characters::kComponentsPath,
-                                                  platform::AppPaths(dir_).dictionaryFile(), character, charForm_);
+                                                  platform::AppPaths(dir_).dictionaryFile(),
+                                                  character, charForm_);
     if (!rows) {
-        QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"),
-                        QString::fromUtf8(characters::kNoCharacterBasedOn.data(),
-                                          static_cast<qsizetype>(characters::kNoCharacterBasedOn.size())),
-                        QMessageBox::Ok, this);
+        QMessageBox box(
+            QMessageBox::NoIcon, QStringLiteral("Tulvo"),
+            QString::fromUtf8(characters::kNoCharacterBasedOn.data(),
+                              static_cast<qsizetype>(characters::kNoCharacterBasedOn.size())),
+            QMessageBox::Ok, this);
         box.raise();
         box.activateWindow();
         box.exec();

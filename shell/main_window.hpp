@@ -50,7 +50,7 @@ class Speech;
 // The search's link to the window: rows go into the list, and the window is
 // repainted while a long search reads the file.
 class WindowSearchHost : public dictionary::ListSearchHost, public dictionary::ResultListListener {
-public:
+  public:
     WindowSearchHost(dictionary::ResultList& list, MainWindow& window);
     bool addResult(std::string_view line, int formIndex) override;
     void pause(int milliseconds) override;
@@ -59,14 +59,14 @@ public:
     void capReached(const std::u16string& message) override;
     void showCharacterWithoutRow(char16_t character) override;
 
-private:
+  private:
     MainWindow& window_;
     QElapsedTimer sinceRepaint_;
 };
 
 class MainWindow : public QWidget, public SettingsTarget {
     Q_OBJECT
-public:
+  public:
     MainWindow(std::filesystem::path programDirectory, const dictionary::WordValueLookup& values);
     ~MainWindow() override;
 
@@ -138,13 +138,13 @@ public:
     // update-back is on.
     void favoriteAdded(std::u16string_view word);
 
-protected:
+  protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void buildControls();
     void runSearch(bool fromHistoryPick);
     void searchCharacterNow(char16_t character);

@@ -9,8 +9,10 @@ namespace tulvo::shell {
 
 long elapsedDays(FileClock::time_point created, FileClock::time_point now) {
     // File times count 100-nanosecond units.
-    const auto units = std::chrono::duration_cast<std::chrono::duration<long long, std::ratio<1, 10000000>>>(
-        now - created).count();
+    const auto units =
+        std::chrono::duration_cast<std::chrono::duration<long long, std::ratio<1, 10000000>>>(
+            now - created)
+            .count();
     if (units <= 0) return -1;
     const double seconds = std::nearbyint(static_cast<double>(units) / 10000000.0);
     return static_cast<long>(std::nearbyint(seconds / 3600.0 / 24.0));

@@ -9,7 +9,8 @@
 
 namespace tulvo::shell {
 
-inline const std::filesystem::path kInstallMarker = std::filesystem::path("data") / "install complete.txt";
+inline const std::filesystem::path kInstallMarker =
+    std::filesystem::path("data") / "install complete.txt";
 inline const std::filesystem::path kReminderDone = std::filesystem::path("data") / "kestrine.txt";
 inline const std::filesystem::path kReminderProgram = std::filesystem::path("data") / "kestrine";
 

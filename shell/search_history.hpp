@@ -20,7 +20,7 @@ std::string findLine(int matchPart, int charForm, std::string_view utf8Text);
 std::optional<FindEntry> parseFindLine(std::string_view line);
 
 class SearchHistory {
-public:
+  public:
     // Drops every entry after the current one, appends `line` and makes it
     // current.
     void push(std::string line);
@@ -34,7 +34,7 @@ public:
     const std::vector<std::string>& entries() const { return entries_; }
     int position() const { return position_; }
 
-private:
+  private:
     std::vector<std::string> entries_;
     int position_ = -1;
 };

@@ -18,7 +18,9 @@ std::string_view trimmed(std::string_view text) {
     return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
-bool startsWith(std::string_view text, char letter) { return !text.empty() && text.front() == letter; }
+bool startsWith(std::string_view text, char letter) {
+    return !text.empty() && text.front() == letter;
+}
 
 }  // namespace
 
@@ -82,7 +84,8 @@ SettingsReader::SettingsReader(std::filesystem::path programDirectory, SettingsT
     : dir_(std::move(programDirectory)), target_(target) {}
 
 void SettingsReader::apply(bool firstRead) {
-    const SettingsText settings = SettingsText::read(platform::AppPaths(dir_).userFile(kSettingsPath.filename().string()));
+    const SettingsText settings =
+        SettingsText::read(platform::AppPaths(dir_).userFile(kSettingsPath.filename().string()));
 
     target_.setFontHeights(fontHeightsFor(settings.loweredValue("fontsize")));
     if (!firstRead) target_.refreshPanel();
@@ -91,8 +94,9 @@ void SettingsReader::apply(bool firstRead) {
     preferTraditional_ = startsWith(settings.loweredValue("prefer_simplified_or_traditional"), 't');
     target_.setPreferTraditional(preferTraditional_);
 
-    const int hotkey = hotkeyNumber(settings.loweredValue("tulvo_hotkey"),
-                                    std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kF10Marker)));
+    const int hotkey = hotkeyNumber(
+        settings.loweredValue("tulvo_hotkey"),
+        std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kF10Marker)));
     if (hotkeyRegistered_) {
         target_.unregisterHotkey();
         hotkeyRegistered_ = false;
@@ -103,7 +107,9 @@ void SettingsReader::apply(bool firstRead) {
     }
 
     std::string popup = settings.loweredValue("enable_popup");
-    if (popup.empty() && std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kPopupMarker))) popup = "y";
+    if (popup.empty() &&
+        std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kPopupMarker)))
+        popup = "y";
     if (startsWith(popup, 'y')) {
         target_.processPendingMessages();
         if (popupRunning_) {

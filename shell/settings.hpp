@@ -17,7 +17,7 @@ inline constexpr const char* kPopupMarker = "readme-Popup definitions.txt";
 // The file's text as the reader sees it: byte-order mark skipped, CR LF
 // appended so that a last line without a line end is read too.
 class SettingsText {
-public:
+  public:
     explicit SettingsText(std::string_view bytes);
     // Reads the file; a missing file is created empty.
     static SettingsText read(const std::filesystem::path& file);
@@ -28,7 +28,7 @@ public:
     // The same, lower-cased (ASCII letters).
     std::string loweredValue(std::string_view key) const;
 
-private:
+  private:
     std::string text_;
 };
 
@@ -48,7 +48,7 @@ int hotkeyNumber(std::string value, bool f10MarkerExists);
 
 // What applying the settings changes in the main program.
 class SettingsTarget {
-public:
+  public:
     virtual ~SettingsTarget() = default;
     virtual void setFontHeights(const FontHeights& heights) = 0;
     // Redraws the character panel with the new fonts.
@@ -72,7 +72,7 @@ public:
 
 // Applies the settings file; keeps what must last from one read to the next.
 class SettingsReader {
-public:
+  public:
     SettingsReader(std::filesystem::path programDirectory, SettingsTarget& target);
 
     // At start-up with `firstRead`, and again after the options program ran.
@@ -86,7 +86,7 @@ public:
     bool updateBack() const { return updateBack_; }
     bool preferTraditional() const { return preferTraditional_; }
 
-private:
+  private:
     std::filesystem::path dir_;
     SettingsTarget& target_;
     bool hotkeyRegistered_ = false;

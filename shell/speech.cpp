@@ -91,9 +91,8 @@ void Speech::finishCreation(bool ok, const QString& voiceName) {
 void Speech::speak(std::u16string_view text) {
     if (!available()) return;
     const std::u16string spoken = speechText(text);
-    QMetaObject::invokeMethod(
-        worker_, "say", Qt::QueuedConnection,
-        Q_ARG(QString, ui::toQString(spoken)));
+    QMetaObject::invokeMethod(worker_, "say", Qt::QueuedConnection,
+                              Q_ARG(QString, ui::toQString(spoken)));
 }
 
 }  // namespace tulvo::shell

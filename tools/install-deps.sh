@@ -38,6 +38,7 @@ xclip
 imagemagick
 python3
 clang
+clang-format
 libclang-rt-14-dev
 desktop-file-utils
 appstream

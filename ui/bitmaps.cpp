@@ -19,7 +19,8 @@ QImage capsule(int width, int height) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(kCapsuleEdge);
     p.setBrush(kCapsule);
-    p.drawRoundedRect(QRectF(0.5, 2.5, width - 1.0, height - 5.0), (height - 5) / 2.0, (height - 5) / 2.0);
+    p.drawRoundedRect(QRectF(0.5, 2.5, width - 1.0, height - 5.0), (height - 5) / 2.0,
+                      (height - 5) / 2.0);
     return image;
 }
 

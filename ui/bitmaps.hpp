@@ -13,10 +13,10 @@ inline const QColor kPadBrown(96, 64, 0);
 inline const QColor kPureBlue(0, 0, 255);
 inline const QColor kDimGrey(105, 105, 105);
 
-QImage charFormBitmap();    // 161 × 29: Simplified, Both, Traditional
-QImage matchPartBitmap();   // 195 × 29: Beginning, End, Anywhere, Exact
-QImage backForwardBitmap(); // 32 × 29: two arrows with a dotted line between
-QImage padToggleBitmap();   // 18 × 18: a diamond, half top-bar blue, half pad brown
+QImage charFormBitmap();     // 161 × 29: Simplified, Both, Traditional
+QImage matchPartBitmap();    // 195 × 29: Beginning, End, Anywhere, Exact
+QImage backForwardBitmap();  // 32 × 29: two arrows with a dotted line between
+QImage padToggleBitmap();    // 18 × 18: a diamond, half top-bar blue, half pad brown
 
 // Repaints every pure blue or dim grey pixel: blue where `chosen(x)` says so,
 // dim grey elsewhere.

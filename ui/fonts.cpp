@@ -24,15 +24,22 @@ QFont cellHeightFont(const QString& face, int height, bool bold) {
     return font;
 }
 
-QFont labelFont(int height) { return cellHeightFont(QStringLiteral("Arial"), height, false); }
-QFont panelFont(int height) { return cellHeightFont(QStringLiteral("Arial Unicode MS"), height, true); }
-QFont characterFont(int height) { return cellHeightFont(QStringLiteral("Arial Unicode MS"), height, false); }
+QFont labelFont(int height) {
+    return cellHeightFont(QStringLiteral("Arial"), height, false);
+}
+QFont panelFont(int height) {
+    return cellHeightFont(QStringLiteral("Arial Unicode MS"), height, true);
+}
+QFont characterFont(int height) {
+    return cellHeightFont(QStringLiteral("Arial Unicode MS"), height, false);
+}
 
 void installFontSubstitutions() {
-    QFont::insertSubstitutions(QStringLiteral("Arial"),
-                               {QStringLiteral("Liberation Sans"), QStringLiteral("Noto Sans CJK SC")});
-    QFont::insertSubstitutions(QStringLiteral("Arial Unicode MS"),
-                               {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Liberation Sans")});
+    QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"),
+                                                         QStringLiteral("Noto Sans CJK SC")});
+    QFont::insertSubstitutions(
+        QStringLiteral("Arial Unicode MS"),
+        {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("Liberation Sans")});
 }
 
 }  // namespace tulvo::ui

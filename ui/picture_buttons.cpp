@@ -51,8 +51,10 @@ void BackForwardButton::paintEvent(QPaintEvent*) {
 
 void BackForwardButton::mousePressEvent(QMouseEvent* event) {
     if (event->button() != Qt::LeftButton) return;
-    if (event->position().toPoint().x() <= width() / 2) emit backClicked();
-    else emit forwardClicked();
+    if (event->position().toPoint().x() <= width() / 2)
+        emit backClicked();
+    else
+        emit forwardClicked();
 }
 
 ClickablePicture::ClickablePicture(QImage picture, QWidget* parent)

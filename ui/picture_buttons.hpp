@@ -10,7 +10,7 @@ namespace tulvo::ui {
 
 class PictureSelector : public QWidget {
     Q_OBJECT
-public:
+  public:
     // `valueAt` maps a click's x to a value; `isChosen(value, x)` tells which
     // pixels of the words belong to the chosen value.
     PictureSelector(QImage bitmap, std::function<int(int x)> valueAt,
@@ -18,14 +18,14 @@ public:
     int value() const { return value_; }
     void setValue(int value);
 
-signals:
+  signals:
     void chosen(int value);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QImage bitmap_;
     std::function<int(int)> valueAt_;
     std::function<bool(int, int)> isChosen_;
@@ -34,19 +34,19 @@ private:
 
 class BackForwardButton : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit BackForwardButton(QWidget* parent);
     void setPossible(bool back, bool forward);
 
-signals:
+  signals:
     void backClicked();
     void forwardClicked();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QImage bitmap_;
     bool back_ = false, forward_ = false;
 };
@@ -54,17 +54,17 @@ private:
 // A plain picture that reports clicks (the pad toggle, the Options button).
 class ClickablePicture : public QWidget {
     Q_OBJECT
-public:
+  public:
     ClickablePicture(QImage picture, QWidget* parent);
 
-signals:
+  signals:
     void clicked();
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-private:
+  private:
     QImage picture_;
 };
 

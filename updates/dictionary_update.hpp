@@ -63,6 +63,7 @@ class UpdateHost {
 // programs are shipped and the dictionary goes to the user's folder). On any
 // failure the dictionary in place stays as it was.
 UpdateResult downloadAndInstall(const std::filesystem::path& dataDirectory, const std::string& url,
-                                UpdateHost& host, const std::filesystem::path& programsDirectory = {});
+                                UpdateHost& host,
+                                const std::filesystem::path& programsDirectory = {});
 
 }  // namespace tulvo::updates

@@ -37,7 +37,8 @@ int lookupCommand(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     QByteArray text;
     if (std::string_view(argv[2]) == "-") {
-        const std::string input{std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>()};
+        const std::string input{std::istreambuf_iterator<char>(std::cin),
+                                std::istreambuf_iterator<char>()};
         text = QByteArray(input.data(), static_cast<qsizetype>(input.size()));
     } else {
         text = QByteArray(argv[2]);
@@ -47,15 +48,17 @@ int lookupCommand(int argc, char** argv) {
                   << " bytes\n";
         return 2;
     }
-    const bool delivered =
-        text.trimmed().isEmpty()
-            ? tulvo::platform::postMessage(tulvo::shell::kHiddenLocator, tulvo::shell::kMessageShowWindow)
-            : tulvo::platform::sendBytes(tulvo::shell::kHiddenLocator, tulvo::shell::kMessageLookupText, text)
-                  .has_value();
+    const bool delivered = text.trimmed().isEmpty()
+                               ? tulvo::platform::postMessage(tulvo::shell::kHiddenLocator,
+                                                              tulvo::shell::kMessageShowWindow)
+                               : tulvo::platform::sendBytes(tulvo::shell::kHiddenLocator,
+                                                            tulvo::shell::kMessageLookupText, text)
+                                     .has_value();
     if (delivered) return 0;
     // No window runs: start one, detached, that searches the text.
     QStringList arguments;
-    if (!text.trimmed().isEmpty()) arguments << QStringLiteral("--search") << QString::fromUtf8(text);
+    if (!text.trimmed().isEmpty())
+        arguments << QStringLiteral("--search") << QString::fromUtf8(text);
     if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments)) {
         std::cerr << "tulvo: could not start Tulvo\n";
         return 1;
@@ -82,9 +85,9 @@ int main(int argc, char** argv) {
     // Open for the whole run: the frequency file, and the favorites in memory.
     const tulvo::characters::FreqFile freq(programDirectory / tulvo::characters::kFreqPath);
     tulvo::characters::FavoritesMessageBox favoritesMessages;
-    tulvo::favorites::FavoritesStore favorites(paths.userFile(tulvo::favorites::kFavoritesPath.filename().string()),
-                                               paths.topLevelUserFile(tulvo::favorites::kDebugMarkerPath.string()),
-                                               &favoritesMessages);
+    tulvo::favorites::FavoritesStore favorites(
+        paths.userFile(tulvo::favorites::kFavoritesPath.filename().string()),
+        paths.topLevelUserFile(tulvo::favorites::kDebugMarkerPath.string()), &favoritesMessages);
     favorites.load();
     const tulvo::characters::WordValues values(freq, &favorites);
 

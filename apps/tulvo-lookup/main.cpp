@@ -47,7 +47,7 @@ std::string toUtf8Lines(std::u16string_view text) {
 
 // Headless host: rows into the list, the cap message to standard error.
 class LookupHost final : public ListSearchHost, public ResultListListener {
-public:
+  public:
     explicit LookupHost(ResultList& list) : ListSearchHost(list) { list.setListener(this); }
     void capReached(const std::u16string& message) override {
         std::cerr << toUtf8Lines(message) << "\n";
@@ -84,8 +84,12 @@ int main(int argc, char** argv) {
     std::string mode = "search";
 
     const std::map<std::string, std::map<std::string, int>> valued = {
-        {"--match", {{"beginning", kBeginning}, {"end", kEnd}, {"anywhere", kAnywhere}, {"exact", kExact}}},
-        {"--chars", {{"simplified", kSimplifiedOnly}, {"both", kBothForms}, {"traditional", kTraditionalOnly}}},
+        {"--match",
+         {{"beginning", kBeginning}, {"end", kEnd}, {"anywhere", kAnywhere}, {"exact", kExact}}},
+        {"--chars",
+         {{"simplified", kSimplifiedOnly},
+          {"both", kBothForms},
+          {"traditional", kTraditionalOnly}}},
         {"--prefer", {{"simplified", 0}, {"traditional", 1}}},
         {"--order", {{"list", 0}, {"file", 1}}},
     };
@@ -99,18 +103,23 @@ int main(int argc, char** argv) {
             if (i + 1 >= argc) return usage(arg + " needs a value");
             const auto value = choice(argv[++i], it->second);
             if (!value) return usage("bad value for " + arg + ": " + argv[i]);
-            if (arg == "--match") settings.matchPart = *value;
-            else if (arg == "--chars") settings.charForm = *value;
-            else if (arg == "--prefer") settings.preferTraditional = *value == 1;
+            if (arg == "--match")
+                settings.matchPart = *value;
+            else if (arg == "--chars")
+                settings.charForm = *value;
+            else if (arg == "--prefer")
+                settings.preferTraditional = *value == 1;
             else {
                 fileOrder = *value == 1;
                 orderGiven = true;
             }
-        } else if (arg == "--definitions" || arg == "--children" || arg == "--to-marked" || arg == "--to-numbered" ||
-                   arg == "--add-favorite" || arg == "--remove-favorite") {
+        } else if (arg == "--definitions" || arg == "--children" || arg == "--to-marked" ||
+                   arg == "--to-numbered" || arg == "--add-favorite" ||
+                   arg == "--remove-favorite") {
             if (mode != "search")
                 return usage(
-                    "only one of --definitions, --children, --to-marked, --to-numbered, --add-favorite, "
+                    "only one of --definitions, --children, --to-marked, --to-numbered, "
+                    "--add-favorite, "
                     "--remove-favorite");
             mode = arg;
         } else if (arg == "--") {
@@ -130,8 +139,10 @@ int main(int argc, char** argv) {
     // takes precedence over the shipped one.
     const platform::AppPaths paths(std::filesystem::current_path());
     const std::filesystem::path dictionaryPath = paths.dictionaryFile();
-    const std::filesystem::path favoritesPath = paths.userFile(favorites::kFavoritesPath.filename().string());
-    const std::filesystem::path debugMarker = paths.topLevelUserFile(favorites::kDebugMarkerPath.string());
+    const std::filesystem::path favoritesPath =
+        paths.userFile(favorites::kFavoritesPath.filename().string());
+    const std::filesystem::path debugMarker =
+        paths.topLevelUserFile(favorites::kDebugMarkerPath.string());
 
     if (mode == "--to-marked") {
         std::cout << utf16ToUtf8(numberedToMarked(positional[0])) << "\n";
@@ -142,8 +153,8 @@ int main(int argc, char** argv) {
         return 0;
     }
     if (mode == "--definitions") {
-        const std::string text = definitionsForReading(
-            dictionaryPath, utf8ToUtf16(positional[0]), positional[1], settings.charForm);
+        const std::string text = definitionsForReading(dictionaryPath, utf8ToUtf16(positional[0]),
+                                                       positional[1], settings.charForm);
         std::string out = text;
         replaceAll(out, "\r\n", "\n");
         std::fwrite(out.data(), 1, out.size(), stdout);
@@ -181,8 +192,8 @@ int main(int argc, char** argv) {
         // list order is asked for: the chosen character's own entries first.
         const std::u16string chosen = utf8ToUtf16(positional[0]);
         if (chosen.size() != 1) return usage("--children takes one character");
-        const auto rows = characters::componentSearch(characters::kComponentsPath, dictionaryPath, chosen[0],
-                                                      settings.charForm);
+        const auto rows = characters::componentSearch(characters::kComponentsPath, dictionaryPath,
+                                                      chosen[0], settings.charForm);
         if (!rows) {
             std::cerr << characters::kNoCharacterBasedOn << "\n";
             return 0;

@@ -96,8 +96,8 @@ int main(int argc, char** argv) {
     Drawing drawing;
     PadCapture pad(drawing);
     Recognizer recognizer;
-    const std::filesystem::path templates =
-        platform::AppPaths(std::filesystem::current_path()).shippedFile(kRecogPath.filename().string());
+    const std::filesystem::path templates = platform::AppPaths(std::filesystem::current_path())
+                                                .shippedFile(kRecogPath.filename().string());
     std::string line;
     int lineNumber = 0;
     int strokes = 0;

@@ -61,7 +61,8 @@ TEST(Components, CharactersBuiltOnAComponent) {
 
 TEST(Components, TruncatedOrDamagedFilesNeverCrash) {
     TempDir dir;
-    const std::string sound = records({{u'好', u"女+3 子"}, {u'嘴', u"口+12"}, {u'林', u"木+4 木"}});
+    const std::string sound =
+        records({{u'好', u"女+3 子"}, {u'嘴', u"口+12"}, {u'林', u"木+4 木"}});
     for (size_t size = 0; size <= sound.size(); ++size) {
         const auto file = dir.write("cut.dat", sound.substr(0, size));
         const auto all = componentRecords(file);
@@ -74,7 +75,8 @@ TEST(Components, TruncatedOrDamagedFilesNeverCrash) {
         charactersBuiltOn(file, u'木');
     }
     // Huge digit runs and non-digits after the separator.
-    const auto file = dir.write("odd.dat", records({{u'甲', u"田+99999999999"}, {u'乙', u"乙+a7"}}));
+    const auto file =
+        dir.write("odd.dat", records({{u'甲', u"田+99999999999"}, {u'乙', u"乙+a7"}}));
     const auto all = componentRecords(file);
     ASSERT_EQ(all.size(), 2u);
     EXPECT_EQ(all[0].residualStrokes, 9999);
@@ -88,9 +90,8 @@ TEST(Counterparts, LinesOfBothTypesInFileOrder) {
     TempDir dir;
     const auto file = dir.writeLines("types.txt", {
                                                       "56fd | 1 | 570B",
-                                                      "56FD | 1 | 5700",   // key is lower case
-                                                      "53f0 | 1 | 81fa",
-                                                      "53f0 | 1 | 6aaf",
+                                                      "56FD | 1 | 5700",  // key is lower case
+                                                      "53f0 | 1 | 81fa", "53f0 | 1 | 6aaf",
                                                       "53f0 | 2 | 0000",   // code 0: skipped
                                                       "53f0 | 3 | 5f8c",   // other types ignored
                                                       "53f0 | 1",          // too few fields

@@ -185,8 +185,9 @@ TEST(Plausible, CommonCharactersAsALearnerKnowsThem) {
         const std::string character = utf8(f.character);
         EXPECT_EQ(utf8(radicalOf[f.character]), utf8(f.radical)) << character << " radical";
         EXPECT_EQ(strokeCount(kCharTypesPath, f.character), f.strokes) << character << " strokes";
-        if (f.form != kOwnVariant)
+        if (f.form != kOwnVariant) {
             EXPECT_EQ(formType(kCharTypesPath, f.character), f.form) << character << " form type";
+        }
         if (f.hskLowest >= 0) {
             const int value = freq.lookup(std::u16string(1, f.character), "");
             const int level = value < 0 ? 0 : hskLevel(value);

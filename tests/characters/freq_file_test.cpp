@@ -6,8 +6,8 @@
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::characters;
-using tulvo::testing::TempDir;
 using tulvo::testing::int32;
+using tulvo::testing::TempDir;
 using tulvo::testing::units;
 
 namespace {
@@ -51,7 +51,7 @@ TEST(FreqFile, ValueForSomeReadingsOnly) {
     EXPECT_EQ(freq.lookup(u"中", "zhong1"), 0x10);
     EXPECT_EQ(freq.lookup(u"中", ""), 0x10);  // an empty reading matches no listed reading
     EXPECT_EQ(freq.lookup(u"中", "zhong4"), -1);
-    EXPECT_EQ(freq.lookup(u"中", "Zhong1"), -1);  // readings compare as bytes
+    EXPECT_EQ(freq.lookup(u"中", "Zhong1"), -1);   // readings compare as bytes
     EXPECT_EQ(freq.lookup(u"中", "zhong"), 0x10);  // whole readings only
     EXPECT_EQ(freq.lookup(u"的", "de5"), 0x10);
     EXPECT_EQ(freq.lookup(u"的", "di4"), -1);
@@ -115,7 +115,8 @@ TEST(FreqFile, StaysOpenAfterTheFileIsRemoved) {
 TEST(FreqFile, TruncatedOrDamagedFilesNeverCrash) {
     TempDir dir;
     const std::string sound = sampleFile();
-    const std::u16string words[] = {u"的", u"中", u"好", u"丁", u"中国", u"我们", u"中國", u"\uFFFF\uFFFF", u"国"};
+    const std::u16string words[] = {u"的",   u"中",   u"好",           u"丁", u"中国",
+                                    u"我们", u"中國", u"\uFFFF\uFFFF", u"国"};
     // Every truncation: a lookup finds the value or nothing.
     for (size_t size = 0; size < sound.size(); ++size) {
         const FreqFile freq(dir.write("cut.dat", sound.substr(0, size)));

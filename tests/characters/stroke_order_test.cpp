@@ -183,6 +183,6 @@ TEST(SweepList, EdgeAlmostAlongTheSweepLineStaysInTheGlyphSquare) {
         }
     }
     // Points outside the glyph square, as no file can hold: no sweep.
-    EXPECT_TRUE(sweepList(stroke(kTowardsBottomLeft, {{0, 0}, {65000, 64999}, {0, 255}, {0, 0}}))
-                    .empty());
+    EXPECT_TRUE(
+        sweepList(stroke(kTowardsBottomLeft, {{0, 0}, {65000, 64999}, {0, 255}, {0, 0}})).empty());
 }

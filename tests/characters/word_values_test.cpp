@@ -73,8 +73,8 @@ TEST(WordValues, RowsInTheFourGroupsWithTheirColours) {
         order.push_back(tulvo::utf16ToUtf8(list.at(i).character) + " " +
                         std::to_string(list.at(i).wordValue));
     // Listed characters, listed words, unlisted characters, then the rest.
-    EXPECT_EQ(order, (std::vector<std::string>{"中 16", "种 49", "中国 16", "中间 35", "中 -1", "中 -1",
-                                               "中止 -1", "中子 -93"}));
+    EXPECT_EQ(order, (std::vector<std::string>{"中 16", "种 49", "中国 16", "中间 35", "中 -1",
+                                               "中 -1", "中止 -1", "中子 -93"}));
     EXPECT_EQ(list.at(0).colour, dict::RowColour::Frequent);
     EXPECT_EQ(list.at(1).colour, dict::RowColour::FairlyFrequent);
     EXPECT_EQ(list.at(3).colour, dict::RowColour::Default);

@@ -222,7 +222,8 @@ TEST(DictionaryFile, ANeedleAcrossALineEndMatchesNoLine) {
     // A query holding a line break (pasted, or given on the command line)
     // once showed two entries run together as one row.
     TempDir dir;
-    const auto file = dir.write("d.u8", "中國 中国 /China/\r\n中 中 /middle/\r\nlone\nfeed /x/\r\n");
+    const auto file =
+        dir.write("d.u8", "中國 中国 /China/\r\n中 中 /middle/\r\nlone\nfeed /x/\r\n");
     const auto containing = [&](std::string_view needle) {
         std::vector<std::string> lines;
         scanLinesContaining(file, needle, [&](std::string_view line) {

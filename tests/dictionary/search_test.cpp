@@ -200,11 +200,11 @@ TEST(DropDownCaseFolding, EveryScriptFoldsAsUnicodeSays) {
     // Pairs that differ only in case: the later replaces the earlier.
     const std::pair<std::u16string, std::u16string> sameButCase[] = {
         {u"ＨＯＲＳＥ", u"ｈｏｒｓｅ"},  // full-width Latin
-        {u"ΣΟΦΙΑ", u"σοφια"},          // Greek
-        {u"ЛОШАДЬ", u"лошадь"},        // Cyrillic
-        {u"ǄEMAL", u"ǆemal"},          // Latin Extended-B
-        {u"STRASSE", u"straße"},       // full folding: ß is ss
-        {u"ĞĲ", u"ğĳ"},                // Latin Extended-A
+        {u"ΣΟΦΙΑ", u"σοφια"},            // Greek
+        {u"ЛОШАДЬ", u"лошадь"},          // Cyrillic
+        {u"ǄEMAL", u"ǆemal"},            // Latin Extended-B
+        {u"STRASSE", u"straße"},         // full folding: ß is ss
+        {u"ĞĲ", u"ğĳ"},                  // Latin Extended-A
     };
     for (const auto& [upper, lower] : sameButCase) {
         dropDown.push(upper, false);

@@ -15,14 +15,14 @@
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::favorites;
-using tulvo::testing::TempDir;
 using tulvo::testing::int32;
+using tulvo::testing::TempDir;
 using tulvo::testing::units;
 
 namespace {
 
 class RecordedMessages : public FavoritesMessages {
-public:
+  public:
     std::vector<std::u16string> shown;
     std::filesystem::path lock;  // when set: the store's lock must be free while a message shows
     void showMessage(std::u16string_view caption, std::u16string_view text) override {
@@ -64,9 +64,9 @@ TEST(FavoritesStore, AddWritesExactBytes) {
     s.store.add(u"中华人民");
     s.store.add(u"中国人");
     s.store.add(u"丁");
-    EXPECT_EQ(s.file(), int32(1) + int32(2) + units(u"丁中") + int32(2) + int32(1) + units(u"中国") +
-                            int32(3) + int32(1) + units(u"中国人") + int32(4) + int32(1) +
-                            units(u"中华人民"));
+    EXPECT_EQ(s.file(), int32(1) + int32(2) + units(u"丁中") + int32(2) + int32(1) +
+                            units(u"中国") + int32(3) + int32(1) + units(u"中国人") + int32(4) +
+                            int32(1) + units(u"中华人民"));
     EXPECT_EQ(s.store.test(u"中"), 1);
     EXPECT_EQ(s.store.test(u"中国人"), 1);
     EXPECT_EQ(s.store.test(u"中华"), 0);
@@ -78,7 +78,8 @@ TEST(FavoritesStore, OrderedByCodeUnitNotByReading) {
     s.store.load();
     for (const char16_t* word : {u"好", u"啊", u"\uFFFF", u"爱", u"一"}) s.store.add(word);
     EXPECT_EQ(s.file(), int32(1) + int32(5) + units(u"一啊好爱\uFFFF"));
-    for (const char16_t* word : {u"好", u"啊", u"\uFFFF", u"爱", u"一"}) EXPECT_EQ(s.store.test(word), 1);
+    for (const char16_t* word : {u"好", u"啊", u"\uFFFF", u"爱", u"一"})
+        EXPECT_EQ(s.store.test(word), 1);
 }
 
 TEST(FavoritesStore, AddingAPresentWordDoesNotRewrite) {
@@ -112,7 +113,8 @@ TEST(FavoritesStore, RemoveLeavesAnEmptyBlockThatAddReuses) {
 
 TEST(FavoritesStore, ReadsAnExistingFileAndFollowsItsChanges) {
     Store s;
-    s.dir.write("favorites.dat", int32(1) + int32(2) + units(u"丁中") + int32(3) + int32(1) + units(u"中国人"));
+    s.dir.write("favorites.dat",
+                int32(1) + int32(2) + units(u"丁中") + int32(3) + int32(1) + units(u"中国人"));
     s.store.load();
     EXPECT_EQ(s.store.test(u"丁"), 1);
     EXPECT_EQ(s.store.test(u"中国人"), 1);
@@ -139,11 +141,11 @@ TEST(FavoritesStore, DamagedFilesMakeEveryOperationANoOp) {
     // The scan meets each damage before it reaches the block of length 3.
     const std::string damaged[] = {
         int32(2) + int32(0) + int32(1) + int32(1) + units(u"中"),  // lengths not increasing
-        int32(31) + int32(0),                                        // length above 30
-        int32(0) + int32(0),                                         // length below 1
-        int32(1) + int32(-1),                                        // negative count
-        int32(1) + int32(3) + units(u"中国"),                        // block cut short
-        int32(1) + int32(1) + units(u"中") + "\x02\x00",             // header cut short
+        int32(31) + int32(0),                                      // length above 30
+        int32(0) + int32(0),                                       // length below 1
+        int32(1) + int32(-1),                                      // negative count
+        int32(1) + int32(3) + units(u"中国"),                      // block cut short
+        int32(1) + int32(1) + units(u"中") + "\x02\x00",           // header cut short
     };
     for (const std::string& bytes : damaged) {
         Store s;

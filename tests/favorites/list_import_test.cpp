@@ -132,9 +132,9 @@ TEST_F(ListImportTest, Big5AndUtf7AndGivenCodePagesDecodeRight) {
 TEST(ListDetector, ShortListsReadRightInEveryEncoding) {
     // The lists a generic detector misreads most: a word or two.
     const std::pair<std::u16string, int> lists[] = {
-        {u"认识 所以", kGbk},     {u"認識 所以", kBig5},   {u"你好", kGbk},
-        {u"學習", kBig5},         {u"汉语，学习", kUtf7},  {u"朋友，老师", kUtf16},
-        {u"朋友，老师", 1201},    {u"电脑\r\n", kUtf8},    {u"你好 \u3400", 54936},
+        {u"认识 所以", kGbk},  {u"認識 所以", kBig5},  {u"你好", kGbk},
+        {u"學習", kBig5},      {u"汉语，学习", kUtf7}, {u"朋友，老师", kUtf16},
+        {u"朋友，老师", 1201}, {u"电脑\r\n", kUtf8},   {u"你好 \u3400", 54936},
     };
     for (const auto& [text, codePage] : lists) {
         const std::string bytes = encode(text, codePage, true).value();
@@ -151,7 +151,8 @@ TEST(ListDetector, ShortListsReadRightInEveryEncoding) {
     const std::string english = "just some English words\r\n";
     EXPECT_EQ(decode(english, detectListCodePage(english, classOf)).value(),
               tulvo::utf8ToUtf16(english));
-    for (const std::string& noise : {std::string("\x01\x9A\xFF\x13\x00\x8C", 6), std::string("\xF8\x12")}) {
+    for (const std::string& noise :
+         {std::string("\x01\x9A\xFF\x13\x00\x8C", 6), std::string("\xF8\x12")}) {
         const auto units = decode(noise, detectListCodePage(noise, classOf)).value_or(u"");
         EXPECT_TRUE(splitWords(units, false).empty());
     }

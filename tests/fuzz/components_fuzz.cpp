@@ -20,9 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const ComponentRecord& record = records[i];
         FUZZ_CHECK(record.length >= 0 && record.length <= 255);
         // The first record of a code is the one looked up.
-        const auto first = std::find_if(records.begin(), records.end(), [&](const auto& r) {
-            return r.code == record.code;
-        });
+        const auto first = std::find_if(records.begin(), records.end(),
+                                        [&](const auto& r) { return r.code == record.code; });
         const auto text = componentText(file, record.code);
         FUZZ_CHECK(text && int(text->size()) == first->length);
         const std::vector<char16_t> built = charactersBuiltOn(file, record.code);

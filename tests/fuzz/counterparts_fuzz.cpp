@@ -6,7 +6,8 @@ using namespace tulvo::characters;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto file = tulvo::fuzz::writeInput("types.txt", data, size);
-    for (char16_t code : {u'\0', u'国', u'\x56fd', u'\xFFFF', char16_t(size > 1 ? data[0] | data[1] << 8 : 0)}) {
+    for (char16_t code :
+         {u'\0', u'国', u'\x56fd', u'\xFFFF', char16_t(size > 1 ? data[0] | data[1] << 8 : 0)}) {
         const Counterparts found = counterparts(file, code);
         // Two bytes a unit and one zero unit after each non-empty list.
         const auto bytes = [](const std::u16string& list) {

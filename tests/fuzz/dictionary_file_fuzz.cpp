@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string needle(reinterpret_cast<const char*>(data + 1), needleLength);
     for (char& c : needle)
         if (c >= 'A' && c <= 'Z') c = char(c + 32);
-    const std::string_view text = tulvo::fuzz::bytesOf(data + 1 + needleLength, size - 1 - needleLength);
+    const std::string_view text =
+        tulvo::fuzz::bytesOf(data + 1 + needleLength, size - 1 - needleLength);
     const auto file = tulvo::fuzz::writeFile(tulvo::fuzz::scratch() / "CEDICT_ts.u8", text);
 
     std::vector<std::string> lines;
@@ -34,7 +35,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(line.find("\r\n") == std::string_view::npos);
         lines.emplace_back(line);
         const std::string_view pinyin = pinyinField(line);
-        FUZZ_CHECK(pinyin.data() >= line.data() && pinyin.data() + pinyin.size() <= line.data() + line.size());
+        FUZZ_CHECK(pinyin.data() >= line.data() &&
+                   pinyin.data() + pinyin.size() <= line.data() + line.size());
         forEachDefinition(definitionText(line), [&](std::string_view d) {
             FUZZ_CHECK(d.find('/') == std::string_view::npos);
             return true;

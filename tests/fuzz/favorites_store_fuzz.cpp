@@ -32,7 +32,8 @@ bool keepsBlockRules(const std::string& b) {
             const size_t before = at + 8 + size_t(i - 1) * wordBytes;
             std::u16string a, c;
             for (size_t u = 0; u < size_t(length); ++u) {
-                a.push_back(char16_t(uint8_t(b[before + 2 * u]) | uint8_t(b[before + 2 * u + 1]) << 8));
+                a.push_back(
+                    char16_t(uint8_t(b[before + 2 * u]) | uint8_t(b[before + 2 * u + 1]) << 8));
                 c.push_back(char16_t(uint8_t(b[before + wordBytes + 2 * u]) |
                                      uint8_t(b[before + wordBytes + 2 * u + 1]) << 8));
             }
@@ -59,10 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // Words of lengths that exist in the store and ones that do not, and one
     // the input itself names.
     std::u16string own;
-    for (size_t i = 0; i + 1 < size && own.size() < 3; i += 2) own.push_back(char16_t(data[i] | data[i + 1] << 8));
-    for (std::u16string_view word : {std::u16string_view(u"中"), std::u16string_view(u"中国"),
-                                     std::u16string_view(u"\xFFFF\xFFFF\xFFFF\xFFFF"),
-                                     std::u16string_view(own)}) {
+    for (size_t i = 0; i + 1 < size && own.size() < 3; i += 2)
+        own.push_back(char16_t(data[i] | data[i + 1] << 8));
+    for (std::u16string_view word :
+         {std::u16string_view(u"中"), std::u16string_view(u"中国"),
+          std::u16string_view(u"\xFFFF\xFFFF\xFFFF\xFFFF"), std::u16string_view(own)}) {
         if (word.empty()) continue;
         const int before = store.test(word);
         store.add(word);

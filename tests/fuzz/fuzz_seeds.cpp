@@ -45,7 +45,8 @@ std::string utf16le(std::u16string_view text) {
 
 void dataFiles() {
     std::string types;
-    for (int i = 0; i < 256; ++i) types.push_back(char(encodeCharType(i % 30, characters::FormType(i % 4))));
+    for (int i = 0; i < 256; ++i)
+        types.push_back(char(encodeCharType(i % 30, characters::FormType(i % 4))));
     seed("char_types", "strokes", types);
 
     using namespace characters;
@@ -66,7 +67,8 @@ void dataFiles() {
     freq.add(u"你好吗", frequencyValue(3, 0));
     seed("freq_file", "words", freq.bytes());
 
-    seed("radicals", "two-lines", radicalsFileBytes({{u"一", u"丨", u"丶"}, {u"人", u"亻", u"八"}}));
+    seed("radicals", "two-lines",
+         radicalsFileBytes({{u"一", u"丨", u"丶"}, {u"人", u"亻", u"八"}}));
     seed("multiradix", "lists", multiradixBytes({{u'中', u'国'}, {u'口'}, {}}));
 
     std::string strokes, error;
@@ -104,8 +106,9 @@ void recognition() {
         }
         return out;
     };
-    seed("recognize_strokes", "cross", points({{{20, 100}, {60, 100}, {100, 101}, {180, 100}},
-                                               {{100, 20}, {100, 80}, {101, 130}, {100, 180}}}));
+    seed("recognize_strokes", "cross",
+         points({{{20, 100}, {60, 100}, {100, 101}, {180, 100}},
+                 {{100, 20}, {100, 80}, {101, 130}, {100, 180}}}));
     seed("recognize_strokes", "off-pad", points({{{-500, -500}, {900, 400}, {30000, -30000}}}));
 }
 
@@ -129,13 +132,17 @@ void userFiles() {
     seed("options_file", "tracking", options::optionsText(state));
     seed("options_file", "defaults", options::optionsText(options::OptionsState{}));
 
-    seed("clipboard_file", "two", shell::encodeClipboardRecords({{13, utf16le(u"中文")}, {1, "text"}}));
+    seed("clipboard_file", "two",
+         shell::encodeClipboardRecords({{13, utf16le(u"中文")}, {1, "text"}}));
 
     const std::u16string list = u"中国 你好\r\n图书馆, 学生; abc 中华人民共和国国务院总理";
-    seed("word_list", "utf8-bom", std::string(1, char(0)) + "\xEF\xBB\xBF" + *favorites::encode(list, favorites::kUtf8));
+    seed("word_list", "utf8-bom",
+         std::string(1, char(0)) + "\xEF\xBB\xBF" + *favorites::encode(list, favorites::kUtf8));
     seed("word_list", "utf16", std::string(1, char(0)) + "\xFF\xFE" + utf16le(list));
-    seed("word_list", "gbk-detected", std::string(1, char(0)) + *favorites::encode(list, favorites::kGbk));
-    seed("word_list", "big5-named", std::string(1, char(5)) + *favorites::encode(list, favorites::kBig5));
+    seed("word_list", "gbk-detected",
+         std::string(1, char(0)) + *favorites::encode(list, favorites::kGbk));
+    seed("word_list", "big5-named",
+         std::string(1, char(5)) + *favorites::encode(list, favorites::kBig5));
 }
 
 void network() {
@@ -144,7 +151,8 @@ void network() {
          testing::ZipBuilder().add("readme.txt", "x").add("cedict_ts.u8", dictionary).bytes());
     seed("zip_archive", "stored-in-folder",
          testing::ZipBuilder().add("export/CEDICT_TS.U8", dictionary, false).bytes());
-    seed("zip_archive", "escaping", testing::ZipBuilder().add("../cedict_ts.u8", dictionary).bytes());
+    seed("zip_archive", "escaping",
+         testing::ZipBuilder().add("../cedict_ts.u8", dictionary).bytes());
 
     seed("version_page", "page",
          "<html><body><p>The current version of Tulvo: 2.4.1<br>\r\nsee below</p></body></html>");
@@ -152,7 +160,8 @@ void network() {
          "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nLast-Modified: Mon, 07 Dec 2026 10:00:00 GMT\r\n"
          "Content-Type: text/html\r\n\r\nhello");
     seed("http_response", "chunked",
-         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nX-Folded:  a \t\r\n\r\n5\r\nhello\r\n0\r\n\r\n");
+         "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\nX-Folded:  a "
+         "\t\r\n\r\n5\r\nhello\r\n0\r\n\r\n");
     seed("http_response", "not-found", "HTTP/1.0 404 Not Found\r\n\r\n");
 
     std::string frame(24, '\0');
@@ -165,7 +174,8 @@ void network() {
 
 void text() {
     seed("dictionary_file", "lines",
-         std::string(1, char(2)) + "ch" + "中國 中国 [zhong1 guo2] /China/\r\n你好 你好 [ni3 hao3] /hello/\r\nno line end");
+         std::string(1, char(2)) + "ch" +
+             "中國 中国 [zhong1 guo2] /China/\r\n你好 你好 [ni3 hao3] /hello/\r\nno line end");
     for (const auto& [name, typed, part] :
          std::vector<std::tuple<std::string, std::u16string, int>>{{"chinese", u"中", 0},
                                                                    {"pinyin", u"ni3hao3", 3},

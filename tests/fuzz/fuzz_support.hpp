@@ -13,13 +13,12 @@
 #include <string>
 #include <string_view>
 
-#define FUZZ_CHECK(condition)                                                           \
-    do {                                                                                \
-        if (!(condition)) {                                                             \
-            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, \
-                         #condition);                                                   \
-            std::abort();                                                               \
-        }                                                                               \
+#define FUZZ_CHECK(condition)                                                                     \
+    do {                                                                                          \
+        if (!(condition)) {                                                                       \
+            std::fprintf(stderr, "%s:%d: property failed: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                         \
+        }                                                                                         \
     } while (0)
 
 namespace tulvo::fuzz {
@@ -49,8 +48,7 @@ inline std::filesystem::path writeFile(const std::filesystem::path& path, std::s
 }
 
 inline std::filesystem::path writeInput(const std::string& name, const uint8_t* data, size_t size) {
-    return writeFile(scratch() / name,
-                     std::string_view(reinterpret_cast<const char*>(data), size));
+    return writeFile(scratch() / name, std::string_view(reinterpret_cast<const char*>(data), size));
 }
 
 // The input as bytes.

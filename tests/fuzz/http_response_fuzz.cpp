@@ -68,14 +68,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     limits.totalSeconds = 4;
     limits.maxBodyBytes = 1024;
     tulvo::platform::HttpRequest request(limits);
-    request.open("GET", "http://127.0.0.1:" + std::to_string(listener.port) + "/search/label/version");
+    request.open("GET",
+                 "http://127.0.0.1:" + std::to_string(listener.port) + "/search/label/version");
     const bool answered = request.send();
     server.join();
 
     FUZZ_CHECK(request.responseBody().size() <= limits.maxBodyBytes);
     if (!answered) return 0;
-    for (const char* name : {"Last-Modified", "last-modified", "Content-Length", "Content-Type",
-                             "Location"}) {
+    for (const char* name :
+         {"Last-Modified", "last-modified", "Content-Length", "Content-Type", "Location"}) {
         const std::string value = request.responseHeader(name);
         if (value.empty()) continue;
         FUZZ_CHECK(value.front() != ' ' && value.front() != '\t');

@@ -19,9 +19,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const options::OptionsState again = options::readOptions(dir);
     FUZZ_CHECK(again.fontSize == state.fontSize && again.showPad == state.showPad &&
                again.traditional == state.traditional && again.hotkeyItem == state.hotkeyItem &&
-               again.popupEnabled == state.popupEnabled && again.popupInFlash == state.popupInFlash &&
-               again.popupInPdf == state.popupInPdf && again.track == state.track &&
-               again.updateBack == state.updateBack);
+               again.popupEnabled == state.popupEnabled &&
+               again.popupInFlash == state.popupInFlash && again.popupInPdf == state.popupInPdf &&
+               again.track == state.track && again.updateBack == state.updateBack);
     FUZZ_CHECK(options::writeOptions(dir, again));
     const std::string written = options::optionsText(again);
     const std::string readBack = options::optionsText(options::readOptions(dir));

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(bytes.size() == size);
     if (const auto templates = decodeRecog(bytes)) {
         const std::string again = encodeRecog(*templates);
-        const auto decoded = decodeRecog(std::span(reinterpret_cast<const uint8_t*>(again.data()), again.size()));
+        const auto decoded =
+            decodeRecog(std::span(reinterpret_cast<const uint8_t*>(again.data()), again.size()));
         FUZZ_CHECK(decoded && *decoded == *templates);
     }
     const RecogView view(bytes);

@@ -13,7 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         const auto found = strokes.lookup(codes[i]);
         if (!found) continue;
         for (const Stroke& stroke : *found) {
-            if (!stroke.outline.empty()) FUZZ_CHECK(stroke.outline.front() == stroke.outline.back());
+            if (!stroke.outline.empty())
+                FUZZ_CHECK(stroke.outline.front() == stroke.outline.back());
             // What the animation fills stays in the glyph square.
             for (const GlyphPoint& p : sweepList(stroke))
                 FUZZ_CHECK(p.x >= 0 && p.x <= 255 && p.y >= 0 && p.y <= 255);

@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     tulvo::fuzz::writeFile(dir / kArchiveName, tulvo::fuzz::bytesOf(data, size));
 
     const Extracted extracted = extractDictionary(tulvo::fuzz::bytesOf(data, size));
-    if (extracted.error == ExtractError::None) FUZZ_CHECK(withCrLf(extracted.bytes) == extracted.bytes);
+    if (extracted.error == ExtractError::None)
+        FUZZ_CHECK(withCrLf(extracted.bytes) == extracted.bytes);
 
     const int status = run(dir.string());
     FUZZ_CHECK((status == 0) == (extracted.error == ExtractError::None));

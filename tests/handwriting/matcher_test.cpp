@@ -287,7 +287,8 @@ TEST(Pass, RankingEqualsOfferingEachTemplatesScoreInFileOrder) {
         }
         std::vector<RecogTemplate> templates;
         for (int k = 0; k < 400; ++k) {
-            RecogTemplate t = tmpl(char16_t(u'a' + rng() % 40), 1 + rng() % 8, {}, uint8_t(rng() % 3));
+            RecogTemplate t =
+                tmpl(char16_t(u'a' + rng() % 40), 1 + rng() % 8, {}, uint8_t(rng() % 3));
             const int count = int(rng() % 24);
             for (int j = 0; j < count; ++j)
                 t.segments.push_back({uint8_t(rng() % 4 * 64), uint8_t(rng() % 6 * 40)});

@@ -89,7 +89,8 @@ TEST_F(RealTemplates, LightlyDistortedWritingIsAmongTheFirstCandidates) {
 // Templates made from many writings of each character find hurried writing
 // better than templates of one clean writing each, among the same characters.
 TEST(RenderedTemplates, FindHurriedWritingBetterThanCleanOnes) {
-    const std::u16string characters = u"我是的不了人在有他这中大来上国个到说们为子和你地出道也时年得就那要下";
+    const std::u16string characters =
+        u"我是的不了人在有他这中大来上国个到说们为子和你地出道也时年得就那要下";
     std::vector<std::vector<Polyline>> medians;
     for (const char16_t c : characters) medians.push_back(mediansOf(c));
     auto topOne = [&](const TemplateRecipe& recipe) {
@@ -103,7 +104,8 @@ TEST(RenderedTemplates, FindHurriedWritingBetterThanCleanOnes) {
         int found = 0;
         for (int round = 0; round < 4; ++round) {
             for (size_t k = 0; k < characters.size(); ++k) {
-                Drawing drawing = writeOnPad(writeSynthetic(medians[k], randomStyle(0.9, rng), rng));
+                Drawing drawing =
+                    writeOnPad(writeSynthetic(medians[k], randomStyle(0.9, rng), rng));
                 Recognizer recognizer;
                 recognizer.pass(drawing, bytes, kBothForms);
                 found += recognizer.candidates().codeAt(0) == characters[k];

@@ -341,7 +341,8 @@ int main(int argc, char** argv) {
 }
 
 TEST_F(OptionsWindowTest, AnImportThatCannotBeSavedSaysSoAndTheOverflowIsShown) {
-    const auto file = dir_.write("words.txt", favorites::encode(u"你好 学习\r\n", favorites::kUtf8).value());
+    const auto file =
+        dir_.write("words.txt", favorites::encode(u"你好 学习\r\n", favorites::kUtf8).value());
     auto window = open();
     {
         // The disk is full: the store cannot be written.
@@ -350,7 +351,8 @@ TEST_F(OptionsWindowTest, AnImportThatCannotBeSavedSaysSoAndTheOverflowIsShown) 
         window->importFile(QString::fromStdString(file.string()), false);
     }
     ASSERT_EQ(messages_.size(), 1u);
-    EXPECT_TRUE(messages_[0].startsWith("Sorry, the words could not be added to your favorites.\n"));
+    EXPECT_TRUE(
+        messages_[0].startsWith("Sorry, the words could not be added to your favorites.\n"));
     EXPECT_EQ(std::filesystem::file_size(dir_ / "data/favorites.dat"), 0u);
 
     // A count beyond the format's limit, with debug.txt present: the same
@@ -362,7 +364,8 @@ TEST_F(OptionsWindowTest, AnImportThatCannotBeSavedSaysSoAndTheOverflowIsShown) 
     ASSERT_FALSE(storeMessages_.empty());
     EXPECT_EQ(storeMessages_[0],
               "Tulvo: overflow in favorites.dat\rlength: 1 nbwords: 1000001 favlength: 2");
-    EXPECT_EQ(messages_.back(),
-              "No new words were found.\nEither the text file is incorrect, or all words were already "
-              "marked as favorite.");
+    EXPECT_EQ(
+        messages_.back(),
+        "No new words were found.\nEither the text file is incorrect, or all words were already "
+        "marked as favorite.");
 }

@@ -65,11 +65,13 @@ TEST(AppPaths, UsersDictionaryReplacesTheShippedOneOnlyWhenInstalledAndNotEmpty)
     // The build tree has one dictionary, in data/, and top-level user files
     // stay beside the programs.
     EXPECT_EQ(AppPaths(root / "app").dictionaryFile(), shipped);
-    EXPECT_EQ(AppPaths(root / "app").topLevelUserFile("clipboard.tmp"), root / "app" / "clipboard.tmp");
+    EXPECT_EQ(AppPaths(root / "app").topLevelUserFile("clipboard.tmp"),
+              root / "app" / "clipboard.tmp");
 
     std::ofstream(root / "app" / "data" / "installed-layout") << "";
     const AppPaths installed(root / "app");
-    EXPECT_EQ(installed.topLevelUserFile("clipboard.tmp"), root / "xdg" / "tulvo" / "clipboard.tmp");
+    EXPECT_EQ(installed.topLevelUserFile("clipboard.tmp"),
+              root / "xdg" / "tulvo" / "clipboard.tmp");
     // Nothing shipped and nothing downloaded: the download's destination.
     EXPECT_EQ(installed.dictionaryFile(), own);
     std::ofstream(shipped) << "shipped";

@@ -2,17 +2,17 @@
 // hidden locator's messages, the clipboard save and restore around a
 // capture, and speech without a speech engine.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <QApplication>
 #include <QClipboard>
+#include <QFileInfo>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QMimeData>
 #include <QTest>
-#include <QtEndian>
-#include <QFileInfo>
-#include <QLocalServer>
-#include <unistd.h>
 #include <QTimer>
-#include <sys/stat.h>
+#include <QtEndian>
 
 #include "platform/local_messages.hpp"
 #include "shell/clipboard_capture.hpp"
@@ -158,7 +158,8 @@ TEST_F(DesktopTest, TextLookupOfAnyLengthArrivesWholeAndOneLine) {
     const QString expected = QStringLiteral("你好 吗 ") + QString(200, u'x');
     QElapsedTimer timer;
     timer.start();
-    while (window_->searchBar().box().currentText() != expected && timer.elapsed() < 2000) QTest::qWait(10);
+    while (window_->searchBar().box().currentText() != expected && timer.elapsed() < 2000)
+        QTest::qWait(10);
     EXPECT_EQ(window_->searchBar().box().currentText().toStdString(), expected.toStdString());
     socket.waitForReadyRead(100);
     EXPECT_EQ(socket.bytesAvailable(), 8);
@@ -193,7 +194,8 @@ TEST_F(DesktopTest, LocatorNamesArePrivateAndALiveOneIsNeverTaken) {
     EXPECT_EQ(path, qEnvironmentVariable("XDG_RUNTIME_DIR") + QLatin1Char('/') + locatorName_);
     // A second copy neither takes the name nor removes the first's socket.
     {
-        HiddenLocator second([](uint32_t, int64_t, int64_t) { ADD_FAILURE() << "second copy reached"; });
+        HiddenLocator second(
+            [](uint32_t, int64_t, int64_t) { ADD_FAILURE() << "second copy reached"; });
         EXPECT_FALSE(second.listen(locatorName_));
     }
     EXPECT_TRUE(std::filesystem::exists(path.toStdString()));
@@ -201,7 +203,8 @@ TEST_F(DesktopTest, LocatorNamesArePrivateAndALiveOneIsNeverTaken) {
     EXPECT_EQ(window_->history().entries().size(), 1u);
 
     // A socket file that nobody serves (a copy that crashed) is replaced.
-    const QString stale = QStringLiteral("TulvoStaleTest%1").arg(QCoreApplication::applicationPid());
+    const QString stale =
+        QStringLiteral("TulvoStaleTest%1").arg(QCoreApplication::applicationPid());
     {
         QLocalServer crashed;
         ASSERT_TRUE(crashed.listen(platform::localServerPath(stale)));
@@ -229,17 +232,20 @@ TEST_F(DesktopTest, WithoutAUsableRuntimeFolderNamesLiveInAPrivateFolder) {
     // Unset, or open to others: the user's own folder in the temporary directory.
     TempDir open;
     std::filesystem::permissions(open.path(), std::filesystem::perms::all);
-    for (const QByteArray& value : {QByteArray(), QFile::encodeName(QString::fromStdString(open.path().string()))}) {
+    for (const QByteArray& value :
+         {QByteArray(), QFile::encodeName(QString::fromStdString(open.path().string()))}) {
         qputenv("XDG_RUNTIME_DIR", value);
         const QString path = platform::localServerPath(QStringLiteral("TulvoHiddenLocator"));
-        EXPECT_TRUE(path.endsWith(QStringLiteral("/tulvo-%1/TulvoHiddenLocator").arg(::geteuid()))) << path.toStdString();
+        EXPECT_TRUE(path.endsWith(QStringLiteral("/tulvo-%1/TulvoHiddenLocator").arg(::geteuid())))
+            << path.toStdString();
         EXPECT_TRUE(privateOne(path)) << path.toStdString();
     }
     qputenv("XDG_RUNTIME_DIR", runtime);
 }
 
 TEST_F(DesktopTest, AMessengerThatAcceptsButDoesNotAnswerExists) {
-    const QString title = QStringLiteral("TulvoSilentTest%1").arg(QCoreApplication::applicationPid());
+    const QString title =
+        QStringLiteral("TulvoSilentTest%1").arg(QCoreApplication::applicationPid());
     EXPECT_FALSE(platform::sendMessage(title, 0x50B, 0, 0, 100).has_value());
     QLocalServer silent;
     ASSERT_TRUE(silent.listen(platform::localServerPath(title)));
@@ -327,7 +333,8 @@ TEST(DownloadProgressWindow, CaptionSizeAndStageTextInTheUpperHalf) {
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // A runtime folder of this run for the local sockets.
-    std::string runtime = (std::filesystem::temp_directory_path() / "tulvo-desktop-test-XXXXXX").string();
+    std::string runtime =
+        (std::filesystem::temp_directory_path() / "tulvo-desktop-test-XXXXXX").string();
     if (::mkdtemp(runtime.data())) qputenv("XDG_RUNTIME_DIR", runtime.c_str());
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);

@@ -123,12 +123,15 @@ TEST_F(InstallerTest, InstalledTheDownloadGoesToTheUserFolderAndTheShippedOneSta
     const std::string savedValue = saved ? saved : "";
     setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
     OneAnswerHttpServer server(200, archive());
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host), InstallOutcome::Installed);
-    EXPECT_EQ(TempDir::read(dir / "xdg/tulvo/CEDICT_ts.u8").substr(0, 26), "詞0 词0 [ci2] /word 0/\r\n");
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
+              InstallOutcome::Installed);
+    EXPECT_EQ(TempDir::read(dir / "xdg/tulvo/CEDICT_ts.u8").substr(0, 26),
+              "詞0 词0 [ci2] /word 0/\r\n");
     EXPECT_EQ(TempDir::read(dir / "data/CEDICT_ts.u8"), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / std::string(kArchiveName)));
     // From now on the user's copy is the dictionary: nothing more to install.
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), "http://127.0.0.1:1/a.zip", host), InstallOutcome::Present);
+    EXPECT_EQ(installDictionaryIfMissing(dir.path(), "http://127.0.0.1:1/a.zip", host),
+              InstallOutcome::Present);
     saved ? setenv("XDG_DATA_HOME", savedValue.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 

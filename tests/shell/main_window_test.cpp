@@ -1,12 +1,12 @@
 // The main window under the offscreen platform: typing, Enter, the list's
 // order and colours, Back/Forward, the selectors, layout and settings.
+#include <gtest/gtest.h>
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QStyle>
 #include <QSignalSpy>
+#include <QStyle>
 #include <QTest>
 #include <QWindow>
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
@@ -14,12 +14,12 @@
 
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
-#include "shell/search_bar.hpp"
 #include "shell/pad_column.hpp"
+#include "shell/search_bar.hpp"
+#include "tests/support/temp_dir.hpp"
 #include "ui/bitmaps.hpp"
 #include "ui/fonts.hpp"
 #include "ui/window_placement.hpp"
-#include "tests/support/temp_dir.hpp"
 
 using namespace tulvo;
 using namespace tulvo::shell;
@@ -28,7 +28,7 @@ using tulvo::testing::TempDir;
 namespace {
 
 class FixedValues : public dictionary::WordValueLookup {
-public:
+  public:
     int wordValue(std::string_view form, int, std::string_view) const override {
         const auto it = values.find(std::string(form));
         return it == values.end() ? -1 : it->second;
@@ -37,12 +37,13 @@ public:
 };
 
 class MainWindowTest : public ::testing::Test {
-protected:
+  protected:
     MainWindowTest() {
-        dir_.writeLines("data/CEDICT_ts.u8",
-                        {"# fixture", "媽 妈 [ma1] /mother/", "麻 麻 [ma2] /hemp/", "馬 马 [ma3] /horse/",
-                         "罵 骂 [ma4] /to scold/", "嗎 吗 [ma5] /question particle/",
-                         "馬上 马上 [ma3 shang4] /at once/", "你好 你好 [ni3 hao3] /hello/"});
+        dir_.writeLines(
+            "data/CEDICT_ts.u8",
+            {"# fixture", "媽 妈 [ma1] /mother/", "麻 麻 [ma2] /hemp/", "馬 马 [ma3] /horse/",
+             "罵 骂 [ma4] /to scold/", "嗎 吗 [ma5] /question particle/",
+             "馬上 马上 [ma3 shang4] /at once/", "你好 你好 [ni3 hao3] /hello/"});
     }
 
     std::unique_ptr<MainWindow> open() {
@@ -61,8 +62,10 @@ protected:
         window.searchBar().box().lineEdit()->clear();
         QWindow* platformWindow = window.windowHandle();
         for (QChar c : text) {
-            if (c.unicode() < 0x80) QTest::keyClick(platformWindow, c.toLatin1());
-            else window.searchBar().box().lineEdit()->insert(QString(c));  // as an input method does
+            if (c.unicode() < 0x80)
+                QTest::keyClick(platformWindow, c.toLatin1());
+            else
+                window.searchBar().box().lineEdit()->insert(QString(c));  // as an input method does
         }
         QTest::keyClick(platformWindow, Qt::Key_Return);
     }
@@ -89,8 +92,10 @@ TEST_F(MainWindowTest, EnterSearchesAndFillsTheListInOrderWithColours) {
     auto& model = window->resultView().resultModel();
     ASSERT_EQ(model.rowCount(), 6);
     EXPECT_EQ(model.data(model.index(0, 1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 160));
-    EXPECT_EQ(model.data(model.index(1, 1), Qt::ForegroundRole).value<QColor>(), QColor(32, 53, 255));
-    EXPECT_EQ(model.data(model.index(4, 1), Qt::ForegroundRole).value<QColor>(), QColor(246, 138, 0));
+    EXPECT_EQ(model.data(model.index(1, 1), Qt::ForegroundRole).value<QColor>(),
+              QColor(32, 53, 255));
+    EXPECT_EQ(model.data(model.index(4, 1), Qt::ForegroundRole).value<QColor>(),
+              QColor(246, 138, 0));
     EXPECT_FALSE(model.data(model.index(2, 1), Qt::ForegroundRole).isValid());
     EXPECT_EQ(model.data(model.index(1, 2), Qt::DisplayRole).toString(), QString::fromUtf8("mǎ"));
     EXPECT_EQ(model.data(model.index(0, 4), Qt::DisplayRole).toString(), QString::fromUtf8("1媽"));
@@ -102,7 +107,8 @@ TEST_F(MainWindowTest, EnterSearchesAndFillsTheListInOrderWithColours) {
 TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
     auto window = open();
     type(*window, "ni3hao3");
-    QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {}, QPoint(170, 14));  // Exact
+    QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {},
+                      QPoint(170, 14));  // Exact
     type(*window, "ma3");
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
     EXPECT_EQ(window->history().entries().back(), "find 3 1 ma3");
@@ -112,7 +118,8 @@ TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
     EXPECT_EQ(window->searchBar().box().currentText(), "ni3hao3");
     EXPECT_EQ(window->searchBar().matchPartSelector().value(), 0);  // restored from the entry
 
-    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));  // nothing older
+    QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {},
+                      QPoint(5, 14));  // nothing older
     EXPECT_EQ(window->history().position(), 0);
 
     QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(25, 14));
@@ -123,7 +130,8 @@ TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
 TEST_F(MainWindowTest, SelectorsChooseByClickPosition) {
     auto window = open();
     auto& forms = window->searchBar().charFormSelector();
-    for (auto [x, value] : std::vector<std::pair<int, int>>{{62, 0}, {63, 1}, {92, 1}, {93, 2}, {10, 0}}) {
+    for (auto [x, value] :
+         std::vector<std::pair<int, int>>{{62, 0}, {63, 1}, {92, 1}, {93, 2}, {10, 0}}) {
         QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(x, 14));
         EXPECT_EQ(forms.value(), value) << x;
     }
@@ -137,7 +145,8 @@ TEST_F(MainWindowTest, SelectorsChooseByClickPosition) {
     bool blueInChosen = false, blueElsewhere = false;
     for (int y = 0; y < painted.height(); ++y)
         for (int x = 0; x < painted.width(); ++x)
-            if (painted.pixelColor(x, y) == QColor(0, 0, 255)) (x >= 92 ? blueInChosen : blueElsewhere) = true;
+            if (painted.pixelColor(x, y) == QColor(0, 0, 255))
+                (x >= 92 ? blueInChosen : blueElsewhere) = true;
     EXPECT_TRUE(blueInChosen);
     EXPECT_FALSE(blueElsewhere);
 }
@@ -161,7 +170,8 @@ TEST_F(MainWindowTest, HidingThePadWidensTheList) {
 
 TEST_F(MainWindowTest, SettingsFileTakesEffectAtStart) {
     dir_.write("data/options.txt",
-               "FONTSIZE = Large\r\nshow_writing_pad=no\r\nprefer_simplified_or_traditional=traditional\r\n"
+               "FONTSIZE = "
+               "Large\r\nshow_writing_pad=no\r\nprefer_simplified_or_traditional=traditional\r\n"
                "tulvo_hotkey=F7\r\n");
     auto window = open();
     EXPECT_EQ(window->fontHeights(), (FontHeights{22, 22, 24, 58}));
@@ -204,7 +214,8 @@ TEST_F(MainWindowTest, EnterOnAnEarlierQuerySearchesOnceAndPushesOnce) {
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
 
     // A selector changed, then Enter on the same text: one more entry.
-    QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {}, QPoint(170, 14));  // Exact
+    QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {},
+                      QPoint(170, 14));  // Exact
     type(*window, "horse");
     EXPECT_EQ(window->history().entries().size(), 3u);  // the newer "ma" was dropped
     EXPECT_EQ(window->history().entries().back(), "find 3 1 horse");
@@ -227,8 +238,11 @@ TEST_F(MainWindowTest, TabAndShiftTabBothGoToTheSearchBox) {
     for (auto key : {Qt::Key_Tab, Qt::Key_Backtab}) {
         window->resultView().setFocus();
         ASSERT_FALSE(window->searchBar().box().hasFocus());
-        QTest::keyClick(window->windowHandle(), key, key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
-        EXPECT_TRUE(window->searchBar().box().hasFocus() || window->searchBar().box().lineEdit()->hasFocus()) << key;
+        QTest::keyClick(window->windowHandle(), key,
+                        key == Qt::Key_Backtab ? Qt::ShiftModifier : Qt::NoModifier);
+        EXPECT_TRUE(window->searchBar().box().hasFocus() ||
+                    window->searchBar().box().lineEdit()->hasFocus())
+            << key;
     }
 }
 
@@ -241,7 +255,8 @@ TEST_F(MainWindowTest, FontsHaveTheCellHeightsOfEveryTextSize) {
         const double halfStep = ui::cellHeight(step) / 200.0;
         return std::abs(ui::cellHeight(font) - height) <= halfStep + 1e-6;
     };
-    for (const FontHeights& h : {FontHeights{17, 17, 19, 45}, FontHeights{}, FontHeights{22, 22, 24, 58}}) {
+    for (const FontHeights& h :
+         {FontHeights{17, 17, 19, 45}, FontHeights{}, FontHeights{22, 22, 24, 58}}) {
         EXPECT_TRUE(near(labelFont(h.label), h.label)) << h.label;
         EXPECT_TRUE(near(panelFont(h.panel), h.panel)) << h.panel;
         EXPECT_TRUE(near(characterFont(h.character), h.character)) << h.character;
@@ -251,8 +266,9 @@ TEST_F(MainWindowTest, FontsHaveTheCellHeightsOfEveryTextSize) {
 }
 
 TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
-    dir_.writeLines("data/CEDICT_ts.u8", {"# fixture", "你好吗 你好吗 [ni3 hao3 ma5] /how are you?/",
-                                          "吗 吗 [ma5] /question particle/"});
+    dir_.writeLines("data/CEDICT_ts.u8",
+                    {"# fixture", "你好吗 你好吗 [ni3 hao3 ma5] /how are you?/",
+                     "吗 吗 [ma5] /question particle/"});
     auto window = open();
     type(*window, "ni3hao3ma5");
     ASSERT_EQ(shown(*window), (std::vector<std::string>{"你好吗"}));
@@ -262,7 +278,8 @@ TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
     const QFontMetrics metrics(view.model()->index(0, 1).data(Qt::FontRole).value<QFont>());
     EXPECT_EQ(metrics.horizontalAdvance(QString::fromUtf8("你好")), 30);
     const QRect cell = view.visualRect(view.model()->index(0, 1));
-    const int textLeft = cell.left() + view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
+    const int textLeft =
+        cell.left() + view.style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, &view) + 1;
     const int third = textLeft + metrics.horizontalAdvance(QString::fromUtf8("你好")) +
                       metrics.horizontalAdvance(QString::fromUtf8("吗")) * 9 / 10;
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(third, cell.center().y()));
@@ -299,8 +316,9 @@ TEST_F(MainWindowTest, SelectorPicturesDrawEachWordWholeInItsRange) {
                 }
         ASSERT_FALSE(inkColumns.empty());
         for (int x : inkColumns) {
-            const bool inside = std::any_of(picture.ranges.begin(), picture.ranges.end(),
-                                            [x](auto r) { return x >= r.first + 2 && x <= r.second - 2; });
+            const bool inside =
+                std::any_of(picture.ranges.begin(), picture.ranges.end(),
+                            [x](auto r) { return x >= r.first + 2 && x <= r.second - 2; });
             EXPECT_TRUE(inside) << "ink at x " << x;
         }
         for (auto [from, to] : picture.ranges) {

@@ -21,8 +21,8 @@
 #include "handwriting/writing_pad_widget.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
-#include "shell/search_bar.hpp"
 #include "shell/pad_column.hpp"
+#include "shell/search_bar.hpp"
 #include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -175,12 +175,14 @@ TEST_F(PadPanelTest, ClickingACandidateLooksItUp) {
     EXPECT_EQ(panel.chosenCharacter(), u'一');
     QStringList items;
     for (QAction* action : panel.shortMenu().actions()) items << action->text();
-    EXPECT_EQ(items, (QStringList{"Lookup this character", "Find characters based on this character"}));
+    EXPECT_EQ(items,
+              (QStringList{"Lookup this character", "Find characters based on this character"}));
     panel.shortMenu().hide();
     items.clear();
     for (QAction* action : panel.characterMenu().actions()) items << action->text();
-    EXPECT_EQ(items, (QStringList{"Speak", "Lookup this character", "Find characters based on this character",
-                                  "Edit strokes animation"}));
+    EXPECT_EQ(items,
+              (QStringList{"Speak", "Lookup this character",
+                           "Find characters based on this character", "Edit strokes animation"}));
     EXPECT_FALSE(panel.characterMenu().actions()[0]->isEnabled());  // no speech voice
 
     QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(100, 20));  // empty slot
@@ -309,7 +311,9 @@ TEST_F(PadPanelTest, FavoriteToggleWritesTheStoreAndRecolours) {
 TEST_F(PadPanelTest, AFavoriteThatCannotBeSavedIsToldOnceAndNotShown) {
     struct Recorded : favorites::FavoritesMessages {
         std::vector<std::u16string> shown;
-        void showMessage(std::u16string_view, std::u16string_view text) override { shown.emplace_back(text); }
+        void showMessage(std::u16string_view, std::u16string_view text) override {
+            shown.emplace_back(text);
+        }
     } messages;
     favorites::FavoritesStore store(dir_ / "data/favorites.dat", dir_ / "debug.txt", &messages);
     store.load();

@@ -15,7 +15,7 @@ namespace {
 
 // Records what applying the settings did.
 class FakeTarget : public SettingsTarget {
-public:
+  public:
     void setFontHeights(const FontHeights& h) override { heights = h; }
     void refreshPanel() override { ++refreshes; }
     void setPadShown(bool shown) override { padShown = shown, ++padCalls; }
@@ -27,7 +27,9 @@ public:
         if (!messengerThere) return std::nullopt;
         return message == kMessageQueryState ? std::optional<int64_t>(popupState) : 0;
     }
-    void startPopupProgram(const std::string& arguments) override { events.push_back("start " + arguments); }
+    void startPopupProgram(const std::string& arguments) override {
+        events.push_back("start " + arguments);
+    }
     uint32_t nativeWindowId() const override { return 0x2A; }
     void importTrackedList(const std::string& bytes, int encoding) override {
         imported = bytes;
@@ -130,11 +132,12 @@ TEST(SettingsReader, AppliesEveryKeyWithEitherLineEnd) {
     for (const std::string end : {"\r\n", "\n"}) {
         TempDir dir;
         dir.write("list.txt", "我们");
-        dir.write("data/options.txt",
-                  "fontsize=small" + end + "show_writing_pad=No" + end +
-                      "prefer_simplified_or_traditional=Traditional" + end + "tulvo_hotkey=F 9" + end +
-                      "favorite_track=yes" + end + "favorite_trackfile=" + (dir / "list.txt").string() + end +
-                      "favorite_trackfile_encoding=936" + end + "favorite_track_updateback=Yes" + end);
+        dir.write("data/options.txt", "fontsize=small" + end + "show_writing_pad=No" + end +
+                                          "prefer_simplified_or_traditional=Traditional" + end +
+                                          "tulvo_hotkey=F 9" + end + "favorite_track=yes" + end +
+                                          "favorite_trackfile=" + (dir / "list.txt").string() +
+                                          end + "favorite_trackfile_encoding=936" + end +
+                                          "favorite_track_updateback=Yes" + end);
         const auto applied = applyIn(dir);
         EXPECT_EQ(applied->target.heights, (FontHeights{17, 17, 19, 45}));
         EXPECT_FALSE(applied->target.padShown);
@@ -157,9 +160,9 @@ TEST(SettingsReader, LaterReadsKeepThePadAndReplaceHotkeyAndPopup) {
     EXPECT_EQ(target.padCalls, 1);  // only the first read sets the pad
     EXPECT_TRUE(target.padShown);
     EXPECT_EQ(target.refreshes, 1);
-    EXPECT_EQ(target.events,
-              (std::vector<std::string>{"register F5", "start 1 0000002A", "unregister", "register F6",
-                                        "send 1291", "send 1285", "start 7 0000002A"}));
+    EXPECT_EQ(target.events, (std::vector<std::string>{"register F5", "start 1 0000002A",
+                                                       "unregister", "register F6", "send 1291",
+                                                       "send 1285", "start 7 0000002A"}));
     EXPECT_EQ(reader.carriedValue(), 7);
 
     dir.write("data/options.txt", "enable_popup=no\r\n");

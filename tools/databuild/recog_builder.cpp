@@ -160,8 +160,8 @@ RecogTemplate averagedTemplate(const std::vector<const RecogTemplate*>& group) {
         double angle = std::atan2(y, x) / kTurn;
         if (angle < 0) angle += 256;
         t.segments[j].direction = uint8_t(int(std::lround(angle)) % 256);
-        t.segments[j].length = uint8_t(std::clamp<long>(std::lround(length / double(group.size())),
-                                                         kLengthFloor, 255));
+        t.segments[j].length = uint8_t(
+            std::clamp<long>(std::lround(length / double(group.size())), kLengthFloor, 255));
     }
     return t;
 }
@@ -211,13 +211,14 @@ std::vector<RecogTemplate> templatesForCharacter(char16_t character, uint8_t for
     }
     std::mt19937 rng(recipe.seed ^ (uint32_t(character) * 2654435761u));
     for (int k = 0; k < recipe.renderings; ++k) {
-        const double strength =
-            recipe.minStrength + (recipe.maxStrength - recipe.minStrength) * (k + 0.5) /
-                                     recipe.renderings;
-        writings.push_back(writeAndReduce(writeSynthetic(medians, randomStyle(strength, rng), rng)));
+        const double strength = recipe.minStrength + (recipe.maxStrength - recipe.minStrength) *
+                                                         (k + 0.5) / recipe.renderings;
+        writings.push_back(
+            writeAndReduce(writeSynthetic(medians, randomStyle(strength, rng), rng)));
     }
     std::vector<RecogTemplate> own;
-    for (const Writing& w : writings) own.push_back(templateFromDrawing(character, formFlag, w.drawing));
+    for (const Writing& w : writings)
+        own.push_back(templateFromDrawing(character, formFlag, w.drawing));
 
     // Candidates: each group of writings with the same segments per stroke,
     // averaged, the largest groups first.
@@ -249,7 +250,8 @@ std::vector<RecogTemplate> templatesForCharacter(char16_t character, uint8_t for
         for (size_t c = 0; c < C; ++c) {
             const RecogTemplate& t = candidates[c];
             const int S = int(t.segments.size());
-            if (std::abs(int(t.strokes) - s) > strokeTolerance || std::abs(S - n) > segmentTolerance)
+            if (std::abs(int(t.strokes) - s) > strokeTolerance ||
+                std::abs(S - n) > segmentTolerance)
                 continue;
             std::vector<uint8_t> bytes;
             for (const TemplateSegment& seg : t.segments) {
