@@ -3,28 +3,18 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QFontDatabase>
-#include <QHeaderView>
 #include <QKeyEvent>
-#include <QListView>
 #include <QMessageBox>
-#include <QPainter>
 #include <QProcess>
-#include <QScreen>
 #include <QTimer>
-#include <QToolTip>
 #include <QUrl>
 #include <QWindow>
 
 #include "characters/character_panel_view.hpp"
 #include "characters/component_search.hpp"
-#include "characters/components.hpp"
-#include "characters/freq_file.hpp"
 #include "characters/radical_window.hpp"
 #include "characters/stroke_order_box.hpp"
 #include "characters/word_values.hpp"
-#include "dictionary/dictionary_file.hpp"
-#include "favorites/list_import.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
@@ -57,60 +47,14 @@ QString programVersion() {
     return QStringLiteral("version 2.1a").leftJustified(32, QLatin1Char(' '));
 }
 
-WindowSearchHost::WindowSearchHost(dictionary::ResultList& list, MainWindow& window)
-    : ListSearchHost(list), window_(window) {
-    list.setListener(this);
-    sinceRepaint_.start();
-}
-
-bool WindowSearchHost::addResult(std::string_view line, int formIndex) {
-    const bool added = ListSearchHost::addResult(line, formIndex);
-    // Rows appear while the file is read, and the window keeps painting.
-    if (sinceRepaint_.elapsed() >= 50) {
-        window_.resultView().resultModel().refresh();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        sinceRepaint_.restart();
-    }
-    return added;
-}
-
-void WindowSearchHost::pause(int) {
-    // The pauses around opening the file let pending painting happen; the
-    // window does that without sleeping.
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    sinceRepaint_.restart();
-}
-
-void WindowSearchHost::resultsFinished() {
-    auto& view = window_.resultView();
-    view.resultModel().refresh();
-    view.setFocus();
-    if (list_.size() > 0) view.setCurrentIndex(view.model()->index(0, 1));
-}
-
-void WindowSearchHost::searchTextReplaced(std::u16string_view text) {
-    window_.showSearchText(toQString(text));
-}
-
-void WindowSearchHost::showCharacterWithoutRow(char16_t character) {
-    window_.showBareCharacter(character);
-}
-
-void WindowSearchHost::capReached(const std::u16string& message) {
-    window_.resultView().resultModel().refresh();
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), toQString(message),
-                    QMessageBox::Ok, &window_);
-    box.raise();
-    box.exec();
-}
-
 MainWindow::MainWindow(std::filesystem::path programDirectory,
                        const dictionary::WordValueLookup& values)
     : dir_(std::move(programDirectory)),
       results_(values),
       host_(results_, *this),
       search_(platform::AppPaths(dir_).dictionaryFile(), markedVowels_, dropDown_, host_),
-      settings_(dir_, *this) {
+      settings_(dir_, *this),
+      tracked_(dir_, *this) {
     setWindowTitle(QStringLiteral("Tulvo"));
     buildPadAndPanel(values);
     buildControls();
@@ -388,41 +332,12 @@ uint32_t MainWindow::nativeWindowId() const {
 
 // Silent: no preview, and the count of new words is not shown.
 void MainWindow::importTrackedList(const std::string& bytes, int encoding) {
-    if (!favorites_) return;
-    favorites::ImportRequest request;
-    // The reader ends the bytes with two zero bytes, which are not text.
-    request.text = std::string_view(bytes).substr(0, bytes.size() >= 2 ? bytes.size() - 2 : 0);
-    request.encoding = encoding;
-    const characters::FreqFile freq(dir_ / characters::kFreqPath);
-    request.classes = characters::listWordClasses(freq);
-    favorites::importList(request, *favorites_, nullptr);
+    tracked_.importList(bytes, encoding, favorites_);
 }
 
 void MainWindow::favoriteAdded(std::u16string_view word) {
-    if (!settings_.updateBack() || settings_.trackedPath().empty()) return;
-    const std::filesystem::path list = settings_.trackedPath();
-    const characters::FreqFile freq(dir_ / characters::kFreqPath);
-    std::string reason;
-    const auto result = favorites::appendToTrackedList(list, settings_.trackedEncoding(), word,
-                                                       characters::listWordClasses(freq), &reason);
-    // Each kind of trouble is told once a run, not at every favorite.
-    QString text;
-    if (result == favorites::UpdateBack::CannotHold && !updateBackToldCannotHold_) {
-        updateBackToldCannotHold_ = true;
-        text = QStringLiteral(
-                   "The favorite word %1 was not added to %2: the file's encoding cannot "
-                   "hold its characters.")
-                   .arg(toQString(word), QString::fromStdString(list.filename().string()));
-    } else if (result == favorites::UpdateBack::Failed && !updateBackToldFailure_) {
-        updateBackToldFailure_ = true;
-        text = QStringLiteral("Sorry, the favorite word %1 could not be added to %2.\r%3")
-                   .arg(toQString(word), QString::fromStdString(list.filename().string()),
-                        QString::fromStdString(reason));
-    }
-    if (text.isEmpty()) return;
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), text, QMessageBox::Ok, this);
-    box.raise();
-    box.exec();
+    tracked_.favoriteAdded(word, settings_.updateBack(), settings_.trackedPath(),
+                           settings_.trackedEncoding());
 }
 
 void MainWindow::openOptions() {

@@ -24,6 +24,8 @@
 #include "shell/search_history.hpp"
 #include "shell/search_queue.hpp"
 #include "shell/settings.hpp"
+#include "shell/tracked_list.hpp"
+#include "shell/window_search_host.hpp"
 #include "ui/fonts.hpp"
 #include "ui/picture_buttons.hpp"
 
@@ -41,28 +43,10 @@ namespace tulvo::shell {
 // The program version handed to the options program: 32 characters.
 QString programVersion();
 
-class MainWindow;
 class DesktopIntegration;
 class PadColumn;
 class SearchBar;
 class Speech;
-
-// The search's link to the window: rows go into the list, and the window is
-// repainted while a long search reads the file.
-class WindowSearchHost : public dictionary::ListSearchHost, public dictionary::ResultListListener {
-  public:
-    WindowSearchHost(dictionary::ResultList& list, MainWindow& window);
-    bool addResult(std::string_view line, int formIndex) override;
-    void pause(int milliseconds) override;
-    void resultsFinished() override;
-    void searchTextReplaced(std::u16string_view text) override;
-    void capReached(const std::u16string& message) override;
-    void showCharacterWithoutRow(char16_t character) override;
-
-  private:
-    MainWindow& window_;
-    QElapsedTimer sinceRepaint_;
-};
 
 class MainWindow : public QWidget, public SettingsTarget {
     Q_OBJECT
@@ -166,9 +150,8 @@ class MainWindow : public QWidget, public SettingsTarget {
     SearchQueue searches_;
     SearchHistory history_;
     SettingsReader settings_;
+    TrackedList tracked_;
     favorites::FavoritesStore* favorites_ = nullptr;
-    bool updateBackToldCannotHold_ = false;
-    bool updateBackToldFailure_ = false;
 
     dictionary::MatchPart matchPart_ = dictionary::kBeginning;
     dictionary::CharForm charForm_ = dictionary::kBothForms;
