@@ -5,7 +5,7 @@
 #include <new>
 
 #if defined(__SSE2__)
-#include <immintrin.h>
+#include <emmintrin.h>
 #endif
 
 #include "handwriting/features.hpp"
@@ -221,48 +221,6 @@ void sweepSse2(LaneSweep& s) {
     }
 }
 
-// The same with four lanes per register, on processors that have AVX2.
-__attribute__((target("avx2"))) void sweepAvx2(LaneSweep& s) {
-    constexpr int L = kLaneCount;
-    const __m256d shift = _mm256_set1_pd(6755399441055744.0);
-    for (int i = 0; i < s.segments; ++i) {
-        const __m256d userGap = _mm256_set1_pd(s.userLength[i] * 1.75 / 256);
-        const double* lengthRow = s.lengthScore + 256 * size_t(i);
-        const double* directionRow = s.directionScore + 256 * size_t(i);
-        alignas(32) double left[L];
-        for (int k = 0; k < L; ++k) left[k] = s.current[k] = -double(i + 1);
-        for (int j = 0; j < s.count; ++j) {
-            const double* above = s.previous + size_t(j) * L;
-            const double* gap = s.gap + size_t(j) * L;
-            double* here = s.current + size_t(j + 1) * L;
-            for (int k = 0; k < L; k += 4) {
-                const uint8_t* t0 = s.templates[k] + 2 * j;
-                const uint8_t* t1 = s.templates[k + 1] + 2 * j;
-                const uint8_t* t2 = s.templates[k + 2] + 2 * j;
-                const uint8_t* t3 = s.templates[k + 3] + 2 * j;
-                const __m256d agreement =
-                    _mm256_mul_pd(_mm256_set_pd(lengthRow[t3[1]], lengthRow[t2[1]],
-                                                lengthRow[t1[1]], lengthRow[t0[1]]),
-                                  _mm256_set_pd(directionRow[t3[0]], directionRow[t2[0]],
-                                                directionRow[t1[0]], directionRow[t0[0]]));
-                const __m256d gu = _mm256_sub_pd(_mm256_loadu_pd(above + L + k), userGap);
-                const __m256d gt =
-                    _mm256_sub_pd(_mm256_load_pd(left + k), _mm256_loadu_pd(gap + k));
-                const __m256d g = _mm256_sub_pd(_mm256_add_pd(_mm256_max_pd(gu, gt), shift), shift);
-                const __m256d diagonal = _mm256_add_pd(_mm256_loadu_pd(above + k), agreement);
-                const __m256d best = _mm256_cvtps_pd(_mm256_cvtpd_ps(_mm256_max_pd(diagonal, g)));
-                _mm256_store_pd(left + k, best);
-                _mm256_storeu_pd(here + k, best);
-            }
-        }
-        std::swap(s.previous, s.current);
-    }
-}
-
-const bool kHasAvx2 = [] {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
-}();
 #else
 void sweepPlain(LaneSweep& s) {
     constexpr int L = kLaneCount;
@@ -316,7 +274,7 @@ void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
                     rows_.data(),
                     rows_.data() + width};
 #if defined(__SSE2__)
-    kHasAvx2 ? sweepAvx2(sweep) : sweepSse2(sweep);
+    sweepSse2(sweep);
 #else
     sweepPlain(sweep);
 #endif
