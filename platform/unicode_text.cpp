@@ -146,15 +146,4 @@ void asciiLowerInPlace(std::string& text) {
     for (char& c : text) c = asciiLower(c);
 }
 
-char16_t foldCase(char16_t u) {
-    if (u >= u'A' && u <= u'Z') return char16_t(u + 32);
-    if (u >= 0x00C0 && u <= 0x00DE && u != 0x00D7) return char16_t(u + 32);
-    // Latin Extended-A: capitals at even code points (ā, ē, ě, ī, ō, ū ...).
-    if (u >= 0x0100 && u <= 0x012F && u % 2 == 0) return char16_t(u + 1);
-    if (u >= 0x014A && u <= 0x0177 && u % 2 == 0) return char16_t(u + 1);
-    // Latin Extended-B pinyin letters ǎ ǐ ǒ ǔ ǖ ǘ ǚ ǜ: capitals at odd code points.
-    if (u >= 0x01CD && u <= 0x01DB && u % 2 == 1) return char16_t(u + 1);
-    return u;
-}
-
 }  // namespace tulvo

@@ -27,9 +27,6 @@ inline char asciiLower(char c) {
 std::string asciiLowered(std::string_view text);
 void asciiLowerInPlace(std::string& text);
 
-// Simple case folding of one UTF-16 unit: ASCII, Latin-1 and the Latin
-// letters that carry pinyin tone marks.
-char16_t foldCase(char16_t unit);
 // Equal under full Unicode case folding (through ICU), in every script.
 bool equalsIgnoringCase(std::u16string_view a, std::u16string_view b);
 

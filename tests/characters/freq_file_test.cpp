@@ -1,6 +1,7 @@
 #include "characters/freq_file.hpp"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "tests/support/le_bytes.hpp"
 #include "tests/support/temp_dir.hpp"
@@ -102,6 +103,13 @@ TEST(FreqFile, MissingFileFindsNothing) {
     EXPECT_EQ(empty.lookup(u"好", ""), -1);
     const FreqFile directory(dir.path());
     EXPECT_EQ(directory.lookup(u"好", ""), -1);
+    // A pipe with no writer, or an endless device, in the file's place is no
+    // frequency file: opening it neither waits nor reads forever.
+    ASSERT_EQ(::mkfifo((dir / "fifo.dat").c_str(), 0600), 0);
+    FreqFile pipe(dir / "fifo.dat");
+    EXPECT_FALSE(pipe.isOpen());
+    FreqFile device("/dev/zero");
+    EXPECT_FALSE(device.isOpen());
 }
 
 TEST(FreqFile, StaysOpenAfterTheFileIsRemoved) {
