@@ -38,7 +38,7 @@ namespace {
 struct Case {
     const char* name;
     const char* query;
-    int matchPart;
+    MatchPart matchPart;
 };
 
 // In process: the query kinds of the table below and a few more.

@@ -45,7 +45,7 @@ std::vector<Polyline> mediansOf(char16_t character) {
 
 // Writes the strokes one by one, with a pass after every stroke, as the pad does.
 void writeWithPasses(const std::vector<MouseStroke>& strokes, Drawing& drawing,
-                     Recognizer& recognizer, int preference) {
+                     Recognizer& recognizer, CharForm preference) {
     PadCapture pad(drawing);
     for (const MouseStroke& stroke : strokes) {
         pad.penDown(stroke[0].first, stroke[0].second);

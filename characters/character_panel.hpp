@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dictionary/search_choices.hpp"
 #include "dictionary/word_value.hpp"
 
 namespace tulvo::characters {
@@ -50,7 +51,7 @@ struct PanelEntry {
 struct PanelData {
     std::filesystem::path directory;
     const dictionary::WordValueLookup* values = nullptr;
-    int charForm = 1;
+    dictionary::CharForm charForm = dictionary::kBothForms;
 };
 
 // The translation renderer. It remembers the last unit it handled across

@@ -56,7 +56,7 @@ QColor fromRgb(uint32_t rgb) {
 
 CharacterPanelView::CharacterPanelView(QWidget* window, std::filesystem::path programDirectory,
                                        const dictionary::WordValueLookup& values,
-                                       std::function<int()> charForm)
+                                       std::function<dictionary::CharForm()> charForm)
     : QWidget(window),
       window_(window),
       dir_(std::move(programDirectory)),
@@ -114,7 +114,7 @@ QWidget& CharacterPanelView::indicator() {
 void CharacterPanelView::buildMenus() {
     characterMenu_ = new QMenu(window_);
     speak_ = characterMenu_->addAction(QStringLiteral("Speak"), this, [this] {
-        if (speakMode_ == 1)
+        if (speakMode_ == SpeakMode::Headword)
             emit speakRequested(headword_->text());
         else if (chosen_ != 0)
             emit speakRequested(QString(QChar(chosen_)));
@@ -140,7 +140,7 @@ void CharacterPanelView::setSpeechAvailable(bool available) {
 }
 
 PanelData CharacterPanelView::data() const {
-    return PanelData{dir_, &values_, charForm_ ? charForm_() : 1};
+    return PanelData{dir_, &values_, charForm_ ? charForm_() : dictionary::kBothForms};
 }
 
 void CharacterPanelView::setColour(QLineEdit& field, uint32_t rgb) {
@@ -257,7 +257,7 @@ char16_t CharacterPanelView::characterAt(const QTextEdit& field, QPoint viewport
     return c.unicode() >= 0x4000 ? c.unicode() : 0;
 }
 
-void CharacterPanelView::openCharacterMenu(char16_t character, int speakMode,
+void CharacterPanelView::openCharacterMenu(char16_t character, SpeakMode speakMode,
                                            QPoint globalPosition) {
     if (character == 0) return;
     chosen_ = character;
@@ -303,10 +303,11 @@ bool CharacterPanelView::eventFilter(QObject* watched, QEvent* event) {
             } else if (mouse->button() == Qt::RightButton) {
                 if (isHeadword) {
                     if (index >= 0)
-                        openCharacterMenu(entry_.headword[size_t(index)], 1,
+                        openCharacterMenu(entry_.headword[size_t(index)], SpeakMode::Headword,
                                           mouse->globalPosition().toPoint());
                 } else {
-                    openCharacterMenu(current_, 2, mouse->globalPosition().toPoint());
+                    openCharacterMenu(current_, SpeakMode::Character,
+                                      mouse->globalPosition().toPoint());
                 }
                 return true;
             }

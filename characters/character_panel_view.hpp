@@ -29,7 +29,8 @@ class CharacterPanelView : public QWidget {
     // controls. `charForm` gives the character-form preference at the time
     // of a lookup.
     CharacterPanelView(QWidget* window, std::filesystem::path programDirectory,
-                       const dictionary::WordValueLookup& values, std::function<int()> charForm);
+                       const dictionary::WordValueLookup& values,
+                       std::function<dictionary::CharForm()> charForm);
 
     void setFavoritesStore(favorites::FavoritesStore* store) { favorites_ = store; }
     // "Speak" is enabled only while a speech voice exists.
@@ -50,13 +51,17 @@ class CharacterPanelView : public QWidget {
     // an empty text when nothing was started.
     QString handToCompanion(QWidget* focus);
 
+    // What "Speak" reads: the whole headword (the menu was opened on the
+    // headword) or the chosen character (opened on the character display).
+    enum class SpeakMode { Headword = 1, Character = 2 };
+
     // The short menu ("Lookup this character", "Find characters based on
     // this character") for a character, at a screen position.
     void openShortMenu(char16_t character, QPoint globalPosition);
     // The character menu for the stroke-order box's character ("Speak"
     // speaks that character).
     void openStrokeBoxMenu(char16_t character, QPoint globalPosition) {
-        openCharacterMenu(character, 2, globalPosition);
+        openCharacterMenu(character, SpeakMode::Character, globalPosition);
     }
 
     QLineEdit& headwordDisplay() { return *headword_; }
@@ -107,7 +112,7 @@ class CharacterPanelView : public QWidget {
     // Places a child at a rectangle given in window pixels.
     void place(QWidget* widget, int x, int y, int width, int height);
     void buildMenus();
-    void openCharacterMenu(char16_t character, int speakMode, QPoint globalPosition);
+    void openCharacterMenu(char16_t character, SpeakMode speakMode, QPoint globalPosition);
     void setColour(QLineEdit& field, uint32_t rgb);
     void showIndicatorOver(QLineEdit& field);
     PanelData data() const;
@@ -115,7 +120,7 @@ class CharacterPanelView : public QWidget {
     QWidget* window_;
     std::filesystem::path dir_;
     const dictionary::WordValueLookup& values_;
-    std::function<int()> charForm_;
+    std::function<dictionary::CharForm()> charForm_;
     favorites::FavoritesStore* favorites_ = nullptr;
     TranslationRenderer renderer_;
 
@@ -135,7 +140,7 @@ class CharacterPanelView : public QWidget {
     int characterValue_ = -1;
     char16_t current_ = 0;
     char16_t chosen_ = 0;
-    int speakMode_ = 1;
+    SpeakMode speakMode_ = SpeakMode::Headword;
     int panelBottom_ = 446;
     int strokeBoxTop_ = 45;
 };

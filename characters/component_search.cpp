@@ -11,7 +11,8 @@ namespace tulvo::characters {
 
 std::optional<std::vector<EntryTriple>> componentSearch(const std::filesystem::path& components,
                                                         const std::filesystem::path& dictionary,
-                                                        char16_t chosen, int preference) {
+                                                        char16_t chosen,
+                                                        dictionary::CharForm preference) {
     const std::vector<char16_t> built = charactersBuiltOn(components, chosen);
     if (built.empty()) return std::nullopt;
 
@@ -73,7 +74,7 @@ size_t showComponentRows(dictionary::ResultList& list, const std::vector<EntryTr
     return added;
 }
 
-std::string childrenHistoryLine(int preference, char16_t chosen) {
+std::string childrenHistoryLine(dictionary::CharForm preference, char16_t chosen) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "children %d %04X", preference, unsigned(chosen));
     return buffer;
@@ -87,11 +88,13 @@ std::optional<ChildrenEntry> parseChildrenHistoryLine(std::string_view line) {
     if (space == std::string_view::npos) return std::nullopt;
     ChildrenEntry entry;
     const std::string_view preference = line.substr(0, space);
+    int form = -1;
     const auto [pEnd, pError] =
-        std::from_chars(preference.data(), preference.data() + preference.size(), entry.preference);
+        std::from_chars(preference.data(), preference.data() + preference.size(), form);
     if (pError != std::errc() || pEnd != preference.data() + preference.size() ||
-        entry.preference < 0 || entry.preference > 2)
+        !dictionary::isCharForm(form))
         return std::nullopt;
+    entry.preference = dictionary::CharForm(form);
     const std::string_view hex = line.substr(space + 1);
     unsigned code = 0;
     const auto [hEnd, hError] = std::from_chars(hex.data(), hex.data() + hex.size(), code, 16);

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "dictionary/result_list.hpp"
+#include "dictionary/search_choices.hpp"
 
 namespace tulvo::characters {
 
@@ -32,17 +33,18 @@ struct EntryTriple {
 // kNoCharacterBasedOn and leaves the list as it is).
 std::optional<std::vector<EntryTriple>> componentSearch(const std::filesystem::path& components,
                                                         const std::filesystem::path& dictionary,
-                                                        char16_t chosen, int preference);
+                                                        char16_t chosen,
+                                                        dictionary::CharForm preference);
 
 // Empties the list and adds the rows in order, the first with an empty sort
 // key, until the list refuses one. Returns the number added.
 size_t showComponentRows(dictionary::ResultList& list, const std::vector<EntryTriple>& rows);
 
 // The history line of a component search: "children P XXXX".
-std::string childrenHistoryLine(int preference, char16_t chosen);
+std::string childrenHistoryLine(dictionary::CharForm preference, char16_t chosen);
 
 struct ChildrenEntry {
-    int preference = 1;
+    dictionary::CharForm preference = dictionary::kBothForms;
     char16_t chosen = 0;
 };
 // The values a "children" line replays, or nothing for another line.

@@ -84,7 +84,8 @@ std::vector<char16_t> radicalKeys(std::u16string_view cellText) {
 
 std::vector<std::string> singleRadicalLines(const std::filesystem::path& components,
                                             const std::filesystem::path& chartypes,
-                                            std::u16string_view cellText, int preference) {
+                                            std::u16string_view cellText,
+                                            dictionary::CharForm preference) {
     std::vector<std::string> lines;
     const std::vector<char16_t> keys = radicalKeys(cellText);
     if (keys.empty()) return lines;
@@ -162,7 +163,7 @@ void RadicalSearch::open() {
     open_ = true;
 }
 
-bool RadicalSearch::leftClickRadical(int column, int row, int preference) {
+bool RadicalSearch::leftClickRadical(int column, int row, dictionary::CharForm preference) {
     if (column < 1) return false;
     const std::u16string* text = table_.cell(column, row);
     if (!text || text->empty()) return false;
@@ -191,7 +192,7 @@ bool RadicalSearch::isMarked(int column, int row) const {
            selection_.end();
 }
 
-void RadicalSearch::selectTab(int index, int preference) {
+void RadicalSearch::selectTab(int index, dictionary::CharForm preference) {
     tab_ = index == kResultsTab ? kResultsTab : kSelectionTab;
     if (tab_ != kResultsTab || selection_.empty()) return;
     const MultiradixFile multiradix(files_.multiradix);

@@ -16,6 +16,7 @@
 #include "characters/char_types.hpp"
 #include "characters/components.hpp"
 #include "characters/radicals.hpp"
+#include "dictionary/search_choices.hpp"
 
 namespace tulvo::characters {
 
@@ -38,7 +39,7 @@ Rgb characterColour(int wordValue);
 
 // Whether a character of `formType` is listed under the character-form
 // preference (0 simplified, 1 both, 2 traditional).
-inline bool passesFormPreference(int formType, int preference) {
+inline bool passesFormPreference(int formType, dictionary::CharForm preference) {
     return (((preference + 2) % 3) & formType) == 0;
 }
 
@@ -50,7 +51,8 @@ std::vector<char16_t> radicalKeys(std::u16string_view cellText);
 // one of the keys and passing the preference, sorted.
 std::vector<std::string> singleRadicalLines(const std::filesystem::path& components,
                                             const std::filesystem::path& chartypes,
-                                            std::u16string_view cellText, int preference);
+                                            std::u16string_view cellText,
+                                            dictionary::CharForm preference);
 
 // Lines "SSS CCCCC" (total strokes, 999 when not recorded, code) of the
 // characters on every list of the selected cell keys, sorted. Not filtered:
@@ -123,7 +125,7 @@ class RadicalSearch {
 
     // A left click on a radical cell: the single-radical search, shown on
     // the results tab. False for an empty cell or one outside the grid.
-    bool leftClickRadical(int column, int row, int preference);
+    bool leftClickRadical(int column, int row, dictionary::CharForm preference);
     // A right click marks or unmarks the cell; nothing is searched. False
     // for an empty cell or one outside the grid.
     bool rightClickRadical(int column, int row);
@@ -132,7 +134,7 @@ class RadicalSearch {
 
     // Switching tabs by hand: to the results tab runs the multi-radical
     // search when radicals are marked (otherwise the grid stays as it is).
-    void selectTab(int index, int preference);
+    void selectTab(int index, dictionary::CharForm preference);
 
     // A click in the results grid: the character to look up (the window is
     // then closed), or nothing for a label, an empty cell or outside.

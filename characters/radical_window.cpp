@@ -27,7 +27,7 @@ class PlainCellDelegate : public QStyledItemDelegate {
 }  // namespace
 
 RadicalWindow::RadicalWindow(const std::filesystem::path& programDirectory, CharacterValue value,
-                             std::function<int()> preference, QWidget* parent)
+                             std::function<dictionary::CharForm()> preference, QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint),
       search_(readRadicalTable(programDirectory / kRadicalsPath),
               RadicalFiles{programDirectory / kComponentsPath, programDirectory / kCharTypesPath,
@@ -108,7 +108,7 @@ void RadicalWindow::showTab(int index) {
 }
 
 void RadicalWindow::tabChosen(int index) {
-    search_.selectTab(index, preference_ ? preference_() : 1);
+    search_.selectTab(index, preference_ ? preference_() : dictionary::kBothForms);
     if (search_.tab() == RadicalSearch::kResultsTab && !search_.selection().empty())
         showNewResults();
     showTab(search_.tab());
@@ -142,7 +142,8 @@ void RadicalWindow::pressInRadicalGrid(QMouseEvent* event) {
     const QModelIndex cell = cellAt(*radicalGrid_, *event, false);
     if (!cell.data(CharacterRole).isValid()) return;
     if (event->button() == Qt::LeftButton) {
-        if (!search_.leftClickRadical(cell.column(), cell.row(), preference_ ? preference_() : 1))
+        if (!search_.leftClickRadical(cell.column(), cell.row(),
+                                      preference_ ? preference_() : dictionary::kBothForms))
             return;
         showNewResults();
         showTab(RadicalSearch::kResultsTab);

@@ -23,7 +23,7 @@ class RadicalWindow : public QWidget {
     // and stays hidden. `value` colours the characters found; `preference`
     // gives the character-form preference at the time of a search.
     RadicalWindow(const std::filesystem::path& programDirectory, CharacterValue value,
-                  std::function<int()> preference, QWidget* parent = nullptr);
+                  std::function<dictionary::CharForm()> preference, QWidget* parent = nullptr);
 
     // Empties the marks, shows the radical selection tab and the window,
     // and gives the radical grid the focus.
@@ -62,7 +62,7 @@ class RadicalWindow : public QWidget {
                                 int otherWidth);
 
     RadicalSearch search_;
-    std::function<int()> preference_;
+    std::function<dictionary::CharForm()> preference_;
     QTabBar* tabs_ = nullptr;
     RadicalCellsModel* radicalCells_ = nullptr;
     ResultsModel* results_ = nullptr;

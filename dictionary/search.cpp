@@ -79,7 +79,7 @@ std::string requiredText(const Query& keyed) {
 
 }  // namespace
 
-std::optional<Query> prepareTextQuery(std::u16string_view typed, int matchPart,
+std::optional<Query> prepareTextQuery(std::u16string_view typed, MatchPart matchPart,
                                       const MarkedVowels& markedVowels) {
     std::u16string text(typed.substr(0, kMaxQueryUnits));
     if (text.empty()) return std::nullopt;
@@ -176,7 +176,7 @@ bool patternMatch(std::string_view pattern, std::string_view text) {
     return p == pattern.size();
 }
 
-bool pinyinCompare(std::string_view key, std::string_view field, int matchPart) {
+bool pinyinCompare(std::string_view key, std::string_view field, MatchPart matchPart) {
     size_t attempt = 0;  // where the current attempt began in the field
     size_t k = 0, f = 0;
     for (;;) {
@@ -248,7 +248,7 @@ inline bool pinyinBytePasses(char keyByte, char fieldByte) {
 bool LineMatcher::matchPinyin(std::string_view line) {
     const bool toneless = query_.kind == QueryKind::TonelessPinyin;
     const std::string& key = query_.key;
-    const int part = query_.matchPart;
+    const MatchPart part = query_.matchPart;
     if (part == kBeginning || part == kExact || part == kEnd) {
         // Walk the field in place, leaving out the skipped bytes, and stop at
         // the first byte that differs: most lines differ at their first.
@@ -304,7 +304,7 @@ inline bool equalsLowered(std::string_view text, std::string_view lowerKey) {
 
 bool LineMatcher::matchEnglish(std::string_view line) {
     const std::string& key = query_.key;
-    const int part = query_.matchPart;
+    const MatchPart part = query_.matchPart;
     return !forEachDefinition(definitionText(line), [&](std::string_view definition) {
         // Beginning, End and Exact compare the definition's own bytes; the
         // others search a lower-cased copy.
@@ -406,7 +406,7 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
 
 std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
                                   std::u16string_view character, std::string_view reading,
-                                  int charForm) {
+                                  CharForm charForm) {
     if (character.empty()) return {};
     const std::string target = utf16ToUtf8(character.substr(0, 1));
     std::string wanted(reading);

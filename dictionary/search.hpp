@@ -11,20 +11,16 @@
 #include "dictionary/dictionary_file.hpp"
 #include "dictionary/dropdown_history.hpp"
 #include "dictionary/pinyin.hpp"
+#include "dictionary/search_choices.hpp"
 
 namespace tulvo::dictionary {
 
 enum class QueryKind { Chinese = 1, Pinyin = 2, English = 3, TonelessPinyin = 4 };
 
-enum MatchPart { kBeginning = 0, kEnd = 1, kAnywhere = 2, kExact = 3, kWildcard = 5 };
-
-// Character-form preference: which written forms Chinese matching looks at.
-enum CharForm { kSimplifiedOnly = 0, kBothForms = 1, kTraditionalOnly = 2 };
-
 struct SearchSettings {
-    int matchPart = kBeginning;      // the match-part selector, 0 to 3
-    int charForm = kBothForms;       // the character-form selector
-    bool preferTraditional = false;  // prefer_simplified_or_traditional
+    MatchPart matchPart = kBeginning;  // the match-part selector (kWildcard is never chosen)
+    CharForm charForm = kBothForms;    // the character-form selector
+    bool preferTraditional = false;    // prefer_simplified_or_traditional
 };
 
 struct Query {
@@ -32,13 +28,13 @@ struct Query {
     std::string key;      // bytes compared with the lines (built by the scan for Chinese)
     QueryKind kind = QueryKind::Chinese;
     int length = 0;  // text length in UTF-16 units
-    int matchPart = kBeginning;
+    MatchPart matchPart = kBeginning;
     bool fromCharacterCode = false;  // typed as a code such as 4e2d
 };
 
 // Clean-up and classification of typed text. Empty when nothing is left to
 // search. For a character code (4e2d, 20013) the query is that one character.
-std::optional<Query> prepareTextQuery(std::u16string_view typed, int matchPart,
+std::optional<Query> prepareTextQuery(std::u16string_view typed, MatchPart matchPart,
                                       const MarkedVowels& markedVowels);
 
 // Glob-style match over bytes: "*" any run, "?" any one byte.
@@ -46,7 +42,7 @@ bool patternMatch(std::string_view pattern, std::string_view text);
 
 // The pinyin comparison: "?" in the key stands for one digit; under Anywhere
 // every start position in the field is tried.
-bool pinyinCompare(std::string_view key, std::string_view field, int matchPart);
+bool pinyinCompare(std::string_view key, std::string_view field, MatchPart matchPart);
 
 // Which form a pinyin or English match shows (1 traditional, 2 simplified).
 int displayedForm(const SearchSettings& settings);
@@ -131,7 +127,7 @@ class Search {
 // share one other tone, the first line is "**" and that tone digit.
 std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
                                   std::u16string_view character, std::string_view reading,
-                                  int charForm);
+                                  CharForm charForm);
 
 // Maximum units read from the search box.
 inline constexpr size_t kMaxQueryUnits = 99;

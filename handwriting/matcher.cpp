@@ -63,7 +63,7 @@ int boxSize(const KeyPointBox& box) {
     return static_cast<int>(std::floor(1.415 * side + 0.5));
 }
 
-bool offeredUnder(uint8_t formFlag, int preference) {
+bool offeredUnder(uint8_t formFlag, CharForm preference) {
     return formFlag == kOfferedAlways ||
            (formFlag == kSimplifiedForm && preference != kTraditionalOnly) ||
            (formFlag == kTraditionalForm && preference != kSimplifiedOnly);
@@ -285,7 +285,7 @@ void Recognizer::alignLanes(const uint8_t* const* segmentBytes, int count,
     }
 }
 
-void Recognizer::match(std::span<const uint8_t> recogBytes, int preference) {
+void Recognizer::match(std::span<const uint8_t> recogBytes, CharForm preference) {
     const int t = strokeWindow(strokes_);
     const RecogView view(recogBytes);
     // The templates that pass the filters (the stroke count, the most
@@ -334,7 +334,7 @@ bool Recognizer::prepareFor(Drawing& drawing) {
     return prepare(drawing);
 }
 
-void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
+void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, CharForm preference,
                       const std::function<void()>& emptied) {
     reduceNewStrokes(drawing);
     candidates_.clear();
@@ -346,7 +346,7 @@ void Recognizer::pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int
     }
 }
 
-void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference,
+void Recognizer::pass(Drawing& drawing, const std::filesystem::path& recogFile, CharForm preference,
                       const std::function<void()>& emptied) {
     reduceNewStrokes(drawing);
     candidates_.clear();

@@ -10,13 +10,17 @@
 #include <span>
 #include <vector>
 
+#include "dictionary/search_choices.hpp"
 #include "handwriting/recog_file.hpp"
 #include "handwriting/stroke_capture.hpp"
 
 namespace tulvo::handwriting {
 
-// The character-form preference.
-enum CharacterForms { kSimplifiedOnly = 0, kBothForms = 1, kTraditionalOnly = 2 };
+// The character-form preference, as the search bar's selector sets it.
+using dictionary::CharForm;
+using dictionary::kBothForms;
+using dictionary::kSimplifiedOnly;
+using dictionary::kTraditionalOnly;
 
 inline constexpr int kCandidateSlots = 15;
 // Normalised segment lengths below this are matched as this.
@@ -50,7 +54,7 @@ int segmentWindow(int segments);  // round(0.6 + 0.21 n), halves to even
 // 1.415 times the box's larger side, rounded (halves up); 0 for one point.
 int boxSize(const KeyPointBox& box);
 
-bool offeredUnder(uint8_t formFlag, int preference);
+bool offeredUnder(uint8_t formFlag, CharForm preference);
 
 // Rounds to the nearest whole number, an exact half to the even one, for
 // |x| < 2^51 (alignment scores stay far below that): adding and removing
@@ -80,11 +84,11 @@ class Recognizer {
     // lets pending events through), and ranks every template of the
     // recognition file's bytes. Damaged bytes give fewer (or no) candidates;
     // a drawing too long for any template, or no memory, gives none.
-    void pass(Drawing& drawing, std::span<const uint8_t> recogBytes, int preference,
+    void pass(Drawing& drawing, std::span<const uint8_t> recogBytes, CharForm preference,
               const std::function<void()>& emptied = nullptr);
     // The same, reading the file whole after emptying the list (a missing
     // file matches nothing).
-    void pass(Drawing& drawing, const std::filesystem::path& recogFile, int preference,
+    void pass(Drawing& drawing, const std::filesystem::path& recogFile, CharForm preference,
               const std::function<void()>& emptied = nullptr);
 
     const CandidateList& candidates() const { return candidates_; }
@@ -100,7 +104,7 @@ class Recognizer {
   private:
     // False when no template can pass the drawing's filters.
     bool prepare(const Drawing& drawing);
-    void match(std::span<const uint8_t> recogBytes, int preference);
+    void match(std::span<const uint8_t> recogBytes, CharForm preference);
     // Scores kLanes templates of the same segment count S at once, in one
     // sweep of rolling rows: the same arithmetic as align() for each, with
     // the lanes' independent chains interleaved.

@@ -21,7 +21,7 @@ QPoint toPoint(PadPoint p) {
 }  // namespace
 
 WritingPadWidget::WritingPadWidget(CandidateGrid& grid, std::filesystem::path recogFile,
-                                   std::function<int()> preference, QWidget* parent)
+                                   std::function<CharForm()> preference, QWidget* parent)
     : QWidget(parent),
       grid_(grid),
       recogFile_(std::move(recogFile)),

@@ -21,7 +21,7 @@ class WritingPadWidget : public QWidget {
     // `recogFile` is read on every pass; `preference` gives the
     // character-form preference at the time of the pass.
     WritingPadWidget(CandidateGrid& grid, std::filesystem::path recogFile,
-                     std::function<int()> preference, QWidget* parent);
+                     std::function<CharForm()> preference, QWidget* parent);
 
     const Drawing& drawing() const { return drawing_; }
     const CandidateList& candidates() const { return recognizer_.candidates(); }
@@ -47,7 +47,7 @@ class WritingPadWidget : public QWidget {
 
     CandidateGrid& grid_;
     std::filesystem::path recogFile_;
-    std::function<int()> preference_;
+    std::function<CharForm()> preference_;
     Drawing drawing_;
     PadCapture capture_{drawing_};
     Recognizer recognizer_;

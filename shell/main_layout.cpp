@@ -22,22 +22,24 @@ MainLayout layoutFor(int clientWidth, int clientHeight, int windowHeight, bool p
     return l;
 }
 
-int charFormAt(int x) {
-    return x <= 62 ? 0 : x <= 92 ? 1 : 2;
+using namespace dictionary;
+
+CharForm charFormAt(int x) {
+    return x <= 62 ? kSimplifiedOnly : x <= 92 ? kBothForms : kTraditionalOnly;
 }
 
-int matchPartAt(int x) {
-    return x <= 66 ? 0 : x <= 92 ? 1 : x <= 149 ? 2 : 3;
+MatchPart matchPartAt(int x) {
+    return x <= 66 ? kBeginning : x <= 92 ? kEnd : x <= 149 ? kAnywhere : kExact;
 }
 
-XRange charFormRange(int charForm) {
+XRange charFormRange(CharForm charForm) {
     static constexpr XRange kRanges[] = {{0, 62}, {62, 92}, {92, 150}};
-    return kRanges[charForm < 0 || charForm > 2 ? 1 : charForm];
+    return kRanges[isCharForm(charForm) ? charForm : kBothForms];
 }
 
-XRange matchPartRange(int matchPart) {
+XRange matchPartRange(MatchPart matchPart) {
     static constexpr XRange kRanges[] = {{0, 66}, {66, 92}, {92, 149}, {149, 184}};
-    return kRanges[matchPart < 0 || matchPart > 3 ? 0 : matchPart];
+    return kRanges[isSelectableMatchPart(matchPart) ? matchPart : kBeginning];
 }
 
 }  // namespace tulvo::shell

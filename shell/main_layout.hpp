@@ -5,6 +5,7 @@
 #include <array>
 
 #include "dictionary/list_columns.hpp"
+#include "dictionary/search_choices.hpp"
 
 namespace tulvo::shell {
 
@@ -40,9 +41,9 @@ using dictionary::roundEven;
 struct XRange {
     int from, to;
 };
-int charFormAt(int x);
-int matchPartAt(int x);
-XRange charFormRange(int charForm);
-XRange matchPartRange(int matchPart);
+dictionary::CharForm charFormAt(int x);
+dictionary::MatchPart matchPartAt(int x);
+XRange charFormRange(dictionary::CharForm charForm);
+XRange matchPartRange(dictionary::MatchPart matchPart);
 
 }  // namespace tulvo::shell

@@ -71,9 +71,9 @@ void MainWindow::buildControls() {
     searchBar_ = new SearchBar(this);
     searchBar_->setCharForm(charForm_);
     connect(searchBar_, &SearchBar::charFormChosen, this,
-            [this](int v) { charForm_ = dictionary::CharForm(v); });
+            [this](dictionary::CharForm v) { charForm_ = v; });
     connect(searchBar_, &SearchBar::matchPartChosen, this,
-            [this](int v) { matchPart_ = dictionary::MatchPart(v); });
+            [this](dictionary::MatchPart v) { matchPart_ = v; });
     connect(searchBar_, &SearchBar::backClicked, this, &MainWindow::goBack);
     connect(searchBar_, &SearchBar::forwardClicked, this, &MainWindow::goForward);
     connect(searchBar_, &SearchBar::optionsClicked, this, &MainWindow::openOptions);
@@ -230,14 +230,14 @@ void MainWindow::replay(const std::string& line) {
     if (!entry) {
         // A component search: its preference first, then the search itself.
         if (const auto children = characters::parseChildrenHistoryLine(line)) {
-            charForm_ = dictionary::CharForm(children->preference);
+            charForm_ = children->preference;
             searchBar_->setCharForm(charForm_);
             runComponentSearch(children->chosen);
         }
         return;
     }
-    matchPart_ = dictionary::MatchPart(entry->matchPart);
-    charForm_ = dictionary::CharForm(entry->charForm);
+    matchPart_ = entry->matchPart;
+    charForm_ = entry->charForm;
     searchBar_->setMatchPart(matchPart_);
     searchBar_->setCharForm(charForm_);
     showSearchText(

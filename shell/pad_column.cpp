@@ -9,8 +9,8 @@
 
 namespace tulvo::shell {
 
-PadColumn::PadColumn(const std::filesystem::path& programDirectory, std::function<int()> preference,
-                     QWidget* parent)
+PadColumn::PadColumn(const std::filesystem::path& programDirectory,
+                     std::function<dictionary::CharForm()> preference, QWidget* parent)
     : QWidget(parent) {
     setAutoFillBackground(true);
     QPalette brown = palette();

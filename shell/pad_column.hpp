@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 
+#include "dictionary/search_choices.hpp"
 #include "shell/main_layout.hpp"
 
 namespace tulvo::handwriting {
@@ -23,8 +24,8 @@ class PadColumn : public QWidget {
   public:
     // `preference` gives the character-form preference at the time of a
     // recognition pass.
-    PadColumn(const std::filesystem::path& programDirectory, std::function<int()> preference,
-              QWidget* parent);
+    PadColumn(const std::filesystem::path& programDirectory,
+              std::function<dictionary::CharForm()> preference, QWidget* parent);
 
     // Places the column and its controls where `layout` puts them (window
     // pixels).

@@ -33,12 +33,14 @@ QImage optionsPicture() {
 const QString kSearchTip =
     QStringLiteral("Type a search string and hit Enter -- or right-click for radical search");
 
-ui::PictureSelector* selector(const QImage& picture, int (*valueAt)(int), XRange (*rangeOf)(int),
-                              QWidget* parent) {
+// A selector over one of the enums, its values found and drawn by x.
+template <typename Choice>
+ui::PictureSelector* selector(const QImage& picture, Choice (*valueAt)(int),
+                              XRange (*rangeOf)(Choice), QWidget* parent) {
     return new ui::PictureSelector(
-        picture, valueAt,
+        picture, [valueAt](int x) { return int(valueAt(x)); },
         [rangeOf](int value, int x) {
-            const XRange r = rangeOf(value);
+            const XRange r = rangeOf(Choice(value));
             return x >= r.from && x <= r.to;
         },
         parent);
@@ -56,7 +58,8 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent) {
     charForm_->move(637, 3);
     charForm_->setToolTip(
         QStringLiteral("Select if you look for simplified characters, traditional or both"));
-    connect(charForm_, &ui::PictureSelector::chosen, this, &SearchBar::charFormChosen);
+    connect(charForm_, &ui::PictureSelector::chosen, this,
+            [this](int value) { emit charFormChosen(dictionary::CharForm(value)); });
 
     backForward_ = new ui::BackForwardButton(this);
     backForward_->move(382, 3);
@@ -67,7 +70,8 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent) {
     matchPart_ = selector(ui::matchPartBitmap(), matchPartAt, matchPartRange, this);
     matchPart_->move(429, 3);
     matchPart_->setToolTip(QStringLiteral("Select which part should match"));
-    connect(matchPart_, &ui::PictureSelector::chosen, this, &SearchBar::matchPartChosen);
+    connect(matchPart_, &ui::PictureSelector::chosen, this,
+            [this](int value) { emit matchPartChosen(dictionary::MatchPart(value)); });
 
     options_ = new ui::ClickablePicture(optionsPicture(), this);
     options_->move(1, 1);

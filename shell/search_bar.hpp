@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "dictionary/search_choices.hpp"
 #include "ui/picture_buttons.hpp"
 
 namespace tulvo::shell {
@@ -24,8 +25,8 @@ class SearchBar : public QWidget {
     void setText(const QString& text) { box_->setEditText(text); }
     // The drop-down list's entries and the selected one; the typed text stays.
     void setEntries(const std::vector<std::u16string>& entries, int selected);
-    void setCharForm(int charForm) { charForm_->setValue(charForm); }
-    void setMatchPart(int matchPart) { matchPart_->setValue(matchPart); }
+    void setCharForm(dictionary::CharForm charForm) { charForm_->setValue(charForm); }
+    void setMatchPart(dictionary::MatchPart matchPart) { matchPart_->setValue(matchPart); }
     void setBackForwardPossible(bool back, bool forward) {
         backForward_->setPossible(back, forward);
     }
@@ -42,8 +43,8 @@ class SearchBar : public QWidget {
   signals:
     // An entry picked in the drop-down list; the box shows its text.
     void historyPicked();
-    void charFormChosen(int charForm);
-    void matchPartChosen(int matchPart);
+    void charFormChosen(dictionary::CharForm charForm);
+    void matchPartChosen(dictionary::MatchPart matchPart);
     void backClicked();
     void forwardClicked();
     void optionsClicked();

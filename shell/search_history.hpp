@@ -7,16 +7,19 @@
 #include <string_view>
 #include <vector>
 
+#include "dictionary/search_choices.hpp"
+
 namespace tulvo::shell {
 
 struct FindEntry {
-    int matchPart = 0;
-    int charForm = 1;
+    dictionary::MatchPart matchPart = dictionary::kBeginning;
+    dictionary::CharForm charForm = dictionary::kBothForms;
     std::string text;  // UTF-8
 };
 
 // "find <match part> <character form> <text>"
-std::string findLine(int matchPart, int charForm, std::string_view utf8Text);
+std::string findLine(dictionary::MatchPart matchPart, dictionary::CharForm charForm,
+                     std::string_view utf8Text);
 std::optional<FindEntry> parseFindLine(std::string_view line);
 
 class SearchHistory {

@@ -104,9 +104,9 @@ int main(int argc, char** argv) {
             const auto value = choice(argv[++i], it->second);
             if (!value) return usage("bad value for " + arg + ": " + argv[i]);
             if (arg == "--match")
-                settings.matchPart = *value;
+                settings.matchPart = MatchPart(*value);
             else if (arg == "--chars")
-                settings.charForm = *value;
+                settings.charForm = CharForm(*value);
             else if (arg == "--prefer")
                 settings.preferTraditional = *value == 1;
             else {

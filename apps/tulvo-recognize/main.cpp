@@ -66,9 +66,9 @@ std::optional<std::vector<std::pair<int, int>>> parseStroke(const std::string& l
 }  // namespace
 
 int main(int argc, char** argv) {
-    const std::map<std::string, int> forms = {
+    const std::map<std::string, CharForm> forms = {
         {"simplified", kSimplifiedOnly}, {"both", kBothForms}, {"traditional", kTraditionalOnly}};
-    int preference = kBothForms;
+    CharForm preference = kBothForms;
     std::optional<std::string> file;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];

@@ -11,6 +11,8 @@
 #include "platform/unicode_text.hpp"
 #include "tests/support/temp_dir.hpp"
 
+using tulvo::dictionary::kBothForms;
+
 using namespace tulvo;
 using namespace tulvo::characters;
 using tulvo::testing::TempDir;
@@ -44,7 +46,7 @@ class CharacterPanelTest : public ::testing::Test {
         dir_.write("data/components.dat", components);
         dir_.write("data/types.txt", typesLine(u'马', 1, u'馬') + typesLine(u'馬', 2, u'马'));
         values_.values = {{"马|ma3", 0x21}, {"上|shang4", 0x10 - 100}, {"个|ge4", 0x03}};
-        data_ = PanelData{dir_.path(), &values_, 1};
+        data_ = PanelData{dir_.path(), &values_, kBothForms};
     }
 
     TempDir dir_;

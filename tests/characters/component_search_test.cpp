@@ -7,6 +7,10 @@
 #include "characters/components.hpp"
 #include "tests/support/temp_dir.hpp"
 
+using tulvo::dictionary::kBothForms;
+using tulvo::dictionary::kSimplifiedOnly;
+using tulvo::dictionary::kTraditionalOnly;
+
 using namespace tulvo::characters;
 using tulvo::testing::TempDir;
 
@@ -55,7 +59,7 @@ class ComponentSearchTest : public ::testing::Test {
 };
 
 TEST_F(ComponentSearchTest, OwnEntriesFirstThenChildrenThenBare) {
-    const auto rows = componentSearch(components, dictionary, u'女', 1);
+    const auto rows = componentSearch(components, dictionary, u'女', kBothForms);
     ASSERT_TRUE(rows);
     EXPECT_EQ(shown(*rows), (std::vector<std::string>{
                                 "女 女 [nu:3] /female/|1",
@@ -73,25 +77,25 @@ TEST_F(ComponentSearchTest, OwnEntriesFirstThenChildrenThenBare) {
 TEST_F(ComponentSearchTest, PreferenceChoosesTheHeadwords) {
     // Simplified only: 媽 is reached through 妈 (form 2); traditional only:
     // 妈 has no line of its own and is listed bare.
-    auto simplified = shown(*componentSearch(components, dictionary, u'女', 0));
+    auto simplified = shown(*componentSearch(components, dictionary, u'女', kSimplifiedOnly));
     EXPECT_EQ(std::count(simplified.begin(), simplified.end(), "媽 妈 [ma1] /mother/|2"), 1);
     EXPECT_EQ(std::count(simplified.begin(), simplified.end(), "媽|-1"), 1);
     EXPECT_EQ(std::count(simplified.begin(), simplified.end(), "妈|-1"), 0);
-    auto traditional = shown(*componentSearch(components, dictionary, u'女', 2));
+    auto traditional = shown(*componentSearch(components, dictionary, u'女', kTraditionalOnly));
     EXPECT_EQ(std::count(traditional.begin(), traditional.end(), "媽 妈 [ma1] /mother/|1"), 1);
     EXPECT_EQ(std::count(traditional.begin(), traditional.end(), "妈|-1"), 1);
 }
 
 TEST_F(ComponentSearchTest, ChosenWithoutEntriesAndMissingFiles) {
     // 干 has no dictionary line: it stands alone first, once.
-    const auto rows = componentSearch(components, dictionary, u'干', 1);
+    const auto rows = componentSearch(components, dictionary, u'干', kBothForms);
     ASSERT_TRUE(rows);
     EXPECT_EQ(shown(*rows), (std::vector<std::string>{"干|-1", "姧|-1"}));
     // Nothing built on 好 (and nothing at all without the component file).
-    EXPECT_FALSE(componentSearch(components, dictionary, u'好', 1));
-    EXPECT_FALSE(componentSearch(dir / "none.dat", dictionary, u'女', 1));
+    EXPECT_FALSE(componentSearch(components, dictionary, u'好', kBothForms));
+    EXPECT_FALSE(componentSearch(dir / "none.dat", dictionary, u'女', kBothForms));
     // No dictionary: every character bare.
-    const auto bare = componentSearch(components, dir / "no-dict.u8", u'干', 1);
+    const auto bare = componentSearch(components, dir / "no-dict.u8", u'干', kBothForms);
     EXPECT_EQ(shown(*bare), (std::vector<std::string>{"干|-1", "姧|-1"}));
 }
 
@@ -99,7 +103,7 @@ TEST_F(ComponentSearchTest, RowsIntoTheResultList) {
     NoValues values;
     tulvo::dictionary::ResultList list(values);
     list.add("旧 旧 [jiu4] /old/", 1);
-    const auto rows = componentSearch(components, dictionary, u'女', 1);
+    const auto rows = componentSearch(components, dictionary, u'女', kBothForms);
     EXPECT_EQ(showComponentRows(list, *rows), rows->size());
     ASSERT_EQ(list.size(), rows->size());
     EXPECT_EQ(list.at(0).source, "女 女 [nu:3] /female/");  // empty sort key: first
@@ -108,13 +112,14 @@ TEST_F(ComponentSearchTest, RowsIntoTheResultList) {
 }
 
 TEST(ChildrenHistory, LineAndReplay) {
-    EXPECT_EQ(childrenHistoryLine(0, u'女'), "children 0 5973");
-    EXPECT_EQ(childrenHistoryLine(2, u'\u00ab'), "children 2 00AB");
+    EXPECT_EQ(childrenHistoryLine(kSimplifiedOnly, u'女'), "children 0 5973");
+    EXPECT_EQ(childrenHistoryLine(kTraditionalOnly, u'\u00ab'), "children 2 00AB");
     const auto entry = parseChildrenHistoryLine("children 2 5973");
     ASSERT_TRUE(entry);
     EXPECT_EQ(entry->preference, 2);
     EXPECT_EQ(entry->chosen, u'女');
-    EXPECT_EQ(parseChildrenHistoryLine(childrenHistoryLine(1, u'\uffff'))->chosen, u'\uffff');
+    EXPECT_EQ(parseChildrenHistoryLine(childrenHistoryLine(kBothForms, u'\uffff'))->chosen,
+              u'\uffff');
     for (const char* bad : {"find 0 1 x", "children", "children 1", "children 3 5973",
                             "children 1 12345", "children 1 59G3", "children x 5973"})
         EXPECT_FALSE(parseChildrenHistoryLine(bad)) << bad;

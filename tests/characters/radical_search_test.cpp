@@ -9,6 +9,10 @@
 #include "characters/radicals.hpp"
 #include "tests/support/temp_dir.hpp"
 
+using tulvo::dictionary::kBothForms;
+using tulvo::dictionary::kSimplifiedOnly;
+using tulvo::dictionary::kTraditionalOnly;
+
 using namespace tulvo::characters;
 using tulvo::testing::TempDir;
 
@@ -151,22 +155,26 @@ class RadicalSearchTest : public ::testing::Test {
 TEST_F(RadicalSearchTest, SingleRadicalLinesKeysAndForms) {
     EXPECT_EQ(radicalKeys(u"阜阝⺮a"), std::vector<char16_t>{u'阜'});
     // Sorted by residual strokes, then code; 媽 hidden under preference 0.
-    EXPECT_EQ(singleRadicalLines(files.components, files.chartypes, u"女", 0).front(), "001 23040");
-    const auto lines = singleRadicalLines(files.components, files.chartypes, u"女", 0);
+    EXPECT_EQ(singleRadicalLines(files.components, files.chartypes, u"女", kSimplifiedOnly).front(),
+              "001 23040");
+    const auto lines =
+        singleRadicalLines(files.components, files.chartypes, u"女", kSimplifiedOnly);
     EXPECT_EQ(lines.size(), 14u);
     EXPECT_EQ(lines[11], "003 22905");  // 她
     EXPECT_EQ(lines[12], "003 22909");  // 好
     EXPECT_EQ(lines[13], "003 22920");  // 妈
-    EXPECT_EQ(singleRadicalLines(files.components, files.chartypes, u"女", 1).size(), 15u);
-    const auto traditional = singleRadicalLines(files.components, files.chartypes, u"女", 2);
+    EXPECT_EQ(singleRadicalLines(files.components, files.chartypes, u"女", kBothForms).size(), 15u);
+    const auto traditional =
+        singleRadicalLines(files.components, files.chartypes, u"女", kTraditionalOnly);
     EXPECT_EQ(traditional.size(), 14u);
     EXPECT_EQ(std::count(traditional.begin(), traditional.end(), "003 22920"), 0);
     // Side and full form in one cell find both; 阝 is never a key.
-    EXPECT_EQ(singleRadicalLines(files.components, files.chartypes, u"水氵", 1).size(), 2u);
-    EXPECT_EQ(singleRadicalLines(files.components, files.chartypes, u"阜阝", 1),
+    EXPECT_EQ(singleRadicalLines(files.components, files.chartypes, u"水氵", kBothForms).size(),
+              2u);
+    EXPECT_EQ(singleRadicalLines(files.components, files.chartypes, u"阜阝", kBothForms),
               std::vector<std::string>{"005 38472"});
-    EXPECT_TRUE(singleRadicalLines(files.components, files.chartypes, u"阝", 1).empty());
-    EXPECT_TRUE(singleRadicalLines("no/such/file", files.chartypes, u"女", 1).empty());
+    EXPECT_TRUE(singleRadicalLines(files.components, files.chartypes, u"阝", kBothForms).empty());
+    EXPECT_TRUE(singleRadicalLines("no/such/file", files.chartypes, u"女", kBothForms).empty());
 }
 
 TEST_F(RadicalSearchTest, GridLabelsRowsAndColours) {
@@ -176,7 +184,7 @@ TEST_F(RadicalSearchTest, GridLabelsRowsAndColours) {
     const std::string woman = key(u"女");
     const size_t comma = woman.find(',');
     ASSERT_TRUE(search.leftClickRadical(std::stoi(woman.substr(0, comma)),
-                                        std::stoi(woman.substr(comma + 1)), 1));
+                                        std::stoi(woman.substr(comma + 1)), kBothForms));
     EXPECT_EQ(search.tab(), RadicalSearch::kResultsTab);
     const ResultsGrid& grid = search.results();
     // 11 characters of +1 (ten, then one on an unlabelled row), then +3, +10.
@@ -202,7 +210,7 @@ TEST_F(RadicalSearchTest, GridLabelsRowsAndColours) {
     EXPECT_EQ(search.clickResult(2, 2), u'好');
     EXPECT_FALSE(search.isOpen());
     // Empty and outside cells are no radical.
-    EXPECT_FALSE(search.leftClickRadical(8, 0, 1));
+    EXPECT_FALSE(search.leftClickRadical(8, 0, kBothForms));
     EXPECT_FALSE(search.rightClickRadical(0, 0));
 }
 
@@ -218,18 +226,18 @@ TEST_F(RadicalSearchTest, MultiRadicalSearch) {
     ASSERT_TRUE(mark(u"女"));
     ASSERT_TRUE(mark(u"子"));
     EXPECT_EQ(search.selection().size(), 2u);
-    search.selectTab(RadicalSearch::kResultsTab, 1);
+    search.selectTab(RadicalSearch::kResultsTab, kBothForms);
     ASSERT_EQ(search.results().size(), 1u);
     EXPECT_EQ(search.results()[0].label, u"6");
     ASSERT_EQ(search.results()[0].cells.size(), 1u);
     EXPECT_EQ(search.results()[0].cells[0].character, u'好');
 
     // Unmarking leaves the selection empty; the results tab then keeps the grid.
-    search.selectTab(RadicalSearch::kSelectionTab, 1);
+    search.selectTab(RadicalSearch::kSelectionTab, kBothForms);
     mark(u"女");
     mark(u"子");
     EXPECT_TRUE(search.selection().empty());
-    search.selectTab(RadicalSearch::kResultsTab, 1);
+    search.selectTab(RadicalSearch::kResultsTab, kBothForms);
     EXPECT_EQ(search.results()[0].cells[0].character, u'好');
 
     // A character twice on one list counts twice.
@@ -239,7 +247,7 @@ TEST_F(RadicalSearchTest, MultiRadicalSearch) {
 
     // No stroke count: "??", last; filtered by the preference.
     mark(u"女");
-    search.selectTab(RadicalSearch::kResultsTab, 0);
+    search.selectTab(RadicalSearch::kResultsTab, kSimplifiedOnly);
     ASSERT_EQ(search.results().size(), 2u);
     EXPECT_EQ(search.results()[0].label, u"6");
     EXPECT_EQ(search.results()[0].cells.size(), 2u);  // 好 妈, not 媽

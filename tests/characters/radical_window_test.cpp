@@ -111,7 +111,7 @@ class RadicalWindowTest : public ::testing::Test {
     }
 
     TempDir dir;
-    int preference = 1;
+    tulvo::dictionary::CharForm preference = tulvo::dictionary::kBothForms;
     std::unique_ptr<RadicalWindow> window;
 };
 
@@ -187,7 +187,7 @@ TEST_F(RadicalWindowTest, LeftClickListsTheCharactersOfARadical) {
     EXPECT_EQ(foreground(results, 1, 1), QColor(Qt::black));
 
     // Simplified characters only: 媽 goes.
-    preference = 0;
+    preference = tulvo::dictionary::kSimplifiedOnly;
     window->tabs().setCurrentIndex(0);
     clickRadical("女");
     EXPECT_EQ(window->resultsGrid().model()->rowCount(), 1);

@@ -9,6 +9,9 @@
 #include "characters/stroke_order.hpp"
 #include "dictionary/dictionary_file.hpp"
 
+using tulvo::dictionary::kBothForms;
+using tulvo::dictionary::kSimplifiedOnly;
+
 using namespace tulvo::characters;
 
 namespace {
@@ -45,26 +48,26 @@ TEST(RealRadicals, SingleAndMultiRadicalSearch) {
     search.open();
 
     const auto woman = cellWith(table, u'女');
-    ASSERT_TRUE(search.leftClickRadical(woman.first, woman.second, 1));
+    ASSERT_TRUE(search.leftClickRadical(woman.first, woman.second, kBothForms));
     std::u16string label;
     ASSERT_TRUE(find(search.results(), u'好', &label));
     EXPECT_EQ(label, u"+3");
 
     // 阝's cell finds nothing through 阝 but 陈 and 院 through 阜.
     const auto mound = cellWith(table, u'阝');
-    ASSERT_TRUE(search.leftClickRadical(mound.first, mound.second, 1));
+    ASSERT_TRUE(search.leftClickRadical(mound.first, mound.second, kBothForms));
     EXPECT_TRUE(find(search.results(), u'陈', &label));
     EXPECT_TRUE(find(search.results(), u'院', &label));
     // Water's side form: 河 is filed under 水.
     const auto water = cellWith(table, u'氵');
-    ASSERT_TRUE(search.leftClickRadical(water.first, water.second, 0));
+    ASSERT_TRUE(search.leftClickRadical(water.first, water.second, kSimplifiedOnly));
     EXPECT_TRUE(find(search.results(), u'河', &label));
 
     search.open();
     const auto child = cellWith(table, u'子');
     ASSERT_TRUE(search.rightClickRadical(woman.first, woman.second));
     ASSERT_TRUE(search.rightClickRadical(child.first, child.second));
-    search.selectTab(RadicalSearch::kResultsTab, 1);
+    search.selectTab(RadicalSearch::kResultsTab, kBothForms);
     ASSERT_TRUE(find(search.results(), u'好', &label));
     EXPECT_EQ(label, u"6");
     EXPECT_FALSE(find(search.results(), u'妈', &label));
@@ -72,7 +75,7 @@ TEST(RealRadicals, SingleAndMultiRadicalSearch) {
 
 TEST(RealComponents, CharactersBuiltOnWoman) {
     const auto rows =
-        componentSearch(kComponentsPath, tulvo::dictionary::kDictionaryPath, u'女', 1);
+        componentSearch(kComponentsPath, tulvo::dictionary::kDictionaryPath, u'女', kBothForms);
     ASSERT_TRUE(rows);
     ASSERT_GT(rows->size(), 100u);
     // 女's own entries first, then 好 and the others.

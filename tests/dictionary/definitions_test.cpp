@@ -9,7 +9,7 @@ using tulvo::testing::TempDir;
 namespace {
 
 std::string lookup(const std::vector<std::string>& lines, std::u16string_view character,
-                   std::string_view reading, int charForm = kBothForms) {
+                   std::string_view reading, CharForm charForm = kBothForms) {
     TempDir dir;
     const auto file = dir.writeLines("CEDICT_ts.u8", lines);
     return definitionsForReading(file, character, reading, charForm);

@@ -13,7 +13,7 @@ const MarkedVowels& vowels() {
     return set;
 }
 
-Query prepared(std::string_view typed, int matchPart = kBeginning) {
+Query prepared(std::string_view typed, MatchPart matchPart = kBeginning) {
     auto query = prepareTextQuery(utf8ToUtf16(typed), matchPart, vowels());
     EXPECT_TRUE(query.has_value()) << typed;
     return query.value_or(Query{});

@@ -315,7 +315,7 @@ TEST(LineMatcher, PinyinAndEnglishFollowThePlainRules) {
     }
     lines.push_back("中國 中国 [Zhong1 guo2] /China/Middle Kingdom/");
     const SearchSettings settings;
-    for (int part : {kBeginning, kEnd, kExact, kAnywhere}) {
+    for (MatchPart part : {kBeginning, kEnd, kExact, kAnywhere}) {
         for (QueryKind kind : {QueryKind::Pinyin, QueryKind::TonelessPinyin}) {
             for (std::string key :
                  {"zhong1", "zhong?guo2", "guo2", "ni3hao3", "nihao", "zhong", "?", "u:5", "ni"}) {

@@ -49,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }();
     static const MarkedVowels vowels;
     SearchSettings settings;
-    settings.matchPart = data[0] % 4;
-    settings.charForm = (data[0] >> 2) % 3;
+    settings.matchPart = MatchPart(data[0] % 4);
+    settings.charForm = CharForm((data[0] >> 2) % 3);
     settings.preferTraditional = data[0] & 0x20;
     // The typed text: UTF-16 units as the search box hands them over.
     std::u16string typed;

@@ -31,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         {{100, 20}, {100, 100}, {100, 180}},
         {{30, 30}, {170, 30}, {170, 170}, {30, 170}},
     };
-    for (int preference : {kSimplifiedOnly, kBothForms, kTraditionalOnly}) {
+    for (CharForm preference : {kSimplifiedOnly, kBothForms, kTraditionalOnly}) {
         Drawing drawing;
         PadCapture pad(drawing);
         Recognizer recognizer;

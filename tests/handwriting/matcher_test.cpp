@@ -149,7 +149,7 @@ TEST(Pass, FormFlagsFollowThePreference) {
     const auto bytes = bytesOf({tmpl(u'国', 1, {{0, 180}}, kSimplifiedForm),
                                 tmpl(u'國', 1, {{0, 180}}, kTraditionalForm),
                                 tmpl(u'一', 1, {{0, 180}}, kOfferedAlways)});
-    auto offered = [&](int preference) {
+    auto offered = [&](CharForm preference) {
         Drawing drawing = horizontalStroke();
         Recognizer recognizer;
         recognizer.pass(drawing, bytes, preference);
@@ -295,7 +295,7 @@ TEST(Pass, RankingEqualsOfferingEachTemplatesScoreInFileOrder) {
             templates.push_back(t);
         }
         const auto bytes = bytesOf(templates);
-        for (const int preference : {kSimplifiedOnly, kBothForms}) {
+        for (const CharForm preference : {kSimplifiedOnly, kBothForms}) {
             Recognizer recognizer;
             recognizer.pass(drawing, bytes, preference);
             Recognizer reference;

@@ -28,7 +28,7 @@ std::vector<Polyline> mediansOf(char16_t character) {
 }
 
 // The first candidates after writing the strokes one by one, a pass after each.
-std::u16string candidatesFor(const std::vector<MouseStroke>& strokes, int preference) {
+std::u16string candidatesFor(const std::vector<MouseStroke>& strokes, CharForm preference) {
     Drawing drawing;
     PadCapture pad(drawing);
     Recognizer recognizer;
@@ -122,7 +122,7 @@ TEST_F(RealTemplates, PreferenceHidesTheOtherFormsCharacters) {
     std::mt19937 rng(3);
     for (const char16_t c : std::u16string(u"國国我")) {
         const auto strokes = writeSynthetic(mediansOf(c), randomStyle(0.2, rng), rng);
-        for (const int preference : {kSimplifiedOnly, kTraditionalOnly}) {
+        for (const CharForm preference : {kSimplifiedOnly, kTraditionalOnly}) {
             const std::u16string found = candidatesFor(strokes, preference);
             EXPECT_FALSE(found.empty());
             for (const char16_t shown : found)

@@ -8,6 +8,13 @@
 #include "shell/search_queue.hpp"
 #include "tests/support/temp_dir.hpp"
 
+using tulvo::dictionary::kBeginning;
+using tulvo::dictionary::kBothForms;
+using tulvo::dictionary::kEnd;
+using tulvo::dictionary::kExact;
+using tulvo::dictionary::kSimplifiedOnly;
+using tulvo::dictionary::kTraditionalOnly;
+
 using namespace tulvo::shell;
 using tulvo::FileClock;
 using tulvo::testing::TempDir;
@@ -16,29 +23,30 @@ TEST(SearchHistory, BackForwardAndDroppingNewerEntries) {
     SearchHistory history;
     EXPECT_EQ(history.back(), nullptr);  // empty: nothing happens
     EXPECT_EQ(history.forward(), nullptr);
-    history.push(findLine(0, 1, "ni3hao3"));
-    history.push(findLine(3, 2, "to eat"));
-    history.push(findLine(0, 1, "中"));
+    history.push(findLine(kBeginning, kBothForms, "ni3hao3"));
+    history.push(findLine(kExact, kTraditionalOnly, "to eat"));
+    history.push(findLine(kBeginning, kBothForms, "中"));
     EXPECT_EQ(history.forward(), nullptr);  // at the newest entry
     ASSERT_NE(history.back(), nullptr);
     EXPECT_EQ(*history.back(), "find 0 1 ni3hao3");
     EXPECT_EQ(history.back(), nullptr);
     EXPECT_EQ(history.position(), 0);
-    history.push(findLine(1, 0, "new"));  // drops the newer entries
+    history.push(findLine(kEnd, kSimplifiedOnly, "new"));  // drops the newer entries
     EXPECT_EQ(history.entries(), (std::vector<std::string>{"find 0 1 ni3hao3", "find 1 0 new"}));
     EXPECT_TRUE(history.canGoBack());
     EXPECT_FALSE(history.canGoForward());
 }
 
 TEST(SearchHistory, FindLinesRoundTrip) {
-    const auto entry = parseFindLine(findLine(3, 2, "to eat (sth)"));
+    const auto entry = parseFindLine(findLine(kExact, kTraditionalOnly, "to eat (sth)"));
     ASSERT_TRUE(entry);
-    EXPECT_EQ(entry->matchPart, 3);
-    EXPECT_EQ(entry->charForm, 2);
+    EXPECT_EQ(entry->matchPart, kExact);
+    EXPECT_EQ(entry->charForm, kTraditionalOnly);
     EXPECT_EQ(entry->text, "to eat (sth)");
-    EXPECT_FALSE(parseFindLine("children 女"));
-    EXPECT_FALSE(parseFindLine("find x 1 a"));
-    EXPECT_FALSE(parseFindLine("find 1"));
+    // Lines that are not a find line, or whose numbers no selector can take.
+    for (const char* line :
+         {"children 女", "find x 1 a", "find 1", "find 5 1 a*b", "find 0 3 a", "find -1 1 a"})
+        EXPECT_FALSE(parseFindLine(line)) << line;
 }
 
 TEST(MainLayout, PadShownAndHidden) {
@@ -79,9 +87,9 @@ TEST(Selectors, ClickRangesAndChosenWords) {
     EXPECT_EQ(matchPartAt(92), 1);
     EXPECT_EQ(matchPartAt(149), 2);
     EXPECT_EQ(matchPartAt(150), 3);
-    EXPECT_EQ(charFormRange(2).from, 92);
-    EXPECT_EQ(charFormRange(2).to, 150);
-    EXPECT_EQ(matchPartRange(3).to, 184);
+    EXPECT_EQ(charFormRange(kTraditionalOnly).from, 92);
+    EXPECT_EQ(charFormRange(kTraditionalOnly).to, 150);
+    EXPECT_EQ(matchPartRange(kExact).to, 184);
 }
 
 TEST(ReminderCheck, DaysAreRoundedTwice) {
