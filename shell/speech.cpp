@@ -1,7 +1,9 @@
 #include "shell/speech.hpp"
 
+#include <QDeadlineTimer>
 #include <QTextToSpeech>
 #include <QVoice>
+#include <vector>
 
 #include "shell/voice_choice.hpp"
 #include "ui/text.hpp"
@@ -10,6 +12,11 @@ namespace tulvo::shell {
 namespace {
 
 const QString kCreationFailed = QStringLiteral("Creation of SpVoice object failed:");
+
+// How long closing waits for the speech thread. The service is called
+// without a time limit of its own, so a service that takes the connection
+// and never answers would otherwise keep Tulvo from ending.
+constexpr int kEndWaitMs = 2000;
 
 }  // namespace
 
@@ -50,13 +57,19 @@ void SpeechWorker::say(const QString& text) {
     if (tts_) tts_->say(text);
 }
 
-Speech::Speech(QObject* parent) : QObject(parent) {}
+Speech::Speech(QObject* parent) : QObject(parent), thread_(new QThread) {}
 
 Speech::~Speech() {
-    if (thread_.isRunning()) {
-        thread_.quit();
-        thread_.wait();
+    thread_->quit();
+    if (thread_->wait(QDeadlineTimer(kEndWaitMs))) {
+        delete thread_;
+        return;
     }
+    // Still inside the service: destroying a running QThread aborts, so the
+    // thread is left to the end of the process (kept reachable, so a leak
+    // checker does not count it).
+    static auto* const leftRunning = new std::vector<QThread*>;
+    leftRunning->push_back(thread_);
 }
 
 bool Speech::create(std::function<void(const QString&)> report, const QString& engine) {
@@ -69,10 +82,10 @@ bool Speech::create(std::function<void(const QString&)> report, const QString& e
     }
     state_ = State::Creating;
     worker_ = new SpeechWorker;
-    worker_->moveToThread(&thread_);
-    connect(&thread_, &QThread::finished, worker_, &QObject::deleteLater);
+    worker_->moveToThread(thread_);
+    connect(thread_, &QThread::finished, worker_, &QObject::deleteLater);
     connect(worker_, &SpeechWorker::created, this, &Speech::finishCreation, Qt::QueuedConnection);
-    thread_.start();
+    thread_->start();
     QMetaObject::invokeMethod(worker_, "create", Qt::QueuedConnection, Q_ARG(QString, engine));
     return true;
 }
@@ -83,7 +96,7 @@ void Speech::finishCreation(bool ok, const QString& voiceName) {
     if (ok) {
         emit ready();
     } else {
-        thread_.quit();
+        thread_->quit();
         if (report_) report_(kCreationFailed);
     }
 }

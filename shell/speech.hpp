@@ -6,6 +6,8 @@
 // The engine lives on a thread of its own: connecting to the speech service
 // and listing its voices can take seconds, which must not hold up the
 // window. Text spoken before the voice is ready is spoken once it is.
+// Closing never waits long for the service: a thread still held by it when
+// Tulvo ends is left to end with the process.
 #pragma once
 
 #include <QObject>
@@ -62,7 +64,7 @@ class Speech : public QObject {
   private:
     void finishCreation(bool ok, const QString& voiceName);
 
-    QThread thread_;
+    QThread* thread_ = nullptr;  // owned; see ~Speech
     SpeechWorker* worker_ = nullptr;
     State state_ = State::Off;
     QString voiceName_;

@@ -98,7 +98,7 @@ int main(int argc, char** argv) {
     window.start();
     // For the start-up benchmark: quit once the window has been shown. The
     // voice is made on a thread of its own and does not delay the window; the
-    // benchmark leaves it out, as its quitting would wait for it.
+    // benchmark leaves it out, as its quitting would wait for it (up to 2 s).
     const bool quitWhenShown = qEnvironmentVariableIsSet("TULVO_QUIT_WHEN_SHOWN");
     if (!quitWhenShown) {
         window.speech().create([](const QString& message) {

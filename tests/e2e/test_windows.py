@@ -2,6 +2,7 @@
 Options button, each driven with the mouse as a user does."""
 
 import os
+import socket
 import time
 import unittest
 
@@ -79,6 +80,24 @@ class OtherWindowsAndThePad(TulvoCase):
         self.search(s, "yi1lu4ping2an1")
         s.screenshot("after-restart")
         self.assertTrue(self.headword_is_orange(s), "the favorite is not orange")
+
+    def test_closing_while_the_speech_service_hangs_ends_the_program(self):
+        # A speech service that takes the connection and never answers: the
+        # voice is still being made when the user closes the window.
+        s = self.session("hung-speech")
+        folder = os.path.join(s.runtime_dir, "speech-dispatcher")
+        os.makedirs(folder, 0o700)
+        silent = socket.socket(socket.AF_UNIX, socket.SOCK_STREAM)
+        silent.bind(os.path.join(folder, "speechd.sock"))
+        silent.listen(4)
+        try:
+            s.start_tulvo()
+            self.search(s, "horse")
+            started = time.monotonic()
+            self.assertEqual(s.stop_tulvo(timeout=15), 0)
+            self.assertLess(time.monotonic() - started, 5)
+        finally:
+            silent.close()
 
     def test_options_button_round_trip(self):
         s = self.session("options")
