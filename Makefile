@@ -9,7 +9,7 @@ DATABUILD := $(BUILD_DIR)/tools/databuild/databuild
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build data data-files run test test-logic-asan format-check test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package
+.PHONY: all deps configure build data data-files run test test-asan format-check test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package
 # `make install DESTDIR=... PREFIX=/usr`; see packaging/.
 PREFIX ?= /usr/local
 all: data
@@ -45,7 +45,7 @@ run: data
 test: data
 	@$(MAKE) --no-print-directory format-check
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
-	@$(MAKE) --no-print-directory test-logic-asan
+	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory test-fuzz
 
 install: data
@@ -55,11 +55,16 @@ install: data
 package: data
 	cd $(BUILD_DIR) && cpack -G DEB
 
-# The logic tests again under the address and undefined-behaviour sanitizers.
-test-logic-asan: deps
-	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DTULVO_SANITIZE=ON -DTULVO_LOGIC_ONLY=ON -DTULVO_BENCH=OFF -DTULVO_APP_DIR=$(CURDIR)/$(ASAN_DIR)/app >/dev/null
+# The logic, widget and end-to-end tests again, in a build of everything under
+# the address and undefined-behaviour sanitizers. Its program directory takes
+# the data files of `make data` as links.
+test-asan: data
+	@cmake -S . -B $(ASAN_DIR) -DCMAKE_BUILD_TYPE=Debug -DTULVO_SANITIZE=ON -DTULVO_LOGIC_ONLY=OFF -DTULVO_BENCH=OFF -DTULVO_APP_DIR=$(CURDIR)/$(ASAN_DIR)/app >/dev/null
 	@cmake --build $(ASAN_DIR) -j $(JOBS)
-	cd $(ASAN_DIR) && ctest --output-on-failure -j $(JOBS) -L logic
+	@for f in $(CURDIR)/$(DATA_DIR)/*; do \
+	    [ -e "$(ASAN_DIR)/app/data/$${f##*/}" ] || ln -s "$$f" "$(ASAN_DIR)/app/data/"; done
+	cd $(ASAN_DIR) && LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan.supp \
+	    ctest --output-on-failure -j $(JOBS) -L 'logic|widgets|e2e'
 
 # The fuzz targets (tests/fuzz) in their own clang build with libFuzzer and
 # the address and undefined-behaviour sanitizers.
