@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dictionary/result_list.hpp"
 #include "dictionary/search_choices.hpp"
 #include "dictionary/word_value.hpp"
 
@@ -44,6 +45,13 @@ struct PanelEntry {
     std::u16string equivalent;   // marker "1" or "2" and the other form, or empty
     int value = -1;              // the word frequency result stored with the row
     bool bareCharacter = false;
+
+    static PanelEntry ofRow(const dictionary::ResultRow& row) {
+        return {row.character, row.pinyin, row.translation, row.equivalent, row.wordValue, false};
+    }
+    static PanelEntry ofCharacter(char16_t character) {
+        return {std::u16string(1, character), {}, {}, {}, -1, true};
+    }
 };
 
 // Where the panel reads its data: the program directory's lookup files, the

@@ -2,7 +2,6 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QEvent>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QProcess>
 #include <QScrollBar>
@@ -11,6 +10,7 @@
 
 #include "ui/favorite_indicator.hpp"
 #include "ui/fonts.hpp"
+#include "ui/message_box.hpp"
 #include "ui/text.hpp"
 
 namespace tulvo::characters {
@@ -360,10 +360,7 @@ QString CharacterPanelView::handToCompanion(QWidget* focus) {
 }
 
 void FavoritesMessageBox::showMessage(std::u16string_view caption, std::u16string_view text) {
-    QMessageBox box(QMessageBox::NoIcon, toQString(caption), toQString(text), QMessageBox::Ok);
-    box.raise();
-    box.activateWindow();
-    box.exec();
+    ui::tell(toQString(caption), toQString(text));
 }
 
 }  // namespace tulvo::characters

@@ -8,7 +8,6 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
-#include <QMessageBox>
 #include <QPainter>
 #include <QThread>
 #include <QUrl>
@@ -17,6 +16,7 @@
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
 #include "ui/manual.hpp"
+#include "ui/message_box.hpp"
 #include "ui/text.hpp"
 #include "ui/window_placement.hpp"
 
@@ -125,15 +125,9 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
         return QFileDialog::getOpenFileName(
             this, QStringLiteral("Select a list of favorite Chinese words"), toQ(dir_.string()));
     };
-    showMessage = [this](const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, kCaption, text, QMessageBox::Ok, this);
-        box.raise();
-        box.exec();
-    };
+    showMessage = [this](const QString& text) { ui::tell(kCaption, text, this); };
     showStoreMessage = [this](const QString& caption, const QString& text) {
-        QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::Ok, this);
-        box.raise();
-        box.exec();
+        ui::tell(caption, text, this);
     };
 
     tabs_ = new QTabWidget(this);

@@ -1,13 +1,13 @@
 #include "shell/dictionary_install_window.hpp"
 
 #include <QApplication>
-#include <QMessageBox>
 #include <QScreen>
 #include <QThread>
 
 #include "platform/http_request.hpp"
 #include "platform/local_messages.hpp"
 #include "shell/main_window.hpp"
+#include "ui/message_box.hpp"
 
 namespace tulvo::shell {
 namespace {
@@ -17,10 +17,7 @@ QString fromUtf8(const std::string& text) {
 }
 
 void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    QMessageBox box(icon, caption, text, QMessageBox::Ok);
-    box.raise();
-    box.activateWindow();
-    box.exec();
+    ui::tell(caption, text, nullptr, icon);
 }
 
 class WindowInstallerHost : public InstallerHost {

@@ -4,7 +4,6 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QKeyEvent>
-#include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 #include <QUrl>
@@ -28,6 +27,7 @@
 #include "ui/bitmaps.hpp"
 #include "ui/fonts.hpp"
 #include "ui/manual.hpp"
+#include "ui/message_box.hpp"
 #include "ui/text.hpp"
 #include "ui/window_placement.hpp"
 
@@ -41,11 +41,10 @@ void place(QWidget* widget, const Rect& r) {
     widget->setGeometry(r.x, r.y, r.width, r.height);
 }
 
-}  // namespace
+// The program version handed to the options program: 32 characters.
+const std::string kProgramVersion = "version 2.1a                    ";
 
-QString programVersion() {
-    return QStringLiteral("version 2.1a").leftJustified(32, QLatin1Char(' '));
-}
+}  // namespace
 
 MainWindow::MainWindow(std::filesystem::path programDirectory,
                        const dictionary::WordValueLookup& values)
@@ -148,14 +147,7 @@ void MainWindow::setFavoritesStore(favorites::FavoritesStore* store) {
 void MainWindow::showRow(int position) {
     if (position < 0 || static_cast<size_t>(position) >= results_.size()) return;
     shownRow_ = position;
-    const dictionary::ResultRow& row = results_.at(static_cast<size_t>(position));
-    characters::PanelEntry entry;
-    entry.headword = row.character;
-    entry.pinyin = row.pinyin;
-    entry.translation = row.translation;
-    entry.equivalent = row.equivalent;
-    entry.value = row.wordValue;
-    panel_->showEntry(entry);
+    panel_->showEntry(characters::PanelEntry::ofRow(results_.at(static_cast<size_t>(position))));
 }
 
 dictionary::SearchSettings MainWindow::searchSettings() const {
@@ -168,10 +160,7 @@ void MainWindow::showSearchText(const QString& text) {
 
 void MainWindow::showBareCharacter(char16_t character) {
     shownRow_ = -1;
-    characters::PanelEntry entry;
-    entry.headword = std::u16string(1, character);
-    entry.bareCharacter = true;
-    panel_->showEntry(entry);
+    panel_->showEntry(characters::PanelEntry::ofCharacter(character));
 }
 
 void MainWindow::searchFromBox(bool fromHistoryPick) {
@@ -212,15 +201,16 @@ void MainWindow::updateBackForward() {
 }
 
 void MainWindow::goBack() {
-    runWhenFree([this] {
-        if (const std::string* line = history_.back()) replay(*line);
-        updateBackForward();
-    });
+    replayStep(&SearchHistory::back);
 }
 
 void MainWindow::goForward() {
-    runWhenFree([this] {
-        if (const std::string* line = history_.forward()) replay(*line);
+    replayStep(&SearchHistory::forward);
+}
+
+void MainWindow::replayStep(const std::string* (SearchHistory::*step)()) {
+    runWhenFree([this, step] {
+        if (const std::string* line = (history_.*step)()) replay(*line);
         updateBackForward();
     });
 }
@@ -343,7 +333,7 @@ void MainWindow::favoriteAdded(std::u16string_view word) {
 void MainWindow::openOptions() {
     const auto program = dir_ / "data" / "Tulvo_options";
     if (!std::filesystem::exists(program)) return;
-    runProgramAndWait(program, std::filesystem::current_path(), {programVersion().toStdString()});
+    runProgramAndWait(program, std::filesystem::current_path(), {kProgramVersion});
     // The options program may have imported favorites into the file.
     if (favorites_) favorites_->load();
     applySettings(/*firstRead=*/false);
@@ -441,14 +431,9 @@ void MainWindow::runComponentSearch(char16_t character) {
                                                   platform::AppPaths(dir_).dictionaryFile(),
                                                   character, charForm_);
     if (!rows) {
-        QMessageBox box(
-            QMessageBox::NoIcon, QStringLiteral("Tulvo"),
-            QString::fromUtf8(characters::kNoCharacterBasedOn.data(),
-                              static_cast<qsizetype>(characters::kNoCharacterBasedOn.size())),
-            QMessageBox::Ok, this);
-        box.raise();
-        box.activateWindow();
-        box.exec();
+        ui::tell(QString::fromUtf8(characters::kNoCharacterBasedOn.data(),
+                                   static_cast<qsizetype>(characters::kNoCharacterBasedOn.size())),
+                 this);
         return;
     }
     characters::showComponentRows(results_, *rows);

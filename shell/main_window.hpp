@@ -40,9 +40,6 @@ class StrokeOrderBox;
 
 namespace tulvo::shell {
 
-// The program version handed to the options program: 32 characters.
-QString programVersion();
-
 class DesktopIntegration;
 class PadColumn;
 class SearchBar;
@@ -133,6 +130,8 @@ class MainWindow : public QWidget, public SettingsTarget {
     void runSearch(bool fromHistoryPick);
     void searchCharacterNow(char16_t character);
     void findCharactersBasedOnNow(char16_t character);
+    // Replays the entry Back or Forward moves to (`step` is back or forward).
+    void replayStep(const std::string* (SearchHistory::*step)());
     void replay(const std::string& line);
     void updateDropDown();
     void updateBackForward();

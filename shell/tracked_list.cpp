@@ -1,11 +1,10 @@
 #include "shell/tracked_list.hpp"
 
-#include <QMessageBox>
-
 #include "characters/freq_file.hpp"
 #include "characters/word_values.hpp"
 #include "favorites/favorites_store.hpp"
 #include "favorites/list_import.hpp"
+#include "ui/message_box.hpp"
 #include "ui/text.hpp"
 
 namespace tulvo::shell {
@@ -49,9 +48,7 @@ void TrackedList::favoriteAdded(std::u16string_view word, bool updateBack,
                         QString::fromStdString(reason));
     }
     if (text.isEmpty()) return;
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), text, QMessageBox::Ok, &parent_);
-    box.raise();
-    box.exec();
+    ui::tell(text, &parent_);
 }
 
 }  // namespace tulvo::shell

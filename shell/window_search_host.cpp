@@ -1,9 +1,9 @@
 #include "shell/window_search_host.hpp"
 
 #include <QCoreApplication>
-#include <QMessageBox>
 
 #include "shell/main_window.hpp"
+#include "ui/message_box.hpp"
 #include "ui/text.hpp"
 
 namespace tulvo::shell {
@@ -51,10 +51,7 @@ void WindowSearchHost::showCharacterWithoutRow(char16_t character) {
 
 void WindowSearchHost::capReached(const std::u16string& message) {
     window_.resultView().resultModel().refresh();
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), toQString(message),
-                    QMessageBox::Ok, &window_);
-    box.raise();
-    box.exec();
+    ui::tell(toQString(message), &window_);
 }
 
 }  // namespace tulvo::shell

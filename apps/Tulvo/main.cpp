@@ -7,7 +7,6 @@
 //                          returns at once
 //   Tulvo --search TEXT    the window, searching TEXT once shown
 #include <QApplication>
-#include <QMessageBox>
 #include <QProcess>
 #include <QTimer>
 #include <filesystem>
@@ -26,6 +25,7 @@
 #include "shell/hidden_locator.hpp"
 #include "shell/main_window.hpp"
 #include "shell/popup_messages.hpp"
+#include "ui/message_box.hpp"
 
 namespace {
 
@@ -101,11 +101,7 @@ int main(int argc, char** argv) {
     // benchmark leaves it out, as its quitting would wait for it (up to 2 s).
     const bool quitWhenShown = qEnvironmentVariableIsSet("TULVO_QUIT_WHEN_SHOWN");
     if (!quitWhenShown) {
-        window.speech().create([](const QString& message) {
-            QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tulvo"), message, QMessageBox::Ok);
-            box.raise();
-            box.exec();
-        });
+        window.speech().create([](const QString& message) { tulvo::ui::tell(message); });
     }
     window.show();
     if (argc >= 3 && std::string_view(argv[1]) == "--search") {
