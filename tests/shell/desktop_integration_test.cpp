@@ -19,10 +19,13 @@
 #include "shell/clipboard_save_file.hpp"
 #include "shell/desktop_integration.hpp"
 #include "shell/dictionary_install_window.hpp"
+#include "shell/dictionary_installer.hpp"
 #include "shell/hidden_locator.hpp"
 #include "shell/main_window.hpp"
 #include "shell/search_bar.hpp"
+#include "shell/settings.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "updates/dictionary_update.hpp"
 
 using namespace tulvo;
 using namespace tulvo::shell;
@@ -317,17 +320,34 @@ TEST_F(DesktopTest, HotkeyNeedsX11AndSpeechNeedsAnEngine) {
     window_->speech().speak(u"你好");  // does nothing
 }
 
-TEST(DownloadProgressWindow, CaptionSizeAndStageTextInTheUpperHalf) {
-    DownloadProgressWindow window;
-    window.showText(QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tulvo - Loading the CEDICT dictionary file"));
-    EXPECT_EQ(window.frameGeometry().size(), QSize(350, 200));
-    EXPECT_EQ(window.text(),
-              QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
-    const auto* label = window.findChild<QLabel*>();
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->geometry(), QRect(20, 0, window.width(), window.height() / 2));
+TEST(DownloadProgressWindow, EveryStageTextIsWholeInTheUpperHalfAtEveryTextSize) {
+    const std::string domain = updates::domainOf(updates::dictionaryUrl());
+    const std::string stages[][2] = {
+        {"Downloading file from " + domain, "Please wait a moment . . ."},
+        {"Unzipping the CEDICT file.", "Please wait a minute . . ."},
+        {"Rebuilding the dictionary index.", "Please wait a minute . . ."}};
+    for (const char* size : {"small", "medium", "large"}) {
+        DownloadProgressWindow window(fontHeightsFor(size).label);
+        for (const auto& [stage, wait] : stages) {
+            const QString text = QString::fromStdString(progressText(stage, wait));
+            window.showText(text);
+            ASSERT_TRUE(window.isVisible());
+            EXPECT_EQ(window.windowTitle(),
+                      QStringLiteral("Tulvo - Loading the CEDICT dictionary file"));
+            EXPECT_EQ(window.frameGeometry().size(), QSize(350, 200));
+            EXPECT_EQ(window.text(), text);
+            // Where the label draws the text, inside the window's upper half.
+            const auto* label = window.findChild<QLabel*>();
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->geometry().topLeft(), QPoint(20, 0));
+            const QRect drawn =
+                label->fontMetrics()
+                    .boundingRect(label->contentsRect(), int(label->alignment()), text)
+                    .translated(label->pos());
+            EXPECT_TRUE(QRect(0, 0, window.width(), window.height() / 2).contains(drawn))
+                << size << " " << stage;
+        }
+    }
 }
 
 int main(int argc, char** argv) {
