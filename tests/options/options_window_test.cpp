@@ -372,14 +372,6 @@ TEST(Reminder, SmallScreensShrinkTheWindowToThemAtTheCorner) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    shell::installFontSubstitutions();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
-
 TEST_F(OptionsWindowTest, AnImportThatCannotBeSavedSaysSoAndTheOverflowIsShown) {
     const auto file =
         dir_.write("words.txt", favorites::encode(u"你好 学习\r\n", favorites::kUtf8).value());

@@ -240,11 +240,3 @@ TEST_F(CharacterSearchWindowTest, StrokeBoxStopsOnLayoutAndLooksUpOnDoubleClick)
     QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(50, 50));
     EXPECT_EQ(box.state(), characters::kAnimationIdle);
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    installFontSubstitutions();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -349,14 +349,3 @@ TEST(DownloadProgressWindow, EveryStageTextIsWholeInTheUpperHalfAtEveryTextSize)
         }
     }
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A runtime folder of this run for the local sockets.
-    std::string runtime =
-        (std::filesystem::temp_directory_path() / "tulvo-desktop-test-XXXXXX").string();
-    if (::mkdtemp(runtime.data())) qputenv("XDG_RUNTIME_DIR", runtime.c_str());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -328,11 +328,3 @@ TEST_F(MainWindowTest, SelectorPicturesDrawEachWordWholeInItsRange) {
         }
     }
 }
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    installFontSubstitutions();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}
