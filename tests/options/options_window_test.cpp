@@ -15,6 +15,7 @@
 #include "tests/support/layout_checks.hpp"
 #include "tests/support/one_answer_http_server.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tests/support/word_values.hpp"
 #include "ui/window_placement.hpp"
 
 using namespace tulvo;
@@ -296,9 +297,7 @@ TEST_F(OptionsWindowTest, MainWindowImportsTheTrackedListAndUpdatesItBack) {
     dir_.write("data/CEDICT_ts.u8", "朋友 朋友 [peng2 you5] /friend/\r\n");
     favorites::FavoritesStore store(dir_ / "data/favorites.dat");
     store.load();
-    struct NoValues : dictionary::WordValueLookup {
-        int wordValue(std::string_view, int, std::string_view) const override { return -1; }
-    } values;
+    const tulvo::testing::FixedWordValues values;
     shell::MainWindow window(dir_.path(), values);
     window.setFavoritesStore(&store);
     window.start();

@@ -21,21 +21,13 @@
 #include "shell/main_window.hpp"
 #include "shell/search_bar.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tests/support/word_values.hpp"
 
 using namespace tulvo;
 using namespace tulvo::shell;
 using tulvo::testing::TempDir;
 
 namespace {
-
-class FixedValues : public dictionary::WordValueLookup {
-  public:
-    int wordValue(std::string_view form, int, std::string_view) const override {
-        const auto it = values.find(std::string(form));
-        return it == values.end() ? -1 : it->second;
-    }
-    std::map<std::string, int> values{{"好", 0x10}, {"女", 0x11}};
-};
 
 class CharacterSearchWindowTest : public ::testing::Test {
   protected:
@@ -103,7 +95,7 @@ class CharacterSearchWindowTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    FixedValues values_;
+    tulvo::testing::FixedWordValues values_{{{"好", 0x10}, {"女", 0x11}}};
 };
 
 }  // namespace

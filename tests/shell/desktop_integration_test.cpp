@@ -25,6 +25,7 @@
 #include "shell/search_bar.hpp"
 #include "shell/settings.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tests/support/word_values.hpp"
 #include "updates/dictionary_update.hpp"
 
 using namespace tulvo;
@@ -32,11 +33,6 @@ using namespace tulvo::shell;
 using tulvo::testing::TempDir;
 
 namespace {
-
-class NoValues : public dictionary::WordValueLookup {
-  public:
-    int wordValue(std::string_view, int, std::string_view) const override { return -1; }
-};
 
 QByteArray frame(int64_t message, int64_t first, int64_t second) {
     QByteArray bytes(24, '\0');
@@ -93,7 +89,7 @@ class DesktopTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    NoValues values_;
+    tulvo::testing::FixedWordValues values_;
     std::unique_ptr<MainWindow> window_;
     QString locatorName_;
 };

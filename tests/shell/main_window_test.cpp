@@ -17,6 +17,7 @@
 #include "shell/pad_column.hpp"
 #include "shell/search_bar.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tests/support/word_values.hpp"
 #include "ui/bitmaps.hpp"
 #include "ui/fonts.hpp"
 #include "ui/window_placement.hpp"
@@ -26,15 +27,6 @@ using namespace tulvo::shell;
 using tulvo::testing::TempDir;
 
 namespace {
-
-class FixedValues : public dictionary::WordValueLookup {
-  public:
-    int wordValue(std::string_view form, int, std::string_view) const override {
-        const auto it = values.find(std::string(form));
-        return it == values.end() ? -1 : it->second;
-    }
-    std::map<std::string, int> values{{"马", 0x10}, {"妈", 0x21}, {"吗", -99}};
-};
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -78,7 +70,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    FixedValues values_;
+    tulvo::testing::FixedWordValues values_{{{"马", 0x10}, {"妈", 0x21}, {"吗", -99}}};
 };
 
 }  // namespace
