@@ -166,7 +166,7 @@ TEST_F(MainWindowTest, SettingsFileTakesEffectAtStart) {
                "Large\r\nshow_writing_pad=no\r\nprefer_simplified_or_traditional=traditional\r\n"
                "tulvo_hotkey=F7\r\n");
     auto window = open();
-    EXPECT_EQ(window->fontHeights(), (FontHeights{22, 22, 24, 58}));
+    EXPECT_EQ(window->fontHeights(), fontHeightsFor("large"));
     EXPECT_FALSE(window->padShown());
     EXPECT_EQ(window->registeredHotkey(), 7);
     type(*window, "horse");
@@ -247,8 +247,8 @@ TEST_F(MainWindowTest, FontsHaveTheCellHeightsOfEveryTextSize) {
         const double halfStep = ui::cellHeight(step) / 200.0;
         return std::abs(ui::cellHeight(font) - height) <= halfStep + 1e-6;
     };
-    for (const FontHeights& h :
-         {FontHeights{17, 17, 19, 45}, FontHeights{}, FontHeights{22, 22, 24, 58}}) {
+    for (const char* size : {"small", "medium", "large"}) {
+        const FontHeights h = fontHeightsFor(size);
         EXPECT_TRUE(near(labelFont(h.label), h.label)) << h.label;
         EXPECT_TRUE(near(panelFont(h.panel), h.panel)) << h.panel;
         EXPECT_TRUE(near(characterFont(h.character), h.character)) << h.character;

@@ -139,7 +139,7 @@ TEST(SettingsReader, AppliesEveryKeyWithEitherLineEnd) {
                                           end + "favorite_trackfile_encoding=936" + end +
                                           "favorite_track_updateback=Yes" + end);
         const auto applied = applyIn(dir);
-        EXPECT_EQ(applied->target.heights, (FontHeights{17, 17, 19, 45}));
+        EXPECT_EQ(applied->target.heights, fontHeightsFor("small"));
         EXPECT_FALSE(applied->target.padShown);
         EXPECT_TRUE(applied->target.traditional);
         EXPECT_EQ(applied->target.events, (std::vector<std::string>{"register F9"}));
