@@ -99,8 +99,9 @@ inline void collect(const QWidget& window, const QWidget& parent, QRect visible,
         const bool seen = isControl(*child) || qobject_cast<const QGroupBox*>(child);
         if (seen && !visible.contains(inWindow))
             faults.push_back(nameOf(*child) + " is partly hidden");
-        // A tab control lies under the controls laid over its pages.
-        if (!qobject_cast<const QTabWidget*>(child)) {
+        // A tab control or a bare frame lies under the controls laid over it.
+        if (!qobject_cast<const QTabWidget*>(child) &&
+            std::string(child->metaObject()->className()) != "QFrame") {
             for (const QWidget* other : shown)
                 if (child->geometry().intersects(other->geometry()))
                     faults.push_back(nameOf(*child) + " overlaps " + nameOf(*other));
