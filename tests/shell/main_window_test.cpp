@@ -16,6 +16,7 @@
 #include "shell/main_window.hpp"
 #include "shell/pad_column.hpp"
 #include "shell/search_bar.hpp"
+#include "tests/support/layout_checks.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/word_values.hpp"
 #include "ui/bitmaps.hpp"
@@ -143,21 +144,27 @@ TEST_F(MainWindowTest, SelectorsChooseByClickPosition) {
     EXPECT_FALSE(blueElsewhere);
 }
 
-TEST_F(MainWindowTest, HidingThePadWidensTheList) {
-    auto window = open();
-    window->resize(1034, 461);
-    QApplication::processEvents();
-    const int listWidth = window->resultView().width();
-    const int barWidth = window->currentLayout().topBar.width;
-    window->setPadShown(false);
-    EXPECT_EQ(window->resultView().width(), listWidth + 222);
-    EXPECT_EQ(window->currentLayout().topBar.width, barWidth + 222);
-    EXPECT_FALSE(window->padColumn().isVisible());
-    window->setPadShown(true);
-    EXPECT_EQ(window->resultView().width(), listWidth);
-    EXPECT_EQ(window->resultView().columnWidth(1) + window->resultView().columnWidth(2) +
-                  window->resultView().columnWidth(3),
-              listWidth - 21 - 3);
+TEST_F(MainWindowTest, AtEveryTextSizeTextsAreWholeAndHidingThePadWidensTheList) {
+    for (const char* size : {"small", "medium", "large"}) {
+        dir_.write("data/options.txt", std::string("fontsize=") + size + "\n");
+        auto window = open();
+        EXPECT_EQ(window->fontHeights(), fontHeightsFor(size));
+        type(*window, "ma");
+        window->resize(1034, 461);
+        QApplication::processEvents();
+        const int listWidth = window->resultView().width();
+        for (bool pad : {false, true}) {
+            window->setPadShown(pad);
+            EXPECT_EQ(window->padColumn().isVisible(), pad);
+            EXPECT_EQ(tulvo::testing::textFaults(*window), std::vector<std::string>{}) << size;
+            const QTableView& list = window->resultView();
+            EXPECT_EQ(list.width(), listWidth + (pad ? 0 : window->padColumn().width()));
+            EXPECT_EQ(list.columnWidth(1) + list.columnWidth(2) + list.columnWidth(3),
+                      list.width() - 21 - 3);
+        }
+        // "Search:" keeps the font it was made with.
+        EXPECT_EQ(std::lround(ui::cellHeight(window->searchBar().label().font())), 19);
+    }
 }
 
 TEST_F(MainWindowTest, SettingsFileTakesEffectAtStart) {
@@ -166,7 +173,6 @@ TEST_F(MainWindowTest, SettingsFileTakesEffectAtStart) {
                "Large\r\nshow_writing_pad=no\r\nprefer_simplified_or_traditional=traditional\r\n"
                "tulvo_hotkey=F7\r\n");
     auto window = open();
-    EXPECT_EQ(window->fontHeights(), fontHeightsFor("large"));
     EXPECT_FALSE(window->padShown());
     EXPECT_EQ(window->registeredHotkey(), 7);
     type(*window, "horse");
@@ -276,17 +282,6 @@ TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
                       metrics.horizontalAdvance(QString::fromUtf8("吗")) * 9 / 10;
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(third, cell.center().y()));
     EXPECT_EQ(window->searchBar().box().currentText(), QString::fromUtf8("吗"));
-}
-
-TEST_F(MainWindowTest, LargeTextLeavesTheLabelsWhole) {
-    dir_.write("data/options.txt", "fontsize=large\n");
-    auto window = open();
-    EXPECT_EQ(window->fontHeights().label, 22);
-    EXPECT_EQ(std::lround(ui::cellHeight(window->searchBar().box().font())), 22);
-    // "Search:" keeps the font it was made with, and fits its 55-pixel box.
-    QLabel& search = window->searchBar().label();
-    EXPECT_EQ(std::lround(ui::cellHeight(search.font())), 19);
-    EXPECT_LE(search.fontMetrics().horizontalAdvance(search.text()), search.width());
 }
 
 TEST_F(MainWindowTest, SelectorPicturesDrawEachWordWholeInItsRange) {

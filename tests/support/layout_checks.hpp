@@ -88,7 +88,7 @@ inline std::string textFault(const QWidget& w) {
 
 // `visible`: the part of the window that the parent's ancestors leave
 // shown, in the window's coordinates.
-inline void collect(const QWidget& window, const QWidget& parent, QRect visible,
+inline void collect(const QWidget& window, const QWidget& parent, QRect visible, bool textsOnly,
                     std::vector<std::string>& faults) {
     std::vector<const QWidget*> shown;
     for (const QObject* object : parent.children()) {
@@ -97,10 +97,10 @@ inline void collect(const QWidget& window, const QWidget& parent, QRect visible,
         const QRect inWindow(child->mapTo(&window, QPoint(0, 0)), child->size());
         // A bare canvas may reach beyond its parent; what it shows may not.
         const bool seen = isControl(*child) || qobject_cast<const QGroupBox*>(child);
-        if (seen && !visible.contains(inWindow))
+        if (seen && !textsOnly && !visible.contains(inWindow))
             faults.push_back(nameOf(*child) + " is partly hidden");
         // A tab control or a bare frame lies under the controls laid over it.
-        if (!qobject_cast<const QTabWidget*>(child) &&
+        if (!textsOnly && !qobject_cast<const QTabWidget*>(child) &&
             std::string(child->metaObject()->className()) != "QFrame") {
             for (const QWidget* other : shown)
                 if (child->geometry().intersects(other->geometry()))
@@ -110,7 +110,7 @@ inline void collect(const QWidget& window, const QWidget& parent, QRect visible,
         if (isControl(*child)) {
             if (std::string fault = textFault(*child); !fault.empty()) faults.push_back(fault);
         } else {
-            collect(window, *child, visible & inWindow, faults);
+            collect(window, *child, visible & inWindow, textsOnly, faults);
         }
     }
 }
@@ -120,7 +120,14 @@ inline void collect(const QWidget& window, const QWidget& parent, QRect visible,
 // Every fault of the window's shown controls, one line each; empty when none.
 inline std::vector<std::string> layoutFaults(const QWidget& window) {
     std::vector<std::string> faults;
-    layout_detail::collect(window, window, window.rect(), faults);
+    layout_detail::collect(window, window, window.rect(), false, faults);
+    return faults;
+}
+
+// Only the texts that do not fit their controls.
+inline std::vector<std::string> textFaults(const QWidget& window) {
+    std::vector<std::string> faults;
+    layout_detail::collect(window, window, window.rect(), true, faults);
     return faults;
 }
 
