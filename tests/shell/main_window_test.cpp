@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
@@ -120,28 +121,54 @@ TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
     EXPECT_EQ(window->searchBar().matchPartSelector().value(), 3);
 }
 
-TEST_F(MainWindowTest, SelectorsChooseByClickPosition) {
+TEST_F(MainWindowTest, SelectorsChooseByClickPositionAndDrawEachWordInItsRange) {
     auto window = open();
     auto& forms = window->searchBar().charFormSelector();
-    for (auto [x, value] :
-         std::vector<std::pair<int, int>>{{62, 0}, {63, 1}, {92, 1}, {93, 2}, {10, 0}}) {
-        QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(x, 14));
-        EXPECT_EQ(forms.value(), value) << x;
+    // Each word's click range: from just after its start to its end.
+    const struct {
+        ui::PictureSelector& selector;
+        QImage picture;
+        std::vector<std::pair<int, int>> ranges;
+    } selectors[] = {{forms, ui::charFormBitmap(), {{0, 62}, {62, 92}, {92, 150}}},
+                     {window->searchBar().matchPartSelector(),
+                      ui::matchPartBitmap(),
+                      {{0, 66}, {66, 92}, {92, 149}, {149, 184}}}};
+    for (const auto& [selector, picture, ranges] : selectors) {
+        // The ink of every word stays inside its range, clear of the edge
+        // columns (a word cut at its box has ink right at the edge).
+        std::set<int> inked;
+        for (int x = 0; x < picture.width(); ++x)
+            for (int y = 0; y < picture.height(); ++y)
+                if (picture.pixelColor(x, y) == ui::kDimGrey) inked.insert(x);
+        for (int x : inked)
+            EXPECT_TRUE(std::any_of(ranges.begin(), ranges.end(),
+                                    [x](auto r) { return x >= r.first + 2 && x <= r.second - 2; }))
+                << "ink at x " << x;
+        for (int value = 0; value < int(ranges.size()); ++value) {
+            const auto [from, to] = ranges[size_t(value)];
+            EXPECT_NE(inked.lower_bound(from + 1), inked.lower_bound(to)) << from;
+            // A click at either edge chooses the word; it alone turns blue.
+            for (int x : {value == 0 ? 0 : from + 1, to}) {
+                QTest::mouseClick(&selector, Qt::LeftButton, {}, QPoint(x, 14));
+                EXPECT_EQ(selector.value(), value) << x;
+                const QImage painted = selector.grab().toImage();
+                int blueIn = 0, blueOut = 0;
+                for (int px = 0; px < painted.width(); ++px)
+                    for (int y = 0; y < painted.height(); ++y)
+                        if (painted.pixelColor(px, y) == QColor(0, 0, 255))
+                            ++(px >= from && px <= to ? blueIn : blueOut);
+                EXPECT_GT(blueIn, 0) << x;
+                EXPECT_EQ(blueOut, 0) << x;
+            }
+        }
     }
-    QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(100, 14));  // Traditional only
+    // Traditional characters only, from the beginning.
+    QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {}, QPoint(0, 14));
+    QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(100, 14));
     type(*window, "马");
     EXPECT_TRUE(shown(*window).empty());
     type(*window, "馬");
     EXPECT_EQ(shown(*window), (std::vector<std::string>{"馬", "馬上"}));
-    // The chosen word is painted blue, the others dim grey.
-    const QImage painted = forms.grab().toImage();
-    bool blueInChosen = false, blueElsewhere = false;
-    for (int y = 0; y < painted.height(); ++y)
-        for (int x = 0; x < painted.width(); ++x)
-            if (painted.pixelColor(x, y) == QColor(0, 0, 255))
-                (x >= 92 ? blueInChosen : blueElsewhere) = true;
-    EXPECT_TRUE(blueInChosen);
-    EXPECT_FALSE(blueElsewhere);
 }
 
 TEST_F(MainWindowTest, AtEveryTextSizeTextsAreWholeAndHidingThePadWidensTheList) {
@@ -282,36 +309,4 @@ TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
                       metrics.horizontalAdvance(QString::fromUtf8("吗")) * 9 / 10;
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(third, cell.center().y()));
     EXPECT_EQ(window->searchBar().box().currentText(), QString::fromUtf8("吗"));
-}
-
-TEST_F(MainWindowTest, SelectorPicturesDrawEachWordWholeInItsRange) {
-    // The ink of every word stays inside the click range that chooses it,
-    // clear of the range's edge columns: a word cut at its box (as a too
-    // wide word is) has ink right at the edge.
-    struct Picture {
-        QImage image;
-        std::vector<std::pair<int, int>> ranges;
-    } pictures[] = {{ui::charFormBitmap(), {{0, 62}, {62, 92}, {92, 150}}},
-                    {ui::matchPartBitmap(), {{0, 66}, {66, 92}, {92, 149}, {149, 184}}}};
-    for (const Picture& picture : pictures) {
-        std::vector<int> inkColumns;
-        for (int x = 0; x < picture.image.width(); ++x)
-            for (int y = 0; y < picture.image.height(); ++y)
-                if (picture.image.pixelColor(x, y) == ui::kDimGrey) {
-                    inkColumns.push_back(x);
-                    break;
-                }
-        ASSERT_FALSE(inkColumns.empty());
-        for (int x : inkColumns) {
-            const bool inside =
-                std::any_of(picture.ranges.begin(), picture.ranges.end(),
-                            [x](auto r) { return x >= r.first + 2 && x <= r.second - 2; });
-            EXPECT_TRUE(inside) << "ink at x " << x;
-        }
-        for (auto [from, to] : picture.ranges) {
-            const bool inked = std::any_of(inkColumns.begin(), inkColumns.end(),
-                                           [=](int x) { return x > from && x < to; });
-            EXPECT_TRUE(inked) << from;
-        }
-    }
 }

@@ -98,22 +98,6 @@ TEST(MainLayout, ColumnsFillTheListInTheirSharesRoundedHalfToEven) {
     }
 }
 
-TEST(Selectors, ClickRangesAndChosenWords) {
-    EXPECT_EQ(charFormAt(0), 0);
-    EXPECT_EQ(charFormAt(62), 0);
-    EXPECT_EQ(charFormAt(63), 1);
-    EXPECT_EQ(charFormAt(92), 1);
-    EXPECT_EQ(charFormAt(93), 2);
-    EXPECT_EQ(matchPartAt(66), 0);
-    EXPECT_EQ(matchPartAt(67), 1);
-    EXPECT_EQ(matchPartAt(92), 1);
-    EXPECT_EQ(matchPartAt(149), 2);
-    EXPECT_EQ(matchPartAt(150), 3);
-    EXPECT_EQ(charFormRange(2).from, 92);
-    EXPECT_EQ(charFormRange(2).to, 150);
-    EXPECT_EQ(matchPartRange(3).to, 184);
-}
-
 TEST(ReminderCheck, DaysAreRoundedTwice) {
     using namespace std::chrono;
     const auto t0 = FileClock::time_point(seconds(1'000'000));
