@@ -20,6 +20,7 @@
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
 #include "shell/search_bar.hpp"
+#include "tests/support/main_window_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/word_values.hpp"
 
@@ -56,20 +57,10 @@ class CharacterSearchWindowTest : public ::testing::Test {
     }
 
     std::unique_ptr<MainWindow> open() {
-        auto window = std::make_unique<MainWindow>(dir_.path(), values_);
-        window->start();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        (void)QTest::qWaitForWindowActive(window.get());
-        return window;
+        return tulvo::testing::openMainWindow(dir_.path(), values_);
     }
-
-    static std::vector<std::string> shown(const MainWindow& window) {
-        std::vector<std::string> rows;
-        for (size_t i = 0; i < window.results().size(); ++i)
-            rows.push_back(utf16ToUtf8(window.results().at(i).character));
-        return rows;
+    static std::vector<std::string> shown(const MainWindow& w) {
+        return tulvo::testing::shownRows(w);
     }
 
     // The rows after the first, in any order.

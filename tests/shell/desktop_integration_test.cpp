@@ -24,6 +24,7 @@
 #include "shell/main_window.hpp"
 #include "shell/search_bar.hpp"
 #include "shell/settings.hpp"
+#include "tests/support/main_window_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/word_values.hpp"
 #include "updates/dictionary_update.hpp"
@@ -49,9 +50,7 @@ class DesktopTest : public ::testing::Test {
                         {"# fixture", "你 你 [ni3] /you/", "你好 你好 [ni3 hao3] /hello/",
                          "好 好 [hao3] /good/", "你好吗 你好吗 [ni3 hao3 ma5] /how are you?/",
                          "你好吗呢 你好吗呢 [x] /four/"});
-        window_ = std::make_unique<MainWindow>(dir_.path(), values_);
-        window_->start();
-        window_->show();
+        window_ = tulvo::testing::openMainWindow(dir_.path(), values_);
         locatorName_ =
             QStringLiteral("TulvoHiddenLocatorTest%1").arg(QCoreApplication::applicationPid());
         EXPECT_TRUE(window_->desktop().listenLocator(locatorName_));
@@ -78,15 +77,7 @@ class DesktopTest : public ::testing::Test {
         return replied;
     }
 
-    std::vector<std::string> shown() const {
-        std::vector<std::string> rows;
-        for (size_t i = 0; i < window_->results().size(); ++i)
-            rows.push_back(QString::fromUtf16(
-                               window_->results().at(i).character.data(),
-                               static_cast<qsizetype>(window_->results().at(i).character.size()))
-                               .toStdString());
-        return rows;
-    }
+    std::vector<std::string> shown() const { return tulvo::testing::shownRows(*window_); }
 
     TempDir dir_;
     tulvo::testing::FixedWordValues values_;

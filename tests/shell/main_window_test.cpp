@@ -18,6 +18,7 @@
 #include "shell/pad_column.hpp"
 #include "shell/search_bar.hpp"
 #include "tests/support/layout_checks.hpp"
+#include "tests/support/main_window_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/word_values.hpp"
 #include "ui/bitmaps.hpp"
@@ -26,6 +27,7 @@
 
 using namespace tulvo;
 using namespace tulvo::shell;
+using tulvo::testing::shownRows;
 using tulvo::testing::TempDir;
 
 namespace {
@@ -41,13 +43,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     std::unique_ptr<MainWindow> open() {
-        auto window = std::make_unique<MainWindow>(dir_.path(), values_);
-        window->start();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        (void)QTest::qWaitForWindowActive(window.get());
-        return window;
+        return tulvo::testing::openMainWindow(dir_.path(), values_);
     }
 
     // Types into the search box and presses Enter, as a user does.
@@ -64,13 +60,6 @@ class MainWindowTest : public ::testing::Test {
         QTest::keyClick(platformWindow, Qt::Key_Return);
     }
 
-    static std::vector<std::string> shown(const MainWindow& window) {
-        std::vector<std::string> rows;
-        for (size_t i = 0; i < window.results().size(); ++i)
-            rows.push_back(utf16ToUtf8(window.results().at(i).character));
-        return rows;
-    }
-
     TempDir dir_;
     tulvo::testing::FixedWordValues values_{{{"马", 0x10}, {"妈", 0x21}, {"吗", -99}}};
 };
@@ -82,7 +71,7 @@ TEST_F(MainWindowTest, EnterSearchesAndFillsTheListInOrderWithColours) {
     type(*window, "ma");
     EXPECT_EQ(window->searchBar().box().currentText(), "ma");
     // Listed characters first, then unlisted and favorite characters, then words.
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"妈", "马", "麻", "骂", "吗", "马上"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"妈", "马", "麻", "骂", "吗", "马上"}));
     auto& model = window->resultView().resultModel();
     ASSERT_EQ(model.rowCount(), 6);
     EXPECT_EQ(model.data(model.index(0, 1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 160));
@@ -104,11 +93,11 @@ TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
     QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {},
                       QPoint(170, 14));  // Exact
     type(*window, "ma3");
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"马"}));
     EXPECT_EQ(window->history().entries().back(), "find 3 1 ma3");
 
     QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"你好"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"你好"}));
     EXPECT_EQ(window->searchBar().box().currentText(), "ni3hao3");
     EXPECT_EQ(window->searchBar().matchPartSelector().value(), 0);  // restored from the entry
 
@@ -117,7 +106,7 @@ TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
     EXPECT_EQ(window->history().position(), 0);
 
     QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(25, 14));
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"马"}));
     EXPECT_EQ(window->searchBar().matchPartSelector().value(), 3);
 }
 
@@ -166,9 +155,9 @@ TEST_F(MainWindowTest, SelectorsChooseByClickPositionAndDrawEachWordInItsRange) 
     QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {}, QPoint(0, 14));
     QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(100, 14));
     type(*window, "马");
-    EXPECT_TRUE(shown(*window).empty());
+    EXPECT_TRUE(shownRows(*window).empty());
     type(*window, "馬");
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"馬", "馬上"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"馬", "馬上"}));
 }
 
 TEST_F(MainWindowTest, AtEveryTextSizeTextsAreWholeAndHidingThePadWidensTheList) {
@@ -203,7 +192,7 @@ TEST_F(MainWindowTest, SettingsFileTakesEffectAtStart) {
     EXPECT_FALSE(window->padShown());
     EXPECT_EQ(window->registeredHotkey(), 7);
     type(*window, "horse");
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"馬"}));  // traditional preference
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"馬"}));  // traditional preference
 }
 
 TEST_F(MainWindowTest, DropDownPickSearchesAndMovesToTop) {
@@ -221,7 +210,7 @@ TEST_F(MainWindowTest, DropDownPickSearchesAndMovesToTop) {
     const QPoint entry = list->visualRect(list->model()->index(1, 0)).center();
     QTest::mouseMove(list->viewport(), entry);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"妈"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"妈"}));
     EXPECT_EQ(window->searchBar().box().itemText(0), "ma1");
     EXPECT_EQ(window->dropDown().selected(), 0);
     EXPECT_EQ(window->history().entries().size(), 3u);
@@ -236,7 +225,7 @@ TEST_F(MainWindowTest, EnterOnAnEarlierQuerySearchesOnceAndPushesOnce) {
               (std::vector<std::string>{"find 0 1 ma", "find 0 1 horse", "find 0 1 ma"}));
     QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
     EXPECT_EQ(window->searchBar().box().currentText(), "horse");
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"马"}));
 
     // A selector changed, then Enter on the same text: one more entry.
     QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {},
@@ -296,7 +285,7 @@ TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
                      "吗 吗 [ma5] /question particle/"});
     auto window = open();
     type(*window, "ni3hao3ma5");
-    ASSERT_EQ(shown(*window), (std::vector<std::string>{"你好吗"}));
+    ASSERT_EQ(shownRows(*window), (std::vector<std::string>{"你好吗"}));
     auto& view = window->resultView();
     // Where the list draws the third character: measured on the font of the
     // Character column; Chinese characters sit 15 pixels apart.
