@@ -89,18 +89,6 @@ TEST(Settings, FontSizes) {
     EXPECT_EQ(fontHeightsFor(""), (FontHeights{19, 19, 21, 50}));
 }
 
-TEST(Settings, HotkeyRule) {
-    EXPECT_EQ(hotkeyNumber("", false), 0);
-    EXPECT_EQ(hotkeyNumber("", true), 10);
-    EXPECT_EQ(hotkeyNumber("(none)", true), 0);
-    EXPECT_EQ(hotkeyNumber("f4", false), 0);
-    EXPECT_EQ(hotkeyNumber("f13", false), 0);
-    EXPECT_EQ(hotkeyNumber("f 7", false), 7);
-    EXPECT_EQ(hotkeyNumber("f12", false), 12);
-    EXPECT_EQ(hotkeyNumber("fx", false), 0);
-    EXPECT_EQ(hotkeyNumber("f99999999999", false), 0);
-}
-
 TEST(SettingsReader, EmptyFileGivesTheDefaults) {
     TempDir dir;
     std::filesystem::create_directories(dir / "data");
