@@ -5,6 +5,7 @@
 #include <QUrl>
 
 #include "options/options_window.hpp"
+#include "ui/fonts.hpp"
 #include "ui/window_placement.hpp"
 
 namespace tulvo::options {
@@ -31,12 +32,13 @@ bool OptionsWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-QLabel* OptionsWindow::label(QWidget* parent, const QString& text, int x, int y, int w, int h) {
+QLabel* OptionsWindow::label(QWidget* parent, const QString& text, int x, int y, int w, int h,
+                             bool wrap) {
     auto* l = new QLabel(text, parent);
-    l->setFont(ui::arialFont(17));
     l->setGeometry(x, y, w, h);
     l->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    l->setWordWrap(true);
+    l->setWordWrap(wrap);
+    ui::fitLabelText(*l, ui::arialFont(17));
     return l;
 }
 
@@ -100,11 +102,9 @@ void OptionsWindow::buildPopup() {
     popupPrograms_ =
         groupBox(Popup, QStringLiteral("Show popup definitions in the following programs"), 10, 125,
                  510, 230);
-    for (QLabel* heading :
-         {label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23,
-                220, 18),
-          label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18)})
-        heading->setWordWrap(false);
+    label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23, 220, 18,
+          false);
+    label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18, false);
     applications_ = new QPlainTextEdit(popupPrograms_);
     applications_->setGeometry(10, 41, 230, 115);
     alternate_ = new QPlainTextEdit(popupPrograms_);
@@ -169,12 +169,14 @@ void OptionsWindow::buildUpdates() {
     for (int group = 0; group < 2; ++group) {
         QGroupBox* box = group == 0 ? program : dictionary;
         for (int line = 0; line < 3; ++line) {
-            QLabel* l = label(box, QString(), 30, line == 0 ? 30 : line == 1 ? 55 : 95, 470, 20);
-            l->setWordWrap(false);
-            updateLines_[size_t(group * 3 + line)] = l;
+            updateLines_[size_t(group * 3 + line)] = label(box, QString(), 30,
+                                                           line == 0   ? 30
+                                                           : line == 1 ? 55
+                                                                       : 95,
+                                                           470, 20, false);
         }
-        updateLines_[size_t(group * 3 + 2)]->setText(
-            QStringLiteral("Checking versions, please wait a minute..."));
+        setLine(group == 0 ? UpdateGroup::Program : UpdateGroup::Dictionary, 3,
+                "Checking versions, please wait a minute...");
     }
     website_ =
         placed<QPushButton>(program, QStringLiteral("Go to Tulvo's web site"), 20, 130, 150, 30);

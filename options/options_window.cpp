@@ -15,6 +15,7 @@
 #include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
+#include "ui/fonts.hpp"
 #include "ui/manual.hpp"
 #include "ui/message_box.hpp"
 #include "ui/text.hpp"
@@ -293,7 +294,9 @@ QLabel& OptionsWindow::updateLine(UpdateGroup group, int line) {
 }
 
 void OptionsWindow::setLine(UpdateGroup group, int line, const std::string& text) {
-    updateLine(group, line).setText(toQ(text));
+    QLabel& label = updateLine(group, line);
+    label.setText(toQ(text));
+    ui::fitLabelText(label, ui::arialFont(17));
 }
 
 void OptionsWindow::setDownloadEnabled(bool enabled) {

@@ -92,7 +92,8 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     void enablePopupControls();
     void importClicked(bool track);
     QGroupBox* groupBox(Tab tab, const QString& title, int x, int y, int w, int h);
-    QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h);
+    QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h,
+                  bool wrap = true);
 
     std::filesystem::path dir_;
     std::string installed_;

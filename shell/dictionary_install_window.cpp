@@ -63,7 +63,7 @@ class WindowInstallerHost : public InstallerHost {
 DownloadProgressWindow::DownloadProgressWindow(int labelFontHeight) {
     setWindowTitle(QStringLiteral("Tulvo - Loading the CEDICT dictionary file"));
     text_ = new QLabel(this);
-    text_->setFont(labelFont(labelFontHeight));
+    font_ = labelFont(labelFontHeight);
     text_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     resize(350, 200);
 }
@@ -78,7 +78,11 @@ void DownloadProgressWindow::showText(const QString& text) {
         if (const QScreen* screen = QGuiApplication::primaryScreen())
             move(screen->geometry().center() - QPoint(175, 100));
     }
-    text_->setGeometry(20, 0, width(), height() / 2);
+    // From left 20 to the window's right edge, as far down as half its
+    // height; a stage line too long for that at a large text size is
+    // narrowed rather than cut off at the edge.
+    text_->setGeometry(20, 0, width() - 20, height() / 2);
+    ui::fitLabelText(*text_, font_);
     raise();
 }
 

@@ -23,6 +23,7 @@ class DownloadProgressWindow : public QWidget {
 
   private:
     QLabel* text_;
+    QFont font_;
 };
 
 // The bridge of the programs: every failure is a box captioned "Tulvo", and

@@ -1,5 +1,6 @@
 #include "ui/fonts.hpp"
 
+#include <QFontMetrics>
 #include <QFontMetricsF>
 #include <QStringList>
 #include <algorithm>
@@ -32,6 +33,18 @@ QFont panelFont(int height) {
 }
 QFont characterFont(int height) {
     return cellHeightFont(QStringLiteral("Arial Unicode MS"), height, false);
+}
+
+void fitLabelText(QLabel& label, const QFont& font) {
+    QFont fitted = font;
+    const QRect room = label.contentsRect();
+    const int flags = int(label.alignment()) | (label.wordWrap() ? Qt::TextWordWrap : 0);
+    while (fitted.pixelSize() > 6) {
+        const QRect need = QFontMetrics(fitted).boundingRect(room, flags, label.text());
+        if (need.width() <= room.width() && need.height() <= room.height()) break;
+        fitted.setPixelSize(fitted.pixelSize() - 1);
+    }
+    label.setFont(fitted);
 }
 
 void installFontSubstitutions() {

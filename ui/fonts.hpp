@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QFont>
+#include <QLabel>
 #include <QString>
 
 namespace tulvo::ui {
@@ -17,6 +18,10 @@ double cellHeight(const QFont& font);
 QFont labelFont(int height);      // Latin labels, the search box, the list
 QFont panelFont(int height);      // the panel's fields and the candidates, bold
 QFont characterFont(int height);  // the headword and the current character
+// Gives `label` the font `font`, narrowed only as far as the label's text
+// needs to stay whole in its box: a text longer than the box was planned
+// for is shown smaller rather than cut off.
+void fitLabelText(QLabel& label, const QFont& font);
 // Maps those names to fonts this system has.
 void installFontSubstitutions();
 

@@ -93,23 +93,28 @@ TEST(TranslationRendering, PreviousUnitCarriesOverBetweenTranslations) {
     EXPECT_EQ(plainText(third), u"\u00B7  看 again");  // 't' does not
 }
 
-TEST(PanelLines, FrequencyLineAndColours) {
-    EXPECT_EQ(frequencyLine(0x21), u"frequency of use: 90%, HSK: 2\r");
-    EXPECT_EQ(frequencyLine(0), u"frequency of use: 100%\r");
-    EXPECT_EQ(frequencyLine(0x12 - 100), u"frequency of use: 80%, HSK: 1\r");
-    EXPECT_EQ(frequencyLine(-101), u"");
-    EXPECT_EQ(frequencyLine(-1), u"");
-
-    EXPECT_EQ(headwordDisplayColour(-101), kPanelFavorite);
-    EXPECT_EQ(headwordDisplayColour(0x10), 0x2030FFu);
-    EXPECT_EQ(characterDisplayColour(0x10), 0x2035FFu);
-    EXPECT_EQ(headwordDisplayColour(0x31), 0x000080u);
-    EXPECT_EQ(headwordDisplayColour(0x02), 0u);
-    EXPECT_EQ(headwordDisplayColour(-1), 0u);
-
-    EXPECT_EQ(toggledValue(-1), -101);
-    EXPECT_EQ(toggledValue(0x21), 0x21 - 100);
-    EXPECT_EQ(toggledValue(-101), -1);
+TEST(PanelLines, FrequencyLineAndColoursByValue) {
+    const struct {
+        int value;
+        std::u16string line;
+        uint32_t headword, character;
+    } cases[] = {{0x21, u"frequency of use: 90%, HSK: 2\r", 0x000080, 0x000080},
+                 {0, u"frequency of use: 100%\r", 0x2030FF, 0x2035FF},
+                 {0x12 - 100, u"frequency of use: 80%, HSK: 1\r", kPanelFavorite, kPanelFavorite},
+                 {0x32, u"frequency of use: 80%, HSK: 3\r", 0, 0},
+                 {-101, u"", kPanelFavorite, kPanelFavorite},
+                 {-1, u"", 0, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(frequencyLine(c.value), c.line) << c.value;
+        EXPECT_EQ(headwordDisplayColour(c.value), c.headword) << c.value;
+        EXPECT_EQ(characterDisplayColour(c.value), c.character) << c.value;
+        // The favorite toggle: 100 less for a favorite, the frequency kept.
+        EXPECT_EQ(toggledValue(c.value), c.value + (c.value < -1 ? 100 : -100));
+        EXPECT_EQ(toggledValue(toggledValue(c.value)), c.value);
+        if (c.value >= -1) {
+            EXPECT_EQ(frequencyLine(toggledValue(c.value)), c.line);
+        }
+    }
 }
 
 TEST_F(CharacterPanelTest, OneCharacterEntry) {

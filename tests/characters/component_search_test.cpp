@@ -6,6 +6,7 @@
 
 #include "characters/components.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tests/support/word_values.hpp"
 
 using tulvo::dictionary::kBothForms;
 using tulvo::dictionary::kSimplifiedOnly;
@@ -15,11 +16,6 @@ using namespace tulvo::characters;
 using tulvo::testing::TempDir;
 
 namespace {
-
-class NoValues final : public tulvo::dictionary::WordValueLookup {
-  public:
-    int wordValue(std::string_view, int, std::string_view) const override { return -1; }
-};
 
 // The rows as "line|form" strings.
 std::vector<std::string> shown(const std::vector<EntryTriple>& rows) {
@@ -100,7 +96,7 @@ TEST_F(ComponentSearchTest, ChosenWithoutEntriesAndMissingFiles) {
 }
 
 TEST_F(ComponentSearchTest, RowsIntoTheResultList) {
-    NoValues values;
+    const tulvo::testing::FixedWordValues values;
     tulvo::dictionary::ResultList list(values);
     list.add("旧 旧 [jiu4] /old/", 1);
     const auto rows = componentSearch(components, dictionary, u'女', kBothForms);

@@ -32,27 +32,12 @@ std::vector<std::string> characters(const ResultList& list) {
 
 }  // namespace
 
-TEST(SortKey, FourGroups) {
-    EXPECT_EQ(sortKey("中", "zhong1", 0x10), "   zhong1  116");
-    EXPECT_EQ(sortKey("中国", "Zhong1 guo2", 3), "  zhong1 guo2  103");
-    EXPECT_EQ(sortKey("中", "zhong4", -1), " zhong4  X");
-    EXPECT_EQ(sortKey("中国", "Zhong1 guo2", -1), "zhong1 guo2  X");
-    // Favorites: (v AND 15), then v shifted right as unsigned.
-    EXPECT_EQ(sortKey("中国", "zhong1 guo2", -101), "zhong1 guo2  11268435449");
-    EXPECT_EQ(sortKey("中", "zhong1", 5 - 100), " zhong1  1268435450");
-}
-
 TEST(RowColours, FavoriteBeforeFrequency) {
-    EXPECT_EQ(rowColour(-1), RowColour::Default);
-    EXPECT_EQ(rowColour(0x20), RowColour::Frequent);
-    EXPECT_EQ(rowColour(0x31), RowColour::FairlyFrequent);
-    EXPECT_EQ(rowColour(0x32), RowColour::Default);
-    EXPECT_EQ(rowColour(-100), RowColour::Favorite);  // listed class 0, favorite
-    EXPECT_EQ(rowColour(-101), RowColour::Favorite);  // unlisted favorite
-    EXPECT_EQ(colourValue(RowColour::Favorite, 0), 0x008AF6u);
-    EXPECT_EQ(colourValue(RowColour::Frequent, 0), 0xFF3520u);
-    EXPECT_EQ(colourValue(RowColour::FairlyFrequent, 0), 0xA00000u);
-    EXPECT_EQ(colourValue(RowColour::Default, 7), 7u);
+    const std::pair<int, RowColour> cases[] = {
+        {-1, RowColour::Default},   {0x20, RowColour::Frequent}, {0x31, RowColour::FairlyFrequent},
+        {0x32, RowColour::Default}, {-100, RowColour::Favorite},  // listed class 0, favorite
+        {-101, RowColour::Favorite}};                             // unlisted favorite
+    for (auto [value, colour] : cases) EXPECT_EQ(rowColour(value), colour) << value;
 }
 
 TEST(ResultRows, CellsOfADictionaryLine) {
@@ -78,20 +63,39 @@ TEST(ResultRows, CellsOfADictionaryLine) {
     EXPECT_EQ(same.colour, RowColour::Default);
 }
 
-TEST(ResultRows, ListedCharactersThenListedWordsThenTheRest) {
+TEST(ResultRows, ListedCharactersThenListedWordsThenTheRestInAnyAddingOrder) {
+    // In list order: listed characters, then listed words, each by pinyin
+    // (whatever its case) and then by frequency; then the characters and
+    // then the words of no frequency class, favorites among them.
+    const struct {
+        const char* form;
+        const char* line;
+        int value;
+    } rows[] = {{"马", "馬 马 [ma3] /horse/", 0x12},
+                {"中", "中 中 [zhong1] /middle/", 0x03},
+                {"钟", "鐘 钟 [zhong1] /clock/", 0x10},
+                {"马上", "馬上 马上 [ma3 shang4] /at once/", 0x20},
+                {"中国", "中國 中国 [Zhong1 guo2] /China/", 0x11},
+                {"麻", "麻 麻 [ma2] /hemp/", -1},
+                {"骂", "罵 骂 [ma4] /to scold/", -101},        // unlisted favorite
+                {"吗", "嗎 吗 [ma5] /particle/", 0x11 - 100},  // listed favorite
+                {"女", "女 女 [nu:3] /woman/", -1},
+                {"马车", "馬車 马车 [ma3 che1] /cart/", -1}};
+    const int n = int(std::size(rows));
     FakeValues values;
-    values.values = {{"马", 0x12}, {"马上", 0x20}, {"吗", -99}, {"骂", -101}};
-    ResultList list(values);
-    list.add("馬車 马车 [ma3 che1] /cart/", 2);       // unlisted word
-    list.add("罵 骂 [ma4] /to scold/", 2);            // unlisted favorite character
-    list.add("馬上 马上 [ma3 shang4] /at once/", 2);  // listed word
-    list.add("嗎 吗 [ma5] /particle/", 2);            // listed favorite character
-    list.add("麻 麻 [ma2] /hemp/", 2);                // unlisted character
-    list.add("馬 马 [ma3] /horse/", 2);               // listed character
-    list.add("女 女 [nu:3] /woman/", 2);              // unlisted character
-    EXPECT_EQ(characters(list),
-              (std::vector<std::string>{"马", "马上", "麻", "骂", "吗", "女", "马车"}));
-    EXPECT_EQ(list.at(3).colour, RowColour::Favorite);
+    std::vector<std::string> expected;
+    for (const auto& row : rows) {
+        values.values[row.form] = row.value;
+        expected.push_back(row.form);
+    }
+    for (int start = 0; start < n; ++start) {
+        for (int step : {1, n - 1}) {  // forwards and backwards from `start`
+            ResultList list(values);
+            for (int i = 0; i < n; ++i) list.add(rows[(start + i * step) % n].line, 2);
+            EXPECT_EQ(characters(list), expected) << start << " " << step;
+            EXPECT_EQ(list.at(7).colour, RowColour::Favorite);
+        }
+    }
 }
 
 TEST(ResultRows, BareTextAndEmptySortKey) {
@@ -110,7 +114,6 @@ TEST(ResultRows, ClearEmptiesEverything) {
     ResultList list(values);
     list.add("吃 吃 [chi1] /to eat/", 2);
     list.clear();
-    EXPECT_EQ(list.size(), 0u);
     EXPECT_EQ(list.size(), 0u);
     list.add("吃 吃 [chi1] /to eat/", 2);
     EXPECT_EQ(list.at(0).id, 0);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "options/options_file.hpp"
+#include "shell/settings.hpp"
 #include "tests/support/file_size_limit.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -53,16 +54,33 @@ TEST(OptionsReader, MarkCaseSpacesAndEqualsSigns) {
     EXPECT_EQ(state.trackEncoding, 936);
 }
 
-TEST(OptionsReader, HotkeyItems) {
-    EXPECT_EQ(hotkeyItemFor("f9"), 5);
-    EXPECT_EQ(hotkeyItemFor("f 7"), 3);
-    EXPECT_EQ(hotkeyItemFor("f5"), 1);
-    EXPECT_EQ(hotkeyItemFor("f12"), 8);
-    EXPECT_EQ(hotkeyItemFor("f3"), 0);
-    EXPECT_EQ(hotkeyItemFor("f13"), 0);
-    EXPECT_EQ(hotkeyItemFor("(none)"), 0);
-    EXPECT_EQ(hotkeyItemFor("f"), 0);
-    EXPECT_EQ(hotkeyItemFor("10"), 0);
+TEST(Hotkey, BothProgramsReadTheValueAlike) {
+    // The options program's item i stands for the main program's F(i + 4);
+    // what one refuses, the other does.
+    const std::pair<const char*, int> cases[] = {
+        {"f9", 5}, {"f 7", 3},    {"f5", 1}, {"f12", 8}, {"f3", 0}, {"f4", 0},          {"f13", 0},
+        {"", 0},   {"(none)", 0}, {"f", 0},  {"fx", 0},  {"10", 0}, {"f99999999999", 0}};
+    for (auto [value, item] : cases) {
+        EXPECT_EQ(hotkeyItemFor(value), item) << value;
+        EXPECT_EQ(tulvo::shell::hotkeyNumber(value, false), item ? item + 4 : 0) << value;
+    }
+    EXPECT_EQ(tulvo::shell::hotkeyNumber("", true), 10);  // the F10 readme's default
+}
+
+TEST(OptionsWriter, WhatTheOptionsProgramWritesTheMainProgramReadsAlike) {
+    for (int item = 0; item < 9; ++item) {
+        for (auto size : {OptionsState::Small, OptionsState::Medium, OptionsState::Large}) {
+            OptionsState state;
+            state.hotkeyItem = item;
+            state.fontSize = size;
+            const tulvo::shell::SettingsText text(optionsText(state));
+            EXPECT_EQ(tulvo::shell::hotkeyNumber(text.loweredValue("tulvo_hotkey"), true),
+                      item ? item + 4 : 0);
+            const char* names[] = {"small", "medium", "large"};
+            EXPECT_EQ(tulvo::shell::fontHeightsFor(text.loweredValue("fontsize")),
+                      tulvo::shell::fontHeightsFor(names[size]));
+        }
+    }
 }
 
 TEST(OptionsReader, ReadmeFilesGiveDefaultsOnceAndAreDeleted) {

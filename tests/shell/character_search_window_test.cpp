@@ -20,22 +20,15 @@
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
 #include "shell/search_bar.hpp"
+#include "tests/support/main_window_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tests/support/word_values.hpp"
 
 using namespace tulvo;
 using namespace tulvo::shell;
 using tulvo::testing::TempDir;
 
 namespace {
-
-class FixedValues : public dictionary::WordValueLookup {
-  public:
-    int wordValue(std::string_view form, int, std::string_view) const override {
-        const auto it = values.find(std::string(form));
-        return it == values.end() ? -1 : it->second;
-    }
-    std::map<std::string, int> values{{"好", 0x10}, {"女", 0x11}};
-};
 
 class CharacterSearchWindowTest : public ::testing::Test {
   protected:
@@ -64,20 +57,10 @@ class CharacterSearchWindowTest : public ::testing::Test {
     }
 
     std::unique_ptr<MainWindow> open() {
-        auto window = std::make_unique<MainWindow>(dir_.path(), values_);
-        window->start();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        (void)QTest::qWaitForWindowActive(window.get());
-        return window;
+        return tulvo::testing::openMainWindow(dir_.path(), values_);
     }
-
-    static std::vector<std::string> shown(const MainWindow& window) {
-        std::vector<std::string> rows;
-        for (size_t i = 0; i < window.results().size(); ++i)
-            rows.push_back(utf16ToUtf8(window.results().at(i).character));
-        return rows;
+    static std::vector<std::string> shown(const MainWindow& w) {
+        return tulvo::testing::shownRows(w);
     }
 
     // The rows after the first, in any order.
@@ -103,7 +86,7 @@ class CharacterSearchWindowTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    FixedValues values_;
+    tulvo::testing::FixedWordValues values_{{{"好", 0x10}, {"女", 0x11}}};
 };
 
 }  // namespace
@@ -239,12 +222,4 @@ TEST_F(CharacterSearchWindowTest, StrokeBoxStopsOnLayoutAndLooksUpOnDoubleClick)
     box.stop();
     QTest::mouseClick(&box, Qt::LeftButton, {}, QPoint(50, 50));
     EXPECT_EQ(box.state(), characters::kAnimationIdle);
-}
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    installFontSubstitutions();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -19,21 +19,21 @@
 #include "shell/clipboard_save_file.hpp"
 #include "shell/desktop_integration.hpp"
 #include "shell/dictionary_install_window.hpp"
+#include "shell/dictionary_installer.hpp"
 #include "shell/hidden_locator.hpp"
 #include "shell/main_window.hpp"
 #include "shell/search_bar.hpp"
+#include "shell/settings.hpp"
+#include "tests/support/main_window_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tests/support/word_values.hpp"
+#include "updates/dictionary_update.hpp"
 
 using namespace tulvo;
 using namespace tulvo::shell;
 using tulvo::testing::TempDir;
 
 namespace {
-
-class NoValues : public dictionary::WordValueLookup {
-  public:
-    int wordValue(std::string_view, int, std::string_view) const override { return -1; }
-};
 
 QByteArray frame(int64_t message, int64_t first, int64_t second) {
     QByteArray bytes(24, '\0');
@@ -50,9 +50,7 @@ class DesktopTest : public ::testing::Test {
                         {"# fixture", "你 你 [ni3] /you/", "你好 你好 [ni3 hao3] /hello/",
                          "好 好 [hao3] /good/", "你好吗 你好吗 [ni3 hao3 ma5] /how are you?/",
                          "你好吗呢 你好吗呢 [x] /four/"});
-        window_ = std::make_unique<MainWindow>(dir_.path(), values_);
-        window_->start();
-        window_->show();
+        window_ = tulvo::testing::openMainWindow(dir_.path(), values_);
         locatorName_ =
             QStringLiteral("TulvoHiddenLocatorTest%1").arg(QCoreApplication::applicationPid());
         EXPECT_TRUE(window_->desktop().listenLocator(locatorName_));
@@ -79,18 +77,10 @@ class DesktopTest : public ::testing::Test {
         return replied;
     }
 
-    std::vector<std::string> shown() const {
-        std::vector<std::string> rows;
-        for (size_t i = 0; i < window_->results().size(); ++i)
-            rows.push_back(QString::fromUtf16(
-                               window_->results().at(i).character.data(),
-                               static_cast<qsizetype>(window_->results().at(i).character.size()))
-                               .toStdString());
-        return rows;
-    }
+    std::vector<std::string> shown() const { return tulvo::testing::shownRows(*window_); }
 
     TempDir dir_;
-    NoValues values_;
+    tulvo::testing::FixedWordValues values_;
     std::unique_ptr<MainWindow> window_;
     QString locatorName_;
 };
@@ -317,26 +307,32 @@ TEST_F(DesktopTest, HotkeyNeedsX11AndSpeechNeedsAnEngine) {
     window_->speech().speak(u"你好");  // does nothing
 }
 
-TEST(DownloadProgressWindow, CaptionSizeAndStageTextInTheUpperHalf) {
-    DownloadProgressWindow window;
-    window.showText(QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
-    EXPECT_TRUE(window.isVisible());
-    EXPECT_EQ(window.windowTitle(), QStringLiteral("Tulvo - Loading the CEDICT dictionary file"));
-    EXPECT_EQ(window.frameGeometry().size(), QSize(350, 200));
-    EXPECT_EQ(window.text(),
-              QStringLiteral("\nUnzipping the CEDICT file.\n\nPlease wait a minute . . ."));
-    const auto* label = window.findChild<QLabel*>();
-    ASSERT_NE(label, nullptr);
-    EXPECT_EQ(label->geometry(), QRect(20, 0, window.width(), window.height() / 2));
-}
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    // A runtime folder of this run for the local sockets.
-    std::string runtime =
-        (std::filesystem::temp_directory_path() / "tulvo-desktop-test-XXXXXX").string();
-    if (::mkdtemp(runtime.data())) qputenv("XDG_RUNTIME_DIR", runtime.c_str());
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+TEST(DownloadProgressWindow, EveryStageTextIsWholeInTheUpperHalfAtEveryTextSize) {
+    const std::string domain = updates::domainOf(updates::dictionaryUrl());
+    const std::string stages[][2] = {
+        {"Downloading file from " + domain, "Please wait a moment . . ."},
+        {"Unzipping the CEDICT file.", "Please wait a minute . . ."},
+        {"Rebuilding the dictionary index.", "Please wait a minute . . ."}};
+    for (const char* size : {"small", "medium", "large"}) {
+        DownloadProgressWindow window(fontHeightsFor(size).label);
+        for (const auto& [stage, wait] : stages) {
+            const QString text = QString::fromStdString(progressText(stage, wait));
+            window.showText(text);
+            ASSERT_TRUE(window.isVisible());
+            EXPECT_EQ(window.windowTitle(),
+                      QStringLiteral("Tulvo - Loading the CEDICT dictionary file"));
+            EXPECT_EQ(window.frameGeometry().size(), QSize(350, 200));
+            EXPECT_EQ(window.text(), text);
+            // Where the label draws the text, inside the window's upper half.
+            const auto* label = window.findChild<QLabel*>();
+            ASSERT_NE(label, nullptr);
+            EXPECT_EQ(label->geometry().topLeft(), QPoint(20, 0));
+            const QRect drawn =
+                label->fontMetrics()
+                    .boundingRect(label->contentsRect(), int(label->alignment()), text)
+                    .translated(label->pos());
+            EXPECT_TRUE(QRect(0, 0, window.width(), window.height() / 2).contains(drawn))
+                << size << " " << stage;
+        }
+    }
 }

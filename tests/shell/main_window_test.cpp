@@ -11,30 +11,26 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
+#include <set>
 
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
 #include "shell/pad_column.hpp"
 #include "shell/search_bar.hpp"
+#include "tests/support/layout_checks.hpp"
+#include "tests/support/main_window_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
+#include "tests/support/word_values.hpp"
 #include "ui/bitmaps.hpp"
 #include "ui/fonts.hpp"
 #include "ui/window_placement.hpp"
 
 using namespace tulvo;
 using namespace tulvo::shell;
+using tulvo::testing::shownRows;
 using tulvo::testing::TempDir;
 
 namespace {
-
-class FixedValues : public dictionary::WordValueLookup {
-  public:
-    int wordValue(std::string_view form, int, std::string_view) const override {
-        const auto it = values.find(std::string(form));
-        return it == values.end() ? -1 : it->second;
-    }
-    std::map<std::string, int> values{{"马", 0x10}, {"妈", 0x21}, {"吗", -99}};
-};
 
 class MainWindowTest : public ::testing::Test {
   protected:
@@ -47,13 +43,7 @@ class MainWindowTest : public ::testing::Test {
     }
 
     std::unique_ptr<MainWindow> open() {
-        auto window = std::make_unique<MainWindow>(dir_.path(), values_);
-        window->start();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        window->activateWindow();
-        (void)QTest::qWaitForWindowActive(window.get());
-        return window;
+        return tulvo::testing::openMainWindow(dir_.path(), values_);
     }
 
     // Types into the search box and presses Enter, as a user does.
@@ -70,15 +60,8 @@ class MainWindowTest : public ::testing::Test {
         QTest::keyClick(platformWindow, Qt::Key_Return);
     }
 
-    static std::vector<std::string> shown(const MainWindow& window) {
-        std::vector<std::string> rows;
-        for (size_t i = 0; i < window.results().size(); ++i)
-            rows.push_back(utf16ToUtf8(window.results().at(i).character));
-        return rows;
-    }
-
     TempDir dir_;
-    FixedValues values_;
+    tulvo::testing::FixedWordValues values_{{{"马", 0x10}, {"妈", 0x21}, {"吗", -99}}};
 };
 
 }  // namespace
@@ -88,7 +71,7 @@ TEST_F(MainWindowTest, EnterSearchesAndFillsTheListInOrderWithColours) {
     type(*window, "ma");
     EXPECT_EQ(window->searchBar().box().currentText(), "ma");
     // Listed characters first, then unlisted and favorite characters, then words.
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"妈", "马", "麻", "骂", "吗", "马上"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"妈", "马", "麻", "骂", "吗", "马上"}));
     auto& model = window->resultView().resultModel();
     ASSERT_EQ(model.rowCount(), 6);
     EXPECT_EQ(model.data(model.index(0, 1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 160));
@@ -110,11 +93,11 @@ TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
     QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {},
                       QPoint(170, 14));  // Exact
     type(*window, "ma3");
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"马"}));
     EXPECT_EQ(window->history().entries().back(), "find 3 1 ma3");
 
     QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"你好"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"你好"}));
     EXPECT_EQ(window->searchBar().box().currentText(), "ni3hao3");
     EXPECT_EQ(window->searchBar().matchPartSelector().value(), 0);  // restored from the entry
 
@@ -123,49 +106,81 @@ TEST_F(MainWindowTest, BackAndForwardReplayEarlierSearches) {
     EXPECT_EQ(window->history().position(), 0);
 
     QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(25, 14));
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"马"}));
     EXPECT_EQ(window->searchBar().matchPartSelector().value(), 3);
 }
 
-TEST_F(MainWindowTest, SelectorsChooseByClickPosition) {
+TEST_F(MainWindowTest, SelectorsChooseByClickPositionAndDrawEachWordInItsRange) {
     auto window = open();
     auto& forms = window->searchBar().charFormSelector();
-    for (auto [x, value] :
-         std::vector<std::pair<int, int>>{{62, 0}, {63, 1}, {92, 1}, {93, 2}, {10, 0}}) {
-        QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(x, 14));
-        EXPECT_EQ(forms.value(), value) << x;
+    // Each word's click range: from just after its start to its end.
+    const struct {
+        ui::PictureSelector& selector;
+        QImage picture;
+        std::vector<std::pair<int, int>> ranges;
+    } selectors[] = {{forms, ui::charFormBitmap(), {{0, 62}, {62, 92}, {92, 150}}},
+                     {window->searchBar().matchPartSelector(),
+                      ui::matchPartBitmap(),
+                      {{0, 66}, {66, 92}, {92, 149}, {149, 184}}}};
+    for (const auto& [selector, picture, ranges] : selectors) {
+        // The ink of every word stays inside its range, clear of the edge
+        // columns (a word cut at its box has ink right at the edge).
+        std::set<int> inked;
+        for (int x = 0; x < picture.width(); ++x)
+            for (int y = 0; y < picture.height(); ++y)
+                if (picture.pixelColor(x, y) == ui::kDimGrey) inked.insert(x);
+        for (int x : inked)
+            EXPECT_TRUE(std::any_of(ranges.begin(), ranges.end(),
+                                    [x](auto r) { return x >= r.first + 2 && x <= r.second - 2; }))
+                << "ink at x " << x;
+        for (int value = 0; value < int(ranges.size()); ++value) {
+            const auto [from, to] = ranges[size_t(value)];
+            EXPECT_NE(inked.lower_bound(from + 1), inked.lower_bound(to)) << from;
+            // A click at either edge chooses the word; it alone turns blue.
+            for (int x : {value == 0 ? 0 : from + 1, to}) {
+                QTest::mouseClick(&selector, Qt::LeftButton, {}, QPoint(x, 14));
+                EXPECT_EQ(selector.value(), value) << x;
+                const QImage painted = selector.grab().toImage();
+                int blueIn = 0, blueOut = 0;
+                for (int px = 0; px < painted.width(); ++px)
+                    for (int y = 0; y < painted.height(); ++y)
+                        if (painted.pixelColor(px, y) == QColor(0, 0, 255))
+                            ++(px >= from && px <= to ? blueIn : blueOut);
+                EXPECT_GT(blueIn, 0) << x;
+                EXPECT_EQ(blueOut, 0) << x;
+            }
+        }
     }
-    QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(100, 14));  // Traditional only
+    // Traditional characters only, from the beginning.
+    QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {}, QPoint(0, 14));
+    QTest::mouseClick(&forms, Qt::LeftButton, {}, QPoint(100, 14));
     type(*window, "马");
-    EXPECT_TRUE(shown(*window).empty());
+    EXPECT_TRUE(shownRows(*window).empty());
     type(*window, "馬");
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"馬", "馬上"}));
-    // The chosen word is painted blue, the others dim grey.
-    const QImage painted = forms.grab().toImage();
-    bool blueInChosen = false, blueElsewhere = false;
-    for (int y = 0; y < painted.height(); ++y)
-        for (int x = 0; x < painted.width(); ++x)
-            if (painted.pixelColor(x, y) == QColor(0, 0, 255))
-                (x >= 92 ? blueInChosen : blueElsewhere) = true;
-    EXPECT_TRUE(blueInChosen);
-    EXPECT_FALSE(blueElsewhere);
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"馬", "馬上"}));
 }
 
-TEST_F(MainWindowTest, HidingThePadWidensTheList) {
-    auto window = open();
-    window->resize(1034, 461);
-    QApplication::processEvents();
-    const int listWidth = window->resultView().width();
-    const int barWidth = window->currentLayout().topBar.width;
-    window->setPadShown(false);
-    EXPECT_EQ(window->resultView().width(), listWidth + 222);
-    EXPECT_EQ(window->currentLayout().topBar.width, barWidth + 222);
-    EXPECT_FALSE(window->padColumn().isVisible());
-    window->setPadShown(true);
-    EXPECT_EQ(window->resultView().width(), listWidth);
-    EXPECT_EQ(window->resultView().columnWidth(1) + window->resultView().columnWidth(2) +
-                  window->resultView().columnWidth(3),
-              listWidth - 21 - 3);
+TEST_F(MainWindowTest, AtEveryTextSizeTextsAreWholeAndHidingThePadWidensTheList) {
+    for (const char* size : {"small", "medium", "large"}) {
+        dir_.write("data/options.txt", std::string("fontsize=") + size + "\n");
+        auto window = open();
+        EXPECT_EQ(window->fontHeights(), fontHeightsFor(size));
+        type(*window, "ma");
+        window->resize(1034, 461);
+        QApplication::processEvents();
+        const int listWidth = window->resultView().width();
+        for (bool pad : {false, true}) {
+            window->setPadShown(pad);
+            EXPECT_EQ(window->padColumn().isVisible(), pad);
+            EXPECT_EQ(tulvo::testing::textFaults(*window), std::vector<std::string>{}) << size;
+            const QTableView& list = window->resultView();
+            EXPECT_EQ(list.width(), listWidth + (pad ? 0 : window->padColumn().width()));
+            EXPECT_EQ(list.columnWidth(1) + list.columnWidth(2) + list.columnWidth(3),
+                      list.width() - 21 - 3);
+        }
+        // "Search:" keeps the font it was made with.
+        EXPECT_EQ(std::lround(ui::cellHeight(window->searchBar().label().font())), 19);
+    }
 }
 
 TEST_F(MainWindowTest, SettingsFileTakesEffectAtStart) {
@@ -174,11 +189,10 @@ TEST_F(MainWindowTest, SettingsFileTakesEffectAtStart) {
                "Large\r\nshow_writing_pad=no\r\nprefer_simplified_or_traditional=traditional\r\n"
                "tulvo_hotkey=F7\r\n");
     auto window = open();
-    EXPECT_EQ(window->fontHeights(), (FontHeights{22, 22, 24, 58}));
     EXPECT_FALSE(window->padShown());
     EXPECT_EQ(window->registeredHotkey(), 7);
     type(*window, "horse");
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"馬"}));  // traditional preference
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"馬"}));  // traditional preference
 }
 
 TEST_F(MainWindowTest, DropDownPickSearchesAndMovesToTop) {
@@ -196,7 +210,7 @@ TEST_F(MainWindowTest, DropDownPickSearchesAndMovesToTop) {
     const QPoint entry = list->visualRect(list->model()->index(1, 0)).center();
     QTest::mouseMove(list->viewport(), entry);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, entry);
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"妈"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"妈"}));
     EXPECT_EQ(window->searchBar().box().itemText(0), "ma1");
     EXPECT_EQ(window->dropDown().selected(), 0);
     EXPECT_EQ(window->history().entries().size(), 3u);
@@ -211,7 +225,7 @@ TEST_F(MainWindowTest, EnterOnAnEarlierQuerySearchesOnceAndPushesOnce) {
               (std::vector<std::string>{"find 0 1 ma", "find 0 1 horse", "find 0 1 ma"}));
     QTest::mouseClick(&window->searchBar().backForward(), Qt::LeftButton, {}, QPoint(5, 14));
     EXPECT_EQ(window->searchBar().box().currentText(), "horse");
-    EXPECT_EQ(shown(*window), (std::vector<std::string>{"马"}));
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"马"}));
 
     // A selector changed, then Enter on the same text: one more entry.
     QTest::mouseClick(&window->searchBar().matchPartSelector(), Qt::LeftButton, {},
@@ -255,8 +269,8 @@ TEST_F(MainWindowTest, FontsHaveTheCellHeightsOfEveryTextSize) {
         const double halfStep = ui::cellHeight(step) / 200.0;
         return std::abs(ui::cellHeight(font) - height) <= halfStep + 1e-6;
     };
-    for (const FontHeights& h :
-         {FontHeights{17, 17, 19, 45}, FontHeights{}, FontHeights{22, 22, 24, 58}}) {
+    for (const char* size : {"small", "medium", "large"}) {
+        const FontHeights h = fontHeightsFor(size);
         EXPECT_TRUE(near(labelFont(h.label), h.label)) << h.label;
         EXPECT_TRUE(near(panelFont(h.panel), h.panel)) << h.panel;
         EXPECT_TRUE(near(characterFont(h.character), h.character)) << h.character;
@@ -271,7 +285,7 @@ TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
                      "吗 吗 [ma5] /question particle/"});
     auto window = open();
     type(*window, "ni3hao3ma5");
-    ASSERT_EQ(shown(*window), (std::vector<std::string>{"你好吗"}));
+    ASSERT_EQ(shownRows(*window), (std::vector<std::string>{"你好吗"}));
     auto& view = window->resultView();
     // Where the list draws the third character: measured on the font of the
     // Character column; Chinese characters sit 15 pixels apart.
@@ -284,55 +298,4 @@ TEST_F(MainWindowTest, DoubleClickOnTheThirdCharacterOfAWordLooksItUp) {
                       metrics.horizontalAdvance(QString::fromUtf8("吗")) * 9 / 10;
     QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, QPoint(third, cell.center().y()));
     EXPECT_EQ(window->searchBar().box().currentText(), QString::fromUtf8("吗"));
-}
-
-TEST_F(MainWindowTest, LargeTextLeavesTheLabelsWhole) {
-    dir_.write("data/options.txt", "fontsize=large\n");
-    auto window = open();
-    EXPECT_EQ(window->fontHeights().label, 22);
-    EXPECT_EQ(std::lround(ui::cellHeight(window->searchBar().box().font())), 22);
-    // "Search:" keeps the font it was made with, and fits its 55-pixel box.
-    QLabel& search = window->searchBar().label();
-    EXPECT_EQ(std::lround(ui::cellHeight(search.font())), 19);
-    EXPECT_LE(search.fontMetrics().horizontalAdvance(search.text()), search.width());
-}
-
-TEST_F(MainWindowTest, SelectorPicturesDrawEachWordWholeInItsRange) {
-    // The ink of every word stays inside the click range that chooses it,
-    // clear of the range's edge columns: a word cut at its box (as a too
-    // wide word is) has ink right at the edge.
-    struct Picture {
-        QImage image;
-        std::vector<std::pair<int, int>> ranges;
-    } pictures[] = {{ui::charFormBitmap(), {{0, 62}, {62, 92}, {92, 150}}},
-                    {ui::matchPartBitmap(), {{0, 66}, {66, 92}, {92, 149}, {149, 184}}}};
-    for (const Picture& picture : pictures) {
-        std::vector<int> inkColumns;
-        for (int x = 0; x < picture.image.width(); ++x)
-            for (int y = 0; y < picture.image.height(); ++y)
-                if (picture.image.pixelColor(x, y) == ui::kDimGrey) {
-                    inkColumns.push_back(x);
-                    break;
-                }
-        ASSERT_FALSE(inkColumns.empty());
-        for (int x : inkColumns) {
-            const bool inside =
-                std::any_of(picture.ranges.begin(), picture.ranges.end(),
-                            [x](auto r) { return x >= r.first + 2 && x <= r.second - 2; });
-            EXPECT_TRUE(inside) << "ink at x " << x;
-        }
-        for (auto [from, to] : picture.ranges) {
-            const bool inked = std::any_of(inkColumns.begin(), inkColumns.end(),
-                                           [=](int x) { return x > from && x < to; });
-            EXPECT_TRUE(inked) << from;
-        }
-    }
-}
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    installFontSubstitutions();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -24,6 +24,7 @@
 #include "shell/pad_column.hpp"
 #include "shell/search_bar.hpp"
 #include "tests/support/file_size_limit.hpp"
+#include "tests/support/main_window_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo;
@@ -75,12 +76,7 @@ class PadPanelTest : public ::testing::Test {
     }
 
     std::unique_ptr<MainWindow> open() {
-        auto window = std::make_unique<MainWindow>(dir_.path(), values_);
-        window->setFavoritesStore(&store_);
-        window->start();
-        window->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-        return window;
+        return tulvo::testing::openMainWindow(dir_.path(), values_, &store_);
     }
 
     static void search(MainWindow& window, const QString& query) {
@@ -374,11 +370,3 @@ TEST_F(PadPanelTest, F2HandsTheTextToTheCompanionProgram) {
 }
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    installFontSubstitutions();
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

@@ -89,18 +89,6 @@ TEST(Settings, FontSizes) {
     EXPECT_EQ(fontHeightsFor(""), (FontHeights{19, 19, 21, 50}));
 }
 
-TEST(Settings, HotkeyRule) {
-    EXPECT_EQ(hotkeyNumber("", false), 0);
-    EXPECT_EQ(hotkeyNumber("", true), 10);
-    EXPECT_EQ(hotkeyNumber("(none)", true), 0);
-    EXPECT_EQ(hotkeyNumber("f4", false), 0);
-    EXPECT_EQ(hotkeyNumber("f13", false), 0);
-    EXPECT_EQ(hotkeyNumber("f 7", false), 7);
-    EXPECT_EQ(hotkeyNumber("f12", false), 12);
-    EXPECT_EQ(hotkeyNumber("fx", false), 0);
-    EXPECT_EQ(hotkeyNumber("f99999999999", false), 0);
-}
-
 TEST(SettingsReader, EmptyFileGivesTheDefaults) {
     TempDir dir;
     std::filesystem::create_directories(dir / "data");
@@ -139,7 +127,7 @@ TEST(SettingsReader, AppliesEveryKeyWithEitherLineEnd) {
                                           end + "favorite_trackfile_encoding=936" + end +
                                           "favorite_track_updateback=Yes" + end);
         const auto applied = applyIn(dir);
-        EXPECT_EQ(applied->target.heights, (FontHeights{17, 17, 19, 45}));
+        EXPECT_EQ(applied->target.heights, fontHeightsFor("small"));
         EXPECT_FALSE(applied->target.padShown);
         EXPECT_TRUE(applied->target.traditional);
         EXPECT_EQ(applied->target.events, (std::vector<std::string>{"register F9"}));

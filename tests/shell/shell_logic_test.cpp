@@ -49,47 +49,61 @@ TEST(SearchHistory, FindLinesRoundTrip) {
         EXPECT_FALSE(parseFindLine(line)) << line;
 }
 
-TEST(MainLayout, PadShownAndHidden) {
-    const MainLayout shown = layoutFor(1034, 461, 499, true);
-    EXPECT_EQ(shown.topBar.width, 812);
-    EXPECT_EQ(shown.padColumn.x, 812);
-    EXPECT_EQ(shown.padColumn.height, 461);
-    EXPECT_EQ(shown.toggle.x, 803);
-    EXPECT_EQ(shown.pad.x, 822);
-    EXPECT_EQ(shown.erase.x, 823);
-    EXPECT_EQ(shown.analyze.x, 931);
-    EXPECT_EQ(shown.padLabel.x, 876);
-    EXPECT_EQ(shown.leftPanel.height, 425);
-    EXPECT_EQ(shown.resultList.width, 480);
-    EXPECT_EQ(shown.resultList.height, 419);
-    const MainLayout hidden = layoutFor(1034, 461, 499, false);
-    EXPECT_EQ(hidden.topBar.width - shown.topBar.width, 222);
-    EXPECT_EQ(hidden.resultList.width - shown.resultList.width, 222);
+namespace {
+
+bool apart(const Rect& a, const Rect& b) {
+    return a.x + a.width <= b.x || b.x + b.width <= a.x || a.y + a.height <= b.y ||
+           b.y + b.height <= a.y;
+}
+bool inside(const Rect& inner, const Rect& outer) {
+    return inner.x >= outer.x && inner.y >= outer.y &&
+           inner.x + inner.width <= outer.x + outer.width &&
+           inner.y + inner.height <= outer.y + outer.height;
 }
 
-TEST(MainLayout, ColumnWidthsRoundHalvesToEven) {
-    // w = 459: 91.8 -> 92, 137.7 -> 138, 459 - 92 - 138 - 3 = 226
-    EXPECT_EQ(columnWidths(480), (std::array<int, 5>{0, 92, 138, 226, 0}));
-    // w = 65: 13.0 and 19.5 -> 20 (even)
-    EXPECT_EQ(columnWidths(86), (std::array<int, 5>{0, 13, 20, 29, 0}));
-    // w = 75: 15 and 22.5 -> 22 (even)
-    EXPECT_EQ(columnWidths(96), (std::array<int, 5>{0, 15, 22, 35, 0}));
+}  // namespace
+
+TEST(MainLayout, AtEverySizeControlsApartAndTheListTakesThePadsRoom) {
+    for (int width : {1034, 1280, 1920})
+        for (int height : {461, 700, 1040}) {
+            const MainLayout shown = layoutFor(width, height, height + 38, true);
+            const MainLayout hidden = layoutFor(width, height, height + 38, false);
+            for (const MainLayout* l : {&shown, &hidden}) {
+                const bool withPad = l == &shown;
+                std::vector<Rect> parts{l->topBar, l->leftPanel, l->resultList};
+                if (withPad) parts.push_back(l->padColumn);
+                for (size_t i = 0; i < parts.size(); ++i) {
+                    EXPECT_LE(parts[i].x + parts[i].width, width) << i;
+                    for (size_t j = 0; j < i; ++j) EXPECT_TRUE(apart(parts[i], parts[j])) << i << j;
+                }
+                EXPECT_EQ(l->resultList.y + l->resultList.height, height);
+                const Rect pad[] = {l->pad, l->erase, l->analyze, l->candidates, l->padLabel};
+                for (size_t i = 0; withPad && i < std::size(pad); ++i) {
+                    EXPECT_TRUE(inside(pad[i], l->padColumn)) << i;
+                    for (size_t j = 0; j < i; ++j) EXPECT_TRUE(apart(pad[i], pad[j])) << i << j;
+                }
+            }
+            EXPECT_EQ(hidden.resultList.width - shown.resultList.width, shown.padColumn.width);
+            EXPECT_EQ(hidden.topBar.width - shown.topBar.width, shown.padColumn.width);
+        }
+    const MainLayout normal = layoutFor(1034, 461, 499, true);
+    EXPECT_EQ(normal.padColumn, (Rect{812, 0, 222, 461}));
+    EXPECT_EQ(normal.resultList, (Rect{320, 42, 480, 419}));
 }
 
-TEST(Selectors, ClickRangesAndChosenWords) {
-    EXPECT_EQ(charFormAt(0), 0);
-    EXPECT_EQ(charFormAt(62), 0);
-    EXPECT_EQ(charFormAt(63), 1);
-    EXPECT_EQ(charFormAt(92), 1);
-    EXPECT_EQ(charFormAt(93), 2);
-    EXPECT_EQ(matchPartAt(66), 0);
-    EXPECT_EQ(matchPartAt(67), 1);
-    EXPECT_EQ(matchPartAt(92), 1);
-    EXPECT_EQ(matchPartAt(149), 2);
-    EXPECT_EQ(matchPartAt(150), 3);
-    EXPECT_EQ(charFormRange(kTraditionalOnly).from, 92);
-    EXPECT_EQ(charFormRange(kTraditionalOnly).to, 150);
-    EXPECT_EQ(matchPartRange(kExact).to, 184);
+TEST(MainLayout, ColumnsFillTheListInTheirSharesRoundedHalfToEven) {
+    // Character 20 %, Pinyin 30 % of the width inside the scroll bar, the
+    // translation the rest less 3; Sort and Equivalent hidden.
+    for (int list = 30; list <= 2000; ++list) {
+        const auto columns = columnWidths(list);
+        EXPECT_EQ(columns[0] + columns[4], 0);
+        EXPECT_EQ(columns[1] + columns[2] + columns[3], list - 24) << list;
+        for (auto [column, tenths] : {std::pair{1, 2}, std::pair{2, 3}}) {
+            const int exact = (list - 21) * tenths;  // in tenths of a pixel
+            const int off = std::abs(columns[size_t(column)] * 10 - exact);
+            EXPECT_TRUE(off < 5 || (off == 5 && columns[size_t(column)] % 2 == 0)) << list;
+        }
+    }
 }
 
 TEST(ReminderCheck, DaysAreRoundedTwice) {
