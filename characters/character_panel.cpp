@@ -7,9 +7,9 @@
 #include "characters/components.hpp"
 #include "characters/counterparts.hpp"
 #include "characters/freq_file.hpp"
+#include "dictionary/definitions.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "dictionary/pinyin.hpp"
-#include "dictionary/search.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 

@@ -122,13 +122,6 @@ class Search {
     DictionaryBytes dictionary_;
 };
 
-// The definitions of one character for one reading (numbered pinyin), one per
-// line, each ending in CR LF. For the neutral tone, when the lines found all
-// share one other tone, the first line is "**" and that tone digit.
-std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
-                                  std::u16string_view character, std::string_view reading,
-                                  CharForm charForm);
-
 // Maximum units read from the search box.
 inline constexpr size_t kMaxQueryUnits = 99;
 

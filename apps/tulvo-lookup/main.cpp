@@ -11,6 +11,7 @@
 #include "characters/components.hpp"
 #include "characters/freq_file.hpp"
 #include "characters/word_values.hpp"
+#include "dictionary/definitions.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "dictionary/list_search_host.hpp"
 #include "dictionary/pinyin.hpp"

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "dictionary/search.hpp"
+#include "dictionary/definitions.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::dictionary;
