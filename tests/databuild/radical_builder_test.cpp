@@ -1,4 +1,5 @@
 #include "tools/databuild/radical_builder.hpp"
+#include "tools/databuild/stroke_order_builder.hpp"
 
 #include <gtest/gtest.h>
 

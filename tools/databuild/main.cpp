@@ -21,6 +21,7 @@
 #include "tools/databuild/output_file.hpp"
 #include "tools/databuild/radical_builder.hpp"
 #include "tools/databuild/recog_builder.hpp"
+#include "tools/databuild/stroke_order_builder.hpp"
 
 namespace fs = std::filesystem;
 using namespace tulvo::databuild;
