@@ -102,9 +102,12 @@ void OptionsWindow::buildPopup() {
     popupPrograms_ =
         groupBox(Popup, QStringLiteral("Show popup definitions in the following programs"), 10, 125,
                  510, 230);
-    label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23, 220, 18,
-          false);
-    label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18, false);
+    // The two column headings share the font the longer one fits in.
+    const QLabel* standard =
+        label(popupPrograms_, QStringLiteral("using standard method (more accurate)"), 13, 23, 220,
+              18, false);
+    label(popupPrograms_, QStringLiteral("using alternate method"), 263, 23, 220, 18, false)
+        ->setFont(standard->font());
     applications_ = new QPlainTextEdit(popupPrograms_);
     applications_->setGeometry(10, 41, 230, 115);
     alternate_ = new QPlainTextEdit(popupPrograms_);
