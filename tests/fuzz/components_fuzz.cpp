@@ -28,7 +28,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         FUZZ_CHECK(std::find(built.begin(), built.end(), record.code) == built.end());
         if (record.radical != 0) {
             const std::u16string cell(1, record.radical);
-            const auto lines = singleRadicalLines(file, chartypes, cell, 1);
+            const auto lines =
+                singleRadicalLines(file, chartypes, cell, tulvo::dictionary::kBothForms);
             FUZZ_CHECK(std::is_sorted(lines.begin(), lines.end()));
         }
     }

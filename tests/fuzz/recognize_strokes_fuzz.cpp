@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     if (pad.penIsDown() && pad.penUp()) {
-        recognizer.pass(drawing, recog, data[0] % 3);
+        recognizer.pass(drawing, recog, CharForm(data[0] % 3));
         tulvo::fuzz::checkCandidates(recognizer.candidates());
     }
     return 0;
