@@ -103,6 +103,31 @@ void repairSurrogates(std::u16string& text, bool cut) {
     }
 }
 
+// Runs the converter over the bytes, appending to `text`, and stops once
+// `maxUnits` units are out (`cut` then tells whether anything was left).
+// False on a conversion error before that.
+bool toUnicode(UConverter* converter, std::string_view bytes, bool flush, size_t maxUnits,
+               std::u16string& text, bool& cut) {
+    UChar chunk[4096];
+    const char* source = bytes.data();
+    const char* const sourceEnd = bytes.data() + bytes.size();
+    for (;;) {
+        UChar* target = chunk;
+        UErrorCode status = U_ZERO_ERROR;
+        ucnv_toUnicode(converter, &target, chunk + 4096, &source, sourceEnd, nullptr, flush,
+                       &status);
+        text.append(reinterpret_cast<const char16_t*>(chunk), size_t(target - chunk));
+        if (text.size() >= maxUnits) {
+            cut = text.size() > maxUnits || source < sourceEnd;
+            text.resize(maxUnits);
+            return true;
+        }
+        if (status == U_BUFFER_OVERFLOW_ERROR) continue;
+        cut = false;
+        return U_SUCCESS(status);
+    }
+}
+
 }  // namespace
 
 std::optional<std::u16string> decode(std::string_view bytes, int codePage, size_t maxUnits) {
@@ -118,27 +143,10 @@ std::optional<std::u16string> decode(std::string_view bytes, int codePage, size_
     Converter converter = openConverter(codePage);
     if (!converter) return std::nullopt;
     std::u16string text;
-    UChar chunk[4096];
-    const char* source = bytes.data();
-    const char* const sourceEnd = bytes.data() + bytes.size();
-    for (;;) {
-        UChar* target = chunk;
-        UErrorCode status = U_ZERO_ERROR;
-        ucnv_toUnicode(converter.get(), &target, chunk + 4096, &source, sourceEnd, nullptr,
-                       /*flush=*/true, &status);
-        text.append(reinterpret_cast<const char16_t*>(chunk), size_t(target - chunk));
-        if (text.size() >= maxUnits) {
-            const bool cut = text.size() > maxUnits || source < sourceEnd;
-            text.resize(maxUnits);
-            repairSurrogates(text, cut);
-            return text;
-        }
-        if (status != U_BUFFER_OVERFLOW_ERROR) {
-            if (U_FAILURE(status)) return std::nullopt;
-            break;
-        }
-    }
-    repairSurrogates(text, false);
+    bool cut = false;
+    if (!toUnicode(converter.get(), bytes, /*flush=*/true, maxUnits, text, cut))
+        return std::nullopt;
+    repairSurrogates(text, cut);
     return text;
 }
 
@@ -152,19 +160,8 @@ std::optional<std::u16string> decodeStrict(std::string_view bytes, int codePage,
                         &status);
     if (U_FAILURE(status)) return std::nullopt;
     std::u16string text;
-    UChar chunk[4096];
-    const char* source = bytes.data();
-    const char* const sourceEnd = bytes.data() + bytes.size();
-    for (;;) {
-        UChar* target = chunk;
-        status = U_ZERO_ERROR;
-        ucnv_toUnicode(converter.get(), &target, chunk + 4096, &source, sourceEnd, nullptr,
-                       complete, &status);
-        text.append(reinterpret_cast<const char16_t*>(chunk), size_t(target - chunk));
-        if (status == U_BUFFER_OVERFLOW_ERROR) continue;
-        if (U_FAILURE(status)) return std::nullopt;
-        break;
-    }
+    bool cut = false;
+    if (!toUnicode(converter.get(), bytes, complete, SIZE_MAX, text, cut)) return std::nullopt;
     return text;
 }
 
