@@ -34,7 +34,8 @@ StrokeOrderFile::~StrokeOrderFile() {
 void StrokeOrderFile::open(std::filesystem::path file) {
     close();
     path_ = std::move(file);
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe in the file's place is not waited on.
+    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return;
     struct stat st;
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {

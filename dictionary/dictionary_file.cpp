@@ -20,8 +20,10 @@
 namespace tulvo::dictionary {
 namespace {
 
+// Non-blocking, so that a pipe in the file's place is not waited on (it is
+// no regular file and gives no lines); reading a regular file is unchanged.
 int openOrCreate(const std::filesystem::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0 && errno == ENOENT) {
         fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
     }

@@ -98,7 +98,8 @@ void FavoritesStore::read(bool createMissing) const {
     buffer_.clear();
     writable_ = true;
     seen_ = {};
-    int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a pipe in the file's place is not waited on.
+    int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         if (errno == ENOENT) {
             if (createMissing) {
