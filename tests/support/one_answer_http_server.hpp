@@ -12,6 +12,7 @@
 #include <atomic>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace tulvo::testing {
 
@@ -42,6 +43,7 @@ class OneAnswerHttpServer {
     ~OneAnswerHttpServer() {
         stop_ = true;
         thread_.join();
+        for (const int client : held_) ::close(client);
         ::close(listener_);
     }
 
@@ -70,13 +72,9 @@ class OneAnswerHttpServer {
             ++requests_;
             lastMethod_ = request.substr(0, request.find(' '));
             if (answer_.silent) {
-                while (!stop_) {
-                    pollfd readable{client, POLLIN, 0};
-                    if (::poll(&readable, 1, 50) > 0 &&
-                        ::recv(client, buffer, sizeof buffer, 0) <= 0)
-                        break;
-                }
-                ::close(client);
+                // Held open, unanswered, until the server ends, while the
+                // next connections are taken at once.
+                held_.push_back(client);
                 continue;
             }
             std::string response = "HTTP/1.1 " + std::to_string(answer_.status) + " Answer\r\n" +
@@ -100,6 +98,7 @@ class OneAnswerHttpServer {
     std::atomic<bool> stop_{false};
     std::atomic<int> requests_{0};
     std::string lastMethod_;
+    std::vector<int> held_;  // silent connections (server thread only)
     std::thread thread_;
 };
 
