@@ -100,8 +100,9 @@ class RadicalSearchTest : public ::testing::Test {
     void SetUp() override {
         // clang-format off
         files.chartypes = dir.write("chartypes.txt", tulvo::testing::charTypesFile({
-            {u'好', 6, kFormBoth}, {u'妈', 6, kFormSimplifiedOnly}, {u'媽', 13, kFormTraditionalOnly},
-            {u'河', 8, kFormBoth}, {u'沐', 7, kFormBoth}, {u'陈', 7, kFormSimplifiedOnly}}));
+            {u'好', 6, kFormBoth}, {u'妈', 6, kFormSimplifiedOnly}, {u'河', 8, kFormBoth},
+            {u'沐', 7, kFormBoth}, {u'陈', 7, kFormSimplifiedOnly},
+            {u'媽', 13, kFormTraditionalOnly}}));
         // 她 has no stroke count (form type 0); 沐 is filed under the side
         // form; 邦 is never found through 阝.
         std::vector<tulvo::testing::ComponentEntry> records = {

@@ -44,8 +44,8 @@ class RadicalWindowTest : public ::testing::Test {
     RadicalWindowTest() {
         // clang-format off
         dir.write("data/chartypes.txt", tulvo::testing::charTypesFile({
-            {u'好', 6, kFormBoth}, {u'妈', 6, kFormSimplifiedOnly}, {u'媽', 13, kFormTraditionalOnly},
-            {u'字', 6, kFormBoth}}));
+            {u'好', 6, kFormBoth}, {u'妈', 6, kFormSimplifiedOnly}, {u'字', 6, kFormBoth},
+            {u'媽', 13, kFormTraditionalOnly}}));
         dir.write("data/components.dat", tulvo::testing::componentsFile({
             {u'媽', u'女', 10}, {u'好', u'女', 3}, {u'妈', u'女', 3}, {u'她', u'女', 3},
             {u'字', u'子', 3}, {u'龢', u'龠', 5}}));
