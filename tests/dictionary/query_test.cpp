@@ -68,10 +68,8 @@ TEST(QueryClassification, ChineseEnglishAndPinyin) {
     // rest; a marked vowel first is Pinyin, ü is no marked vowel.
     // clang-format off
     const std::pair<const char*, QueryKind> kinds[] = {
-        {"中国", kC}, {"中abc", kC}, {"ab中", kE},
-        {"a中中", kC}, {"Ω", kC}, {"To Eat", kE},
-        {"nǐ hǎo", kP}, {"ǎ", kP}, {"ma?", kP},
-        {"lü", kE},
+        {"中国", kC}, {"中abc", kC}, {"ab中", kE}, {"a中中", kC}, {"Ω", kC}, {"To Eat", kE},
+        {"nǐ hǎo", kP}, {"ǎ", kP}, {"ma?", kP}, {"lü", kE},
     };
     // clang-format on
     for (const auto& [typed, kind] : kinds) EXPECT_EQ(prepared(typed).kind, kind) << typed;
@@ -106,8 +104,7 @@ TEST(QueryClassification, CharacterCodes) {
     // characters: 55296 is U+D800.
     // clang-format off
     const std::pair<const char*, QueryKind> kinds[] = {
-        {"000000000", kP}, {"3fff", kP}, {"65536", kP},
-        {"face", kE}, {"55296", kP}, {"57343", kP},
+        {"000000000", kP}, {"3fff", kP}, {"65536", kP}, {"face", kE}, {"55296", kP}, {"57343", kP},
         {"55555555555555555555", kP}, {"99999999999999999999", kE},
     };
     // clang-format on
@@ -119,8 +116,7 @@ TEST(PatternMatch, GlobOverBytesAndPinyinCompare) {
     const struct { const char *pattern, *text; bool matches; } globs[] = {
         {"to*t", "to eat", true}, {"to*t", "tot", true}, {"to*t", "to eat more", false},
         {"*", "", true}, {"?", "", false}, {"a?c", "abc", true}, {"a?c", "ac", false},
-        {"*a*b*", "xxaxxbxx", true}, {"*a*b*c", "aabbab", false}, {"", "", true},
-        {"", "a", false},
+        {"*a*b*", "xxaxxbxx", true}, {"*a*b*c", "aabbab", false}, {"", "", true}, {"", "a", false},
     };
     // clang-format on
     for (const auto& g : globs)
@@ -129,7 +125,6 @@ TEST(PatternMatch, GlobOverBytesAndPinyinCompare) {
     EXPECT_FALSE(patternMatch("*a*a*a*a*a*a*a*a*a*a*b", std::string(2000, 'a')));
 
     // clang-format off
-
     const struct { const char *key, *field; MatchPart part; bool matches; } pinyin[] = {
         {"ni3hao3", "ni3hao3", kExact, true}, {"ni3hao3", "ni3hao3ma5", kExact, false},
         {"ni?hao?", "ni3hao3", kExact, true}, {"ma?", "man4", kExact, false},
