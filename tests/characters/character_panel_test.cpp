@@ -9,6 +9,7 @@
 #include "characters/components.hpp"
 #include "characters/counterparts.hpp"
 #include "platform/unicode_text.hpp"
+#include "tests/support/character_files.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using tulvo::dictionary::kBothForms;
@@ -40,10 +41,8 @@ class CharacterPanelTest : public ::testing::Test {
             {"馬 马 [ma3] /horse/surname Ma/", "馬上 马上 [ma3 shang4] /at once/",
              "上 上 [shang4] /on top/", "個 个 [ge4] /individual/", "一個 一个 [yi1 ge5] /one/",
              "卡爾·馬克思 卡尔·马克思 [Ka3 er3 · Ma3 ke4 si1] /Karl Marx/"});
-        std::string components;
-        appendComponentRecord(components, u'马', makeComponentText(u'马', 0, u""));
-        appendComponentRecord(components, u'妈', makeComponentText(u'女', 3, u"马"));
-        dir_.write("data/components.dat", components);
+        dir_.write("data/components.dat",
+                   tulvo::testing::componentsFile({{u'马', u'马', 0}, {u'妈', u'女', 3, u"马"}}));
         dir_.write("data/types.txt", typesLine(u'马', 1, u'馬') + typesLine(u'馬', 2, u'马'));
         values_.values = {{"马|ma3", 0x21}, {"上|shang4", 0x10 - 100}, {"个|ge4", 0x03}};
         data_ = PanelData{dir_.path(), &values_, kBothForms};

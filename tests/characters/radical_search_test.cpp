@@ -7,6 +7,7 @@
 #include "characters/char_types.hpp"
 #include "characters/components.hpp"
 #include "characters/radicals.hpp"
+#include "tests/support/character_files.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using tulvo::dictionary::kBothForms;
@@ -97,32 +98,19 @@ TEST(MultiradixFile, ListsAndDamage) {
 class RadicalSearchTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::string types(kCharTypesSize, '\0');
-        auto set = [&](char16_t code, int strokes, FormType form) {
-            types[code - kCharTypesFirst] = char(encodeCharType(strokes, form));
-        };
-        set(u'好', 6, kFormBoth);
-        set(u'妈', 6, kFormSimplifiedOnly);
-        set(u'媽', 13, kFormTraditionalOnly);
-        set(u'河', 8, kFormBoth);
-        set(u'沐', 7, kFormBoth);
-        set(u'陈', 7, kFormSimplifiedOnly);
-        files.chartypes = dir.write("chartypes.txt", types);
-
-        std::string records;
-        auto add = [&](char16_t code, char16_t radical, int residual) {
-            appendComponentRecord(records, code, makeComponentText(radical, residual, u""));
-        };
-        add(u'媽', u'女', 10);
-        add(u'好', u'女', 3);
-        add(u'妈', u'女', 3);
-        add(u'她', u'女', 3);  // no stroke count: form type 0
-        add(u'河', u'水', 5);
-        add(u'沐', u'氵', 4);  // filed under the side form
-        add(u'陈', u'阜', 5);
-        add(u'邦', u'阝', 4);  // never found through 阝
-        for (int i = 0; i < 11; ++i) add(char16_t(0x5A00 + i), u'女', 1);
-        files.components = dir.write("components.dat", records);
+        // clang-format off
+        files.chartypes = dir.write("chartypes.txt", tulvo::testing::charTypesFile({
+            {u'好', 6, kFormBoth}, {u'妈', 6, kFormSimplifiedOnly}, {u'河', 8, kFormBoth},
+            {u'沐', 7, kFormBoth}, {u'陈', 7, kFormSimplifiedOnly},
+            {u'媽', 13, kFormTraditionalOnly}}));
+        // 她 has no stroke count (form type 0); 沐 is filed under the side
+        // form; 邦 is never found through 阝.
+        std::vector<tulvo::testing::ComponentEntry> records = {
+            {u'媽', u'女', 10}, {u'好', u'女', 3}, {u'妈', u'女', 3}, {u'她', u'女', 3},
+            {u'河', u'水', 5}, {u'沐', u'氵', 4}, {u'陈', u'阜', 5}, {u'邦', u'阝', 4}};
+        // clang-format on
+        for (int i = 0; i < 11; ++i) records.push_back({char16_t(0x5A00 + i), u'女', 1});
+        files.components = dir.write("components.dat", tulvo::testing::componentsFile(records));
 
         dir.write(
             "radicals.txt",

@@ -11,6 +11,7 @@
 
 #include "characters/char_types.hpp"
 #include "characters/components.hpp"
+#include "tests/support/character_files.hpp"
 #include "tests/support/layout_checks.hpp"
 #include "tests/support/temp_dir.hpp"
 
@@ -41,27 +42,14 @@ Qt::BrushStyle background(const QTableView& grid, int row, int column) {
 class RadicalWindowTest : public ::testing::Test {
   protected:
     RadicalWindowTest() {
-        std::string types(kCharTypesSize, '\0');
-        auto set = [&](char16_t code, int strokes, FormType form) {
-            types[code - kCharTypesFirst] = char(encodeCharType(strokes, form));
-        };
-        set(u'好', 6, kFormBoth);
-        set(u'妈', 6, kFormSimplifiedOnly);
-        set(u'媽', 13, kFormTraditionalOnly);
-        set(u'字', 6, kFormBoth);
-        dir.write("data/chartypes.txt", types);
-
-        std::string records;
-        auto add = [&](char16_t code, char16_t radical, int residual) {
-            appendComponentRecord(records, code, makeComponentText(radical, residual, u""));
-        };
-        add(u'媽', u'女', 10);
-        add(u'好', u'女', 3);
-        add(u'妈', u'女', 3);
-        add(u'她', u'女', 3);
-        add(u'字', u'子', 3);
-        add(u'龢', u'龠', 5);
-        dir.write("data/components.dat", records);
+        // clang-format off
+        dir.write("data/chartypes.txt", tulvo::testing::charTypesFile({
+            {u'好', 6, kFormBoth}, {u'妈', 6, kFormSimplifiedOnly}, {u'字', 6, kFormBoth},
+            {u'媽', 13, kFormTraditionalOnly}}));
+        dir.write("data/components.dat", tulvo::testing::componentsFile({
+            {u'媽', u'女', 10}, {u'好', u'女', 3}, {u'妈', u'女', 3}, {u'她', u'女', 3},
+            {u'字', u'子', 3}, {u'龢', u'龠', 5}}));
+        // clang-format on
 
         // Line 1: 80 cells (ten rows); one cell on each further line, but
         // 女 子 on line 3; 龠 on line 17, the last row.

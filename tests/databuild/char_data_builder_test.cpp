@@ -6,6 +6,7 @@
 #include "characters/components.hpp"
 #include "characters/counterparts.hpp"
 #include "characters/freq_file.hpp"
+#include "platform/unicode_text.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::databuild;
@@ -44,12 +45,13 @@ UnihanData sampleUnihan() {
 TEST(UnihanBuild, FormTypesStrokesAndCounterparts) {
     const UnihanData data = sampleUnihan();
     EXPECT_EQ(unihanCodes("U+4E7E U+5E72<kMatthews"), (std::vector<char32_t>{0x4E7E, 0x5E72}));
-    EXPECT_EQ(formTypeOf(data, U'中'), ch::kFormBoth);
-    EXPECT_EQ(formTypeOf(data, U'国'), ch::kFormSimplifiedOnly);
-    EXPECT_EQ(formTypeOf(data, U'國'), ch::kFormTraditionalOnly);
-    EXPECT_EQ(formTypeOf(data, U'后'), ch::kFormBoth);
-    EXPECT_EQ(formTypeOf(data, U'後'), ch::kFormTraditionalOnly);
-    EXPECT_EQ(formTypeOf(data, 0xF900), ch::kFormNeither);
+    // clang-format off
+    const std::pair<char32_t, ch::FormType> forms[] = {
+        {U'中', ch::kFormBoth}, {U'国', ch::kFormSimplifiedOnly}, {U'國', ch::kFormTraditionalOnly},
+        {U'后', ch::kFormBoth}, {U'後', ch::kFormTraditionalOnly}, {0xF900, ch::kFormNeither}};
+    // clang-format on
+    for (const auto& [code, form] : forms)
+        EXPECT_EQ(formTypeOf(data, code), form) << uint32_t(code);
 
     TempDir dir;
     const std::string bytes = charTypesBytes(data);
@@ -80,14 +82,14 @@ TEST(ComponentsBuild, RadicalAsCharacterAndComponents) {
         "好:a(女,子)\n中:lock(口,丨)\n林:ra(木)\n品:r3tr(口)\n卍:rrefl(卐)\n嬲:a(男,女,男)\n纟:ra("
         "纟)\n"
         "10018:d(一,丿)\n10017:a(10018,𠀀)\n奇:d(大,10017)");
-    EXPECT_EQ(otherComponents(decompositions, U'好', U'女'), u"子");
-    EXPECT_EQ(otherComponents(decompositions, U'林', U'木'), u"木");  // the radical once
-    EXPECT_EQ(otherComponents(decompositions, U'品', U'口'), u"口口");
-    EXPECT_EQ(otherComponents(decompositions, U'卍', U'十'), u"卐");
-    EXPECT_EQ(otherComponents(decompositions, U'嬲', U'女'), u"男男");
-    EXPECT_EQ(otherComponents(decompositions, U'纟', U'纟'), u"");      // never itself
-    EXPECT_EQ(otherComponents(decompositions, U'奇', U'大'), u"一丿");  // numbered parts opened
-    EXPECT_EQ(otherComponents(decompositions, U'国', U'囗'), u"");
+    // The radical is left out once (林 keeps one 木), never a part itself;
+    // numbered parts are opened.
+    const std::tuple<char32_t, char32_t, std::u16string> parts[] = {
+        {U'好', U'女', u"子"},   {U'林', U'木', u"木"},   {U'品', U'口', u"口口"},
+        {U'卍', U'十', u"卐"},   {U'嬲', U'女', u"男男"}, {U'纟', U'纟', u""},
+        {U'奇', U'大', u"一丿"}, {U'国', U'囗', u""}};
+    for (const auto& [code, radical, others] : parts)
+        EXPECT_EQ(otherComponents(decompositions, code, radical), others) << uint32_t(code);
 
     UnihanData data = sampleUnihan();
     size_t records = 0;
@@ -117,16 +119,14 @@ TEST(FreqBuild, SourcesParsed) {
     EXPECT_EQ(parseHskLists("let hsk = [\n  [\"的\", \"我们\"],\n  [\"就\"]\n];\nlet x = [\"a\"];"),
               (std::vector<std::vector<std::string>>{{"的", "我们"}, {"就"}}));
     EXPECT_TRUE(parseHskLists("let hsk = [[\"的\"").empty());
-    EXPECT_EQ(numberedReading("zhōng"), "zhong1");
-    EXPECT_EQ(numberedReading("le"), "le5");
-    EXPECT_EQ(numberedReading("lǜ"), "lu:4");
-    EXPECT_EQ(characterClass(1), 0);
-    EXPECT_EQ(characterClass(500), 0);
-    EXPECT_EQ(characterClass(501), 1);
-    EXPECT_EQ(characterClass(100000), 9);
-    EXPECT_EQ(wordClass(1000), 0);
-    EXPECT_EQ(wordClass(1001), 1);
-    EXPECT_EQ(wordClass(50001), 9);
+    for (const auto& [marked, numbered] :
+         {std::pair<std::string, std::string>{"zhōng", "zhong1"}, {"le", "le5"}, {"lǜ", "lu:4"}})
+        EXPECT_EQ(numberedReading(marked), numbered) << marked;
+    // Frequency classes by rank, at the edges of the first and the last.
+    for (const auto& [rank, cls] : {std::pair{1, 0}, {500, 0}, {501, 1}, {100000, 9}})
+        EXPECT_EQ(characterClass(rank), cls) << rank;
+    for (const auto& [rank, cls] : {std::pair{1000, 0}, {1001, 1}, {50001, 9}})
+        EXPECT_EQ(wordClass(rank), cls) << rank;
 }
 
 TEST(FreqBuild, ValuesClassesAndReadings) {
@@ -154,18 +154,18 @@ TEST(FreqBuild, ValuesClassesAndReadings) {
     size_t words = 0;
     TempDir dir;
     const ch::FreqFile freq(dir.write("freq.dat", freqBytes(sources, words)));
-    EXPECT_EQ(freq.lookup(u"的", ""), ch::frequencyValue(0, 1));
-    EXPECT_EQ(freq.lookup(u"的", "de5"), ch::frequencyValue(0, 1));
-    EXPECT_EQ(freq.lookup(u"的", "di4"), -1);
-    EXPECT_EQ(freq.lookup(u"们", "men5"), ch::frequencyValue(0, 1));  // HSK from 我们
-    EXPECT_EQ(freq.lookup(u"們", "men5"), ch::frequencyValue(0, 1));  // from its simplified form
-    EXPECT_EQ(freq.lookup(u"中国", "Zhong1 guo2"), ch::frequencyValue(0, 2));
-    EXPECT_EQ(freq.lookup(u"中國", "Zhong1 guo2"), ch::frequencyValue(0, 2));
-    EXPECT_EQ(freq.lookup(u"中", "zhong1"), ch::frequencyValue(0, 2));  // HSK from 中国
-    EXPECT_EQ(freq.lookup(u"中", "Zhong1"), -1);
-    EXPECT_EQ(freq.lookup(u"是", ""), ch::frequencyValue(0, 0));  // beyond the headwords
-    EXPECT_EQ(freq.lookup(u"紊乱", ""), -1);                      // in no statistics
-    EXPECT_EQ(freq.lookup(u"鑫", ""), -1);
+    // 们 takes its HSK level from 我们, 們 from its simplified form, 中 from
+    // 中国; 是 is beyond the headwords; 紊乱 and 鑫 are in no statistics.
+    const int hsk1 = ch::frequencyValue(0, 1), hsk2 = ch::frequencyValue(0, 2);
+    // clang-format off
+    const std::tuple<std::u16string, const char*, int> values[] = {
+        {u"的", "", hsk1}, {u"的", "de5", hsk1}, {u"的", "di4", -1}, {u"们", "men5", hsk1},
+        {u"們", "men5", hsk1}, {u"中国", "Zhong1 guo2", hsk2}, {u"中國", "Zhong1 guo2", hsk2},
+        {u"中", "zhong1", hsk2}, {u"中", "Zhong1", -1}, {u"是", "", ch::frequencyValue(0, 0)},
+        {u"紊乱", "", -1}, {u"鑫", "", -1}};
+    // clang-format on
+    for (const auto& [word, reading, value] : values)
+        EXPECT_EQ(freq.lookup(word, reading), value) << tulvo::utf16ToUtf8(word) << " " << reading;
     EXPECT_EQ(words, 9u);  // 的 们 們 中 是 中国 中國 我们 我們
 }
 
@@ -207,31 +207,21 @@ TEST(FreqBuild, ValueBelongsToTheReadingsInCommonUse) {
     size_t words = 0;
     TempDir dir;
     const ch::FreqFile freq(dir.write("freq.dat", freqBytes(sources, words)));
-    auto listed = [&](std::u16string_view word, const char* reading) {
-        return freq.lookup(word, reading) >= 0;
-    };
-    // The neutral tone of the counts (de) is de5 in the dictionary.
-    EXPECT_TRUE(listed(u"得", "de5"));
-    EXPECT_TRUE(listed(u"得", "de2"));
-    EXPECT_TRUE(listed(u"得", "dei3"));
-    EXPECT_FALSE(listed(u"得", "De2"));  // the surname is not the common word
-    EXPECT_TRUE(listed(u"会", "hui4"));
-    EXPECT_FALSE(listed(u"会", "kuai4"));  // 9 in 6875
-    EXPECT_FALSE(listed(u"會", "kuai4"));  // the traditional form by its own counts
-    EXPECT_TRUE(listed(u"长", "chang2"));
-    EXPECT_TRUE(listed(u"长", "zhang3"));
-    EXPECT_TRUE(listed(u"绿", "lu:4"));
-    EXPECT_FALSE(listed(u"绿", "lu4"));
-    EXPECT_TRUE(listed(u"还", "hai2"));
-    EXPECT_TRUE(listed(u"还", "huan2"));
-    EXPECT_TRUE(listed(u"乐", "le4"));
-    EXPECT_FALSE(listed(u"乐", "yue4"));
-    EXPECT_TRUE(listed(u"伍", "wu3"));
-    EXPECT_FALSE(listed(u"伍", "Wu3"));
-    EXPECT_TRUE(listed(u"乾", "qian2"));  // its own value, not 干's
-    EXPECT_FALSE(listed(u"乾", "gan1"));
-    // A word's readings share one value.
-    EXPECT_TRUE(listed(u"长大", "zhang3 da4"));
+    // The neutral tone of the counts (de) is de5 in the dictionary; the
+    // surname De2 is not the common word; kuai4 is 9 in 6875, also for the
+    // traditional form by its own counts; 乾 has its own value, not 干's. A
+    // word's readings share one value.
+    const std::tuple<std::u16string, const char*, bool> listed[] = {
+        {u"得", "de5", true},    {u"得", "de2", true},         {u"得", "dei3", true},
+        {u"得", "De2", false},   {u"会", "hui4", true},        {u"会", "kuai4", false},
+        {u"會", "kuai4", false}, {u"长", "chang2", true},      {u"长", "zhang3", true},
+        {u"绿", "lu:4", true},   {u"绿", "lu4", false},        {u"还", "hai2", true},
+        {u"还", "huan2", true},  {u"乐", "le4", true},         {u"乐", "yue4", false},
+        {u"伍", "wu3", true},    {u"伍", "Wu3", false},        {u"乾", "qian2", true},
+        {u"乾", "gan1", false},  {u"长大", "zhang3 da4", true}};
+    for (const auto& [word, reading, inUse] : listed)
+        EXPECT_EQ(freq.lookup(word, reading) >= 0, inUse)
+            << tulvo::utf16ToUtf8(word) << " " << reading;
     EXPECT_EQ(freq.lookup(u"长大", "chang2 da4"), freq.lookup(u"长大", "zhang3 da4"));
 }
 
@@ -258,17 +248,17 @@ TEST(ComponentsBuild, OnlyCharactersAsComponents) {
     auto parts = [&](char32_t code, char32_t radical) {
         return otherComponents(decompositions, code, radical, checks, counts);
     };
-    EXPECT_EQ(parts(U'倣', U'人'), u"亻方攵");  // 女 written for 攵
-    EXPECT_EQ(parts(U'好', U'女'), u"子");
-    EXPECT_EQ(parts(U'汝', U'水'), u"氵女");  // a real 女 on the right
-    EXPECT_EQ(parts(U'七', U'一'), u"十");    // a 女 the shape does not hold
-    EXPECT_EQ(parts(U'马', U'马'), u"");      // strokes, not components
-    EXPECT_EQ(parts(U'女', U'女'), u"");
-    EXPECT_EQ(parts(U'一', U'一'), u"");      // ㇐ is 一 itself
-    EXPECT_EQ(parts(U'夂', U'夂'), u"又丿");  // ㇒ shown as 丿
-    EXPECT_EQ(parts(U'敢', U'攴'), u"耳攵");  // katakana left out, ⺙ as 攵
-    EXPECT_EQ(parts(U'立', U'立'), u"亠");    // 䒑 has more strokes than 立
-    EXPECT_EQ(parts(U'尖', U'小'), u"大");    // ⺌ is the radical 小
+    // 倣: 女 written for 攵; 汝: a real 女 on the right; 七: a 女 the shape does
+    // not hold; 马, 女: strokes, not components; ㇐ is 一 itself; ㇒ is shown as
+    // 丿; 敢: katakana left out, ⺙ as 攵; 䒑 has more strokes than 立; ⺌ is
+    // the radical 小.
+    const std::tuple<char32_t, char32_t, std::u16string> cases[] = {
+        {U'倣', U'人', u"亻方攵"}, {U'好', U'女', u"子"},   {U'汝', U'水', u"氵女"},
+        {U'七', U'一', u"十"},     {U'马', U'马', u""},     {U'女', U'女', u""},
+        {U'一', U'一', u""},       {U'夂', U'夂', u"又丿"}, {U'敢', U'攴', u"耳攵"},
+        {U'立', U'立', u"亠"},     {U'尖', U'小', u"大"}};
+    for (const auto& [code, radical, others] : cases)
+        EXPECT_EQ(parts(code, radical), others) << uint32_t(code);
     EXPECT_EQ(counts.womanForRap, 1u);
     EXPECT_EQ(counts.womanDropped, 1u);
     EXPECT_EQ(counts.largerParts, 1u);

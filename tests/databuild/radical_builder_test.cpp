@@ -26,13 +26,10 @@ std::map<std::string, char32_t> radicalMap() {
 }  // namespace
 
 TEST(RadicalBuilder, StrokeCountsAndCells) {
-    EXPECT_EQ(kangxiStrokeCount(1), 1);
-    EXPECT_EQ(kangxiStrokeCount(6), 1);
-    EXPECT_EQ(kangxiStrokeCount(7), 2);
-    EXPECT_EQ(kangxiStrokeCount(38), 3);   // 女
-    EXPECT_EQ(kangxiStrokeCount(170), 8);  // 阜
-    EXPECT_EQ(kangxiStrokeCount(214), 17);
-    EXPECT_EQ(kangxiStrokeCount(215), 0);
+    // The edges of the one-stroke group, 女 (38), 阜 (170), the last and beyond.
+    for (const auto& [radical, strokes] :
+         {std::pair{1, 1}, {6, 1}, {7, 2}, {38, 3}, {170, 8}, {214, 17}, {215, 0}})
+        EXPECT_EQ(kangxiStrokeCount(radical), strokes) << radical;
 
     std::string error;
     const auto cells = radicalCellTexts(radicalMap(), &error);
@@ -93,15 +90,13 @@ TEST(StrokeOrderBuilder, OutlinesDirectionsAndFlags) {
     EXPECT_EQ(curvy->front(), curvy->back());
 
     // Source y runs up: a median going down-right on screen falls in y.
-    EXPECT_EQ(sweepDirection({{100, 500}, {900, 500}}), 1);
-    EXPECT_EQ(sweepDirection({{100, 800}, {800, 100}}), 2);
-    EXPECT_EQ(sweepDirection({{500, 800}, {510, 100}}), 3);
-    EXPECT_EQ(sweepDirection({{800, 800}, {100, 100}}), 4);
-    EXPECT_EQ(sweepDirection({{900, 500}, {100, 520}}), 5);
-    EXPECT_EQ(sweepDirection({{800, 100}, {100, 800}}), 6);
-    EXPECT_EQ(sweepDirection({{500, 100}, {500, 800}}), 7);
-    EXPECT_EQ(sweepDirection({{100, 100}, {800, 800}}), 8);
-    EXPECT_EQ(sweepDirection({{100, 100}}), 1);
+    // Directions 1 to 8 in turn, then a median of one point.
+    const std::vector<std::vector<std::pair<double, double>>> medians = {
+        {{100, 500}, {900, 500}}, {{100, 800}, {800, 100}}, {{500, 800}, {510, 100}},
+        {{800, 800}, {100, 100}}, {{900, 500}, {100, 520}}, {{800, 100}, {100, 800}},
+        {{500, 100}, {500, 800}}, {{100, 100}, {800, 800}}, {{100, 100}}};
+    for (size_t k = 0; k < medians.size(); ++k)
+        EXPECT_EQ(sweepDirection(medians[k]), k < 8 ? int(k) + 1 : 1) << k;
 
     std::string error;
     const auto strokes = strokesFromJson(

@@ -8,6 +8,8 @@ using tulvo::utf8ToUtf16;
 
 namespace {
 
+constexpr QueryKind kC = QueryKind::Chinese, kE = QueryKind::English, kP = QueryKind::Pinyin;
+
 const MarkedVowels& vowels() {
     static const MarkedVowels set;
     return set;
@@ -25,127 +27,112 @@ bool nothing(std::string_view typed) {
 
 }  // namespace
 
-TEST(QueryCleanUp, SpacesAndStarsChooseTheMatchPart) {
-    EXPECT_EQ(prepared(" eat", kExact).matchPart, kAnywhere);
-    EXPECT_EQ(prepared("eat ", kBeginning).matchPart, kExact);
-    EXPECT_EQ(prepared(" eat ", kBeginning).matchPart, kExact);
-    EXPECT_EQ(prepared("*eat", kExact).matchPart, kEnd);
-    EXPECT_EQ(prepared("eat*", kExact).matchPart, kBeginning);
-    EXPECT_EQ(prepared("*eat*", kExact).matchPart, kAnywhere);
-    EXPECT_EQ(prepared("eat", kEnd).matchPart, kEnd);
-    EXPECT_EQ(prepared("*eat*").text, u"eat");
-    // A second star next to an end star is an inner star: a wildcard search.
-    EXPECT_EQ(prepared("**eat*").matchPart, kWildcard);
-
-    const Query wildcard = prepared("to*t", kBeginning);
-    EXPECT_EQ(wildcard.matchPart, kWildcard);
-    EXPECT_EQ(wildcard.text, u"to*t");
-    // An inner star keeps the outer ones too.
-    EXPECT_EQ(prepared("*to*t*").text, u"*to*t*");
-    EXPECT_EQ(prepared("*to*t*").matchPart, kWildcard);
+TEST(QueryCleanUp, SpacesStarsAndFullWidthFormsChooseTheMatchPart) {
+    // A leading space or star opens the start, a trailing one the end; a
+    // second star next to an end star is an inner star: a wildcard search.
+    // U+3000 is an ideographic space, U+FF0A a full-width asterisk. Spaces
+    // uncovered by removing a remark are trimmed without touching the part.
+    // clang-format off
+    const struct { const char* typed; MatchPart chosen, expected; } cases[] = {
+        {" eat", kExact, kAnywhere}, {"eat ", kBeginning, kExact}, {" eat ", kBeginning, kExact},
+        {"*eat", kExact, kEnd}, {"eat*", kExact, kBeginning}, {"*eat*", kExact, kAnywhere},
+        {"eat", kEnd, kEnd}, {"**eat*", kBeginning, kWildcard}, {"to*t", kBeginning, kWildcard},
+        {"*to*t*", kBeginning, kWildcard}, {"\xE3\x80\x80" "eat", kBeginning, kAnywhere},
+        {"eat\xEF\xBC\x8A", kBeginning, kBeginning}, {"(remark) eat", kEnd, kEnd},
+    };
+    // clang-format on
+    for (const auto& c : cases)
+        EXPECT_EQ(prepared(c.typed, c.chosen).matchPart, c.expected) << c.typed;
 }
 
-TEST(QueryCleanUp, FullWidthFormsAndBracketedRemarks) {
-    EXPECT_EQ(prepared("\xE3\x80\x80"
-                       "eat")
-                  .matchPart,
-              kAnywhere);                                          // ideographic space
-    EXPECT_EQ(prepared("ma\xEF\xBC\x9F").key, "ma?");              // full-width question mark
-    EXPECT_EQ(prepared("eat\xEF\xBC\x8A").matchPart, kBeginning);  // full-width asterisk
-    EXPECT_EQ(prepared("to eat (sth) (quickly)").text, u"to eat");
-    EXPECT_EQ(prepared("a (b) c").text, u"a  c");
-    EXPECT_EQ(prepared("open (bracket").text, u"open (bracket");
-    // Spaces uncovered by the removal are trimmed without touching the match part.
-    EXPECT_EQ(prepared("(remark) eat", kEnd).matchPart, kEnd);
-}
-
-TEST(QueryCleanUp, NothingLeftSearchesNothing) {
-    EXPECT_TRUE(nothing(""));
-    EXPECT_TRUE(nothing("   "));
-    EXPECT_TRUE(nothing("**"));
-    EXPECT_TRUE(nothing("(only a remark)"));
-}
-
-TEST(QueryCleanUp, ReadsAtMost99Units) {
-    const Query query = prepared(std::string(120, 'a'));
-    EXPECT_EQ(query.length, 99);
+TEST(QueryCleanUp, TextKeptAndRemarksRemoved) {
+    // An inner star keeps the outer ones too; U+FF1F is a full-width "?".
+    // clang-format off
+    const std::pair<const char*, std::u16string> texts[] = {
+        {"*eat*", u"eat"}, {"to*t", u"to*t"}, {"*to*t*", u"*to*t*"},
+        {"to eat (sth) (quickly)", u"to eat"}, {"a (b) c", u"a  c"},
+        {"open (bracket", u"open (bracket"},
+    };
+    // clang-format on
+    for (const auto& [typed, text] : texts) EXPECT_EQ(prepared(typed).text, text) << typed;
+    EXPECT_EQ(prepared("ma\xEF\xBC\x9F").key, "ma?");
+    // Nothing left searches nothing.
+    for (const char* typed : {"", "   ", "**", "(only a remark)"})
+        EXPECT_TRUE(nothing(typed)) << typed;
+    // At most 99 units are read.
+    EXPECT_EQ(prepared(std::string(120, 'a')).length, 99);
 }
 
 TEST(QueryClassification, ChineseEnglishAndPinyin) {
-    EXPECT_EQ(prepared("中国").kind, QueryKind::Chinese);
-    EXPECT_EQ(prepared("中abc").kind, QueryKind::Chinese);  // first unit above U+00FF
-    EXPECT_EQ(prepared("ab中").kind, QueryKind::English);
-    EXPECT_EQ(prepared("a中中").kind, QueryKind::Chinese);  // more Chinese than others
-    EXPECT_EQ(prepared("Ω").kind, QueryKind::Chinese);
-
-    const Query english = prepared("To Eat");
-    EXPECT_EQ(english.kind, QueryKind::English);
-    EXPECT_EQ(english.key, "To Eat");  // spaces kept, lower-cased by the scan
-
-    const Query marked = prepared("nǐ hǎo");
-    EXPECT_EQ(marked.kind, QueryKind::Pinyin);
-    EXPECT_EQ(marked.key, "ni3hao3");
-    EXPECT_EQ(prepared("ǎ").kind, QueryKind::Pinyin);  // a marked vowel first is not Chinese
-
-    EXPECT_EQ(prepared("ni3 hao3").key, "ni3hao3");
-    EXPECT_EQ(prepared("lv4").key, "lu:4");
-    EXPECT_EQ(prepared("ma0").key, "ma5");
-    EXPECT_EQ(prepared("ma?").kind, QueryKind::Pinyin);
-    EXPECT_EQ(prepared("lü4").key, "lü4");  // ü is no marked vowel
-    EXPECT_EQ(prepared("lü").kind, QueryKind::English);
+    // Chinese when the first unit is above U+00FF or Chinese outnumbers the
+    // rest; a marked vowel first is Pinyin, ü is no marked vowel.
+    // clang-format off
+    const std::pair<const char*, QueryKind> kinds[] = {
+        {"中国", kC}, {"中abc", kC}, {"ab中", kE}, {"a中中", kC}, {"Ω", kC}, {"To Eat", kE},
+        {"nǐ hǎo", kP}, {"ǎ", kP}, {"ma?", kP}, {"lü", kE},
+    };
+    // clang-format on
+    for (const auto& [typed, kind] : kinds) EXPECT_EQ(prepared(typed).kind, kind) << typed;
+    // English keeps its spaces and case (the scan lower-cases).
+    // clang-format off
+    const std::pair<const char*, const char*> keys[] = {
+        {"To Eat", "To Eat"}, {"nǐ hǎo", "ni3hao3"}, {"ni3 hao3", "ni3hao3"}, {"lv4", "lu:4"},
+        {"ma0", "ma5"}, {"lü4", "lü4"},
+    };
+    // clang-format on
+    for (const auto& [typed, key] : keys) EXPECT_EQ(prepared(typed).key, key) << typed;
 }
 
 TEST(QueryClassification, CharacterCodes) {
     for (const char* code : {"4e2d", "4E2D", "20013"}) {
         const Query query = prepared(code);
-        EXPECT_EQ(query.kind, QueryKind::Chinese) << code;
+        EXPECT_EQ(query.kind, kC) << code;
         EXPECT_EQ(query.text, u"中") << code;
         EXPECT_EQ(query.length, 1);
         EXPECT_TRUE(query.fromCharacterCode);
     }
-    // Leading zeros do not make a code too long to be one.
-    for (const char* code : {"0000000004e2d", "000000000000020013"})
-        EXPECT_EQ(prepared(code).text, u"中") << code;
-    EXPECT_EQ(prepared("000000000").kind, QueryKind::Pinyin);
-    EXPECT_EQ(prepared("4000").text, u"\x4000");
-    EXPECT_EQ(prepared("a000").text, u"\xA000");
-    EXPECT_EQ(prepared("16384").text, u"\x4000");  // hex 0x16384 too big, decimal fits
-    EXPECT_EQ(prepared("65535").text, u"\xFFFF");
-    EXPECT_EQ(prepared("3fff").kind, QueryKind::Pinyin);  // out of range, holds digits
-    EXPECT_EQ(prepared("a001").text, u"a001");
-    EXPECT_EQ(prepared("65536").kind, QueryKind::Pinyin);  // holds digits
-    EXPECT_EQ(prepared("face").kind, QueryKind::English);
-    // Surrogate values are not characters: 55296 is U+D800.
-    EXPECT_EQ(prepared("55296").kind, QueryKind::Pinyin);
-    EXPECT_EQ(prepared("57343").kind, QueryKind::Pinyin);
-    EXPECT_EQ(prepared("55555555555555555555").kind, QueryKind::Pinyin);
-    EXPECT_EQ(prepared("99999999999999999999").kind, QueryKind::English);  // no tone digit
+    // Leading zeros do not make a code too long to be one; hex 0x16384 is too
+    // big but decimal fits; 3fff is out of range and a001 too.
+    // clang-format off
+    const std::pair<const char*, std::u16string> texts[] = {
+        {"0000000004e2d", u"中"}, {"000000000000020013", u"中"}, {"4000", u"\x4000"},
+        {"a000", u"\xA000"}, {"16384", u"\x4000"}, {"65535", u"\xFFFF"}, {"a001", u"a001"},
+    };
+    // clang-format on
+    for (const auto& [code, text] : texts) EXPECT_EQ(prepared(code).text, text) << code;
+    // Not codes: Pinyin when they hold a tone digit. Surrogate values are not
+    // characters: 55296 is U+D800.
+    // clang-format off
+    const std::pair<const char*, QueryKind> kinds[] = {
+        {"000000000", kP}, {"3fff", kP}, {"65536", kP}, {"face", kE}, {"55296", kP}, {"57343", kP},
+        {"55555555555555555555", kP}, {"99999999999999999999", kE},
+    };
+    // clang-format on
+    for (const auto& [code, kind] : kinds) EXPECT_EQ(prepared(code).kind, kind) << code;
 }
 
-TEST(PatternMatch, GlobOverBytes) {
-    EXPECT_TRUE(patternMatch("to*t", "to eat"));
-    EXPECT_TRUE(patternMatch("to*t", "tot"));
-    EXPECT_FALSE(patternMatch("to*t", "to eat more"));
-    EXPECT_TRUE(patternMatch("*", ""));
-    EXPECT_FALSE(patternMatch("?", ""));
-    EXPECT_TRUE(patternMatch("a?c", "abc"));
-    EXPECT_FALSE(patternMatch("a?c", "ac"));
-    EXPECT_TRUE(patternMatch("*a*b*", "xxaxxbxx"));
-    EXPECT_FALSE(patternMatch("*a*b*c", "aabbab"));
-    EXPECT_TRUE(patternMatch("", ""));
-    EXPECT_FALSE(patternMatch("", "a"));
+TEST(PatternMatch, GlobOverBytesAndPinyinCompare) {
+    // clang-format off
+    const struct { const char *pattern, *text; bool matches; } globs[] = {
+        {"to*t", "to eat", true}, {"to*t", "tot", true}, {"to*t", "to eat more", false},
+        {"*", "", true}, {"?", "", false}, {"a?c", "abc", true}, {"a?c", "ac", false},
+        {"*a*b*", "xxaxxbxx", true}, {"*a*b*c", "aabbab", false}, {"", "", true}, {"", "a", false},
+    };
+    // clang-format on
+    for (const auto& g : globs)
+        EXPECT_EQ(patternMatch(g.pattern, g.text), g.matches) << g.pattern << " " << g.text;
     // Many stars stay fast.
     EXPECT_FALSE(patternMatch("*a*a*a*a*a*a*a*a*a*a*b", std::string(2000, 'a')));
-}
 
-TEST(PinyinCompare, MatchPartsAndToneWildcard) {
-    EXPECT_TRUE(pinyinCompare("ni3hao3", "ni3hao3", kExact));
-    EXPECT_FALSE(pinyinCompare("ni3hao3", "ni3hao3ma5", kExact));
-    EXPECT_TRUE(pinyinCompare("ni?hao?", "ni3hao3", kExact));
-    EXPECT_FALSE(pinyinCompare("ma?", "man4", kExact));
-    EXPECT_FALSE(pinyinCompare("ma?", "mai", kExact));
-    EXPECT_TRUE(pinyinCompare("ab", "aab", kAnywhere));
-    EXPECT_TRUE(pinyinCompare("aab", "aaab", kAnywhere));
-    EXPECT_FALSE(pinyinCompare("abc", "ab", kAnywhere));
-    EXPECT_TRUE(pinyinCompare("", "anything", kAnywhere));
+    // clang-format off
+    const struct { const char *key, *field; MatchPart part; bool matches; } pinyin[] = {
+        {"ni3hao3", "ni3hao3", kExact, true}, {"ni3hao3", "ni3hao3ma5", kExact, false},
+        {"ni?hao?", "ni3hao3", kExact, true}, {"ma?", "man4", kExact, false},
+        {"ma?", "mai", kExact, false}, {"ab", "aab", kAnywhere, true},
+        {"aab", "aaab", kAnywhere, true}, {"abc", "ab", kAnywhere, false},
+        {"", "anything", kAnywhere, true},
+    };
+    // clang-format on
+    for (const auto& p : pinyin)
+        EXPECT_EQ(pinyinCompare(p.key, p.field, p.part), p.matches) << p.key << " " << p.field;
 }

@@ -101,61 +101,49 @@ TEST_F(SearchTest, ChineseMatchParts) {
     EXPECT_EQ(host_.pauses, (std::vector<int>{30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30, 30}));
 }
 
-TEST_F(SearchTest, CharacterFormPreference) {
-    // Traditional only: 國 matches, 国 does not, and the row shows form 1.
-    EXPECT_EQ(find("中國", {kBeginning, kTraditionalOnly}), (Forms{"中國"}));
-    EXPECT_TRUE(find("中国", {kBeginning, kTraditionalOnly}).empty());
-    EXPECT_EQ(find("中国", {kBeginning, kSimplifiedOnly}), (Forms{"中国"}));
-    EXPECT_TRUE(find("中國", {kBeginning, kSimplifiedOnly}).empty());
-    // Both: both forms match 吃, form 2 wins.
-    EXPECT_EQ(find("吃飯", {kBeginning, kBothForms}), (Forms{"吃飯"}));
-    EXPECT_EQ(find("吃饭", {kBeginning, kBothForms}), (Forms{"吃饭"}));
-}
-
-TEST_F(SearchTest, PinyinMarkedNumberedAndToneless) {
-    EXPECT_EQ(find("nǐhǎo"), (Forms{"你好"}));
-    EXPECT_EQ(find("ni3hao3"), (Forms{"你好"}));
-    EXPECT_EQ(find("ni3 hao3", {kExact}), (Forms{"你好"}));
-    // nihao: no definition starts with it, so the toneless retry finds it.
-    EXPECT_EQ(find("nihao"), (Forms{"你好"}));
-    EXPECT_EQ(find("NI3"), (Forms{"你好", "你们"}));
-}
-
-TEST_F(SearchTest, UmlautAndToneWildcards) {
-    EXPECT_EQ(find("lv4"), (Forms{"绿", "律师"}));
-    EXPECT_TRUE(find("lü4").empty());
-    EXPECT_EQ(find("lü"), (Forms{"绿", "驴", "律师"}));
-    EXPECT_EQ(find("ma?", {kExact}), (Forms{"妈", "麻", "马", "骂", "吗"}));
-    EXPECT_EQ(find("ma*"), (Forms{"妈", "麻", "马", "骂", "吗", "慢"}));
-}
-
-TEST_F(SearchTest, PinyinAnywhereRetriesEveryStart) {
-    EXPECT_EQ(find(" ab"), (Forms{"a"}));  // field "aab"
-    EXPECT_EQ(find("hao3", {kEnd}), (Forms{"你好"}));
-}
-
-TEST_F(SearchTest, EnglishMatchesEachDefinitionOnItsOwn) {
-    EXPECT_EQ(find("to eat", {kExact}), (Forms{"吃", "吃饭"}));
-    EXPECT_EQ(find("to eat"), (Forms{"吃", "吃饭", "吃喝"}));
-    EXPECT_EQ(find("TO EAT", {kExact}), (Forms{"吃", "吃饭"}));
-    EXPECT_EQ(find("kingdom", {kEnd}), (Forms{"中国"}));
-    EXPECT_EQ(find("hit", {kAnywhere}), (Forms{"中"}));
-    // Never across a "/": "hello/hi" is two definitions.
-    EXPECT_TRUE(find("hello/hi", {kAnywhere}).empty());
-    EXPECT_EQ(find("to*meal"), (Forms{"吃饭"}));
+// What each kind of query finds, the shown form of each row in scan order.
+TEST_F(SearchTest, ChineseFormsPinyinAndEnglishFindTheirRows) {
+    SearchSettings traditionalPreferred, simplifiedOnly{kBeginning, kSimplifiedOnly};
+    traditionalPreferred.preferTraditional = true;
+    SearchSettings simplifiedPreferTraditional = simplifiedOnly;
+    simplifiedPreferTraditional.preferTraditional = true;
+    const struct {
+        const char* typed;
+        SearchSettings settings;
+        Forms rows;
+    } cases[] = {
+        // clang-format off
+        // Traditional only: 國 matches, 国 does not, and the row shows form 1.
+        // Both: both forms match 吃, form 2 wins.
+        {"中國", {kBeginning, kTraditionalOnly}, {"中國"}},
+        {"中国", {kBeginning, kTraditionalOnly}, {}},
+        {"中国", {kBeginning, kSimplifiedOnly}, {"中国"}},
+        {"中國", {kBeginning, kSimplifiedOnly}, {}}, {"吃飯", {kBeginning, kBothForms}, {"吃飯"}},
+        {"吃饭", {kBeginning, kBothForms}, {"吃饭"}},
+        // Pinyin marked, numbered and toneless: no definition starts with
+        // "nihao", so the toneless retry finds it.
+        {"nǐhǎo", {}, {"你好"}}, {"ni3hao3", {}, {"你好"}}, {"ni3 hao3", {kExact}, {"你好"}},
+        {"nihao", {}, {"你好"}}, {"NI3", {}, {"你好", "你们"}},
+        // ü and tone wildcards.
+        {"lv4", {}, {"绿", "律师"}}, {"lü4", {}, {}}, {"lü", {}, {"绿", "驴", "律师"}},
+        {"ma?", {kExact}, {"妈", "麻", "马", "骂", "吗"}},
+        {"ma*", {}, {"妈", "麻", "马", "骂", "吗", "慢"}},
+        // Pinyin anywhere retries every start: " ab" finds the field "aab".
+        {" ab", {}, {"a"}}, {"hao3", {kEnd}, {"你好"}},
+        // English matches each definition on its own, never across a "/":
+        // "hello/hi" is two definitions.
+        {"to eat", {kExact}, {"吃", "吃饭"}}, {"to eat", {}, {"吃", "吃饭", "吃喝"}},
+        {"TO EAT", {kExact}, {"吃", "吃饭"}}, {"kingdom", {kEnd}, {"中国"}},
+        {"hit", {kAnywhere}, {"中"}}, {"hello/hi", {kAnywhere}, {}}, {"to*meal", {}, {"吃饭"}},
+        // The preference decides the shown form of Pinyin and English rows.
+        {"China", traditionalPreferred, {"中國", "中"}},
+        {"China", simplifiedPreferTraditional, {"中国", "中"}},
+        {"lawyer", {kBeginning, kTraditionalOnly}, {"律師"}},
+        // clang-format on
+    };
+    for (const auto& c : cases) EXPECT_EQ(find(c.typed, c.settings), c.rows) << c.typed;
     // The comment line holds "to eat" but never becomes a row.
     EXPECT_EQ(find("eat", {kAnywhere}).size(), 3u);
-}
-
-TEST_F(SearchTest, PreferenceDecidesTheShownFormOfPinyinAndEnglish) {
-    SearchSettings settings;
-    settings.preferTraditional = true;
-    EXPECT_EQ(find("China", settings), (Forms{"中國", "中"}));
-    settings.charForm = kSimplifiedOnly;
-    EXPECT_EQ(find("China", settings), (Forms{"中国", "中"}));
-    settings = {};
-    settings.charForm = kTraditionalOnly;
-    EXPECT_EQ(find("lawyer", settings), (Forms{"律師"}));
 }
 
 TEST_F(SearchTest, CharacterCodeReplacesTheSearchText) {

@@ -98,14 +98,12 @@ TEST(PadCapture, EraseResetsTheWholeDrawing) {
     ASSERT_GT(drawing.segmentCount(), 0u);
     pad.erase();
     EXPECT_TRUE(drawing.buffer.empty());
-    EXPECT_EQ(drawing.strokeCount, 0);
-    EXPECT_EQ(drawing.processedRecords, 0u);
-    EXPECT_EQ(drawing.segmentCount(), 0u);
     EXPECT_TRUE(drawing.segmentLengths.empty());
-    EXPECT_EQ(drawing.box.minX, 9999);
-    EXPECT_EQ(drawing.box.maxX, -1);
-    EXPECT_EQ(drawing.box.minY, 9999);
-    EXPECT_EQ(drawing.box.maxY, -1);
+    EXPECT_EQ(drawing.segmentCount(), 0u);
+    EXPECT_EQ(drawing.processedRecords, 0u);
+    EXPECT_EQ(std::vector<int>({drawing.strokeCount, drawing.box.minX, drawing.box.maxX,
+                                drawing.box.minY, drawing.box.maxY}),
+              std::vector<int>({0, 9999, -1, 9999, -1}));
 }
 
 TEST(PadCapture, RepaintJoinsStoredPointsStrokeByStroke) {
@@ -166,16 +164,13 @@ TEST(KeyPoints, StrokeReturningToItsStartCanReduceToOnePlace) {
 }
 
 TEST(Segments, DirectionCodes) {
-    EXPECT_EQ(directionCode(10, 0), 0);     // right
-    EXPECT_EQ(directionCode(0, -10), 63);   // up
-    EXPECT_EQ(directionCode(-10, 0), 127);  // left
-    EXPECT_EQ(directionCode(0, 10), 191);   // down
-    EXPECT_EQ(directionCode(0, 0), 191);
-    EXPECT_EQ(directionCode(10, -10), 31);   // up-right, 45° → 31.96
-    EXPECT_EQ(directionCode(-10, -10), 95);  // up-left
-    EXPECT_EQ(directionCode(-10, 10), 159);  // down-left
-    EXPECT_EQ(directionCode(10, 10), 223);   // down-right
-    EXPECT_EQ(directionCode(100, 1), 255);   // just below the right: the top code
+    // Right, up, left, down, no move; the diagonals (45° → 31.96); just below
+    // the right gives the top code.
+    const int codes[][3] = {{10, 0, 0},    {0, -10, 63},  {-10, 0, 127},  {0, 10, 191},
+                            {0, 0, 191},   {10, -10, 31}, {-10, -10, 95}, {-10, 10, 159},
+                            {10, 10, 223}, {100, 1, 255}};
+    for (const auto& [dx, dy, code] : codes)
+        EXPECT_EQ(directionCode(dx, dy), code) << dx << "," << dy;
     EXPECT_EQ(segmentLength(3, 4), 5);
     EXPECT_EQ(segmentLength(1, 1), 1);  // 1.414 truncated
 }

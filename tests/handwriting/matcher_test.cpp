@@ -34,6 +34,29 @@ Drawing horizontalStroke() {
     return drawing;
 }
 
+// What the candidate list offers, slot by slot, with the scores; the slot
+// after the last is empty.
+struct Offered {
+    std::u16string codes;
+    std::vector<float> scores;
+};
+Offered offered(const Recognizer& recognizer) {
+    const CandidateList& list = recognizer.candidates();
+    Offered out;
+    for (int slot = 0; slot < list.size(); ++slot) {
+        out.codes += char16_t(list[slot].code);
+        out.scores.push_back(list[slot].score);
+    }
+    EXPECT_EQ(list.codeAt(list.size()), 0);
+    return out;
+}
+Offered pass(Drawing& drawing, const std::vector<RecogTemplate>& templates,
+             CharForm preference = kBothForms) {
+    Recognizer recognizer;
+    recognizer.pass(drawing, bytesOf(templates), preference);
+    return offered(recognizer);
+}
+
 // The alignment written out plainly from its rules, for comparison: cells
 // and score in single precision, the arithmetic in double.
 float referenceScore(const std::vector<int>& ul, const std::vector<int>& ud,
@@ -74,28 +97,27 @@ TEST(Windows, StrokeSegmentAndBoxRounding) {
     EXPECT_EQ(segmentWindow(90), 20);   // 19.5: to the even neighbour
     EXPECT_EQ(segmentWindow(190), 40);  // 40.5
 
+    // The box grows point by point: nothing drawn, one place, then 1.415 ×
+    // 100 = 141.5 halves up, then the taller side: 1.415 × 120 = 169.8.
     KeyPointBox box;
-    EXPECT_EQ(boxSize(box), 0);  // nothing drawn
-    box.widen(50, 50);
-    EXPECT_EQ(boxSize(box), 0);  // one place
-    box.widen(150, 80);
-    EXPECT_EQ(boxSize(box), 142);  // 1.415 × 100 = 141.5, halves up
-    box.widen(150, 170);
-    EXPECT_EQ(boxSize(box), 170);  // the taller side: 1.415 × 120 = 169.8
-
-    EXPECT_EQ(roundHalfToEven(2.5), 2.0);
-    EXPECT_EQ(roundHalfToEven(3.5), 4.0);
-    EXPECT_EQ(roundHalfToEven(-2.5), -2.0);
-    EXPECT_EQ(roundHalfToEven(-2.743), -3.0);
-    EXPECT_EQ(roundHalfToEven(0.49999999), 0.0);
-    EXPECT_EQ(roundHalfToEven(-0.5000001), -1.0);
+    EXPECT_EQ(boxSize(box), 0);
+    const int sizes[][3] = {{50, 50, 0}, {150, 80, 142}, {150, 170, 170}};
+    for (const auto [x, y, size] : sizes) {
+        box.widen(x, y);
+        EXPECT_EQ(boxSize(box), size) << x << "," << y;
+    }
+    const std::pair<double, double> rounded[] = {{2.5, 2.0},        {3.5, 4.0},
+                                                 {-2.5, -2.0},      {-2.743, -3.0},
+                                                 {0.49999999, 0.0}, {-0.5000001, -1.0}};
+    for (const auto& [value, expected] : rounded)
+        EXPECT_EQ(roundHalfToEven(value), expected) << value;
 }
 
 TEST(Agreement, LengthAndDirectionPieces) {
-    EXPECT_DOUBLE_EQ(lengthAgreement(100, 100), 1.0);
-    EXPECT_DOUBLE_EQ(lengthAgreement(100, 50), 0.75);
-    EXPECT_DOUBLE_EQ(lengthAgreement(25, 250), 0.2);  // r = 0.1 < 0.33: 2r
-    EXPECT_DOUBLE_EQ(lengthAgreement(25, 0), 0.0);    // a zero template length
+    // r = 0.1 < 0.33 gives 2r; a zero template length gives nothing.
+    const double lengths[][3] = {{100, 100, 1.0}, {100, 50, 0.75}, {25, 250, 0.2}, {25, 0, 0.0}};
+    for (const auto [user, templ, agreement] : lengths)
+        EXPECT_DOUBLE_EQ(lengthAgreement(user, templ), agreement) << user << " " << templ;
     EXPECT_DOUBLE_EQ(directionAgreement(64, 0), 1.0);
     EXPECT_DOUBLE_EQ(directionAgreement(64, 64), 1.54 - 3.47 * 0.5);            // a right angle
     EXPECT_NEAR(directionAgreement(64, 128), 0.9948, 1e-12);                    // written backwards
@@ -107,60 +129,44 @@ TEST(Agreement, LengthAndDirectionPieces) {
 
 TEST(Pass, ScoresBonusAndStrokeFilter) {
     Drawing drawing = horizontalStroke();
-    const auto bytes = bytesOf({
+    const std::vector<RecogTemplate> templates = {
         tmpl(u'一', 1, {{0, 180}}),                // same stroke count: bonus 9 %
         tmpl(u'二', 2, {{0, 180}}),                // no bonus
         tmpl(u'三', 3, {{0, 180}}),                // outside the stroke window 0..2
         tmpl(u'丨', 1, {{191, 180}}),              // a right angle away
         tmpl(u'乙', 1, {{0, 90}, {0, 90}}),        // two halves: one matched, one a gap
         tmpl(u'丶', 1, {{0, 9}, {0, 9}, {0, 9}}),  // three segments: outside 0..2
-    });
-    Recognizer recognizer;
-    recognizer.pass(drawing, bytes, kBothForms);
-    const CandidateList& list = recognizer.candidates();
-    ASSERT_EQ(list.size(), 4);
-    EXPECT_EQ(list[0].code, u'一');
-    EXPECT_FLOAT_EQ(list[0].score, 1.09f);
-    EXPECT_EQ(list[1].code, u'二');
-    EXPECT_FLOAT_EQ(list[1].score, 1.0f);
+    };
+    const Offered list = pass(drawing, templates);
+    ASSERT_EQ(list.codes, u"一二乙丨");
     // 乙: its first half matches (0.75), and leaving out the second costs
     // 0.615, which rounds the gap back up to 0.
-    EXPECT_EQ(list[2].code, u'乙');
-    EXPECT_FLOAT_EQ(list[2].score, 0.0f);
-    EXPECT_EQ(list[3].code, u'丨');
-    EXPECT_LT(list[3].score, 0.0f);
-    EXPECT_EQ(list.codeAt(4), 0);
+    const float scores[] = {1.09f, 1.0f, 0.0f};
+    for (int slot : {0, 1, 2}) EXPECT_FLOAT_EQ(list.scores[slot], scores[slot]) << slot;
+    EXPECT_LT(list.scores[3], 0.0f);
     EXPECT_EQ(drawing.segmentCount(), 1u);
 }
 
 TEST(Pass, NegativeScoresWithTheBonusGrowMoreNegative) {
     Drawing drawing = horizontalStroke();
     // No segments at all: the score is the border cell (1, 0) = −1.
-    const auto bytes = bytesOf({tmpl(u'甲', 2, {}), tmpl(u'乙', 1, {})});
-    Recognizer recognizer;
-    recognizer.pass(drawing, bytes, kBothForms);
-    ASSERT_EQ(recognizer.candidates().size(), 2);
-    EXPECT_EQ(recognizer.candidates()[0].code, u'甲');
-    EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, -1.0f);
-    EXPECT_FLOAT_EQ(recognizer.candidates()[1].score, -1.09f);
+    const Offered list = pass(drawing, {tmpl(u'甲', 2, {}), tmpl(u'乙', 1, {})});
+    ASSERT_EQ(list.codes, u"甲乙");
+    EXPECT_FLOAT_EQ(list.scores[0], -1.0f);
+    EXPECT_FLOAT_EQ(list.scores[1], -1.09f);
 }
 
 TEST(Pass, FormFlagsFollowThePreference) {
-    const auto bytes = bytesOf({tmpl(u'国', 1, {{0, 180}}, kSimplifiedForm),
-                                tmpl(u'國', 1, {{0, 180}}, kTraditionalForm),
-                                tmpl(u'一', 1, {{0, 180}}, kOfferedAlways)});
-    auto offered = [&](CharForm preference) {
+    const std::vector<RecogTemplate> templates = {tmpl(u'国', 1, {{0, 180}}, kSimplifiedForm),
+                                                  tmpl(u'國', 1, {{0, 180}}, kTraditionalForm),
+                                                  tmpl(u'一', 1, {{0, 180}}, kOfferedAlways)};
+    // Equal scores stay in file order.
+    const std::pair<CharForm, std::u16string> cases[] = {
+        {kBothForms, u"国國一"}, {kSimplifiedOnly, u"国一"}, {kTraditionalOnly, u"國一"}};
+    for (const auto& [preference, codes] : cases) {
         Drawing drawing = horizontalStroke();
-        Recognizer recognizer;
-        recognizer.pass(drawing, bytes, preference);
-        std::u16string codes;
-        for (int i = 0; i < recognizer.candidates().size(); ++i)
-            codes += char16_t(recognizer.candidates()[i].code);
-        return codes;
-    };
-    EXPECT_EQ(offered(kBothForms), u"国國一");  // equal scores stay in file order
-    EXPECT_EQ(offered(kSimplifiedOnly), u"国一");
-    EXPECT_EQ(offered(kTraditionalOnly), u"國一");
+        EXPECT_EQ(pass(drawing, templates, preference).codes, codes) << preference;
+    }
 }
 
 TEST(Pass, AnalyzeAgainReusesTheSegments) {
@@ -193,15 +199,11 @@ TEST(Pass, GridSeesTheEmptiedListBeforeMatching) {
 
 TEST(Pass, ErasedPadMatchesOnlyTemplatesWithoutSegments) {
     Drawing drawing;
-    const auto bytes = bytesOf({tmpl(u'a', 0, {}), tmpl(u'b', 1, {{0, 100}}),
-                                tmpl(u'c', 1, {{0, 100}, {0, 100}}), tmpl(u'd', 2, {})});
-    Recognizer recognizer;
-    recognizer.pass(drawing, bytes, kBothForms);
-    ASSERT_EQ(recognizer.candidates().size(), 2);  // d: 2 strokes, outside 0..1
-    EXPECT_EQ(recognizer.candidates()[0].code, u'a');
-    EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, 0.0f);
-    EXPECT_EQ(recognizer.candidates()[1].code, u'b');
-    EXPECT_FLOAT_EQ(recognizer.candidates()[1].score, -1.0f);
+    const Offered list = pass(drawing, {tmpl(u'a', 0, {}), tmpl(u'b', 1, {{0, 100}}),
+                                        tmpl(u'c', 1, {{0, 100}, {0, 100}}), tmpl(u'd', 2, {})});
+    ASSERT_EQ(list.codes, u"ab");  // d: 2 strokes, outside 0..1
+    EXPECT_FLOAT_EQ(list.scores[0], 0.0f);
+    EXPECT_FLOAT_EQ(list.scores[1], -1.0f);
 }
 
 TEST(Pass, DrawingInOnePlaceHasNoDivisionByZero) {
@@ -212,14 +214,12 @@ TEST(Pass, DrawingInOnePlaceHasNoDivisionByZero) {
     pad.penMove(60, 50);
     pad.penMove(50, 50);
     pad.penUp();
-    const auto bytes = bytesOf({tmpl(u'丶', 1, {{191, 25}}), tmpl(u'一', 1, {{0, 25}})});
-    Recognizer recognizer;
-    recognizer.pass(drawing, bytes, kBothForms);
-    ASSERT_EQ(recognizer.candidates().size(), 2);
+    const Offered list = pass(drawing, {tmpl(u'丶', 1, {{191, 25}}), tmpl(u'一', 1, {{0, 25}})});
     // The length counts as the floor 25: a perfect match for the dot.
-    EXPECT_EQ(recognizer.candidates()[0].code, u'丶');
-    EXPECT_FLOAT_EQ(recognizer.candidates()[0].score, 1.09f);
-    EXPECT_TRUE(std::isfinite(recognizer.candidates()[1].score));
+    ASSERT_EQ(list.codes.size(), 2u);
+    EXPECT_EQ(list.codes[0], u'丶');
+    EXPECT_FLOAT_EQ(list.scores[0], 1.09f);
+    EXPECT_TRUE(std::isfinite(list.scores[1]));
 }
 
 TEST(Pass, AlignmentMatchesItsRulesAlsoBeyondTheSixtyOneTable) {

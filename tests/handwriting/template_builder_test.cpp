@@ -4,6 +4,7 @@
 
 #include "characters/char_types.hpp"
 #include "handwriting/matcher.hpp"
+#include "tests/support/character_files.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tools/databuild/json.hpp"
 #include "tools/databuild/recog_builder.hpp"
@@ -187,10 +188,9 @@ TEST(Templates, BuildsEveryCharacterFileInCodeOrder) {
     for (const auto& t : *templates) EXPECT_EQ(t.formFlag, kOfferedAlways);  // no types file
 
     // With character types: 国 simplified only, 國 traditional only.
-    std::string types(tulvo::characters::kCharTypesSize, '\0');
-    types[0x56FD - 0x4000] = char(1 << 6 | 8);
-    types[0x570B - 0x4000] = char(2 << 6 | 11);
-    dir.write("chartypes.txt", types);
+    dir.write("chartypes.txt", tulvo::testing::charTypesFile(
+                                   {{u'国', 8, tulvo::characters::kFormSimplifiedOnly},
+                                    {u'國', 11, tulvo::characters::kFormTraditionalOnly}}));
     templates = buildRecogTemplates(dir / "strokes", dir / "chartypes.txt", &error);
     ASSERT_TRUE(templates) << error;
     for (const auto& t : *templates) {

@@ -20,6 +20,7 @@
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
 #include "shell/search_bar.hpp"
+#include "tests/support/character_files.hpp"
 #include "tests/support/main_window_fixture.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tests/support/word_values.hpp"
@@ -37,22 +38,15 @@ class CharacterSearchWindowTest : public ::testing::Test {
             "data/CEDICT_ts.u8",
             {"女 女 [nu:3] /woman/", "你好 你好 [ni3 hao3] /hello/", "好 好 [hao3] /good/",
              "媽 妈 [ma1] /mother/", "好 好 [hao4] /to be fond of/", "馬 马 [ma3] /horse/"});
-        std::string records;
-        auto add = [&](char16_t code, char16_t radical, int residual, std::u16string_view others) {
-            characters::appendComponentRecord(
-                records, code, characters::makeComponentText(radical, residual, others));
-        };
-        add(u'好', u'女', 3, u"子");
-        add(u'妈', u'女', 3, u"马");
-        add(u'媽', u'女', 10, u"馬");
-        add(u'如', u'女', 3, u"口");  // not in the dictionary
-        dir_.write("data/components.dat", records);
-        std::string types(characters::kCharTypesSize, '\0');
-        types[u'妈' - characters::kCharTypesFirst] =
-            char(characters::encodeCharType(6, characters::kFormSimplifiedOnly));
-        types[u'媽' - characters::kCharTypesFirst] =
-            char(characters::encodeCharType(13, characters::kFormTraditionalOnly));
-        dir_.write("data/chartypes.txt", types);
+        // 如 is not in the dictionary.
+        dir_.write("data/components.dat",
+                   tulvo::testing::componentsFile({{u'好', u'女', 3, u"子"},
+                                                   {u'妈', u'女', 3, u"马"},
+                                                   {u'媽', u'女', 10, u"馬"},
+                                                   {u'如', u'女', 3, u"口"}}));
+        dir_.write("data/chartypes.txt",
+                   tulvo::testing::charTypesFile({{u'妈', 6, characters::kFormSimplifiedOnly},
+                                                  {u'媽', 13, characters::kFormTraditionalOnly}}));
         dir_.write("data/radicals.txt", characters::radicalsFileBytes({{}, {}, {u"女", u"子"}}));
     }
 

@@ -71,17 +71,20 @@ struct InstallerTest : ::testing::Test {
         std::filesystem::create_directories(dir / "data");
         std::filesystem::create_symlink(TULVO_PLOSKAR, dir / "data" / "ploskar");
     }
-    std::string failureBox(const std::string& reason) {
-        return "CEDICT dictionary file|I am sorry, " + reason +
-               "\n\nYou should download it from 127.0.0.1 and save 'cedict_ts.u8' to the 'data' "
-               "directory.";
+    InstallOutcome install(const std::string& url) {
+        return installDictionaryIfMissing(dir.path(), url, host);
+    }
+    // The one box a failed install shows.
+    static std::vector<std::string> failed(const std::string& reason) {
+        return {"CEDICT dictionary file|I am sorry, " + reason +
+                "\n\nYou should download it from 127.0.0.1 and save 'cedict_ts.u8' to the 'data' "
+                "directory."};
     }
 };
 
 TEST_F(InstallerTest, PresentDictionaryAsksNothing) {
     dir.write("data/CEDICT_ts.u8", "x\r\n");
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), "http://127.0.0.1:1/a.zip", host),
-              InstallOutcome::Present);
+    EXPECT_EQ(install("http://127.0.0.1:1/a.zip"), InstallOutcome::Present);
     EXPECT_TRUE(host.questions.empty());
 }
 
@@ -90,9 +93,8 @@ TEST_F(InstallerTest, DownloadsUnpacksAndTellsThePopupProgram) {
     const std::string zip = archive();
     OneAnswerHttpServer server(200, zip);
     host.popupRunning = true;
-    const auto outcome = installDictionaryIfMissing(
-        dir.path(), server.url("/chindict/export/cedict/" + std::string(kArchiveName)), host);
-    EXPECT_EQ(outcome, InstallOutcome::Installed);
+    EXPECT_EQ(install(server.url("/chindict/export/cedict/" + std::string(kArchiveName))),
+              InstallOutcome::Installed);
     ASSERT_EQ(host.questions.size(), 1u);
     EXPECT_EQ(
         host.questions[0],
@@ -123,24 +125,20 @@ TEST_F(InstallerTest, InstalledTheDownloadGoesToTheUserFolderAndTheShippedOneSta
     const std::string savedValue = saved ? saved : "";
     setenv("XDG_DATA_HOME", (dir / "xdg").c_str(), 1);
     OneAnswerHttpServer server(200, archive());
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
-              InstallOutcome::Installed);
+    EXPECT_EQ(install(server.url("/a.zip")), InstallOutcome::Installed);
     EXPECT_EQ(TempDir::read(dir / "xdg/tulvo/CEDICT_ts.u8").substr(0, 26),
               "詞0 词0 [ci2] /word 0/\r\n");
     EXPECT_EQ(TempDir::read(dir / "data/CEDICT_ts.u8"), "");
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / std::string(kArchiveName)));
     // From now on the user's copy is the dictionary: nothing more to install.
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), "http://127.0.0.1:1/a.zip", host),
-              InstallOutcome::Present);
+    EXPECT_EQ(install("http://127.0.0.1:1/a.zip"), InstallOutcome::Present);
     saved ? setenv("XDG_DATA_HOME", savedValue.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
 TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {
     OneAnswerHttpServer server(200, std::string(999'999, 'x'));
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
-              InstallOutcome::DownloadFailed);
-    EXPECT_EQ(host.boxes, std::vector<std::string>{
-                              failureBox("I could not connect to the CEDICT dictionary file.")});
+    EXPECT_EQ(install(server.url("/a.zip")), InstallOutcome::DownloadFailed);
+    EXPECT_EQ(host.boxes, failed("I could not connect to the CEDICT dictionary file."));
     EXPECT_FALSE(std::filesystem::exists(dir / "data" / std::string(kArchiveName)));
     EXPECT_GE(host.hides, 1);
     // No server at all.
@@ -149,50 +147,38 @@ TEST_F(InstallerTest, ShortAnswerIsAFailedConnectionAndWritesNoArchive) {
         OneAnswerHttpServer closed(200, "");
         gone = closed.url("/a.zip");
     }
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), gone, host), InstallOutcome::DownloadFailed);
+    EXPECT_EQ(install(gone), InstallOutcome::DownloadFailed);
 }
 
 TEST_F(InstallerTest, NoMeansNoDownload) {
     OneAnswerHttpServer server(200, archive());
     host.answerYes = false;
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
-              InstallOutcome::Declined);
-    EXPECT_EQ(host.boxes, std::vector<std::string>{
-                              failureBox("Tulvo cannot run without the CEDICT dictionary file.")});
+    EXPECT_EQ(install(server.url("/a.zip")), InstallOutcome::Declined);
+    EXPECT_EQ(host.boxes, failed("Tulvo cannot run without the CEDICT dictionary file."));
     EXPECT_EQ(server.requests(), 0);
     EXPECT_TRUE(host.progress.empty());
 }
 
 TEST_F(InstallerTest, UnzipFailureEvenWithAStaleMarker) {
-    // A large answer that is not an archive, and a marker left by an earlier run.
-    OneAnswerHttpServer server(200, std::string(1'500'000, 'x'));
-    dir.write("data/" + std::string(kUnzipMarker), "");
-    host.popupRunning = true;
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), server.url("/a.zip"), host),
-              InstallOutcome::UnzipFailed);
-    EXPECT_EQ(host.boxes,
-              std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
-    EXPECT_TRUE(host.messages.empty());
-    EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8"));
-    // An archive whose dictionary entry is an error page: the same report.
+    // A large answer that is not an archive, with a marker left by an earlier
+    // run; an archive whose dictionary entry is an error page; a good archive
+    // without the unzip program: the same report each time.
     std::string page;
     while (page.size() < 1'200'000) page += "<p>This page has moved.</p>\n";
-    OneAnswerHttpServer moved(
-        200, testing::ZipBuilder().add("cedict_ts.u8", page, /*deflated=*/false).bytes());
-    host.boxes.clear();
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), moved.url("/a.zip"), host),
-              InstallOutcome::UnzipFailed);
-    EXPECT_EQ(host.boxes,
-              std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
-    EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8"));
-    // Without the unzip program the same report.
-    std::filesystem::remove(dir / "data" / "ploskar");
-    OneAnswerHttpServer good(200, archive());
-    host.boxes.clear();
-    EXPECT_EQ(installDictionaryIfMissing(dir.path(), good.url("/a.zip"), host),
-              InstallOutcome::UnzipFailed);
-    EXPECT_EQ(host.boxes,
-              std::vector<std::string>{failureBox("an error occurred while unzipping the data.")});
+    const std::string answers[] = {
+        std::string(1'500'000, 'x'),
+        testing::ZipBuilder().add("cedict_ts.u8", page, /*deflated=*/false).bytes(), archive()};
+    dir.write("data/" + std::string(kUnzipMarker), "");
+    host.popupRunning = true;
+    for (int k = 0; k < 3; ++k) {
+        if (k == 2) std::filesystem::remove(dir / "data" / "ploskar");
+        OneAnswerHttpServer server(200, answers[k]);
+        host.boxes.clear();
+        EXPECT_EQ(install(server.url("/a.zip")), InstallOutcome::UnzipFailed) << k;
+        EXPECT_EQ(host.boxes, failed("an error occurred while unzipping the data.")) << k;
+        EXPECT_FALSE(std::filesystem::exists(dir / "data" / "CEDICT_ts.u8")) << k;
+    }
+    EXPECT_TRUE(host.messages.empty());
 }
 
 TEST(DictionaryUrl, DomainIsTheHostOfTheAddress) {
