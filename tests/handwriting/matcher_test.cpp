@@ -1,5 +1,5 @@
 // The recognition pass on fixture templates: windows, filters, alignment
-// scores, the candidate list's rules and damaged template files.
+// scores and the candidate list's rules.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -8,31 +8,13 @@
 #include "handwriting/features.hpp"
 #include "handwriting/matcher.hpp"
 #include "handwriting/recog_file.hpp"
+#include "tests/handwriting/template_fixtures.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using namespace tulvo::handwriting;
+using namespace tulvo::handwriting::fixtures;
 
 namespace {
-
-std::vector<uint8_t> bytesOf(const std::vector<RecogTemplate>& templates) {
-    const std::string encoded = encodeRecog(templates);
-    return std::vector<uint8_t>(encoded.begin(), encoded.end());
-}
-
-RecogTemplate tmpl(char16_t c, int strokes, std::vector<TemplateSegment> segments,
-                   uint8_t form = kOfferedAlways) {
-    return RecogTemplate{c, form, uint8_t(strokes), std::move(segments)};
-}
-
-// One horizontal stroke to the right, 160 pixels: box 226, normalised length 180.
-Drawing horizontalStroke() {
-    Drawing drawing;
-    PadCapture pad(drawing);
-    pad.penDown(20, 100);
-    for (int x = 30; x <= 180; x += 10) pad.penMove(x, 100);
-    pad.penUp();
-    return drawing;
-}
 
 // What the candidate list offers, slot by slot, with the scores; the slot
 // after the last is empty.
@@ -409,70 +391,6 @@ TEST(CandidateList, FifteenSlotsAndTheirEdges) {
     list.clear();
     EXPECT_EQ(list.size(), 0);
     EXPECT_EQ(list.codeAt(0), 0);
-}
-
-TEST(RecogFile, RoundTripAndLayout) {
-    const std::vector<RecogTemplate> templates = {tmpl(u'国', 8, {{1, 2}, {3, 4}}, kSimplifiedForm),
-                                                  tmpl(u'A', 1, {}),
-                                                  tmpl(0xFFFF, 255, {{255, 255}})};
-    const auto bytes = bytesOf(templates);
-    ASSERT_EQ(bytes.size(), 4 + 9 * 3 + 2 * 3u);
-    EXPECT_EQ(bytes[0], 3);
-    EXPECT_EQ(bytes[4], 0xFD);  // 国 = U+56FD, little-endian
-    EXPECT_EQ(bytes[5], 0x56);
-    EXPECT_EQ(bytes[4 + 9 * 2 + 5], 4);  // the third template's segments at offset 4
-    EXPECT_EQ(decodeRecog(bytes), templates);
-    EXPECT_TRUE(encodeRecog({tmpl(u'x', 1, std::vector<TemplateSegment>(256))}).empty());
-}
-
-TEST(RecogFile, DamagedFilesGiveFewerCandidatesNeverAFault) {
-    Drawing drawing = horizontalStroke();
-    Recognizer recognizer;
-    const auto good = bytesOf({tmpl(u'一', 1, {{0, 180}}), tmpl(u'二', 2, {{0, 180}})});
-
-    recognizer.pass(drawing, std::vector<uint8_t>{}, kBothForms);
-    EXPECT_EQ(recognizer.candidates().size(), 0);
-
-    tulvo::testing::TempDir dir;
-    recognizer.pass(drawing, dir / "missing.dat", kBothForms);
-    EXPECT_EQ(recognizer.candidates().size(), 0);
-    const auto file = dir.write("recog.dat", std::string(good.begin(), good.end()));
-    recognizer.pass(drawing, file, kBothForms);
-    EXPECT_EQ(recognizer.candidates().size(), 2);
-
-    // A folder in the file's place reads as no file (its size is not a
-    // file size: nothing may be allocated from it).
-    std::filesystem::create_directory(dir / "folder.dat");
-    EXPECT_TRUE(readRecogFile(dir / "folder.dat").empty());
-    recognizer.pass(drawing, dir / "folder.dat", kBothForms);
-    EXPECT_EQ(recognizer.candidates().size(), 0);
-
-    // A count far beyond the headers present.
-    auto lying = good;
-    lying[3] = 0x7F;
-    recognizer.pass(drawing, lying, kBothForms);
-    EXPECT_EQ(recognizer.candidates().size(), 0);  // the segment area would lie past the end
-    EXPECT_FALSE(decodeRecog(lying).has_value());
-
-    // An offset pointing past the end: that template is left out.
-    auto pastEnd = good;
-    pastEnd[4 + 5 + 3] = 0x10;
-    recognizer.pass(drawing, pastEnd, kBothForms);
-    ASSERT_EQ(recognizer.candidates().size(), 1);
-    EXPECT_EQ(recognizer.candidates().codeAt(0), u'二');
-
-    // Every truncation, and random bytes.
-    for (size_t size = 0; size < good.size(); ++size) {
-        recognizer.pass(drawing, std::span<const uint8_t>(good.data(), size), kBothForms);
-        EXPECT_LE(recognizer.candidates().size(), 2);
-    }
-    std::mt19937 rng(1);
-    for (int round = 0; round < 200; ++round) {
-        std::vector<uint8_t> junk(rng() % 64);
-        for (auto& b : junk) b = uint8_t(rng());
-        recognizer.pass(drawing, junk, kBothForms);
-        EXPECT_LE(recognizer.candidates().size(), 15);
-    }
 }
 
 }  // namespace
