@@ -18,7 +18,7 @@ inline std::vector<uint8_t> bytesOf(const std::vector<RecogTemplate>& templates)
 }
 
 inline RecogTemplate tmpl(char16_t c, int strokes, std::vector<TemplateSegment> segments,
-                   uint8_t form = kOfferedAlways) {
+                          uint8_t form = kOfferedAlways) {
     return RecogTemplate{c, form, uint8_t(strokes), std::move(segments)};
 }
 
