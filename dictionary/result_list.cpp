@@ -96,31 +96,38 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey) {
     return 1;
 }
 
-const ResultRow& ResultList::withCells(size_t index) const {
-    ResultRow& row = rows_[index];
-    if (row.cellsMade) return row;
-    row.cellsMade = true;
+namespace {
+
+// The parts of a row's source that its cells are made of, before any
+// conversion: the window's cells are UTF-16, tulvo-lookup's UTF-8.
+struct CellParts {
+    std::string_view character;
+    std::string_view equivalent;  // empty when both forms are the same
+    char equivalentMarker = 0;    // '1' or '2'
+    std::string_view pinyin;      // numbered
+    std::string_view translation;
+};
+
+CellParts cellParts(const ResultRow& row) {
     const std::string_view text = row.source;
+    CellParts parts;
     if (row.formIndex < 0) {
-        row.character = utf8ToUtf16(text);
-        return row;
+        parts.character = text;
+        return parts;
     }
-    const std::string_view shown = spaceField(text, row.formIndex);
-    row.character = utf8ToUtf16(shown);
+    parts.character = spaceField(text, row.formIndex);
     const int otherIndex = 3 - row.formIndex;
     const std::string_view other = spaceField(text, otherIndex);
-    if (other != shown) {
-        row.equivalent.push_back(char16_t(u'0' + otherIndex));
-        row.equivalent += utf8ToUtf16(other);
+    if (other != parts.character) {
+        parts.equivalent = other;
+        parts.equivalentMarker = char('0' + otherIndex);
     }
-    row.pinyin = numberedToMarked(pinyinField(text));
-    std::string_view definitions = definitionText(text);
-    if (!definitions.empty() && definitions.back() == '/') definitions.remove_suffix(1);
-    row.translation = utf8ToUtf16(definitions);
-    return row;
+    parts.pinyin = pinyinField(text);
+    parts.translation = definitionText(text);
+    if (!parts.translation.empty() && parts.translation.back() == '/')
+        parts.translation.remove_suffix(1);
+    return parts;
 }
-
-namespace {
 
 // UTF-8 text as it comes back from UTF-16: itself when well-formed.
 std::string throughUtf16(std::string_view text) {
@@ -129,32 +136,33 @@ std::string throughUtf16(std::string_view text) {
 
 }  // namespace
 
+const ResultRow& ResultList::withCells(size_t index) const {
+    ResultRow& row = rows_[index];
+    if (row.cellsMade) return row;
+    row.cellsMade = true;
+    const CellParts parts = cellParts(row);
+    row.character = utf8ToUtf16(parts.character);
+    if (parts.equivalentMarker != 0)
+        row.equivalent = char16_t(parts.equivalentMarker) + utf8ToUtf16(parts.equivalent);
+    if (row.formIndex >= 0) row.pinyin = numberedToMarked(parts.pinyin);
+    row.translation = utf8ToUtf16(parts.translation);
+    return row;
+}
+
 ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) const {
     if (inListOrder) {
         if (sorted_.size() != rows_.size()) sortNewRows();
         index = sorted_[index];
     }
     const ResultRow& row = rows_[index];
+    const CellParts parts = cellParts(row);
     Utf8Cells cells;
     cells.wordValue = row.wordValue;
-    const std::string_view text = row.source;
-    if (row.formIndex < 0) {
-        cells.character = throughUtf16(text);
-        return cells;
-    }
-    // As withCells makes them.
-    const std::string_view shown = spaceField(text, row.formIndex);
-    cells.character = throughUtf16(shown);
-    const int otherIndex = 3 - row.formIndex;
-    const std::string_view other = spaceField(text, otherIndex);
-    if (other != shown) {
-        cells.equivalent.push_back(char('0' + otherIndex));
-        cells.equivalent += throughUtf16(other);
-    }
-    cells.pinyin = utf16ToUtf8(numberedToMarked(pinyinField(text)));
-    std::string_view definitions = definitionText(text);
-    if (!definitions.empty() && definitions.back() == '/') definitions.remove_suffix(1);
-    cells.translation = throughUtf16(definitions);
+    cells.character = throughUtf16(parts.character);
+    if (parts.equivalentMarker != 0)
+        cells.equivalent = parts.equivalentMarker + throughUtf16(parts.equivalent);
+    if (row.formIndex >= 0) cells.pinyin = utf16ToUtf8(numberedToMarked(parts.pinyin));
+    cells.translation = throughUtf16(parts.translation);
     return cells;
 }
 
