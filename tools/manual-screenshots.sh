@@ -25,20 +25,8 @@ unset XDG_DATA_HOME WAYLAND_DISPLAY
 mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
-pids="$!"
-for i in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=":$(cat "$work/display")"
-
-window_named() {
-    for i in $(seq 100); do
-        id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -n 1)
-        [ -n "$id" ] && { echo "$id"; return 0; }
-        sleep 0.1
-    done
-    echo "no window named $1" >&2
-    return 1
-}
+. "$(dirname "$0")/x_session.sh"
+start_virtual_display
 # A photograph of one window, in few colours to keep the file small.
 photograph() {
     import -window "$1" "$work/shot.png"

@@ -20,6 +20,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/../../tools/x_session.sh"
 
 # A program directory of its own: the real data and F10 as the hotkey.
 mkdir -p "$work/data"
@@ -31,11 +32,7 @@ mkdir -p "$work/run"
 chmod 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run"
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
-pids="$!"
-for i in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "no virtual display"
-export DISPLAY=":$(cat "$work/display")"
+start_virtual_display || fail "no virtual display"
 
 "$source_program" "你好" >/dev/null 2>&1 &
 pids="$! $pids"
@@ -43,14 +40,8 @@ printf 'before' | xclip -selection clipboard >/dev/null 2>&1
 (cd "$work" && exec ./Tulvo) >"$artefacts/tulvo.log" 2>&1 &
 pids="$! $pids"
 
-source_window=""
-for i in $(seq 100); do
-    source_window=$(xdotool search --name '^copy-source$' 2>/dev/null | head -n 1)
-    tulvo_window=$(xdotool search --name '^Tulvo$' 2>/dev/null | head -n 1)
-    [ -n "$source_window" ] && [ -n "$tulvo_window" ] && break
-    sleep 0.1
-done
-[ -n "$source_window" ] && [ -n "$tulvo_window" ] || fail "windows did not appear"
+source_window=$(window_named copy-source) && window_named Tulvo >/dev/null ||
+    fail "windows did not appear"
 sleep 0.5
 
 xdotool windowfocus --sync "$source_window"

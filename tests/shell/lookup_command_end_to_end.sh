@@ -20,6 +20,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*"; exit 1; }
+. "$(dirname "$0")/../../tools/x_session.sh"
 
 # A program directory of its own over the real data.
 mkdir -p "$work/data" "$work/run"
@@ -33,20 +34,8 @@ export XDG_RUNTIME_DIR="$work/run" TMPDIR="$work/run"
 unset TULVO_QUIT_WHEN_SHOWN
 unset WAYLAND_DISPLAY
 
-Xvfb -displayfd 3 -screen 0 1280x800x24 3>"$work/display" >/dev/null 2>&1 &
-pids="$!"
-for i in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-[ -s "$work/display" ] || fail "no virtual display"
-export DISPLAY=":$(cat "$work/display")"
+start_virtual_display || fail "no virtual display"
 
-tulvo_window() {
-    for i in $(seq 300); do
-        w=$(xdotool search --onlyvisible --name '^Tulvo$' 2>/dev/null | head -n 1)
-        [ -n "$w" ] && { echo "$w"; return 0; }
-        sleep 0.1
-    done
-    return 1
-}
 # The search box's text: a click into the box, then select all and copy (a
 # search leaves the focus on the result list, whose copy is the row's word).
 box_text() {
@@ -79,7 +68,7 @@ lookup() {
 
 (cd "$work" && exec ./Tulvo) >"$artefacts/tulvo.log" 2>&1 &
 pids="$! $pids"
-window=$(tulvo_window) || fail "the window did not appear"
+window=$(window_named Tulvo) || fail "the window did not appear"
 sleep 0.5
 [ "$(list_colours "$window" empty)" -le 2 ] || fail "the result list is not empty at start"
 
@@ -96,7 +85,7 @@ expect_box "$window" "$long" "300 characters through standard input"
 kill "$(xdotool getwindowpid "$window")"
 for i in $(seq 50); do xdotool search --onlyvisible --name '^Tulvo$' >/dev/null 2>&1 || break; sleep 0.1; done
 lookup 中文
-window=$(tulvo_window) || fail "--lookup started no window"
+window=$(window_named Tulvo) || fail "--lookup started no window"
 expect_box "$window" 中文 "a window started by --lookup 中文"
 [ "$(list_colours "$window" started)" -gt 4 ] || fail "the started window did not search 中文"
 echo "PASS: --lookup reached the running window, carried 300 characters, and started a window"
