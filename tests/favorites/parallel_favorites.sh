@@ -15,24 +15,20 @@ words() {
 run() {
     words "$1" | while read -r word; do "$lookup" "$2" "$word" || exit 1; done
 }
-run 一 --add-favorite & a=$!
-run 二 --add-favorite & b=$!
-wait $a
-wait $b
-# One block of length 2 holding 300 words: 8 + 300 x 4 bytes.
-size=$(stat -c %s data/favorites.dat)
-if [ "$size" != 1208 ]; then
-    echo "after the adds favorites.dat has $size bytes, not 1208: words were lost" >&2
-    exit 1
-fi
-run 一 --remove-favorite & a=$!
-run 二 --add-favorite & b=$!
-wait $a
-wait $b
-size=$(stat -c %s data/favorites.dat)
-if [ "$size" != 608 ]; then
-    echo "after removing one program's words favorites.dat has $size bytes, not 608" >&2
-    exit 1
-fi
+# Both programs at once, then the store's size: one block of length 2, 8
+# bytes of header plus 4 per word kept.
+both() {
+    run 一 "$1" & a=$!
+    run 二 "$2" & b=$!
+    wait $a
+    wait $b
+    size=$(stat -c %s data/favorites.dat)
+    if [ "$size" != "$3" ]; then
+        echo "after $1 and $2 favorites.dat has $size bytes, not $3: $4" >&2
+        exit 1
+    fi
+}
+both --add-favorite --add-favorite 1208 "words were lost"
+both --remove-favorite --add-favorite 608 "one program's removals and the other's adds did not both hold"
 ls data | grep -v '^favorites\.dat\(\.lock\)\?$' && { echo "files left in data/" >&2; exit 1; }
 exit 0
