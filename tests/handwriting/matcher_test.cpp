@@ -39,6 +39,19 @@ Offered pass(Drawing& drawing, const std::vector<RecogTemplate>& templates,
     return offered(recognizer);
 }
 
+// A random drawing: `strokes` strokes of `moves` moves each, anywhere on the pad.
+Drawing randomDrawing(std::mt19937& rng, int strokes, int moves) {
+    std::uniform_int_distribution<int> coord(1, 197);
+    Drawing drawing;
+    PadCapture pad(drawing);
+    for (int s = 0; s < strokes; ++s) {
+        pad.penDown(coord(rng), coord(rng));
+        for (int p = 0; p < moves; ++p) pad.penMove(coord(rng), coord(rng));
+        pad.penUp();
+    }
+    return drawing;
+}
+
 // The alignment written out plainly from its rules, for comparison: cells
 // and score in single precision, the arithmetic in double.
 float referenceScore(const std::vector<int>& ul, const std::vector<int>& ud,
@@ -206,20 +219,12 @@ TEST(Pass, DrawingInOnePlaceHasNoDivisionByZero) {
 
 TEST(Pass, AlignmentMatchesItsRulesAlsoBeyondTheSixtyOneTable) {
     std::mt19937 rng(42);
-    std::uniform_int_distribution<int> coord(1, 197);
     for (int round = 0; round < 30; ++round) {
         // A random drawing of a few strokes; some rounds long enough (more
         // than 49 segments) to need a larger table.
-        Drawing drawing;
-        PadCapture pad(drawing);
         const bool longDrawing = round % 5 == 4;
         const int strokes = longDrawing ? 3 : 1 + round % 6;
-        const int points = longDrawing ? 30 : 4;
-        for (int s = 0; s < strokes; ++s) {
-            pad.penDown(coord(rng), coord(rng));
-            for (int p = 0; p < points; ++p) pad.penMove(coord(rng), coord(rng));
-            pad.penUp();
-        }
+        Drawing drawing = randomDrawing(rng, strokes, longDrawing ? 30 : 4);
         reduceNewStrokes(drawing);
         const int n = int(drawing.segmentCount());
         const int box = boxSize(drawing.box);
@@ -257,16 +262,9 @@ TEST(Pass, RankingEqualsOfferingEachTemplatesScoreInFileOrder) {
     // occur; the pass must rank exactly as offering align()'s score of each
     // template that passes the filters, one by one in file order.
     std::mt19937 rng(7);
-    std::uniform_int_distribution<int> coord(1, 197);
     for (int round = 0; round < 12; ++round) {
-        Drawing drawing;
-        PadCapture pad(drawing);
         const int strokes = 1 + round % 5;
-        for (int s = 0; s < strokes; ++s) {
-            pad.penDown(coord(rng), coord(rng));
-            for (int p = 0; p < 2 + round % 4; ++p) pad.penMove(coord(rng), coord(rng));
-            pad.penUp();
-        }
+        Drawing drawing = randomDrawing(rng, strokes, 2 + round % 4);
         std::vector<RecogTemplate> templates;
         for (int k = 0; k < 400; ++k) {
             RecogTemplate t =
