@@ -8,6 +8,7 @@
 #include "characters/components.hpp"
 #include "characters/radicals.hpp"
 #include "tests/support/character_files.hpp"
+#include "tests/support/le_bytes.hpp"
 #include "tests/support/temp_dir.hpp"
 
 using tulvo::dictionary::kBothForms;
@@ -18,15 +19,6 @@ using namespace tulvo::characters;
 using tulvo::testing::TempDir;
 
 namespace {
-
-std::string utf16le(std::u16string_view text) {
-    std::string out;
-    for (char16_t unit : text) {
-        out.push_back(char(unit & 0xFF));
-        out.push_back(char(unit >> 8));
-    }
-    return out;
-}
 
 std::vector<std::u16string> labels(const RadicalTable& table) {
     std::vector<std::u16string> out;
@@ -64,7 +56,7 @@ TEST(RadicalTable, DamagedOrMissingFiles) {
     }
     EXPECT_TRUE(readRadicalTable("no/such/radicals.txt").cellList().empty());
     // Text not closed by a TAB is no cell; no byte-order mark is no loss.
-    const RadicalTable table = RadicalTable::parse(utf16le(u"一\t丨\r\n二"));
+    const RadicalTable table = RadicalTable::parse(tulvo::testing::units(u"一\t丨\r\n二"));
     ASSERT_EQ(table.cellList().size(), 1u);
     EXPECT_EQ(*table.cell(1, 0), u"一");
     // The table ends with the line of 17 strokes: later lines add nothing.

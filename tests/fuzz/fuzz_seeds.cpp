@@ -20,6 +20,7 @@
 #include "handwriting/recog_file.hpp"
 #include "options/options_file.hpp"
 #include "shell/clipboard_save_file.hpp"
+#include "tests/support/le_bytes.hpp"
 #include "tests/support/zip_builder.hpp"
 
 using namespace tulvo;
@@ -32,15 +33,6 @@ void seed(const std::string& target, const std::string& name, const std::string&
     const auto dir = root / target;
     std::filesystem::create_directories(dir);
     std::ofstream(dir / name, std::ios::binary) << bytes;
-}
-
-std::string utf16le(std::u16string_view text) {
-    std::string out;
-    for (char16_t u : text) {
-        out.push_back(char(u & 0xFF));
-        out.push_back(char(u >> 8));
-    }
-    return out;
 }
 
 void dataFiles() {
@@ -133,12 +125,12 @@ void userFiles() {
     seed("options_file", "defaults", options::optionsText(options::OptionsState{}));
 
     seed("clipboard_file", "two",
-         shell::encodeClipboardRecords({{13, utf16le(u"中文")}, {1, "text"}}));
+         shell::encodeClipboardRecords({{13, tulvo::testing::units(u"中文")}, {1, "text"}}));
 
     const std::u16string list = u"中国 你好\r\n图书馆, 学生; abc 中华人民共和国国务院总理";
     seed("word_list", "utf8-bom",
          std::string(1, char(0)) + "\xEF\xBB\xBF" + *favorites::encode(list, favorites::kUtf8));
-    seed("word_list", "utf16", std::string(1, char(0)) + "\xFF\xFE" + utf16le(list));
+    seed("word_list", "utf16", std::string(1, char(0)) + "\xFF\xFE" + tulvo::testing::units(list));
     seed("word_list", "gbk-detected",
          std::string(1, char(0)) + *favorites::encode(list, favorites::kGbk));
     seed("word_list", "big5-named",
@@ -167,7 +159,7 @@ void network() {
     std::string frame(24, '\0');
     frame[0] = char(0x07);
     frame[1] = char(0x05);
-    const std::string text = utf16le(u"中国");
+    const std::string text = tulvo::testing::units(u"中国");
     frame.replace(8, 4, text);
     seed("local_messages", "lookup", frame);
 }
@@ -183,7 +175,7 @@ void text() {
                                                                    {"english", u"green", 2},
                                                                    {"code", u"4e2d", 0},
                                                                    {"wildcard", u"ma?", 3}})
-        seed("query", name, std::string(1, char(part)) + utf16le(typed));
+        seed("query", name, std::string(1, char(part)) + tulvo::testing::units(typed));
 }
 
 }  // namespace
