@@ -75,8 +75,6 @@ class CharacterPanelView : public QWidget {
     QMenu& characterMenu() { return *characterMenu_; }
     QMenu& shortMenu() { return *shortMenu_; }
     const PanelEntry& entry() const { return entry_; }
-    int characterValue() const { return characterValue_; }
-    char16_t currentCharacter() const { return current_; }
     char16_t chosenCharacter() const { return chosen_; }
     int strokeBoxTop() const { return strokeBoxTop_; }
 

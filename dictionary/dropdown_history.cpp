@@ -12,7 +12,6 @@ void DropDownHistory::push(const std::u16string& text, bool select) {
         }
     }
     entries_.insert(entries_.begin(), text);
-    top_ = 0;
     selected_ = select ? 0 : -1;
 }
 

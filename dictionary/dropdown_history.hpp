@@ -16,12 +16,10 @@ class DropDownHistory {
     const std::vector<std::u16string>& entries() const { return entries_; }
     // The selected entry's index, or -1.
     int selected() const { return selected_; }
-    int topIndex() const { return top_; }
 
   private:
     std::vector<std::u16string> entries_;
     int selected_ = -1;
-    int top_ = 0;
 };
 
 }  // namespace tulvo::dictionary

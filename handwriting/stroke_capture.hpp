@@ -79,7 +79,6 @@ class PadCapture {
     void erase();
 
     bool penIsDown() const { return penDown_; }
-    PadPoint lastRecorded() const { return last_; }
 
   private:
     Drawing& drawing_;

@@ -242,15 +242,15 @@ void MainWindow::setPadShown(bool shown) {
 
 void MainWindow::layOut() {
     if (strokeBox_) strokeBox_->stop();
-    layout_ = layoutFor(width(), height(), frameGeometry().height(), padShown_);
-    place(searchBar_, layout_.topBar);
-    padColumn_->layOut(layout_);
-    place(panel_, layout_.leftPanel);
-    padToggle_->move(layout_.toggle.x, layout_.toggle.y);
-    place(resultView_, layout_.resultList);
-    panel_->layOut(layout_.leftPanel.y + layout_.leftPanel.height);
+    const MainLayout layout = layoutFor(width(), height(), frameGeometry().height(), padShown_);
+    place(searchBar_, layout.topBar);
+    padColumn_->layOut(layout);
+    place(panel_, layout.leftPanel);
+    padToggle_->move(layout.toggle.x, layout.toggle.y);
+    place(resultView_, layout.resultList);
+    panel_->layOut(layout.leftPanel.y + layout.leftPanel.height);
     if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop());
-    resultView_->setColumnWidths(layout_.columns);
+    resultView_->setColumnWidths(layout.columns);
     padColumn_->setVisible(padShown_);
     // The top bar is behind everything on it.
     searchBar_->lower();

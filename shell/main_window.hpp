@@ -87,7 +87,6 @@ class MainWindow : public QWidget, public SettingsTarget {
     dictionary::SearchSettings searchSettings() const;
     bool padShown() const { return padShown_; }
     const FontHeights& fontHeights() const { return fontHeights_; }
-    const MainLayout& currentLayout() const { return layout_; }
     int registeredHotkey() const { return hotkey_; }
     PadColumn& padColumn() { return *padColumn_; }
     characters::CharacterPanelView& characterPanel() { return *panel_; }
@@ -158,7 +157,6 @@ class MainWindow : public QWidget, public SettingsTarget {
     bool padShown_ = true;
     int hotkey_ = 0;
     FontHeights fontHeights_;
-    MainLayout layout_;
 
     SearchBar* searchBar_ = nullptr;
     PadColumn* padColumn_ = nullptr;

@@ -78,7 +78,6 @@ class SettingsReader {
     // At start-up with `firstRead`, and again after the options program ran.
     void apply(bool firstRead);
 
-    bool hotkeyRegistered() const { return hotkeyRegistered_; }
     bool popupRunning() const { return popupRunning_; }
     int64_t carriedValue() const { return carriedValue_; }
     const std::string& trackedPath() const { return trackedPath_; }

@@ -15,7 +15,6 @@ class FavoriteIndicator : public QWidget {
   public:
     explicit FavoriteIndicator(QWidget* parent);
     void setFavorite(bool favorite);
-    bool isFavorite() const { return favorite_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
