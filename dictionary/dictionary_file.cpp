@@ -292,10 +292,6 @@ std::string_view matchFormSimplified(std::string_view line) {
     return line.substr(space + 1, space);
 }
 
-std::string_view matchForm(std::string_view line, int index) {
-    return index == 1 ? matchFormTraditional(line) : matchFormSimplified(line);
-}
-
 std::string_view spaceField(std::string_view line, int k) {
     size_t start = 0;
     for (int field = 1; field < k; ++field) {

@@ -131,9 +131,6 @@ std::string_view matchFormTraditional(std::string_view line);
 // no space).
 std::string_view matchFormSimplified(std::string_view line);
 
-// Form `index` (1 traditional, 2 simplified) for matching.
-std::string_view matchForm(std::string_view line, int index);
-
 // The k-th field (1-based) of the line split at single spaces, as shown and
 // as used by the reading lookup. Field 1 of a line without a space is the
 // whole line, and so is field 2.

@@ -66,7 +66,6 @@ std::u16string capMessage() {
 void ResultList::clear() {
     rows_.clear();
     sorted_.clear();
-    if (listener_) listener_->rowsCleared();
 }
 
 int ResultList::add(std::string_view text, int formIndex, bool emptySortKey) {
@@ -92,7 +91,6 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey) {
     }
     row.source.assign(text);
     rows_.push_back(std::move(row));
-    if (listener_) listener_->rowAdded();
     return 1;
 }
 

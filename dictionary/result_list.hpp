@@ -47,13 +47,10 @@ std::string sortKey(std::string_view shownForm, std::string_view pinyinField, in
 // The text of the message shown when the list is full.
 std::u16string capMessage();
 
-// Told about changes, so that a view can follow the list.
+// Told when the list refuses a row for being full.
 class ResultListListener {
   public:
     virtual ~ResultListListener() = default;
-    virtual void rowsCleared() {}
-    // A row was added; its place in list order is known from at() onwards.
-    virtual void rowAdded() {}
     virtual void capReached(const std::u16string& /*message*/) {}
 };
 

@@ -56,7 +56,6 @@ class HiddenLocator : public QObject {
     // is replaced; the socket of a copy that still answers is left alone and
     // false is returned.
     bool listen(const QString& title = kHiddenLocator);
-    bool isListening() const { return server_.isListening(); }
     // Receives the text of each kMessageLookupText.
     void setTextHandler(TextHandler handler) { textHandler_ = std::move(handler); }
 
