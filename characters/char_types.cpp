@@ -3,12 +3,14 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/whole_file.hpp"
+
 namespace tulvo::characters {
 
 int charTypeByte(const std::filesystem::path& file, uint32_t code) {
     if (code < kCharTypesFirst || code > 0xFFFF) return -1;
-    // Non-blocking: a pipe in the file's place gives -1 instead of waiting.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    struct stat st;
+    const int fd = openRegularFile(file, st);
     if (fd < 0) return -1;
     unsigned char byte;
     const ssize_t got = ::pread(fd, &byte, 1, static_cast<off_t>(code - kCharTypesFirst));

@@ -8,6 +8,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/whole_file.hpp"
+
 namespace tulvo::characters {
 
 namespace {
@@ -33,15 +35,13 @@ FreqFile::~FreqFile() {
 
 bool FreqFile::open(const std::filesystem::path& path) {
     close();
-    // Non-blocking, so that a FIFO in the file's place cannot hold up the
-    // start; only a regular file of sane size is used.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) return false;
-    // The file stays open for the run and mapped (read once when it cannot
-    // be), so that a lookup per result row costs no system call.
+    // Only a regular file of sane size is used. It stays open for the run
+    // and mapped (read once when it cannot be), so that a lookup per result
+    // row costs no system call.
     struct stat st;
-    if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0 ||
-        st.st_size > kMaxFreqFileBytes) {
+    fd_ = openRegularFile(path, st);
+    if (fd_ < 0) return false;
+    if (st.st_size < 0 || st.st_size > kMaxFreqFileBytes) {
         close();
         return false;
     }

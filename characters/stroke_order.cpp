@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/whole_file.hpp"
+
 namespace tulvo::characters {
 
 namespace {
@@ -34,15 +36,9 @@ StrokeOrderFile::~StrokeOrderFile() {
 void StrokeOrderFile::open(std::filesystem::path file) {
     close();
     path_ = std::move(file);
-    // Non-blocking, so that a pipe in the file's place is not waited on.
-    const int fd = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return;
-    }
-    fd_ = fd;
+    fd_ = openRegularFile(path_, st);
+    if (fd_ < 0) return;
     unsigned char n[4];
     if (st.st_size > 4 && ::pread(fd_, n, 4, 0) == 4) count_ = u32(n);
 }

@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/whole_file.hpp"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 // glibc's header is C-only under clang (it uses _Bool), so only GCC reads it.
@@ -20,14 +22,16 @@
 namespace tulvo::dictionary {
 namespace {
 
-// Non-blocking, so that a pipe in the file's place is not waited on (it is
-// no regular file and gives no lines); reading a regular file is unchanged.
-int openOrCreate(const std::filesystem::path& path) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0 && errno == ENOENT) {
-        fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
-    }
-    return fd;
+// The file opened for reading, created empty when missing; -1 when it cannot
+// be, or is no regular file (a pipe in its place is not waited on), with
+// the reason in `failure`.
+int openOrCreate(const std::filesystem::path& path, struct stat& status, ReadFailure& failure) {
+    const int fd = openRegularFile(path, status, &failure);
+    if (fd >= 0 || failure != ReadFailure::Missing) return fd;
+    const int created = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
+    if (created < 0) return -1;
+    ::close(created);
+    return openRegularFile(path, status, &failure);
 }
 
 struct FdCloser {
@@ -57,11 +61,13 @@ constexpr unsigned char kByteCommonness[256] = {
 }  // namespace
 
 bool DictionaryBytes::load(const std::filesystem::path& path) {
-    FdCloser file{openOrCreate(path)};
     struct stat st;
-    if (file.fd < 0 || ::fstat(file.fd, &st) != 0) {
+    ReadFailure failure = ReadFailure::None;
+    FdCloser file{openOrCreate(path, st, failure)};
+    if (file.fd < 0) {
+        // Something that is no regular file has no lines.
         release();
-        return false;
+        return failure == ReadFailure::NotRegular;
     }
     const Identity identity{
         static_cast<unsigned long long>(st.st_dev), static_cast<unsigned long long>(st.st_ino),
@@ -71,7 +77,7 @@ bool DictionaryBytes::load(const std::filesystem::path& path) {
     release();
     identity_ = identity;
     loaded_ = true;
-    if (!S_ISREG(st.st_mode) || st.st_size <= 0) return true;  // no lines
+    if (st.st_size <= 0) return true;  // no lines
 
     const auto size = static_cast<size_t>(st.st_size);
     // Every page is read by a search, so they are mapped in one go.

@@ -98,10 +98,14 @@ void FavoritesStore::read(bool createMissing) const {
     buffer_.clear();
     writable_ = true;
     seen_ = {};
-    // Non-blocking, so that a pipe in the file's place is not waited on.
-    int fd = ::open(file_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // A file that is there but cannot be read, or is no regular file, is
+    // treated as empty and never replaced: writing over it would lose every
+    // favorite in it.
+    struct stat st;
+    ReadFailure failure = ReadFailure::None;
+    const int fd = openRegularFile(file_, st, &failure);
     if (fd < 0) {
-        if (errno == ENOENT) {
+        if (failure == ReadFailure::Missing) {
             if (createMissing) {
                 const int created = ::open(file_.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
                 if (created >= 0) ::close(created);
@@ -113,17 +117,9 @@ void FavoritesStore::read(bool createMissing) const {
         }
         return;
     }
-    // A file that is there but cannot be read is treated as empty and never
-    // replaced: writing over it would lose every favorite in it.
-    struct stat st;
-    bool ok = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    if (ok)
-        seen_ = {true,
-                 st.st_dev,
-                 st.st_ino,
-                 st.st_size,
-                 nanoseconds(st.st_mtim),
-                 nanoseconds(st.st_ctim)};
+    bool ok = true;
+    seen_ = {
+        true, st.st_dev, st.st_ino, st.st_size, nanoseconds(st.st_mtim), nanoseconds(st.st_ctim)};
     char chunk[65536];
     while (ok) {
         const ssize_t got = ::read(fd, chunk, sizeof chunk);

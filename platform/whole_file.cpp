@@ -53,21 +53,32 @@ bool writeWholeFile(const std::filesystem::path& file, std::string_view bytes,
     return true;
 }
 
+int openRegularFile(const std::filesystem::path& file, struct stat& status, ReadFailure* failure) {
+    if (failure) *failure = ReadFailure::None;
+    // Non-blocking, so that opening a pipe does not wait for a writer; it
+    // changes nothing for a regular file.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (failure) *failure = errno == ENOENT ? ReadFailure::Missing : ReadFailure::Unreadable;
+        return -1;
+    }
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        if (failure) *failure = ReadFailure::NotRegular;
+        return -1;
+    }
+    return fd;
+}
+
 std::optional<std::string> readWholeFile(const std::filesystem::path& file, size_t maxBytes,
                                          ReadFailure* failure) {
     const auto fail = [failure](ReadFailure why) -> std::optional<std::string> {
         if (failure) *failure = why;
         return std::nullopt;
     };
-    if (failure) *failure = ReadFailure::None;
-    // Non-blocking, so that opening a pipe does not wait for a writer.
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return fail(errno == ENOENT ? ReadFailure::Missing : ReadFailure::Unreadable);
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return fail(ReadFailure::NotRegular);
-    }
+    const int fd = openRegularFile(file, st, failure);
+    if (fd < 0) return std::nullopt;
     if (st.st_size < 0 || uint64_t(st.st_size) > maxBytes) {
         ::close(fd);
         return fail(ReadFailure::TooLarge);

@@ -2,6 +2,8 @@
 // target and is renamed over it, so a failed write never leaves half a file.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -25,6 +27,12 @@ enum class ReadFailure {
     TooLarge,    // more than the reader's limit
     Unreadable,  // no permission, or a read error
 };
+
+// A regular file opened for reading, its status in `status`: the descriptor,
+// which the caller closes. -1 for anything else, with the reason in `failure`
+// when given; a pipe in the file's place is never waited on.
+int openRegularFile(const std::filesystem::path& file, struct stat& status,
+                    ReadFailure* failure = nullptr);
 
 // The bytes of a regular file of at most `maxBytes`; empty otherwise, with
 // the reason in `failure` when given. The size is checked before anything is
