@@ -1,31 +1,18 @@
 #include "characters/char_types.hpp"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
 
-int charTypeByte(const std::filesystem::path& file, uint32_t code) {
+CharTypes::CharTypes(const std::filesystem::path& file) {
+    // A real file is kCharTypesSize bytes; a longer one is read only so far.
+    if (auto whole = readWholeFile(file, size_t(1) << 20)) bytes_ = std::move(*whole);
+}
+
+int CharTypes::byte(uint32_t code) const {
     if (code < kCharTypesFirst || code > 0xFFFF) return -1;
-    struct stat st;
-    const int fd = openRegularFile(file, st);
-    if (fd < 0) return -1;
-    unsigned char byte;
-    const ssize_t got = ::pread(fd, &byte, 1, static_cast<off_t>(code - kCharTypesFirst));
-    ::close(fd);
-    return got == 1 ? byte : -1;
-}
-
-int strokeCount(const std::filesystem::path& file, uint32_t code) {
-    const int byte = charTypeByte(file, code);
-    return byte < 0 ? -1 : (byte & 0x3F);
-}
-
-int formType(const std::filesystem::path& file, uint32_t code) {
-    const int byte = charTypeByte(file, code);
-    return byte < 0 ? -1 : (byte >> 6);
+    const size_t at = code - kCharTypesFirst;
+    return at < bytes_.size() ? static_cast<unsigned char>(bytes_[at]) : -1;
 }
 
 }  // namespace tulvo::characters

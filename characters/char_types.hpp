@@ -1,10 +1,11 @@
 // data/chartypes.txt: one byte per code point U+4000..U+FFFF, the total stroke
-// count in bits 0-5 and the form type in bits 6-7. Each lookup is one seek
-// and a one-byte read.
+// count in bits 0-5 and the form type in bits 6-7. The file is read whole
+// once (49,152 bytes); lookups are then memory reads.
 #pragma once
 
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace tulvo::characters {
 
@@ -20,15 +21,29 @@ enum FormType {
     kFormNeither = 3
 };
 
-// The character's byte, or -1 outside U+4000..U+FFFF, for a missing file or
-// a byte beyond the file's end.
-int charTypeByte(const std::filesystem::path& file, uint32_t code);
+class CharTypes {
+  public:
+    // Reads the file; a missing or unreadable file, or anything that is no
+    // regular file, knows no character.
+    explicit CharTypes(const std::filesystem::path& file);
 
-// 0..63 (0 = not recorded), or -1 as above.
-int strokeCount(const std::filesystem::path& file, uint32_t code);
+    // The character's byte, or -1 outside U+4000..U+FFFF and beyond the
+    // file's end.
+    int byte(uint32_t code) const;
+    // 0..63 (0 = not recorded), or -1 as above.
+    int strokeCount(uint32_t code) const {
+        const int b = byte(code);
+        return b < 0 ? -1 : (b & 0x3F);
+    }
+    // 0..3 (see FormType), or -1 as above.
+    int formType(uint32_t code) const {
+        const int b = byte(code);
+        return b < 0 ? -1 : (b >> 6);
+    }
 
-// 0..3 (see FormType), or -1 as above.
-int formType(const std::filesystem::path& file, uint32_t code);
+  private:
+    std::string bytes_;
+};
 
 // The byte of a character: the stroke count (above 63 kept at 63) and the
 // form type.

@@ -10,31 +10,6 @@ namespace tulvo::characters {
 
 namespace {
 
-// chartypes.txt read once per search, with the reader's rules: -1 outside
-// U+4000..U+FFFF and beyond the file's end.
-class CharTypeBytes {
-  public:
-    explicit CharTypeBytes(const std::filesystem::path& file) {
-        if (auto whole = readWholeFile(file)) bytes_ = std::move(*whole);
-    }
-    int byte(uint32_t code) const {
-        if (code < kCharTypesFirst || code > 0xFFFF) return -1;
-        const size_t at = code - kCharTypesFirst;
-        return at < bytes_.size() ? static_cast<unsigned char>(bytes_[at]) : -1;
-    }
-    int formType(uint32_t code) const {
-        const int b = byte(code);
-        return b < 0 ? -1 : b >> 6;
-    }
-    int strokeCount(uint32_t code) const {
-        const int b = byte(code);
-        return b < 0 ? -1 : b & 0x3F;
-    }
-
-  private:
-    std::string bytes_;
-};
-
 std::string groupLine(int strokes, char16_t code) {
     char buffer[32];
     std::snprintf(buffer, sizeof buffer, "%03d %d", strokes, int(code));
@@ -89,7 +64,7 @@ std::vector<std::string> singleRadicalLines(const std::filesystem::path& compone
     std::vector<std::string> lines;
     const std::vector<char16_t> keys = radicalKeys(cellText);
     if (keys.empty()) return lines;
-    const CharTypeBytes types(chartypes);
+    const CharTypes types(chartypes);
     for (const ComponentRecord& record : componentRecords(components)) {
         if (std::find(keys.begin(), keys.end(), record.radical) == keys.end()) continue;
         if (!passesFormPreference(types.formType(record.code), preference)) continue;
@@ -114,7 +89,7 @@ std::vector<std::string> multiRadicalLines(const RadicalTable& table,
         for (char16_t code : multiradix.list(e)) ++counters[code];
     }
     const size_t wanted = selection.size();
-    const CharTypeBytes types(chartypes);
+    const CharTypes types(chartypes);
     for (uint32_t code = 0; code <= 0xFFFF; ++code) {
         if (counters[code] != wanted) continue;
         // Not recorded (0), or no count for this code at all: last, as "??".
@@ -196,7 +171,7 @@ void RadicalSearch::selectTab(int index, dictionary::CharForm preference) {
     tab_ = index == kResultsTab ? kResultsTab : kSelectionTab;
     if (tab_ != kResultsTab || selection_.empty()) return;
     const MultiradixFile multiradix(files_.multiradix);
-    const CharTypeBytes types(files_.chartypes);
+    const CharTypes types(files_.chartypes);
     results_ = resultsGridFromLines(
         multiRadicalLines(table_, multiradix, files_.chartypes, selection_), GroupLabels::Total,
         [&](char16_t code) { return passesFormPreference(types.formType(code), preference); },

@@ -46,7 +46,7 @@ TEST(DataFilePipes, EveryReaderTakesAPipeForAMissingFile) {
 
     const auto chartypes = pipe("chartypes.txt");
     EXPECT_TRUE(returnsAtOnce(chartypes, [&] {
-        EXPECT_EQ(tulvo::characters::charTypeByte(chartypes, 0x4E2D), -1);
+        EXPECT_EQ(tulvo::characters::CharTypes(chartypes).byte(0x4E2D), -1);
     })) << "chartypes";
 
     const auto strokes = pipe("strokeorderdata.dat");

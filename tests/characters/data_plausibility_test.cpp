@@ -181,12 +181,13 @@ TEST(Plausible, CommonCharactersAsALearnerKnowsThem) {
     ASSERT_FALSE(records.empty());
     std::map<char16_t, char16_t> radicalOf;
     for (const auto& record : records) radicalOf[record.code] = record.radical;
+    const CharTypes types(kCharTypesPath);
     for (const Fact& f : table) {
         const std::string character = utf8(f.character);
         EXPECT_EQ(utf8(radicalOf[f.character]), utf8(f.radical)) << character << " radical";
-        EXPECT_EQ(strokeCount(kCharTypesPath, f.character), f.strokes) << character << " strokes";
+        EXPECT_EQ(types.strokeCount(f.character), f.strokes) << character << " strokes";
         if (f.form != kOwnVariant) {
-            EXPECT_EQ(formType(kCharTypesPath, f.character), f.form) << character << " form type";
+            EXPECT_EQ(types.formType(f.character), f.form) << character << " form type";
         }
         if (f.hskLowest >= 0) {
             const int value = freq.lookup(std::u16string(1, f.character), "");

@@ -57,11 +57,12 @@ TEST(UnihanBuild, FormTypesStrokesAndCounterparts) {
     const std::string bytes = charTypesBytes(data);
     ASSERT_EQ(bytes.size(), 49152u);
     const auto chartypes = dir.write("chartypes.txt", bytes);
-    EXPECT_EQ(ch::strokeCount(chartypes, U'中'), 4);
-    EXPECT_EQ(ch::strokeCount(chartypes, U'的'), 8);  // the first of two counts
-    EXPECT_EQ(ch::formType(chartypes, U'國'), ch::kFormTraditionalOnly);
-    EXPECT_EQ(ch::strokeCount(chartypes, U'国'), 8);
-    EXPECT_EQ(ch::charTypeByte(chartypes, U'一'), 0);
+    const ch::CharTypes read(chartypes);
+    EXPECT_EQ(read.strokeCount(U'中'), 4);
+    EXPECT_EQ(read.strokeCount(U'的'), 8);  // the first of two counts
+    EXPECT_EQ(read.formType(U'國'), ch::kFormTraditionalOnly);
+    EXPECT_EQ(read.strokeCount(U'国'), 8);
+    EXPECT_EQ(read.byte(U'一'), 0);
 
     size_t lines = 0;
     const auto types = dir.write("types.txt", typesBytes(data, lines));

@@ -125,16 +125,17 @@ int buildCharTypes(const Args& args) {
     if (!writeFileAtomically(args[1], charTypesBytes(unihan), &error)) return failWith(error);
 
     namespace ch = tulvo::characters;
+    const ch::CharTypes types(args[1]);
     std::vector<std::string> failures;
     if (fs::file_size(args[1]) != ch::kCharTypesSize)
         failures.push_back("size is not 49,152 bytes");
-    if (ch::formType(args[1], U'中') != ch::kFormBoth) failures.push_back("中 is not form type 0");
-    if (ch::formType(args[1], U'国') != ch::kFormSimplifiedOnly)
+    if (types.formType(U'中') != ch::kFormBoth) failures.push_back("中 is not form type 0");
+    if (types.formType(U'国') != ch::kFormSimplifiedOnly)
         failures.push_back("国 is not form type 1");
-    if (ch::formType(args[1], U'國') != ch::kFormTraditionalOnly)
+    if (types.formType(U'國') != ch::kFormTraditionalOnly)
         failures.push_back("國 is not form type 2");
-    if (ch::strokeCount(args[1], U'中') != 4) failures.push_back("中 has not 4 strokes");
-    if (ch::strokeCount(args[1], U'國') != 11) failures.push_back("國 has not 11 strokes");
+    if (types.strokeCount(U'中') != 4) failures.push_back("中 has not 4 strokes");
+    if (types.strokeCount(U'國') != 11) failures.push_back("國 has not 11 strokes");
     if (!failures.empty()) return checkFailed(args[1], failures);
     std::cout << "databuild: " << args[1] << ": " << ch::kCharTypesSize << " bytes\n";
     return 0;

@@ -311,7 +311,8 @@ std::optional<std::vector<RecogTemplate>> buildRecogTemplates(const fs::path& st
         if (error) *error = "cannot list " + strokeDir.string() + ": " + ec.message();
         return std::nullopt;
     }
-    const bool haveTypes = fs::exists(charTypes);
+    // Without the file every template is offered under both forms.
+    const tulvo::characters::CharTypes types(charTypes);
     std::vector<RecogTemplate> templates;
     for (const auto& [character, file] : files) {
         std::string json, why;
@@ -321,8 +322,7 @@ std::optional<std::vector<RecogTemplate>> buildRecogTemplates(const fs::path& st
             if (error) *error = file.string() + ": " + why;
             return std::nullopt;
         }
-        const uint8_t form =
-            formFlagOf(haveTypes ? tulvo::characters::formType(charTypes, character) : -1);
+        const uint8_t form = formFlagOf(types.formType(character));
         for (auto& t : templatesForCharacter(character, form, *medians, recipe))
             templates.push_back(std::move(t));
     }
