@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/little_endian.hpp"
 #include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
@@ -16,11 +17,6 @@ namespace {
 
 // Far beyond any real frequency file (about 1 MB); a larger one is not one.
 constexpr off_t kMaxFreqFileBytes = off_t(1) << 28;
-
-int32_t int32At(const unsigned char* p) {
-    return static_cast<int32_t>(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                                uint32_t(p[3]) << 24);
-}
 
 void appendInt32(std::string& out, int32_t value) {
     const auto u = static_cast<uint32_t>(value);
@@ -89,7 +85,7 @@ int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
     if (fd_ < 0) return -1;
     unsigned char header[8];
     if (!readAt(0, header, 4)) return -1;
-    const int64_t textBase = int32At(header);
+    const int64_t textBase = readLe32Signed(header);
     const auto queryLength = static_cast<int64_t>(word.size());
 
     int64_t position = 4;
@@ -97,8 +93,8 @@ int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
     bool found = false;
     while (position < size_) {
         if (!readAt(position, header, 8)) return -1;
-        const int64_t length = int32At(header);
-        const int64_t count = int32At(header + 4);
+        const int64_t length = readLe32Signed(header);
+        const int64_t count = readLe32Signed(header + 4);
         if (length > queryLength) return -1;
         // Lengths and counts below 1 cannot occur in a sound file; reading
         // on would loop or run backwards.
@@ -122,7 +118,7 @@ int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
                 if (word[i] != unit) order = word[i] < unit ? -1 : 1;
             }
             if (order == 0) {
-                value = int32At(record.data() + 2 * length);
+                value = readLe32Signed(record.data() + 2 * length);
                 found = true;
                 break;
             }

@@ -1,5 +1,6 @@
 #include "characters/radicals.hpp"
 
+#include "platform/little_endian.hpp"
 #include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
@@ -117,9 +118,7 @@ MultiradixFile MultiradixFile::fromBytes(std::string bytes) {
 }
 
 int32_t MultiradixFile::int32At(size_t offset) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(bytes_.data() + offset);
-    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                   uint32_t(p[3]) << 24);
+    return readLe32Signed(bytes_.data() + offset);
 }
 
 std::vector<char16_t> MultiradixFile::list(int e) const {

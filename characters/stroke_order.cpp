@@ -7,15 +7,12 @@
 #include <algorithm>
 #include <cmath>
 
+#include "platform/little_endian.hpp"
 #include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
 
 namespace {
-
-uint32_t u32(const unsigned char* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 void appendU32(std::string& out, uint32_t value) {
     for (int shift = 0; shift < 32; shift += 8) out.push_back(char((value >> shift) & 0xFF));
@@ -40,7 +37,7 @@ void StrokeOrderFile::open(std::filesystem::path file) {
     fd_ = openRegularFile(path_, st);
     if (fd_ < 0) return;
     unsigned char n[4];
-    if (st.st_size > 4 && ::pread(fd_, n, 4, 0) == 4) count_ = u32(n);
+    if (st.st_size > 4 && ::pread(fd_, n, 4, 0) == 4) count_ = readLe32(n);
 }
 
 void StrokeOrderFile::close() {
@@ -86,7 +83,7 @@ std::optional<std::vector<Stroke>> StrokeOrderFile::lookup(char16_t code) const 
     const uint64_t index = uint64_t(it - all.begin());
     unsigned char offsetBytes[4];
     if (!readAt(kHeaderSize + 2 * n + 4 * index, offsetBytes, 4)) return std::nullopt;
-    uint64_t at = kHeaderSize + 6 * n + u32(offsetBytes);
+    uint64_t at = kHeaderSize + 6 * n + readLe32(offsetBytes);
 
     unsigned char strokeCount;
     if (!readAt(at++, &strokeCount, 1)) return std::nullopt;

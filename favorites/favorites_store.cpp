@@ -1,4 +1,5 @@
 #include "favorites/favorites_store.hpp"
+#include "platform/little_endian.hpp"
 #include "platform/unicode_text.hpp"
 #include "platform/whole_file.hpp"
 
@@ -14,14 +15,6 @@
 #include <cstring>
 
 namespace tulvo::favorites {
-
-namespace {
-
-std::u16string asciiToUtf16(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
-}  // namespace
 
 FavoritesStore::FavoritesStore(std::filesystem::path file, std::filesystem::path debugMarker,
                                FavoritesMessages* messages)
@@ -199,10 +192,7 @@ void FavoritesStore::reportFailure() {
 FavoritesStore::ScanResult FavoritesStore::scan(size_t length) const {
     const auto* p = reinterpret_cast<const unsigned char*>(buffer_.data());
     const size_t size = buffer_.size();
-    auto int32At = [p](size_t at) {
-        return static_cast<int32_t>(uint32_t(p[at]) | uint32_t(p[at + 1]) << 8 |
-                                    uint32_t(p[at + 2]) << 16 | uint32_t(p[at + 3]) << 24);
-    };
+    auto int32At = [p](size_t at) { return readLe32Signed(p + at); };
     ScanResult result;
     int32_t previous = -1;
     size_t position = 0;

@@ -2,13 +2,11 @@
 
 #include <fstream>
 
+#include "platform/little_endian.hpp"
+
 namespace tulvo::handwriting {
 
 namespace {
-
-uint32_t read32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 void put16(std::string& out, uint32_t v) {
     out += char(v & 0xFF);
@@ -24,7 +22,7 @@ void put32(std::string& out, uint32_t v) {
 
 RecogView::RecogView(std::span<const uint8_t> bytes) : bytes_(bytes) {
     if (bytes.size() < 4) return;
-    const uint64_t claimed = read32(bytes.data());
+    const uint64_t claimed = readLe32(bytes.data());
     const uint64_t present = (bytes.size() - 4) / kRecogHeaderSize;
     count_ = static_cast<size_t>(claimed < present ? claimed : present);
     segmentArea_ = static_cast<size_t>(4 + kRecogHeaderSize * claimed < bytes.size()
@@ -40,7 +38,7 @@ TemplateHeader RecogView::header(size_t k) const {
     h.formFlag = p[2];
     h.strokes = p[3];
     h.segmentCount = p[4];
-    h.segmentOffset = read32(p + 5);
+    h.segmentOffset = readLe32(p + 5);
     return h;
 }
 
@@ -72,7 +70,7 @@ std::string encodeRecog(const std::vector<RecogTemplate>& templates) {
 std::optional<std::vector<RecogTemplate>> decodeRecog(std::span<const uint8_t> bytes) {
     if (bytes.size() < 4) return std::nullopt;
     const RecogView view(bytes);
-    if (view.size() != read32(bytes.data())) return std::nullopt;
+    if (view.size() != readLe32(bytes.data())) return std::nullopt;
     std::vector<RecogTemplate> out;
     out.reserve(view.size());
     for (size_t k = 0; k < view.size(); ++k) {

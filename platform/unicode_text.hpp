@@ -23,6 +23,18 @@ inline char asciiLower(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
 }
 
+// ASCII text (digits, signs) as UTF-16 units, one per byte.
+inline std::u16string asciiToUtf16(std::string_view ascii) {
+    return std::u16string(ascii.begin(), ascii.end());
+}
+
+// `text` without the spaces, tabs and line ends at either end.
+inline std::string_view trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
 // Lower-cases the ASCII letters only; every other byte stays as it is.
 std::string asciiLowered(std::string_view text);
 void asciiLowerInPlace(std::string& text);

@@ -1,5 +1,6 @@
 #include "shell/clipboard_save_file.hpp"
 
+#include "platform/little_endian.hpp"
 #include "platform/whole_file.hpp"
 
 namespace tulvo::shell {
@@ -7,13 +8,6 @@ namespace {
 
 void put32(std::string& out, uint32_t v) {
     for (int i = 0; i < 4; ++i) out.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
-}
-
-uint32_t get32(std::string_view b, size_t at) {
-    uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | static_cast<uint8_t>(b[at + static_cast<size_t>(i)]);
-    return v;
 }
 
 }  // namespace
@@ -33,8 +27,8 @@ std::vector<ClipboardRecord> decodeClipboardRecords(std::string_view bytes) {
     std::vector<ClipboardRecord> records;
     size_t at = 0;
     while (bytes.size() - at >= 8) {
-        const uint32_t format = get32(bytes, at);
-        const uint32_t size = get32(bytes, at + 4);
+        const uint32_t format = readLe32(bytes.data() + at);
+        const uint32_t size = readLe32(bytes.data() + at + 4);
         if (size > bytes.size() - at - 8) break;
         records.push_back({format, std::string(bytes.substr(at + 8, size))});
         at += 8 + size;

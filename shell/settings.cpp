@@ -12,12 +12,6 @@
 namespace tulvo::shell {
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    const size_t first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 bool startsWith(std::string_view text, char letter) {
     return !text.empty() && text.front() == letter;
 }

@@ -2,6 +2,7 @@
 // adding and removing words keeps them too, and the file on disk always
 // holds what the store holds.
 #include "favorites/favorites_store.hpp"
+#include "platform/little_endian.hpp"
 #include "tests/fuzz/fuzz_support.hpp"
 
 #include <iterator>
@@ -11,9 +12,7 @@ using namespace tulvo::favorites;
 namespace {
 
 int32_t int32At(const std::string& b, size_t at) {
-    const auto* p = reinterpret_cast<const unsigned char*>(b.data()) + at;
-    return int32_t(uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 |
-                   uint32_t(p[3]) << 24);
+    return tulvo::readLe32Signed(b.data() + at);
 }
 
 // Blocks of increasing word length 1..30, each count >= 0 and its words
