@@ -1,9 +1,12 @@
 #include "characters/radical_search.hpp"
 
 #include <algorithm>
+#include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
+#include "platform/unicode_text.hpp"
 #include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
@@ -16,20 +19,34 @@ std::string groupLine(int strokes, char16_t code) {
     return buffer;
 }
 
+// The whole of `text` as a decimal number; nothing for anything else.
+std::optional<long> decimal(std::string_view text) {
+    long value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || error != std::errc() || end != text.data() + text.size())
+        return std::nullopt;
+    return value;
+}
+
 // The stroke count and the code of a line "SSS CCCCC".
 bool parseLine(const std::string& line, int& strokes, char16_t& code) {
     const size_t space = line.find(' ');
-    if (space == std::string::npos || space == 0 || space + 1 >= line.size()) return false;
-    strokes = std::atoi(line.substr(0, space).c_str());
-    const long value = std::atol(line.c_str() + space + 1);
-    if (value < 0 || value > 0xFFFF) return false;
-    code = char16_t(value);
+    if (space == std::string::npos) return false;
+    const auto count = decimal(std::string_view(line).substr(0, space));
+    const auto value = decimal(std::string_view(line).substr(space + 1));
+    if (!count || !value || *count < INT_MIN || *count > INT_MAX || *value < 0 || *value > 0xFFFF)
+        return false;
+    strokes = int(*count);
+    code = char16_t(*value);
     return true;
 }
 
-std::u16string asciiToUtf16(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
+// The hit test rounds to the nearest cell, so it measures from cell
+// centres: a row is found from y less half a row (22 pixels high), and a
+// results column from x less the label column's extra width over a cell
+// (50 - 35) and about half a cell.
+constexpr int kHalfRow = 11;
+constexpr int kResultsColumnShift = 35;
 
 int nearestInteger(long double value) {
     return static_cast<int>(std::nearbyintl(value));
@@ -127,9 +144,9 @@ ResultsGrid resultsGridFromLines(const std::vector<std::string>& lines, GroupLab
 GridHit hitTestGrid(int x, int y, int firstVisibleRow, int columnWidth, int rowHeight,
                     bool resultsGrid) {
     if (columnWidth <= 0 || rowHeight <= 0) return {};
-    const long double across = resultsGrid ? x - 35 : x;
+    const long double across = resultsGrid ? x - kResultsColumnShift : x;
     return {nearestInteger(across / columnWidth),
-            firstVisibleRow + nearestInteger(static_cast<long double>(y - 11) / rowHeight)};
+            firstVisibleRow + nearestInteger(static_cast<long double>(y - kHalfRow) / rowHeight)};
 }
 
 void RadicalSearch::open() {

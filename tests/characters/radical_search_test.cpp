@@ -194,6 +194,20 @@ TEST_F(RadicalSearchTest, GridLabelsRowsAndColours) {
     EXPECT_FALSE(search.rightClickRadical(0, 0));
 }
 
+TEST(RadicalGrid, LinesThatAreNotTwoNumbersAreSkipped) {
+    // Only "count code", both whole decimal numbers and the code one unit.
+    const ResultsGrid grid =
+        resultsGridFromLines({"003 22909", "004 22920x", "4x 22921", "005 ", " 22922", "006 65536",
+                              "007 -1", "008 22923 9", "999 22924"},
+                             GroupLabels::Total, {}, {});
+    ASSERT_EQ(grid.size(), 2u);
+    EXPECT_EQ(grid[0].label, u"3");
+    ASSERT_EQ(grid[0].cells.size(), 1u);
+    EXPECT_EQ(grid[0].cells[0].character, char16_t(22909));
+    EXPECT_EQ(grid[1].label, u"??");
+    EXPECT_EQ(grid[1].cells[0].character, char16_t(22924));
+}
+
 TEST_F(RadicalSearchTest, MultiRadicalSearch) {
     RadicalSearch search(table, files, {});
     auto mark = [&](std::u16string_view text) {
