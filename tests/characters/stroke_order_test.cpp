@@ -76,6 +76,19 @@ TEST(StrokeOrderFile, DamagedFilesFindNothing) {
         }
         EXPECT_FALSE(cut.lookup(u'三'));
     }
+    // A count beyond the codes the file holds: the codes present are listed
+    // (the rest of the file read as codes), and no record is taken from an
+    // offset table that is not there.
+    std::string over = whole;
+    over[0] = char(0xE8);  // 1000
+    over[1] = char(0x03);
+    const StrokeOrderFile overFile(dir.write("over.dat", over));
+    const std::vector<char16_t> overCodes = overFile.codes();
+    // (Asserted: were the count trusted, the next case would ask for 8 GB.)
+    ASSERT_EQ(overCodes.size(), (whole.size() - 4) / 2);
+    EXPECT_EQ(overCodes[0], u'二');
+    EXPECT_EQ(overCodes[1], u'丶');
+    EXPECT_FALSE(overFile.lookup(u'二'));
     // A count far beyond the file, an offset beyond it.
     std::string huge = whole;
     huge[0] = huge[1] = huge[2] = huge[3] = char(0xFF);

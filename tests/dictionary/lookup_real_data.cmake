@@ -23,6 +23,12 @@ expect_line("hexadecimal code" "中\tzhōng\t" 4e2d)
 expect_line("decimal code" "中\tzhōng\t" 20013)
 expect_line("traditional preference" "中國\tZhōng guó\tChina" --prefer traditional --match exact China)
 
+# The pinyin field ends at its "]": nothing reads on into the definitions.
+execute_process(COMMAND ${LOOKUP} "ma3]" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
+    message(FATAL_ERROR "\"ma3]\" must find no row, exit 0; got ${rc}:\n${out}")
+endif()
+
 execute_process(COMMAND ${LOOKUP} --match bogus x RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
 if(NOT rc EQUAL 2)
     message(FATAL_ERROR "a bad option must exit 2, got ${rc}")

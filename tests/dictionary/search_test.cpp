@@ -128,6 +128,9 @@ TEST_F(SearchTest, ChineseFormsPinyinAndEnglishFindTheirRows) {
         {"lv4", {}, {"绿", "律师"}}, {"lü4", {}, {}}, {"lü", {}, {"绿", "驴", "律师"}},
         {"ma?", {kExact}, {"妈", "麻", "马", "骂", "吗"}},
         {"ma*", {}, {"妈", "麻", "马", "骂", "吗", "慢"}},
+        // The field ends at its "]": a key holding one never reads on into
+        // the definitions.
+        {"ma3]", {}, {}}, {"ma3] /horse", {kExact}, {}},
         // Pinyin anywhere retries every start: " ab" finds the field "aab".
         {" ab", {}, {"a"}}, {"hao3", {kEnd}, {"你好"}},
         // English matches each definition on its own, never across a "/":
@@ -305,8 +308,8 @@ TEST(LineMatcher, PinyinAndEnglishFollowThePlainRules) {
     const SearchSettings settings;
     for (MatchPart part : {kBeginning, kEnd, kExact, kAnywhere}) {
         for (QueryKind kind : {QueryKind::Pinyin, QueryKind::TonelessPinyin}) {
-            for (std::string key :
-                 {"zhong1", "zhong?guo2", "guo2", "ni3hao3", "nihao", "zhong", "?", "u:5", "ni"}) {
+            for (std::string key : {"zhong1", "zhong?guo2", "guo2", "ni3hao3", "nihao", "zhong",
+                                    "?", "u:5", "ni", "guo2]", "]"}) {
                 Query query;
                 query.kind = kind;
                 query.key = key;

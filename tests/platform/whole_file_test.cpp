@@ -2,10 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <future>
+#include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -53,4 +57,54 @@ TEST(ReadWholeFile, APipeWithoutWriterIsRefusedWithoutWaiting) {
         FAIL() << "the read waited for a writer";
     }
     EXPECT_EQ(read.get(), std::make_pair(false, ReadFailure::NotRegular));
+}
+
+// What reached the disk and in which order: each fsync() and rename() of
+// this program is recorded (by inode) and then done.
+namespace {
+
+struct DiskStep {
+    char kind;  // 'f' fsync, 'r' rename
+    ino_t inode;
+    std::string to;
+};
+std::vector<DiskStep> diskSteps;
+
+}  // namespace
+
+extern "C" int fsync(int fd) {
+    struct stat st {};
+    ::fstat(fd, &st);
+    diskSteps.push_back({'f', st.st_ino, {}});
+    return int(::syscall(SYS_fsync, fd));
+}
+
+extern "C" int rename(const char* from, const char* to) noexcept {
+    struct stat st {};
+    ::stat(from, &st);
+    diskSteps.push_back({'r', st.st_ino, to});
+    return ::renameat(AT_FDCWD, from, AT_FDCWD, to);
+}
+
+TEST(WriteWholeFile, ReplacesTheFileOnlyOnceItsBytesAreOnDisk) {
+    TempDir dir;
+    const auto file = dir.write("notes.txt", "old");
+    std::filesystem::permissions(file, std::filesystem::perms(0640));
+    diskSteps.clear();
+    ASSERT_TRUE(tulvo::writeWholeFile(file, "new bytes"));
+    // The temporary file is flushed, then renamed over the file: a crash
+    // leaves the old bytes or the new, never an empty file.
+    ASSERT_EQ(diskSteps.size(), 2u);
+    EXPECT_EQ(diskSteps[0].kind, 'f');
+    EXPECT_EQ(diskSteps[1].kind, 'r');
+    EXPECT_EQ(diskSteps[1].inode, diskSteps[0].inode);
+    EXPECT_EQ(diskSteps[1].to, file.string());
+    EXPECT_EQ(TempDir::read(file), "new bytes");
+    struct stat st {};
+    ASSERT_EQ(::stat(file.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);  // the replaced file's permissions
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+    // A folder that is not there: false, and nothing is left behind.
+    EXPECT_FALSE(tulvo::writeWholeFile(dir / "none" / "x.txt", "bytes"));
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }

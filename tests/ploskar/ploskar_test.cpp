@@ -59,10 +59,12 @@ TEST(ExtractDictionary, BadArchivesAreRefused) {
     EXPECT_EQ(extractDictionary(good, 10).error, ExtractError::TooLarge);
 }
 
-// A deflate stream of `size` zero bytes (about 1000:1), made piece by piece
-// so that the test never holds the inflated bytes.
-std::string makeZeroBomb(size_t size, uint32_t& crc) {
-    const std::string zeros(1 << 20, '\0');
+// A deflate stream of `size` bytes repeating `pattern` (zeros by default;
+// about 1000:1), made piece by piece so that the test never holds the
+// inflated bytes. `size` is a multiple of the pattern's length.
+std::string makeZeroBomb(size_t size, uint32_t& crc, std::string_view pattern = {"\0", 1}) {
+    std::string zeros;
+    while (zeros.size() + pattern.size() <= (1 << 20)) zeros += pattern;
     z_stream z{};
     deflateInit2(&z, Z_BEST_SPEED, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
     std::string out;
@@ -124,6 +126,18 @@ TEST(ExtractDictionary, BombsAndLinksAreRefused) {
                   .error,
               ExtractError::TooLarge);
     EXPECT_EQ(extractDictionary(ZipBuilder().addDeflated("cedict_ts.u8", bomb, crc, 10'000).bytes())
+                  .error,
+              ExtractError::TooLarge);
+    // A dictionary repeating one line, 8 MiB from a few kilobytes: under the
+    // size limit, refused for its ratio alone.
+    const std::string line = "中國 中国 [Zhong1 guo2] /China/\n";
+    const std::string repeated = makeZeroBomb(line.size() * 250'000, crc, line);
+    EXPECT_LT(repeated.size() * kMaxRatio * 2, line.size() * 250'000);
+    EXPECT_LT(line.size() * 250'000, kMaxEntryBytes);
+    EXPECT_EQ(extractDictionary(
+                  ZipBuilder()
+                      .addDeflated("cedict_ts.u8", repeated, crc, uint32_t(line.size() * 250'000))
+                      .bytes())
                   .error,
               ExtractError::TooLarge);
     // Text that compresses well, but not 50:1, is taken.
