@@ -37,6 +37,14 @@ LOCATOR = "TulvoHiddenLocator"
 # replaces the files it writes rather than writing into them.
 _LINK_FROM_BYTES = 1 << 20
 
+_libc = ctypes.CDLL(None, use_errno=True)
+
+
+def die_with_parent():
+    """For Popen's preexec_fn: the child gets SIGTERM when the test process
+    ends, even when it is killed (a ctest time-out) before it can clean up."""
+    _libc.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
 
 class DriverError(AssertionError):
     pass
@@ -139,7 +147,12 @@ class Session:
         self.window = None
         self.env = None
         self._shots = 0
-        self._start_display()
+        try:
+            self._start_display()
+        except BaseException:
+            # No caller holds the session yet: end what was started here.
+            self.close()
+            raise
 
     # --- life cycle -------------------------------------------------------
 
@@ -151,7 +164,8 @@ class Session:
             # starting just after an xdotool call would meet.
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
              "-nolisten", "tcp", "-noreset"],
-            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+            preexec_fn=die_with_parent)
         os.close(write_end)
         number = b""
         with os.fdopen(read_end, "rb") as pipe:
@@ -182,7 +196,7 @@ class Session:
     def start_tulvo(self, timeout=20.0):
         with open(os.path.join(self.artefacts, "tulvo.log"), "ab") as log:
             self.tulvo = subprocess.Popen(["./Tulvo"], cwd=self.program_dir, env=self.env,
-                                          stdout=log, stderr=log)
+                                          stdout=log, stderr=log, preexec_fn=die_with_parent)
         self.window = wait_until(self._find_window, timeout, what="the Tulvo window")
         # The window is mapped; give it its first paint and the focus.
         wait_until(lambda: self.locator_exists(), timeout, what="the hidden locator")
@@ -225,7 +239,11 @@ class Session:
         finally:
             if self.xvfb and self.xvfb.poll() is None:
                 self.xvfb.terminate()
-                self.xvfb.wait()
+                try:
+                    self.xvfb.wait(10)
+                except subprocess.TimeoutExpired:
+                    self.xvfb.kill()
+                    self.xvfb.wait()
             shutil.rmtree(self.work, ignore_errors=True)
 
     def _end_speech_service(self):

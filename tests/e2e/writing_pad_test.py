@@ -20,6 +20,8 @@ import sys
 import tempfile
 import time
 
+from tulvo_driver import die_with_parent
+
 CHARACTERS = "我是国"
 PAD_SIZE = 200
 PAD_COLUMN_WIDTH = 222  # the pad column at the right edge of the client area
@@ -43,7 +45,16 @@ def wait_until(predicate, timeout, what):
 
 class Session:
     def __init__(self, tulvo, app_dir, artefacts):
+        self.xvfb = self.tulvo = self.log = None
         self.work = tempfile.mkdtemp(prefix="tulvo-pad-")
+        try:
+            self._start(tulvo, app_dir, artefacts)
+        except BaseException:
+            # The caller has no session to close yet: end what was started.
+            self.close()
+            raise
+
+    def _start(self, tulvo, app_dir, artefacts):
         self.artefacts = artefacts
         os.makedirs(artefacts, exist_ok=True)
         program = os.path.join(self.work, "program")
@@ -58,7 +69,7 @@ class Session:
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
              "-nolisten", "tcp"], pass_fds=(write_end,),
-            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
             number = pipe.readline().strip()
@@ -71,7 +82,8 @@ class Session:
         self.env.pop("WAYLAND_DISPLAY", None)
         self.log = open(os.path.join(artefacts, "tulvo.log"), "wb")
         self.tulvo = subprocess.Popen([tulvo], cwd=program, env=self.env,
-                                      stdout=self.log, stderr=self.log)
+                                      stdout=self.log, stderr=self.log,
+                                      preexec_fn=die_with_parent)
         self.window = wait_until(self.find_window, 30, "the Tulvo window")
         time.sleep(0.5)
         self.run("xdotool", "windowfocus", "--sync", self.window, check=False)
@@ -130,16 +142,26 @@ class Session:
                      check=False)
 
     def close(self):
-        if self.tulvo.poll() is None:
-            self.tulvo.terminate()
-            try:
-                self.tulvo.wait(10)
-            except subprocess.TimeoutExpired:
-                self.tulvo.kill()
-        self.xvfb.terminate()
-        self.xvfb.wait(10)
-        self.log.close()
-        shutil.rmtree(self.work, ignore_errors=True)
+        """Ends Tulvo and Xvfb, whichever were started, also after a failure."""
+        try:
+            if self.tulvo and self.tulvo.poll() is None:
+                self.tulvo.terminate()
+                try:
+                    self.tulvo.wait(10)
+                except subprocess.TimeoutExpired:
+                    self.tulvo.kill()
+                    self.tulvo.wait()
+        finally:
+            if self.xvfb and self.xvfb.poll() is None:
+                self.xvfb.terminate()
+                try:
+                    self.xvfb.wait(10)
+                except subprocess.TimeoutExpired:
+                    self.xvfb.kill()
+                    self.xvfb.wait()
+            if self.log:
+                self.log.close()
+            shutil.rmtree(self.work, ignore_errors=True)
 
 
 def pad_strokes(stroke_dir, character):
