@@ -140,6 +140,12 @@ TEST(ExtractDictionary, BombsAndLinksAreRefused) {
                       .bytes())
                   .error,
               ExtractError::TooLarge);
+    // A declared size over the limit is refused before anything is inflated.
+    const std::string few = makeZeroBomb(line.size() * 10, crc, line);
+    EXPECT_EQ(
+        extractDictionary(ZipBuilder().addDeflated("cedict_ts.u8", few, crc, 100u << 20).bytes())
+            .error,
+        ExtractError::TooLarge);
     // Text that compresses well, but not 50:1, is taken.
     std::string lines;
     for (int i = 0; lines.size() < 3'000'000; ++i)
