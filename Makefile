@@ -9,7 +9,7 @@ DATABUILD := $(BUILD_DIR)/tools/databuild/databuild
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build data data-files run test test-asan format-check test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package
+.PHONY: all deps configure build data data-files run test test-asan format-check test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package mutate
 # `make install DESTDIR=... PREFIX=/usr`; see packaging/.
 PREFIX ?= /usr/local
 all: data
@@ -47,6 +47,12 @@ test: data
 	cd $(BUILD_DIR) && ctest --output-on-failure -j $(JOBS)
 	@$(MAKE) --no-print-directory test-asan
 	@$(MAKE) --no-print-directory test-fuzz
+
+# Plants each fault of tools/mutants.txt in turn, rebuilds, runs the tests
+# meant to catch it and prints a table of caught and missed faults. Not part
+# of `make test`. MUTANTS=name-pattern... for some only.
+mutate: data
+	@python3 tools/mutate.py --build-dir $(BUILD_DIR) --jobs $(JOBS) $(MUTANTS)
 
 install: data
 	DESTDIR="$(DESTDIR)" cmake --install $(BUILD_DIR) --prefix "$(PREFIX)"
