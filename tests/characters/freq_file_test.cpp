@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include "platform/unicode_text.hpp"
 #include "tests/support/le_bytes.hpp"
@@ -102,6 +103,23 @@ TEST(FreqFile, MissingFileFindsNothing) {
     EXPECT_FALSE(pipe.isOpen());
     FreqFile device("/dev/zero");
     EXPECT_FALSE(device.isOpen());
+}
+
+TEST(FreqFile, AHeaderCutAtThePagesEndIsNotReadPastIt) {
+    // A block of one-character words, then the first bytes of the next
+    // block's header, ending the file exactly at a page's end: nothing of the
+    // mapped file may be read beyond it.
+    const auto page = size_t(::sysconf(_SC_PAGESIZE));
+    const size_t records = (page - 12 - 1) / 6;
+    std::string bytes = int32(0) + int32(1) + int32(int32_t(records));
+    for (size_t i = 0; i < records; ++i)
+        bytes += units(std::u16string(1, char16_t(0x4E00 + i))) + int32(0);
+    bytes += int32(2).substr(0, page - bytes.size());
+    ASSERT_EQ(bytes.size(), page);
+    TempDir dir;
+    const FreqFile freq(dir.write("cut.dat", bytes));
+    EXPECT_EQ(freq.lookup(u"一", ""), 0);
+    EXPECT_EQ(freq.lookup(u"中国", ""), -1);
 }
 
 TEST(FreqFile, StaysOpenAfterTheFileIsRemoved) {

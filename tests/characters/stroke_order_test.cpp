@@ -102,6 +102,22 @@ TEST(StrokeOrderFile, DamagedFilesFindNothing) {
     EXPECT_FALSE(StrokeOrderFile(dir.path()).lookup(u'二'));
 }
 
+TEST(StrokeOrderFile, AnOddOutlineLengthLeavesItsLastByteUnread) {
+    TempDir dir;
+    // One character with one stroke of two points; its length byte made
+    // odd, with one byte more at the end for it to cover.
+    std::string bytes = fileBytes({{u'丨', {stroke(kLeftToRight, {{10, 10}, {20, 30}})}}});
+    const size_t lengthAt = 4 + 2 + 4 + 1 + 3;  // count, code, offset, strokes, stroke header
+    ASSERT_EQ(bytes[lengthAt], 4);
+    bytes[lengthAt] = 5;
+    bytes.push_back(char(99));
+    const auto strokes = StrokeOrderFile(dir.write("odd.dat", bytes)).lookup(u'丨');
+    ASSERT_TRUE(strokes);
+    ASSERT_EQ(strokes->size(), 1u);
+    // The two points, closed by the first again; no half point.
+    EXPECT_EQ((*strokes)[0].outline, (std::vector<GlyphPoint>{{10, 10}, {20, 30}, {10, 10}}));
+}
+
 TEST(StrokeOrderFile, ReopenSeesTheRewrittenFile) {
     TempDir dir;
     const auto path = dir.write("s.dat", fileBytes(sample()));

@@ -33,6 +33,10 @@ execute_process(COMMAND ${LOOKUP} --match bogus x RESULT_VARIABLE rc OUTPUT_QUIE
 if(NOT rc EQUAL 2)
     message(FATAL_ERROR "a bad option must exit 2, got ${rc}")
 endif()
+execute_process(COMMAND ${LOOKUP} ma --match RESULT_VARIABLE rc OUTPUT_QUIET ERROR_QUIET)
+if(NOT rc EQUAL 2)
+    message(FATAL_ERROR "an option without its value must exit 2, got ${rc}")
+endif()
 
 expect_line("neutral reading found exactly" "plural marker for pronouns" --definitions 们 men)
 expect_line("neutral reading completed by the one tone" "\\*\\*2\n" --definitions 食 shi)

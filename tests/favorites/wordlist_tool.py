@@ -55,6 +55,9 @@ with tempfile.TemporaryDirectory() as scratch:
         result = run(bad, cwd=scratch)
         expect(bad + " exit", result.returncode, 2)
         expect(bad + " says why", b"cannot read" in result.stderr, True)
+    # A code page no converter knows: refused too.
+    unknown = run("--encoding", "12345", os.path.join(scratch, "given.txt"), cwd=scratch)
+    expect("unknown code page exit", unknown.returncode, 2)
     expect("no favorites yet", os.path.exists(os.path.join(scratch, "data", "favorites.dat")), False)
 
     # --add: 认识 所以 and their four characters, once.

@@ -14,6 +14,9 @@ TEST(UnicodeText, ConvertsEverySequenceLengthAndReplacesBrokenOnes) {
     EXPECT_EQ(utf8ToUtf16(mixed), units);
     EXPECT_EQ(utf16ToUtf8(units), mixed);
     EXPECT_EQ(utf8ToUtf16(""), u"");
+    // The last code point of each length, and the first of the next.
+    EXPECT_EQ(utf16ToUtf8(u"\u007F\u0080\u07FF\u0800\uFFFF"),
+              "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
     EXPECT_EQ(utf16ToUtf8(u""), "");
 
     // A stray continuation byte, a cut sequence at the end, an overlong form

@@ -168,9 +168,9 @@ TEST_F(InstallerTest, UnzipFailureEvenWithAStaleMarker) {
     const std::string answers[] = {
         std::string(1'500'000, 'x'),
         testing::ZipBuilder().add("cedict_ts.u8", page, /*deflated=*/false).bytes(), archive()};
-    dir.write("data/" + std::string(kUnzipMarker), "");
     host.popupRunning = true;
     for (int k = 0; k < 3; ++k) {
+        dir.write("data/" + std::string(kUnzipMarker), "");
         if (k == 2) std::filesystem::remove(dir / "data" / "ploskar");
         OneAnswerHttpServer server(200, answers[k]);
         host.boxes.clear();
@@ -188,9 +188,11 @@ TEST(DictionaryUrl, DomainIsTheHostOfTheAddress) {
     EXPECT_EQ(updates::domainOf("http://user@host.test"), "host.test");
     ::setenv("TULVO_DICTIONARY_URL", "http://127.0.0.1:9/x.zip", 1);
     EXPECT_EQ(updates::dictionaryUrl(), "http://127.0.0.1:9/x.zip");
-    ::setenv("TULVO_DICTIONARY_URL", "http://127.0.0.1:9", 1);
-    EXPECT_EQ(updates::dictionaryUrl(),
-              "http://127.0.0.1:9/chindict/export/cedict/cedict_1_0_ts_utf-8_mdbg.zip");
+    for (const char* server : {"http://127.0.0.1:9", "http://127.0.0.1:9/"}) {
+        ::setenv("TULVO_DICTIONARY_URL", server, 1);
+        EXPECT_EQ(updates::dictionaryUrl(),
+                  "http://127.0.0.1:9/chindict/export/cedict/cedict_1_0_ts_utf-8_mdbg.zip");
+    }
     ::unsetenv("TULVO_DICTIONARY_URL");
     EXPECT_NE(updates::dictionaryUrl(), "");
 }

@@ -44,8 +44,8 @@ TEST(SearchHistory, FindLinesRoundTrip) {
     EXPECT_EQ(entry->charForm, kTraditionalOnly);
     EXPECT_EQ(entry->text, "to eat (sth)");
     // Lines that are not a find line, or whose numbers no selector can take.
-    for (const char* line :
-         {"children 女", "find x 1 a", "find 1", "find 5 1 a*b", "find 0 3 a", "find -1 1 a"})
+    for (const char* line : {"children 女", "find x 1 a", "find 1", "find 5 1 a*b", "find 0 3 a",
+                             "find -1 1 a", "find 3 1x a"})
         EXPECT_FALSE(parseFindLine(line)) << line;
 }
 
@@ -134,6 +134,10 @@ TEST(ReminderCheck, AfterThirtyOneDaysShowsOnce) {
     dir.write("data/kestrine", "");
     const auto later = FileClock::now() + std::chrono::hours(24 * 31);
     std::vector<std::filesystem::path> runs;
+    // Thirty days are not yet enough.
+    reminderCheck(dir.path(), FileClock::now() + std::chrono::hours(24 * 30),
+                  [&](const std::filesystem::path& p) { runs.push_back(p); });
+    EXPECT_TRUE(runs.empty());
     reminderCheck(dir.path(), later, [&](const std::filesystem::path& p) { runs.push_back(p); });
     ASSERT_EQ(runs.size(), 1u);
     EXPECT_EQ(runs[0], dir / "data/kestrine");
