@@ -124,6 +124,12 @@ TEST(KeyPoints, CornersAreKept) {
     // An L: down, then right.
     EXPECT_EQ(keyPoints(pts({{20, 20}, {20, 40}, {20, 60}, {20, 80}, {40, 80}, {60, 80}})),
               pts({{20, 20}, {20, 80}, {60, 80}}));
+    // A long leg before the turn: the path walked since the start is still
+    // close to the chord there, so the corner is found by its own angle.
+    std::vector<PadPoint> longL;
+    for (int y = 20; y <= 120; y += 10) longL.push_back({20, uint16_t(y)});
+    for (int x = 30; x <= 80; x += 10) longL.push_back({uint16_t(x), 120});
+    EXPECT_EQ(keyPoints(longL), pts({{20, 20}, {20, 120}, {80, 120}}));
 }
 
 TEST(KeyPoints, GradualBendIsCutWhenThePathStraysTooFar) {

@@ -17,6 +17,9 @@ TEST(UnicodeText, ConvertsEverySequenceLengthAndReplacesBrokenOnes) {
     // The last code point of each length, and the first of the next.
     EXPECT_EQ(utf16ToUtf8(u"\u007F\u0080\u07FF\u0800\uFFFF"),
               "\x7F\xC2\x80\xDF\xBF\xE0\xA0\x80\xEF\xBF\xBF");
+    std::string edges;
+    for (char32_t cp : {0x7F, 0x80, 0x7FF, 0x800, 0xFFFF, 0x10000}) tulvo::appendUtf8(edges, cp);
+    EXPECT_EQ(edges, utf16ToUtf8(u"\u007F\u0080\u07FF\u0800\uFFFF\U00010000"));
     EXPECT_EQ(utf16ToUtf8(u""), "");
 
     // A stray continuation byte, a cut sequence at the end, an overlong form
