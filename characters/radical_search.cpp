@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "dictionary/word_value.hpp"
 #include "platform/whole_file.hpp"
 
 namespace tulvo::characters {
@@ -38,7 +39,7 @@ int nearestInteger(long double value) {
 }  // namespace
 
 Rgb characterColour(int wordValue) {
-    if (wordValue < -1) return kFavoriteOrange;
+    if (dictionary::isFavoriteValue(wordValue)) return kFavoriteOrange;
     if (wordValue == -1) return kTextBlack;
     switch (wordValue & 15) {
         case 0:
