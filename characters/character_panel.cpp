@@ -18,10 +18,6 @@ namespace {
 
 constexpr char16_t kBullet[] = u"\u00B7 ";
 
-int favoriteFree(int value) {
-    return value < -1 ? value + 100 : value;
-}
-
 }  // namespace
 
 void write(RichText& out, std::u16string_view text, bool italic, bool indented) {
@@ -40,7 +36,7 @@ std::u16string plainText(const RichText& text) {
 }
 
 uint32_t headwordDisplayColour(int value) {
-    if (value < -1) return kPanelFavorite;
+    if (dictionary::isFavoriteValue(value)) return kPanelFavorite;
     switch (frequencyClass(value)) {
         case 0:
             return 0x2030FF;
@@ -52,7 +48,7 @@ uint32_t headwordDisplayColour(int value) {
 }
 
 uint32_t characterDisplayColour(int value) {
-    if (value < -1) return kPanelFavorite;
+    if (dictionary::isFavoriteValue(value)) return kPanelFavorite;
     switch (frequencyClass(value)) {
         case 0:
             return 0x2035FF;
@@ -63,7 +59,89 @@ uint32_t characterDisplayColour(int value) {
     }
 }
 
-void TranslationRenderer::render(std::u16string_view translation, RichText& out) {
+namespace {
+
+// Units of a written form inside a definition: Chinese characters (with
+// the surrogates of the rarer ones) and the name separator.
+bool isFormUnit(char16_t unit) {
+    return (unit >= 0x3400 && unit <= 0x9FFF) || (unit >= 0xD800 && unit <= 0xDFFF) ||
+           (unit >= 0xF900 && unit <= 0xFAFF) || unit == 0x3007 || unit == 0x00B7;
+}
+
+// Pinyin with tone digits as the dictionary writes it inside brackets.
+bool isNumberedPinyin(std::u16string_view text) {
+    bool letter = false, digit = false;
+    for (const char16_t unit : text) {
+        const bool isLetter = (unit >= u'a' && unit <= u'z') || (unit >= u'A' && unit <= u'Z');
+        letter = letter || isLetter;
+        digit = digit || (unit >= u'1' && unit <= u'5');
+        if (!isLetter && !(unit >= u'0' && unit <= u'5') && unit != u' ' && unit != u':' &&
+            unit != u',' && unit != u'-')
+            return false;
+    }
+    return letter && digit;
+}
+
+// The start of the run of form units that ends at `end` in `text`.
+size_t formStart(std::u16string_view text, size_t end) {
+    while (end > 0 && isFormUnit(text[end - 1])) --end;
+    return end;
+}
+
+}  // namespace
+
+std::u16string readableMarkup(std::u16string_view text, bool traditional) {
+    std::u16string out;
+    out.reserve(text.size() + 16);
+    // "A|B" just written at the end of `out`: keep the chosen form of it.
+    const auto chooseForm = [&] {
+        const size_t second = formStart(out, out.size());
+        if (second == out.size() || second == 0 || out[second - 1] != u'|') return false;
+        const size_t first = formStart(out, second - 1);
+        if (first == second - 1) return false;
+        const std::u16string chosen =
+            traditional ? out.substr(first, second - 1 - first) : out.substr(second);
+        out.resize(first);
+        out += chosen;
+        return true;
+    };
+    for (size_t i = 0; i < text.size();) {
+        const bool definitionStart =
+            i == 0 || text[i - 1] == u'/' || text[i - 1] == u'\r' || text[i - 1] == u'\n';
+        if (definitionStart && text.substr(i, 3) == u"CL:") {
+            const size_t end = std::min(text.find_first_of(u"/\r\n", i), text.size());
+            out += text.substr(i, end - i).find(u',') != std::u16string_view::npos
+                       ? u"measure words: "
+                       : u"measure word: ";
+            i += 3;
+            continue;
+        }
+        if (text[i] == u'[') {
+            const size_t close = text.find(u']', i);
+            if (close != std::u16string_view::npos &&
+                isNumberedPinyin(text.substr(i + 1, close - i - 1))) {
+                const std::u16string marked =
+                    dictionary::numberedToMarked(utf16ToUtf8(text.substr(i + 1, close - i - 1)));
+                chooseForm();
+                if (!out.empty() && isFormUnit(out.back()))
+                    out += u' ' + marked;
+                else
+                    out += u'[' + marked + u']';
+                i = close + 1;
+                continue;
+            }
+        }
+        // A reference without pinyin: "A|B" followed by anything else.
+        if (!isFormUnit(text[i]) && !out.empty() && isFormUnit(out.back())) chooseForm();
+        out.push_back(text[i]);
+        ++i;
+    }
+    if (!out.empty() && isFormUnit(out.back())) chooseForm();
+    return out;
+}
+
+void TranslationRenderer::render(std::u16string_view original, RichText& out, bool traditional) {
+    const std::u16string translation = readableMarkup(original, traditional);
     write(out, kBullet, true, true);
     std::u16string pending;
     const auto flush = [&] {
@@ -83,7 +161,7 @@ void TranslationRenderer::render(std::u16string_view translation, RichText& out)
         } else if (unit >= 0x4E00) {
             flush();
             if (previous_ < 0x4E00 && previous_ != u'0' && previous_ != u':' && previous_ != u';' &&
-                previous_ != u'(' && previous_ != u'[')
+                previous_ != u'(' && previous_ != u'[' && previous_ != u' ')
                 write(out, u" ", true, true);
             write(out, std::u16string_view(&unit, 1), false, true);
         } else {
@@ -95,7 +173,7 @@ void TranslationRenderer::render(std::u16string_view translation, RichText& out)
 }
 
 std::u16string frequencyLine(int value) {
-    value = favoriteFree(value);
+    value = dictionary::unmarkedValue(value);
     if (value < 0) return {};
     std::string line =
         "frequency of use: " + std::to_string(100 - 10 * frequencyClass(value)) + "%";
@@ -130,7 +208,12 @@ RichText entryInformation(const PanelEntry& entry, const PanelData& data,
             write(out, u"radical/components: " + *components + u"\r");
     }
     write(out, frequencyLine(entry.value));
-    if (!entry.translation.empty()) renderer.render(entry.translation, out);
+    // References show the script of the headword; with the same form in
+    // both, the one the character-form selector asks for.
+    const bool traditional = entry.equivalent.empty()
+                                 ? data.charForm == dictionary::kTraditionalOnly
+                                 : entry.equivalent[0] == u'2';
+    if (!entry.translation.empty()) renderer.render(entry.translation, out, traditional);
     return out;
 }
 
@@ -209,7 +292,9 @@ CharacterView characterView(std::u16string_view headword, std::u16string_view pi
 
     if (definitions.size() >= 2 && definitions.compare(definitions.size() - 2, 2, "\r\n") == 0)
         definitions.resize(definitions.size() - 2);
-    if (!definitions.empty()) renderer.render(utf8ToUtf16(definitions), view.information);
+    if (!definitions.empty())
+        renderer.render(utf8ToUtf16(definitions), view.information,
+                        data.charForm == dictionary::kTraditionalOnly);
     return view;
 }
 

@@ -67,11 +67,18 @@ struct PanelData {
 // leading space from that unit.
 class TranslationRenderer {
   public:
-    void render(std::u16string_view translation, RichText& out);
+    // `traditional` picks the form that references to other entries show.
+    void render(std::u16string_view translation, RichText& out, bool traditional = false);
 
   private:
     char16_t previous_ = 0;
 };
+
+// The dictionary's markup made readable: "CL:個|个[ge4]" reads "measure
+// word: 个 gè"; a reference "個|个[ge4]" or "个[ge4]" becomes the form (the
+// traditional one with `traditional`) and its tone-marked pinyin, "個|个"
+// the form alone, and other bracketed pinyin takes tone marks.
+std::u16string readableMarkup(std::u16string_view text, bool traditional);
 
 // "frequency of use: 90%, HSK: 2" and CR, or nothing for a value below 0.
 std::u16string frequencyLine(int value);
@@ -100,9 +107,9 @@ CharacterView characterView(std::u16string_view headword, std::u16string_view pi
                             const PanelData& data, TranslationRenderer& renderer);
 
 // The value after a favorite toggle: below -1 means a favorite, and the
-// toggle moves it by 100 either way.
+// toggle moves it by the favorite mark either way.
 inline int toggledValue(int value) {
-    return value < -1 ? value + 100 : value - 100;
+    return dictionary::toggledFavorite(value);
 }
 
 // The companion program's argument: units below U+0020 dropped, units up to

@@ -210,7 +210,7 @@ void CharacterPanelView::toggleFavorite(bool headword) {
     const std::u16string word = headword ? entry_.headword : std::u16string(1, current_);
     if (word.empty() || word[0] == 0) return;
     int& value = headword ? entry_.value : characterValue_;
-    const bool wasFavorite = value < -1;
+    const bool wasFavorite = dictionary::isFavoriteValue(value);
     if (favorites_) {
         // A change the store could not write is not shown: the colours keep
         // telling what the file holds.
@@ -223,9 +223,10 @@ void CharacterPanelView::toggleFavorite(bool headword) {
         emit headwordValueChanged(value);
     } else {
         setColour(*character_, characterDisplayColour(value));
-        emit characterValueChanged(current_, wasFavorite ? 100 : -100);
+        emit characterValueChanged(
+            current_, wasFavorite ? dictionary::kFavoriteMark : -dictionary::kFavoriteMark);
     }
-    indicator_->setFavorite(value < -1);
+    indicator_->setFavorite(dictionary::isFavoriteValue(value));
     if (!wasFavorite) emit favoriteAdded(toQString(word));
 }
 
@@ -233,7 +234,7 @@ void CharacterPanelView::showIndicatorOver(QLineEdit& field) {
     if (headword_->text().isEmpty()) return;
     indicatorOver_ = &field;
     const int value = &field == headword_ ? entry_.value : characterValue_;
-    indicator_->setFavorite(value < -1);
+    indicator_->setFavorite(dictionary::isFavoriteValue(value));
     indicator_->move(field.pos());
     indicator_->show();
     indicator_->raise();

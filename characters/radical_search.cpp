@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "dictionary/word_value.hpp"
 #include "platform/unicode_text.hpp"
 #include "platform/whole_file.hpp"
 
@@ -55,7 +56,7 @@ int nearestInteger(long double value) {
 }  // namespace
 
 Rgb characterColour(int wordValue) {
-    if (wordValue < -1) return kFavoriteOrange;
+    if (dictionary::isFavoriteValue(wordValue)) return kFavoriteOrange;
     if (wordValue == -1) return kTextBlack;
     switch (wordValue & 15) {
         case 0:

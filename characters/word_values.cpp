@@ -7,7 +7,7 @@ namespace tulvo::characters {
 int wordFrequency(const FreqFile& freq, const favorites::FavoritesStore* favorites,
                   std::u16string_view word, std::string_view reading) {
     int value = freq.lookup(word, reading);
-    if (favorites && favorites->test(word) == 1) value -= kFavoriteMark;
+    if (favorites && favorites->test(word) == 1) value -= dictionary::kFavoriteMark;
     return value;
 }
 

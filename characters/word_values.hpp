@@ -1,6 +1,7 @@
 // The word frequency lookup with its favorite mark: the value a result row,
 // the character panel and the radical search read for a word. A favorite's
-// value is 100 less, so every reader takes a value below -1 as a favorite.
+// value carries dictionary::kFavoriteMark, so every reader takes a value
+// below -1 as a favorite.
 #pragma once
 
 #include <string_view>
@@ -12,10 +13,9 @@
 
 namespace tulvo::characters {
 
-inline constexpr int kFavoriteMark = 100;
-
-// The frequency value of `word` for `reading` (-1 when not listed), 100 less
-// when the store holds the word. `favorites` may be null: no favorites.
+// The frequency value of `word` for `reading` (-1 when not listed), marked
+// (dictionary::kFavoriteMark less) when the store holds the word. `favorites` may be null: no
+// favorites.
 int wordFrequency(const FreqFile& freq, const favorites::FavoritesStore* favorites,
                   std::u16string_view word, std::string_view reading);
 

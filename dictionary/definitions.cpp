@@ -21,13 +21,23 @@ std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
     enum class State { Empty, Digit, ExactFound, SeveralPossible };
     State state = State::Empty;
     char stateDigit = 0;
-    std::vector<std::string> result;
+    // The definitions of lines in lower-case pinyin come first: a learner
+    // asks for the common reading, not the surname or a place name that
+    // the dictionary may list before it.
+    std::vector<std::string> common, names;
+    const auto clear = [&] {
+        common.clear();
+        names.clear();
+    };
     std::string pinyin;
 
     const auto add = [&](std::string_view line) {
+        const std::string_view field = pinyinField(line);
+        const bool name = !field.empty() && field.front() >= 'A' && field.front() <= 'Z';
         forEachDefinition(definitionText(line), [&](std::string_view definition) {
-            if (std::find(result.begin(), result.end(), definition) == result.end())
-                result.emplace_back(definition);
+            if (std::find(common.begin(), common.end(), definition) == common.end() &&
+                std::find(names.begin(), names.end(), definition) == names.end())
+                (name ? names : common).emplace_back(definition);
             return true;
         });
     };
@@ -47,7 +57,7 @@ std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
             // when it comes first.
             if (state != State::ExactFound) {
                 state = State::ExactFound;
-                result.clear();
+                clear();
             }
             add(line);
         } else if (state != State::ExactFound && pinyin.size() == wanted.size() &&
@@ -59,7 +69,7 @@ std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
                 add(line);
             } else {
                 state = State::SeveralPossible;
-                result.clear();
+                clear();
             }
         }
         return true;
@@ -67,7 +77,8 @@ std::string definitionsForReading(const std::filesystem::path& dictionaryPath,
 
     std::string text;
     if (state == State::Digit) text += std::string("**") + stateDigit + "\r\n";
-    for (const std::string& line : result) text += line + "\r\n";
+    for (const std::string& line : common) text += line + "\r\n";
+    for (const std::string& line : names) text += line + "\r\n";
     return text;
 }
 

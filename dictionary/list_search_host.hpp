@@ -14,6 +14,9 @@ class ListSearchHost : public SearchHost {
     bool addResult(std::string_view line, int formIndex) override {
         return list_.add(line, formIndex) == 1;
     }
+    bool addResultInGroup(std::string_view line, int formIndex, int group) override {
+        return list_.add(line, formIndex, false, group) == 1;
+    }
     size_t resultCount() const override { return list_.size(); }
 
   protected:

@@ -233,7 +233,98 @@ std::string normalizeQuery(std::string_view numbered) {
         text.push_back(c == '0' ? '5' : c);
     }
     replaceAll(text, "v", "u:");
+    // ü typed as a letter is the dictionary's u: too.
+    replaceAll(text, "\xC3\xBC", "u:");
+    replaceAll(text, "\xC3\x9C", "u:");
     return text;
+}
+
+namespace {
+
+// Every syllable of standard Mandarin, "v" written for ü.
+// clang-format off
+constexpr std::string_view kSyllables[] = {
+    "a", "ai", "an", "ang", "ao", "ba", "bai", "ban", "bang", "bao", "bei", "ben", "beng", "bi",
+    "bian", "biao", "bie", "bin", "bing", "bo", "bu", "ca", "cai", "can", "cang", "cao", "ce",
+    "cen", "ceng", "cha", "chai", "chan", "chang", "chao", "che", "chen", "cheng", "chi", "chong",
+    "chou", "chu", "chua", "chuai", "chuan", "chuang", "chui", "chun", "chuo", "ci", "cong", "cou",
+    "cu", "cuan", "cui", "cun", "cuo", "da", "dai", "dan", "dang", "dao", "de", "dei", "den",
+    "deng", "di", "dia", "dian", "diao", "die", "ding", "diu", "dong", "dou", "du", "duan", "dui",
+    "dun", "duo", "e", "ei", "en", "eng", "er", "fa", "fan", "fang", "fei", "fen", "feng", "fo",
+    "fou", "fu", "ga", "gai", "gan", "gang", "gao", "ge", "gei", "gen", "geng", "gong", "gou",
+    "gu", "gua", "guai", "guan", "guang", "gui", "gun", "guo", "ha", "hai", "han", "hang", "hao",
+    "he", "hei", "hen", "heng", "hong", "hou", "hu", "hua", "huai", "huan", "huang", "hui", "hun",
+    "huo", "ji", "jia", "jian", "jiang", "jiao", "jie", "jin", "jing", "jiong", "jiu", "ju",
+    "juan", "jue", "jun", "ka", "kai", "kan", "kang", "kao", "ke", "kei", "ken", "keng", "kong",
+    "kou", "ku", "kua", "kuai", "kuan", "kuang", "kui", "kun", "kuo", "la", "lai", "lan", "lang",
+    "lao", "le", "lei", "leng", "li", "lia", "lian", "liang", "liao", "lie", "lin", "ling", "liu",
+    "lo", "long", "lou", "lu", "luan", "lun", "luo", "lv", "lve", "ma", "mai", "man", "mang",
+    "mao", "me", "mei", "men", "meng", "mi", "mian", "miao", "mie", "min", "ming", "miu", "mo",
+    "mou", "mu", "na", "nai", "nan", "nang", "nao", "ne", "nei", "nen", "neng", "ni", "nian",
+    "niang", "niao", "nie", "nin", "ning", "niu", "nong", "nou", "nu", "nuan", "nuo", "nv", "nve",
+    "o", "ou", "pa", "pai", "pan", "pang", "pao", "pei", "pen", "peng", "pi", "pian", "piao",
+    "pie", "pin", "ping", "po", "pou", "pu", "qi", "qia", "qian", "qiang", "qiao", "qie", "qin",
+    "qing", "qiong", "qiu", "qu", "quan", "que", "qun", "ran", "rang", "rao", "re", "ren", "reng",
+    "ri", "rong", "rou", "ru", "rua", "ruan", "rui", "run", "ruo", "sa", "sai", "san", "sang",
+    "sao", "se", "sen", "seng", "sha", "shai", "shan", "shang", "shao", "she", "shei", "shen",
+    "sheng", "shi", "shou", "shu", "shua", "shuai", "shuan", "shuang", "shui", "shun", "shuo",
+    "si", "song", "sou", "su", "suan", "sui", "sun", "suo", "ta", "tai", "tan", "tang", "tao",
+    "te", "teng", "ti", "tian", "tiao", "tie", "ting", "tong", "tou", "tu", "tuan", "tui", "tun",
+    "tuo", "wa", "wai", "wan", "wang", "wei", "wen", "weng", "wo", "wu", "xi", "xia", "xian",
+    "xiang", "xiao", "xie", "xin", "xing", "xiong", "xiu", "xu", "xuan", "xue", "xun", "ya", "yan",
+    "yang", "yao", "ye", "yi", "yin", "ying", "yo", "yong", "you", "yu", "yuan", "yue", "yun",
+    "za", "zai", "zan", "zang", "zao", "ze", "zei", "zen", "zeng", "zha", "zhai", "zhan", "zhang",
+    "zhao", "zhe", "zhei", "zhen", "zheng", "zhi", "zhong", "zhou", "zhu", "zhua", "zhuai",
+    "zhuan", "zhuang", "zhui", "zhun", "zhuo", "zi", "zong", "zou", "zu", "zuan", "zui", "zun",
+    "zuo"};
+// clang-format on
+
+bool isSyllable(std::string_view text) {
+    for (std::string_view syllable : kSyllables)
+        if (syllable == text) return true;
+    return false;
+}
+
+}  // namespace
+
+bool readsAsTonelessPinyin(std::string_view text) {
+    // Letters only, "v" for ü; the places where a syllable must end or may.
+    std::string letters;
+    std::vector<bool> mustBreak;  // after a space or apostrophe
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = asciiLower(text[i]);
+        if (c == ' ' || c == '\'') {
+            if (!mustBreak.empty()) mustBreak.back() = true;
+        } else if (c >= 'a' && c <= 'z') {
+            const bool umlaut = c == 'u' && i + 1 < text.size() && text[i + 1] == ':';
+            if (umlaut) ++i;
+            letters.push_back(umlaut ? 'v' : c);
+            mustBreak.push_back(false);
+        } else if (c == '\xC3' && i + 1 < text.size() &&
+                   (text[i + 1] == '\xBC' || text[i + 1] == '\x9C')) {
+            ++i;
+            letters.push_back('v');
+            mustBreak.push_back(false);
+        } else {
+            return false;
+        }
+        if (letters.size() > 200) return false;
+    }
+    if (letters.empty()) return false;
+    // reachable[i]: the first i letters split into whole syllables.
+    std::vector<bool> reachable(letters.size() + 1, false);
+    reachable[0] = true;
+    for (size_t end = 1; end <= letters.size(); ++end) {
+        for (size_t length = 1; length <= 6 && length <= end && !reachable[end]; ++length) {
+            const size_t start = end - length;
+            if (!reachable[start]) continue;
+            bool crossesBreak = false;
+            for (size_t i = start; i + 1 < end; ++i) crossesBreak = crossesBreak || mustBreak[i];
+            if (!crossesBreak && isSyllable(std::string_view(letters).substr(start, length)))
+                reachable[end] = true;
+        }
+    }
+    return reachable[letters.size()];
 }
 
 MarkedVowels::MarkedVowels()

@@ -14,9 +14,14 @@ std::u16string numberedToMarked(std::string_view numbered);
 // `cleanFinalSyllable`, a neutral-tone "5" ending the whole text is dropped.
 std::string markedToNumbered(std::u16string_view marked, bool cleanFinalSyllable = false);
 
-// Spaces removed, "0" to "5", "v" to "u:": the form the search compares with
-// the dictionary's pinyin field.
+// Spaces removed, "0" to "5", "v" and "ü" to "u:": the form the search
+// compares with the dictionary's pinyin field.
 std::string normalizeQuery(std::string_view numbered);
+
+// Whether a text without tone digits reads as a run of whole pinyin
+// syllables (xuexi, shui, ni hao, lü, nv): letters only, any case, spaces
+// and apostrophes between syllables; "v", "ü" and "u:" stand for ü.
+bool readsAsTonelessPinyin(std::string_view text);
 
 // The 36 tone-marked vowels, made once by converting every vowel with every
 // tone. The query classification asks it whether a text is marked pinyin.

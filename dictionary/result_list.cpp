@@ -1,6 +1,7 @@
 #include "dictionary/result_list.hpp"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "dictionary/dictionary_file.hpp"
 #include "dictionary/pinyin.hpp"
@@ -9,7 +10,7 @@
 namespace tulvo::dictionary {
 
 RowColour rowColour(int wordValue) {
-    if (wordValue < -1) return RowColour::Favorite;
+    if (isFavoriteValue(wordValue)) return RowColour::Favorite;
     if (wordValue == -1) return RowColour::Default;
     switch (wordValue & 15) {
         case 0:
@@ -35,26 +36,33 @@ uint32_t colourValue(RowColour colour, uint32_t fallback) {
     return fallback;
 }
 
-std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int v) {
-    // Listed words: "  ", the base, "  ", value + 100. Unlisted: the base and
-    // "  X". Favorites: the base, "  ", the class and the rest of the value
-    // ("x" for none). The base is a space for one character, then the
-    // lower-cased pinyin. Built in one string: a search makes thousands.
+bool isVariantEntry(std::string_view definitionText) {
+    for (std::string_view start : {"variant of ", "old variant of ", "archaic variant of ",
+                                   "ancient variant of ", "obscure variant of "})
+        if (definitionText.starts_with(start)) return true;
+    return false;
+}
+
+std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int v, bool variant) {
+    // The group: three spaces for a listed single character, two for a
+    // listed word, one for any other single character (favorites among
+    // them), none for any other word. Inside a group: the frequency class
+    // ("a" most frequent, "w" a variant entry, "x" unlisted), the
+    // lower-cased pinyin, and last the HSK level, listed levels first. Built
+    // in one string: a search makes thousands.
+    const bool single = shownForm.size() <= 3;
+    const int value = unmarkedValue(v);
     std::string key;
-    key.reserve(pinyinField.size() + 12);
+    key.reserve(pinyinField.size() + 8);
     if (v > -1) key += "  ";
-    if (shownForm.size() <= 3) key.push_back(' ');
+    if (single) key.push_back(' ');
+    key.push_back(value < 0 ? 'x' : variant ? 'w' : char('a' + (value & 15)));
+    key.push_back(' ');
     for (char c : pinyinField) key.push_back(asciiLower(c));
+    // Two spaces sort before the space that goes on to a longer pinyin.
     key += "  ";
-    if (v > -1) {
-        key += std::to_string(v + 100);
-    } else if (v == -1) {
-        key.push_back('X');
-    } else {
-        const uint32_t high = static_cast<uint32_t>(v) >> 4;
-        key += std::to_string(v & 15);
-        key += high == 0 ? std::string("x") : std::to_string(high);
-    }
+    const int level = value < 0 ? 0 : (value >> 4) & 15;
+    key.push_back(level == 0 ? 'z' : char('a' + level));
     return key;
 }
 
@@ -68,7 +76,7 @@ void ResultList::clear() {
     sorted_.clear();
 }
 
-int ResultList::add(std::string_view text, int formIndex, bool emptySortKey) {
+int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int group) {
     const bool bare = formIndex != 1 && formIndex != 2;
     const std::string_view shown = bare ? text : spaceField(text, formIndex);
 
@@ -80,9 +88,17 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey) {
         const int characters = static_cast<int>((shown.size() + 1) / 3);
         row.wordValue = values_.wordValue(shown, characters, pinyin);
         row.colour = rowColour(row.wordValue);
-        if (!emptySortKey) row.sortKey = sortKey(shown, pinyin, row.wordValue);
+        if (!emptySortKey)
+            row.sortKey =
+                sortKey(shown, pinyin, row.wordValue, isVariantEntry(definitionText(text)));
     } else if (!emptySortKey) {
         row.sortKey = " zzzzzz";
+    }
+    if (group >= 0) {
+        // Eight digits sort as numbers for every group a search can make.
+        char digits[16];
+        std::snprintf(digits, sizeof digits, "%08d", group);
+        row.sortKey.insert(0, digits);
     }
 
     if (rows_.size() >= kCap) {

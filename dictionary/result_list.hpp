@@ -41,8 +41,15 @@ struct ResultRow {
     bool cellsMade = false;
 };
 
-// The hidden sort key of a dictionary row.
-std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int wordValue);
+// The hidden sort key of a dictionary row. `variant` marks an entry that is
+// a variant spelling of another (see isVariantEntry).
+std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int wordValue,
+                    bool variant = false);
+
+// Whether an entry's definitions start by naming it a variant of another
+// entry ("variant of 為|为[wei4]", "old variant of ..."): the shown form
+// then repeats a row of its own, often in the same pinyin.
+bool isVariantEntry(std::string_view definitionText);
 
 // The text of the message shown when the list is full.
 std::u16string capMessage();
@@ -67,8 +74,9 @@ class ResultList {
 
     // Adds a dictionary line shown in form `formIndex` (1 or 2), or with
     // `formIndex` -1 a bare UTF-8 text of characters. Returns 1 when added,
-    // 0 when the list is full.
-    int add(std::string_view text, int formIndex, bool emptySortKey = false);
+    // 0 when the list is full. Rows given a `group` (0 or more) come in the
+    // order of their groups, each group's rows in the usual order.
+    int add(std::string_view text, int formIndex, bool emptySortKey = false, int group = -1);
 
     size_t size() const { return rows_.size(); }
     // Rows in list order: by sort key, rows of equal keys in the order added.

@@ -1,6 +1,8 @@
 #include "dictionary/search.hpp"
 
 #include <algorithm>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "dictionary/dictionary_file.hpp"
@@ -103,8 +105,24 @@ std::optional<Query> prepareTextQuery(std::u16string_view typed, MatchPart match
     removeBracketedRemarks(text);
     trimSpaces(text);
 
+    size_t chinese = 0, others = 0;
+    for (char16_t u : text) {
+        if (isChineseUnit(u))
+            ++chinese;
+        else if (u != u' ' && u != u'*' && u != u'?')
+            ++others;
+    }
+    // A "?" among Chinese characters stands for one character: the text is a
+    // pattern, its "*" included.
+    const size_t firstNonStar = text.find_first_not_of(u'*');
+    const bool chineseText =
+        chinese > others || (firstNonStar != std::u16string::npos && text[firstNonStar] >= 0x100 &&
+                             !markedVowels.contains(text[firstNonStar]));
+    const bool chinesePattern =
+        chinese > 0 && chineseText && text.find(u'?') != std::u16string::npos;
+
     const size_t innerStar = text.size() > 2 ? text.find(u'*', 1) : std::u16string::npos;
-    if (innerStar != std::u16string::npos && innerStar < text.size() - 1) {
+    if (chinesePattern || (innerStar != std::u16string::npos && innerStar < text.size() - 1)) {
         matchPart = kWildcard;
     } else {
         bool leading = false;
@@ -122,13 +140,6 @@ std::optional<Query> prepareTextQuery(std::u16string_view typed, MatchPart match
 
     Query query;
     query.matchPart = matchPart;
-    size_t chinese = 0, others = 0;
-    for (char16_t u : text) {
-        if (isChineseUnit(u))
-            ++chinese;
-        else if (u != u' ' && u != u'*')
-            ++others;
-    }
     if (chinese > others || (text.front() >= 0x100 && !markedVowels.contains(text.front()))) {
         query.kind = QueryKind::Chinese;
     } else {
@@ -146,6 +157,11 @@ std::optional<Query> prepareTextQuery(std::u16string_view typed, MatchPart match
         } else {
             query.kind = QueryKind::English;
             query.key = utf8;
+            if (readsAsTonelessPinyin(utf8)) {
+                std::string syllables = utf8;
+                std::erase(syllables, '\'');
+                query.tonelessKey = normalizeQuery(syllables);
+            }
         }
     }
     query.length = static_cast<int>(text.size());
@@ -153,21 +169,30 @@ std::optional<Query> prepareTextQuery(std::u16string_view typed, MatchPart match
     return query;
 }
 
-bool patternMatch(std::string_view pattern, std::string_view text) {
+bool patternMatch(std::string_view pattern, std::string_view text, bool characters) {
     // Iterative glob match: the same answer as trying the rest of the pattern
     // at every position after a "*", without the exponential cost.
+    const auto next = [&](size_t at) {
+        ++at;
+        if (characters)
+            while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) ++at;
+        return at;
+    };
     size_t p = 0, t = 0;
     size_t starP = std::string_view::npos, starT = 0;
     while (t < text.size()) {
         if (p < pattern.size() && pattern[p] == '*') {
             starP = ++p;
             starT = t;
-        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
+        } else if (p < pattern.size() && pattern[p] == '?') {
+            ++p;
+            t = next(t);
+        } else if (p < pattern.size() && pattern[p] == text[t]) {
             ++p;
             ++t;
         } else if (starP != std::string_view::npos) {
             p = starP;
-            t = ++starT;
+            t = starT = next(starT);
         } else {
             return false;
         }
@@ -206,6 +231,18 @@ std::string keyForScan(const Query& query) {
     return asciiLowered(query.key);
 }
 
+namespace {
+
+// The query with its keys as the scan compares them.
+Query keyedForScan(const Query& query) {
+    Query keyed = query;
+    keyed.key = keyForScan(query);
+    keyed.tonelessKey = asciiLowered(query.tonelessKey);
+    return keyed;
+}
+
+}  // namespace
+
 LineMatcher::LineMatcher(const Query& query, const SearchSettings& settings)
     : query_(query), settings_(settings), shownForm_(displayedForm(settings)) {}
 
@@ -221,7 +258,7 @@ bool LineMatcher::matchText(std::string_view text) const {
         case kExact:
             return text == key;
         default:
-            return patternMatch(key, text);
+            return patternMatch(key, text, query_.kind == QueryKind::Chinese);
     }
 }
 
@@ -245,10 +282,8 @@ inline bool pinyinBytePasses(char keyByte, char fieldByte) {
 
 }  // namespace
 
-bool LineMatcher::matchPinyin(std::string_view line) {
-    const bool toneless = query_.kind == QueryKind::TonelessPinyin;
-    const std::string& key = query_.key;
-    const MatchPart part = query_.matchPart;
+bool LineMatcher::matchPinyin(std::string_view line, const std::string& key, bool toneless,
+                              MatchPart part) {
     if (part == kBeginning || part == kExact || part == kEnd) {
         // Walk the field in place, leaving out the skipped bytes, and stop at
         // the first byte that differs: most lines differ at their first.
@@ -325,16 +360,80 @@ bool LineMatcher::matchEnglish(std::string_view line) {
     });
 }
 
+namespace {
+
+inline bool isAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+}  // namespace
+
+int LineMatcher::englishRank(std::string_view line) {
+    const std::string& key = query_.key;
+    const MatchPart part = query_.matchPart;
+    int rank = 2;
+    forEachDefinition(definitionText(line), [&](std::string_view definition) {
+        scratch_.assign(definition);
+        asciiLowerInPlace(scratch_);
+        // One of the synonyms of the definition, remarks in brackets left
+        // out, is the text itself.
+        for (size_t start = 0; start <= scratch_.size();) {
+            const size_t end = std::min(scratch_.find(';', start), scratch_.size());
+            std::string piece;
+            int depth = 0;
+            for (size_t i = start; i < end; ++i) {
+                const char c = scratch_[i];
+                if (c == '(') ++depth;
+                if (depth == 0 && !(c == ' ' && (piece.empty() || piece.back() == ' ')))
+                    piece.push_back(c);
+                if (c == ')' && depth > 0) --depth;
+            }
+            while (!piece.empty() && piece.back() == ' ') piece.pop_back();
+            if (piece == key) {
+                rank = 0;
+                return false;
+            }
+            start = end + 1;
+        }
+        for (size_t at = scratch_.find(key); at != std::string::npos;
+             at = scratch_.find(key, at + 1)) {
+            if ((part == kBeginning && at != 0) ||
+                (part == kEnd && at + key.size() != scratch_.size()))
+                continue;
+            const bool openBefore = at == 0 || !isAsciiLetter(scratch_[at - 1]);
+            const bool openAfter =
+                at + key.size() == scratch_.size() || !isAsciiLetter(scratch_[at + key.size()]);
+            if (openBefore && openAfter) rank = 1;
+        }
+        return true;
+    });
+    return rank;
+}
+
 int LineMatcher::match(std::string_view line) {
+    rank_ = 0;
     if (line.empty()) return 0;
     switch (query_.kind) {
         case QueryKind::Chinese:
             return matchChinese(line);
         case QueryKind::Pinyin:
-        case QueryKind::TonelessPinyin:
-            return matchPinyin(line) ? shownForm_ : 0;
-        case QueryKind::English:
-            return matchEnglish(line) ? shownForm_ : 0;
+        case QueryKind::TonelessPinyin: {
+            const bool toneless = query_.kind == QueryKind::TonelessPinyin;
+            if (!matchPinyin(line, query_.key, toneless, query_.matchPart)) return 0;
+            rank_ = matchPinyin(line, query_.key, toneless, kExact) ? 0 : 1;
+            return shownForm_;
+        }
+        case QueryKind::English: {
+            const bool english = matchEnglish(line);
+            const bool pinyin = !query_.tonelessKey.empty() &&
+                                matchPinyin(line, query_.tonelessKey, true, query_.matchPart);
+            if (!english && !pinyin) return 0;
+            rank_ = english ? englishRank(line) : 2;
+            if (pinyin)
+                rank_ =
+                    std::min(rank_, matchPinyin(line, query_.tonelessKey, true, kExact) ? 0 : 1);
+            return shownForm_;
+        }
     }
     return 0;
 }
@@ -356,10 +455,11 @@ void Search::textSearch(std::u16string_view boxText, const SearchSettings& setti
     }
     if (query->fromCharacterCode) host_.searchTextReplaced(query->text);
     scan(*query, settings);
-    if (query->kind == QueryKind::English && host_.resultCount() == 0) {
-        std::string key = query->key;
-        replaceAll(key, "ü", "u:");
-        query->key = normalizeQuery(key);
+    // A text that does not read as pinyin syllables gets the toneless
+    // reading only when nothing matched it as English.
+    if (query->kind == QueryKind::English && query->tonelessKey.empty() &&
+        host_.resultCount() == 0) {
+        query->key = normalizeQuery(query->key);
         query->kind = QueryKind::TonelessPinyin;
         scan(*query, settings);
     }
@@ -381,8 +481,7 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
     historyPick_ = false;
     host_.clearResults();
 
-    Query keyed = query;
-    keyed.key = keyForScan(query);
+    const Query keyed = keyedForScan(query);
     LineMatcher matcher(keyed, settings);
     host_.pause(30);
     const bool readable = dictionary_.load(path_);
@@ -390,18 +489,74 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
     const auto onLine = [&](std::string_view line) {
         if (!line.empty() && line.front() == '#') return true;
         const int form = matcher.match(line);
-        return form == 0 || host_.addResult(line, form);
+        if (form == 0) return true;
+        // Pinyin and English rows come in three groups: what the text names
+        // whole (the pinyin typed to its end, a definition that is the
+        // text), what begins with it in whole words, and what holds it only
+        // inside a longer word.
+        if (keyed.kind != QueryKind::Chinese && keyed.matchPart != kExact &&
+            keyed.matchPart != kWildcard)
+            return host_.addResultInGroup(line, form, matcher.lastMatchRank());
+        return host_.addResult(line, form);
     };
     if (readable) {
-        const std::string needle = requiredText(keyed);
+        // Toneless pinyin is compared without the field's spaces: every
+        // line is looked at.
+        const std::string needle = keyed.tonelessKey.empty() ? requiredText(keyed) : "";
         if (needle.empty())
             forEachLine(dictionary_.bytes(), onLine);
         else
             forEachLineContaining(dictionary_.bytes(), NeedleFinder(needle), onLine);
     }
+    // A Chinese text that matches nothing as a whole (a sentence from the
+    // hotkey) lists the words it is made of.
+    if (readable && host_.resultCount() == 0 && query.kind == QueryKind::Chinese &&
+        keyed.matchPart != kWildcard && query.text.size() > 1)
+        listWordsOfText(keyed.key, settings);
     host_.resultsFinished();
     if (host_.resultCount() == 0 && query.kind == QueryKind::Chinese && keyed.key.size() == 3)
         host_.showCharacterWithoutRow(query.text.front());
+}
+
+void Search::listWordsOfText(std::string_view text, const SearchSettings& settings) {
+    // Every entry whose form occurs in the text, by form.
+    std::unordered_map<std::string_view, std::vector<std::pair<std::string_view, int>>> linesOf;
+    forEachLine(dictionary_.bytes(), [&](std::string_view line) {
+        if (line.empty() || line.front() == '#') return true;
+        const std::string_view traditional =
+            settings.charForm != kSimplifiedOnly ? matchFormTraditional(line) : std::string_view();
+        const std::string_view simplified =
+            settings.charForm != kTraditionalOnly ? matchFormSimplified(line) : std::string_view();
+        // A line whose two forms are the same shows form 2, as in the search.
+        if (!traditional.empty() && traditional != simplified &&
+            text.find(traditional) != std::string_view::npos)
+            linesOf[traditional].emplace_back(line, 1);
+        if (!simplified.empty() && text.find(simplified) != std::string_view::npos)
+            linesOf[simplified].emplace_back(line, 2);
+        return true;
+    });
+    std::unordered_set<std::string_view> listed;
+    int word = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t longest = 0;
+        for (const auto& entry : linesOf) {
+            const std::string_view form = entry.first;
+            if (form.size() > longest && text.substr(at, form.size()) == form)
+                longest = form.size();
+        }
+        if (longest == 0) {
+            // No word starts here: on to the next character.
+            do ++at;
+            while (at < text.size() && (static_cast<unsigned char>(text[at]) & 0xC0) == 0x80);
+            continue;
+        }
+        const std::string_view form = text.substr(at, longest);
+        at += longest;
+        if (!listed.insert(form).second) continue;
+        for (const auto& [line, formIndex] : linesOf[form])
+            if (!host_.addResultInGroup(line, formIndex, word)) return;
+        ++word;
+    }
 }
 
 }  // namespace tulvo::dictionary

@@ -30,6 +30,9 @@ struct Query {
     int length = 0;  // text length in UTF-16 units
     MatchPart matchPart = kBeginning;
     bool fromCharacterCode = false;  // typed as a code such as 4e2d
+    // An English text that also reads as toneless pinyin (xuexi, shui): its
+    // toneless key, matched in the same scan; the rows of both share the list.
+    std::string tonelessKey;
 };
 
 // Clean-up and classification of typed text. Empty when nothing is left to
@@ -37,8 +40,9 @@ struct Query {
 std::optional<Query> prepareTextQuery(std::u16string_view typed, MatchPart matchPart,
                                       const MarkedVowels& markedVowels);
 
-// Glob-style match over bytes: "*" any run, "?" any one byte.
-bool patternMatch(std::string_view pattern, std::string_view text);
+// Glob-style match over bytes: "*" any run, "?" any one byte. With
+// `characters`, "?" is one whole UTF-8 character instead.
+bool patternMatch(std::string_view pattern, std::string_view text, bool characters = false);
 
 // The pinyin comparison: "?" in the key stands for one digit; under Anywhere
 // every start position in the field is tried.
@@ -55,16 +59,23 @@ class LineMatcher {
     LineMatcher(const Query& query, const SearchSettings& settings);
     // 0 when the line does not match, else the form index the row shows.
     int match(std::string_view line);
+    // How closely the last matching line matched a pinyin or English text:
+    // 0 its whole pinyin, or one of its definitions, is the text; 1 it
+    // begins with or holds the text as whole words; 2 only as part of a
+    // longer word ("li" in "light").
+    int lastMatchRank() const { return rank_; }
 
   private:
+    int englishRank(std::string_view line);
     int matchChinese(std::string_view line) const;
-    bool matchPinyin(std::string_view line);
+    bool matchPinyin(std::string_view line, const std::string& key, bool toneless, MatchPart part);
     bool matchEnglish(std::string_view line);
     bool matchText(std::string_view text) const;
 
     const Query& query_;
     SearchSettings settings_;
     int shownForm_;
+    int rank_ = 0;
     std::string scratch_;
 };
 
@@ -80,6 +91,11 @@ class SearchHost {
     virtual void clearResults() = 0;
     // Adds one matching line; false when the list is full and reading stops.
     virtual bool addResult(std::string_view line, int formIndex) = 0;
+    // Adds a matching line to group `group` (0 or more): the rows of a group
+    // stay together, lower groups first, each group in the list's order.
+    virtual bool addResultInGroup(std::string_view line, int formIndex, int /*group*/) {
+        return addResult(line, formIndex);
+    }
     virtual size_t resultCount() const = 0;
     // The scan's two short pauses around opening the file, in which a window
     // lets pending painting happen.
@@ -110,6 +126,10 @@ class Search {
     void scan(const Query& query, const SearchSettings& settings);
 
   private:
+    // Lists the dictionary words a Chinese text is made of, longest match
+    // first from its start, in the order of the text.
+    void listWordsOfText(std::string_view text, const SearchSettings& settings);
+
     std::filesystem::path path_;
     const MarkedVowels& markedVowels_;
     DropDownHistory& dropDown_;

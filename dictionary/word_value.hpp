@@ -6,11 +6,28 @@
 
 namespace tulvo::dictionary {
 
+// A favorite's word value is its value (0 to 255, or -1 when not listed)
+// less this mark. The mark lies beyond the whole value range, so every
+// marked value is below -1 and every value keeps its mark, 255 included.
+inline constexpr int kFavoriteMark = 1000;
+
+inline constexpr bool isFavoriteValue(int wordValue) {
+    return wordValue < -1;
+}
+// The frequency value without the favorite mark: 0 to 255, or -1.
+inline constexpr int unmarkedValue(int wordValue) {
+    return isFavoriteValue(wordValue) ? wordValue + kFavoriteMark : wordValue;
+}
+// The value after a favorite toggle: marked when it was not, and back.
+inline constexpr int toggledFavorite(int wordValue) {
+    return isFavoriteValue(wordValue) ? wordValue + kFavoriteMark : wordValue - kFavoriteMark;
+}
+
 class WordValueLookup {
   public:
     virtual ~WordValueLookup() = default;
     // The word's frequency byte (0 to 255), or -1 when it is not listed; in
-    // both cases 100 less when the word is a favorite. `form` is UTF-8,
+    // both cases kFavoriteMark less when the word is a favorite. `form` is UTF-8,
     // `lengthInCharacters` its length in characters, `pinyin` the
     // dictionary's numbered pinyin of the entry (may be empty).
     virtual int wordValue(std::string_view form, int lengthInCharacters,

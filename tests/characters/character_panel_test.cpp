@@ -13,6 +13,7 @@
 #include "tests/support/temp_dir.hpp"
 
 using tulvo::dictionary::kBothForms;
+using tulvo::dictionary::kFavoriteMark;
 
 using namespace tulvo;
 using namespace tulvo::characters;
@@ -44,7 +45,7 @@ class CharacterPanelTest : public ::testing::Test {
         dir_.write("data/components.dat",
                    tulvo::testing::componentsFile({{u'马', u'马', 0}, {u'妈', u'女', 3, u"马"}}));
         dir_.write("data/types.txt", typesLine(u'马', 1, u'馬') + typesLine(u'馬', 2, u'马'));
-        values_.values = {{"马|ma3", 0x21}, {"上|shang4", 0x10 - 100}, {"个|ge4", 0x03}};
+        values_.values = {{"马|ma3", 0x21}, {"上|shang4", 0x10 - kFavoriteMark}, {"个|ge4", 0x03}};
         data_ = PanelData{dir_.path(), &values_, kBothForms};
     }
 
@@ -68,12 +69,12 @@ TEST(TranslationRendering, DefinitionsBecomeBulletedItalicLines) {
 TEST(TranslationRendering, CrossReferenceSpacingAndUprightCharacters) {
     TranslationRenderer renderer;
     RichText out;
-    renderer.render(u"see 看見|看见", out);
-    EXPECT_EQ(plainText(out), u"\u00B7 see  看見 | 看见");
+    renderer.render(u"see 看見|看见 or 看", out);
+    EXPECT_EQ(plainText(out), u"\u00B7 see 看见 or 看");
     std::u16string upright;
     for (const TextRun& run : out)
         if (!run.italic) upright += run.text;
-    EXPECT_EQ(upright, u"看見看见");
+    EXPECT_EQ(upright, u"看见看");
 
     // No space after the excluded units, and none between characters.
     RichText quoted;
@@ -97,22 +98,53 @@ TEST(PanelLines, FrequencyLineAndColoursByValue) {
         int value;
         std::u16string line;
         uint32_t headword, character;
-    } cases[] = {{0x21, u"frequency of use: 90%, HSK: 2\r", 0x000080, 0x000080},
-                 {0, u"frequency of use: 100%\r", 0x2030FF, 0x2035FF},
-                 {0x12 - 100, u"frequency of use: 80%, HSK: 1\r", kPanelFavorite, kPanelFavorite},
-                 {0x32, u"frequency of use: 80%, HSK: 3\r", 0, 0},
-                 {-101, u"", kPanelFavorite, kPanelFavorite},
-                 {-1, u"", 0, 0}};
+    } cases[] = {
+        {0x21, u"frequency of use: 90%, HSK: 2\r", 0x000080, 0x000080},
+        {0, u"frequency of use: 100%\r", 0x2030FF, 0x2035FF},
+        {0x12 - kFavoriteMark, u"frequency of use: 80%, HSK: 1\r", kPanelFavorite, kPanelFavorite},
+        {0x32, u"frequency of use: 80%, HSK: 3\r", 0, 0},
+        {-1 - kFavoriteMark, u"", kPanelFavorite, kPanelFavorite},
+        {-1, u"", 0, 0},
+        // HSK 6 with class 3 (颠簸): a favorite like any other.
+        {0x63, u"frequency of use: 70%, HSK: 6\r", 0, 0},
+        {0x63 - kFavoriteMark, u"frequency of use: 70%, HSK: 6\r", kPanelFavorite, kPanelFavorite},
+        {0xF0, u"frequency of use: 100%, HSK: 15\r", 0x2030FF, 0x2035FF}};
     for (const auto& c : cases) {
         EXPECT_EQ(frequencyLine(c.value), c.line) << c.value;
         EXPECT_EQ(headwordDisplayColour(c.value), c.headword) << c.value;
         EXPECT_EQ(characterDisplayColour(c.value), c.character) << c.value;
-        // The favorite toggle: 100 less for a favorite, the frequency kept.
-        EXPECT_EQ(toggledValue(c.value), c.value + (c.value < -1 ? 100 : -100));
+        // The favorite toggle: the mark added or taken away, the frequency kept.
+        EXPECT_EQ(toggledValue(c.value), c.value + (c.value < -1 ? kFavoriteMark : -kFavoriteMark));
         EXPECT_EQ(toggledValue(toggledValue(c.value)), c.value);
-        if (c.value >= -1) {
-            EXPECT_EQ(frequencyLine(toggledValue(c.value)), c.line);
-        }
+        EXPECT_EQ(frequencyLine(toggledValue(c.value)), c.line);
+        EXPECT_EQ(headwordDisplayColour(toggledValue(c.value)) == kPanelFavorite, c.value >= -1);
+    }
+}
+
+// References to other entries read as words with their pinyin, in the
+// script of the headword.
+TEST(TranslationRendering, MarkupReadsAsWordsAndPinyin) {
+    const struct {
+        const char16_t* translation;
+        bool traditional;
+        const char16_t* shown;
+    } cases[] = {
+        {u"television/CL:臺|台[tai2]", false, u"\u00B7 television\r\u00B7 measure word: 台 tái"},
+        {u"television/CL:臺|台[tai2]", true, u"\u00B7 television\r\u00B7 measure word: 臺 tái"},
+        {u"CL:個|个[ge4],位[wei4]", false, u"\u00B7 measure words: 个 gè, 位 wèi"},
+        {u"variant of 為|为[wei4]", false, u"\u00B7 variant of 为 wèi"},
+        {u"see 什麼|什么[shen2 me5]", true, u"\u00B7 see 什麼 shén me"},
+        {u"also pr. [nei4 ge5]", false, u"\u00B7 also pr. [nèi ge]"},
+        {u"see 看見|看见", false, u"\u00B7 see 看见"},
+        {u"Taiwan pr. [Tai2 wan1]", false, u"\u00B7 Taiwan pr. [Tái wān]"},
+        // Brackets that hold no pinyin stay as they are.
+        {u"(a [note]) CL:", false, u"\u00B7 (a [note]) CL:"},
+    };
+    for (const auto& c : cases) {
+        TranslationRenderer renderer;
+        RichText out;
+        renderer.render(c.translation, out, c.traditional);
+        EXPECT_EQ(utf8(plainText(out)), utf8(c.shown)) << utf8(c.translation);
     }
 }
 
@@ -127,7 +159,7 @@ TEST_F(CharacterPanelTest, OneCharacterEntry) {
 }
 
 TEST_F(CharacterPanelTest, WordEntryHasNoComponentsAndFavoriteWithoutValueNoFrequency) {
-    const PanelEntry word{u"马上", u"mǎ shàng", u"at once", u"", -101, false};
+    const PanelEntry word{u"马上", u"mǎ shàng", u"at once", u"", -1 - kFavoriteMark, false};
     EXPECT_EQ(utf8(plainText(entryInformation(word, data_, renderer_))), "· at once");
     EXPECT_EQ(headwordDisplayColour(word.value), kPanelFavorite);
 }
@@ -152,7 +184,7 @@ TEST_F(CharacterPanelTest, CharactersOfAWord) {
 
     const CharacterView second = characterView(u"马上", u"mǎ shàng", 1, data_, renderer_);
     EXPECT_EQ(second.syllable, u"shàng");
-    EXPECT_EQ(second.value, 0x10 - 100);  // a favorite character
+    EXPECT_EQ(second.value, 0x10 - kFavoriteMark);  // a favorite character
     EXPECT_EQ(utf8(plainText(second.information)), "frequency of use: 100%, HSK: 1\r· on top");
 
     EXPECT_EQ(characterView(u"马上", u"mǎ shàng", 2, data_, renderer_).character, 0);

@@ -40,12 +40,12 @@ TEST(WordValues, FavoriteMark) {
     EXPECT_EQ(values.wordValue("中间", 2, "zhong1 jian1"), 0x23);
     f.favorites.add(u"中间");
     f.favorites.add(u"中华");
-    EXPECT_EQ(values.wordValue("中间", 2, "zhong1 jian1"), 35 - 100);
-    EXPECT_EQ(values.wordValue("中华", 2, "Zhong1 hua2"), -101);
+    EXPECT_EQ(values.wordValue("中间", 2, "zhong1 jian1"), 35 - dict::kFavoriteMark);
+    EXPECT_EQ(values.wordValue("中华", 2, "Zhong1 hua2"), -1 - dict::kFavoriteMark);
     // A favorite whose value does not apply to the reading is an unlisted favorite.
     f.favorites.add(u"中");
-    EXPECT_EQ(values.wordValue("中", 1, "zhong4"), -101);
-    EXPECT_EQ(values.wordValue("中", 1, "zhong1"), 0x10 - 100);
+    EXPECT_EQ(values.wordValue("中", 1, "zhong4"), -1 - dict::kFavoriteMark);
+    EXPECT_EQ(values.wordValue("中", 1, "zhong1"), 0x10 - dict::kFavoriteMark);
     EXPECT_EQ(wordFrequency(f.freq, nullptr, u"中", "zhong1"), 0x10);
     // The whole form is looked up, not its first (bytes / 3) units.
     EXPECT_EQ(values.wordValue("阿Q", 1, "A1 Q"), -1);
@@ -72,13 +72,14 @@ TEST(WordValues, RowsInTheFourGroupsWithTheirColours) {
     for (size_t i = 0; i < list.size(); ++i)
         order.push_back(tulvo::utf16ToUtf8(list.at(i).character) + " " +
                         std::to_string(list.at(i).wordValue));
-    // Listed characters, listed words, unlisted characters, then the rest.
+    // Listed characters, listed words, unlisted characters, then the rest,
+    // the favorite 中子 (class 7) before the unlisted word.
     EXPECT_EQ(order, (std::vector<std::string>{"中 16", "种 49", "中国 16", "中间 35", "中 -1",
-                                               "中 -1", "中止 -1", "中子 -93"}));
+                                               "中 -1", "中子 -993", "中止 -1"}));
     EXPECT_EQ(list.at(0).colour, dict::RowColour::Frequent);
     EXPECT_EQ(list.at(1).colour, dict::RowColour::FairlyFrequent);
     EXPECT_EQ(list.at(3).colour, dict::RowColour::Default);
-    EXPECT_EQ(list.at(7).colour, dict::RowColour::Favorite);
+    EXPECT_EQ(list.at(6).colour, dict::RowColour::Favorite);
 }
 
 TEST(WordValues, NoFilesNoValues) {

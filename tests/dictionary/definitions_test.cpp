@@ -23,10 +23,23 @@ TEST(DefinitionsForReading, TonedReadingTakesExactPinyinOnly) {
         "中國 中国 [Zhong1 guo2] /China/", "中 中 [Zhong1] /surname Zhong/",
         "中 中 [zhong1] /center/middle/",
     };
-    // Repeated definitions are added once; capitals in the dictionary are lower-cased.
-    EXPECT_EQ(lookup(lines, u"中", "zhong1"), "China\r\ncenter\r\nsurname Zhong\r\nmiddle\r\n");
+    // Repeated definitions are added once; capitals in the dictionary are
+    // lower-cased, and their lines (names) come after the common reading's.
+    EXPECT_EQ(lookup(lines, u"中", "zhong1"), "China\r\ncenter\r\nmiddle\r\nsurname Zhong\r\n");
     EXPECT_EQ(lookup(lines, u"中", "zhong4"), "to hit\r\n");
     EXPECT_EQ(lookup(lines, u"中", "zhong3"), "");
+}
+
+// A learner who looks at 习 of 学习 reads "to practice" first, not the
+// surname the dictionary lists before it; also for the neutral tone.
+TEST(DefinitionsForReading, CommonReadingBeforeNames) {
+    const std::vector<std::string> lines = {
+        "習 习 [Xi2] /surname Xi/",
+        "習 习 [xi2] /to practice/to study/",
+        "習 习 [Xi2] /to study/",
+    };
+    EXPECT_EQ(lookup(lines, u"习", "xi2"), "to practice\r\nto study\r\nsurname Xi\r\n");
+    EXPECT_EQ(lookup(lines, u"习", "xi"), "**2\r\nto practice\r\nto study\r\nsurname Xi\r\n");
 }
 
 TEST(DefinitionsForReading, FormsFollowTheCharacterFormPreference) {

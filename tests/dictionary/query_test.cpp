@@ -77,10 +77,44 @@ TEST(QueryClassification, ChineseEnglishAndPinyin) {
     // clang-format off
     const std::pair<const char*, const char*> keys[] = {
         {"To Eat", "To Eat"}, {"nǐ hǎo", "ni3hao3"}, {"ni3 hao3", "ni3hao3"}, {"lv4", "lu:4"},
-        {"ma0", "ma5"}, {"lü4", "lü4"},
+        {"ma0", "ma5"}, {"lü4", "lu:4"}, {"NÜ3", "Nu:3"}, {"nü3 lü4", "nu:3lu:4"},
     };
     // clang-format on
     for (const auto& [typed, key] : keys) EXPECT_EQ(prepared(typed).key, key) << typed;
+}
+
+// An English text that reads as whole pinyin syllables also gets a toneless
+// key; other English text gets none.
+TEST(QueryClassification, EnglishThatReadsAsPinyinGetsATonelessKey) {
+    // clang-format off
+    const std::pair<const char*, const char*> keys[] = {
+        {"xuexi", "xuexi"}, {"Shui", "Shui"}, {"ni hao", "nihao"}, {"lü", "lu:"}, {"nv", "nu:"},
+        {"xi'an", "xian"}, {"a", "a"}, {"zhuangshuang", "zhuangshuang"},
+        {"to eat", ""}, {"radio", ""}, {"xuex", ""}, {"hello", ""}, {"ni h ao", ""},
+    };
+    // clang-format on
+    for (const auto& [typed, key] : keys) EXPECT_EQ(prepared(typed).tonelessKey, key) << typed;
+    EXPECT_TRUE(readsAsTonelessPinyin("lu:e"));
+    EXPECT_FALSE(readsAsTonelessPinyin(""));
+    EXPECT_FALSE(readsAsTonelessPinyin("ni3hao"));
+}
+
+// "?" among Chinese characters makes a pattern in which it stands for one
+// character, with the text's stars kept.
+TEST(QueryClassification, QuestionMarkAmongChineseIsOneCharacter) {
+    for (const char* typed : {"?学", "??学", "学?*", "*?学"}) {
+        const Query query = prepared(typed);
+        EXPECT_EQ(query.kind, kC) << typed;
+        EXPECT_EQ(query.matchPart, kWildcard) << typed;
+        EXPECT_EQ(query.text, utf8ToUtf16(typed));
+    }
+    EXPECT_TRUE(patternMatch("?学", "大学", true));
+    EXPECT_FALSE(patternMatch("?学", "大学", false));
+    EXPECT_FALSE(patternMatch("?学", "学", true));
+    EXPECT_TRUE(patternMatch("*?学", "中大学", true));
+    EXPECT_TRUE(patternMatch("学?*", "学生会", true));
+    EXPECT_FALSE(patternMatch("?学?", "大学", true));
+    EXPECT_EQ(prepared("ma?").kind, kP);
 }
 
 TEST(QueryClassification, CharacterCodes) {

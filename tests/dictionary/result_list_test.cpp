@@ -34,10 +34,28 @@ std::vector<std::string> characters(const ResultList& list) {
 
 TEST(RowColours, FavoriteBeforeFrequency) {
     const std::pair<int, RowColour> cases[] = {
-        {-1, RowColour::Default},   {0x20, RowColour::Frequent}, {0x31, RowColour::FairlyFrequent},
-        {0x32, RowColour::Default}, {-100, RowColour::Favorite},  // listed class 0, favorite
-        {-101, RowColour::Favorite}};                             // unlisted favorite
+        {-1, RowColour::Default},
+        {0x20, RowColour::Frequent},
+        {0x31, RowColour::FairlyFrequent},
+        {0x32, RowColour::Default},
+        {0x00 - kFavoriteMark, RowColour::Favorite},  // listed class 0, favorite
+        {-1 - kFavoriteMark, RowColour::Favorite},    // unlisted favorite
+        {0x63 - kFavoriteMark, RowColour::Favorite},  // HSK 6, class 3
+        {0xFF - kFavoriteMark, RowColour::Favorite}};
     for (auto [value, colour] : cases) EXPECT_EQ(rowColour(value), colour) << value;
+}
+
+// Every value keeps its favorite mark, and loses it again, whatever its HSK
+// level: a mark inside the value range would read 颠簸 (HSK 6, class 3) as
+// no favorite at all.
+TEST(FavoriteMark, EveryValueKeepsItsMark) {
+    for (int value = -1; value <= 255; ++value) {
+        const int marked = toggledFavorite(value);
+        EXPECT_TRUE(isFavoriteValue(marked)) << value;
+        EXPECT_EQ(unmarkedValue(marked), value);
+        EXPECT_EQ(toggledFavorite(marked), value);
+        EXPECT_FALSE(isFavoriteValue(value));
+    }
 }
 
 TEST(ResultRows, CellsOfADictionaryLine) {
@@ -63,22 +81,26 @@ TEST(ResultRows, CellsOfADictionaryLine) {
     EXPECT_EQ(same.colour, RowColour::Default);
 }
 
-TEST(ResultRows, ListedCharactersThenListedWordsThenTheRestInAnyAddingOrder) {
-    // In list order: listed characters, then listed words, each by pinyin
-    // (whatever its case) and then by frequency; then the characters and
-    // then the words of no frequency class, favorites among them.
+TEST(ResultRows, GroupsThenFrequencyClassThenPinyinInAnyAddingOrder) {
+    // In list order: listed characters, then listed words, each by frequency
+    // class, then by pinyin (whatever its case), then listed HSK levels
+    // before no level; then the other characters and then the other words,
+    // favorites among them by their class, before the unlisted rows. A
+    // variant entry follows the listed rows of its group.
     const struct {
         const char* form;
         const char* line;
         int value;
-    } rows[] = {{"马", "馬 马 [ma3] /horse/", 0x12},
+    } rows[] = {{"钟", "鐘 钟 [zhong1] /clock/", 0x10},
+                {"吗", "嗎 吗 [ma3] /what?/", 0x62},  // class 2, HSK 6: not pushed down
+                {"马", "馬 马 [ma3] /horse/", 0x02},  // class 2, no HSK level
                 {"中", "中 中 [zhong1] /middle/", 0x03},
-                {"钟", "鐘 钟 [zhong1] /clock/", 0x10},
+                {"才", "纔 才 [cai2] /variant of 才[cai2]/", 0x10},
                 {"马上", "馬上 马上 [ma3 shang4] /at once/", 0x20},
                 {"中国", "中國 中国 [Zhong1 guo2] /China/", 0x11},
+                {"嘛", "嘛 嘛 [ma5] /particle/", 0x63 - kFavoriteMark},  // listed favorite
                 {"麻", "麻 麻 [ma2] /hemp/", -1},
-                {"骂", "罵 骂 [ma4] /to scold/", -101},        // unlisted favorite
-                {"吗", "嗎 吗 [ma5] /particle/", 0x11 - 100},  // listed favorite
+                {"骂", "罵 骂 [ma4] /to scold/", -1 - kFavoriteMark},  // unlisted favorite
                 {"女", "女 女 [nu:3] /woman/", -1},
                 {"马车", "馬車 马车 [ma3 che1] /cart/", -1}};
     const int n = int(std::size(rows));
@@ -96,6 +118,17 @@ TEST(ResultRows, ListedCharactersThenListedWordsThenTheRestInAnyAddingOrder) {
             EXPECT_EQ(list.at(7).colour, RowColour::Favorite);
         }
     }
+}
+
+TEST(ResultRows, GroupsKeepTheirOrderAndTheirRowsTheListOrder) {
+    FakeValues values;
+    values.values["我"] = 0x10;
+    values.values["中文"] = 0x20;
+    ResultList list(values);
+    list.add("中文 中文 [Zhong1 wen2] /Chinese/", 2, false, 1);
+    list.add("我 我 [wo3] /I/", 2, false, 0);
+    list.add("鍾 钟 [zhong1] /cup/", 2, false, 1);
+    EXPECT_EQ(characters(list), (std::vector<std::string>{"我", "中文", "钟"}));
 }
 
 TEST(ResultRows, BareTextAndEmptySortKey) {

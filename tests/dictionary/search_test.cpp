@@ -113,19 +113,20 @@ TEST_F(SearchTest, ChineseFormsPinyinAndEnglishFindTheirRows) {
         Forms rows;
     } cases[] = {
         // clang-format off
-        // Traditional only: 國 matches, 国 does not, and the row shows form 1.
+        // Traditional only: 國 matches, 国 does not, and the row shows form 1;
+        // the text unfound as a whole lists its one word 中 (two entries).
         // Both: both forms match 吃, form 2 wins.
         {"中國", {kBeginning, kTraditionalOnly}, {"中國"}},
-        {"中国", {kBeginning, kTraditionalOnly}, {}},
+        {"中国", {kBeginning, kTraditionalOnly}, {"中", "中"}},
         {"中国", {kBeginning, kSimplifiedOnly}, {"中国"}},
-        {"中國", {kBeginning, kSimplifiedOnly}, {}}, {"吃飯", {kBeginning, kBothForms}, {"吃飯"}},
+        {"中國", {kBeginning, kSimplifiedOnly}, {"中", "中"}},
+        {"吃飯", {kBeginning, kBothForms}, {"吃飯"}},
         {"吃饭", {kBeginning, kBothForms}, {"吃饭"}},
-        // Pinyin marked, numbered and toneless: no definition starts with
-        // "nihao", so the toneless retry finds it.
+        // Pinyin marked, numbered and toneless.
         {"nǐhǎo", {}, {"你好"}}, {"ni3hao3", {}, {"你好"}}, {"ni3 hao3", {kExact}, {"你好"}},
         {"nihao", {}, {"你好"}}, {"NI3", {}, {"你好", "你们"}},
         // ü and tone wildcards.
-        {"lv4", {}, {"绿", "律师"}}, {"lü4", {}, {}}, {"lü", {}, {"绿", "驴", "律师"}},
+        {"lv4", {}, {"绿", "律师"}}, {"lü4", {}, {"绿", "律师"}}, {"lü", {}, {"绿", "驴", "律师"}},
         {"ma?", {kExact}, {"妈", "麻", "马", "骂", "吗"}},
         {"ma*", {}, {"妈", "麻", "马", "骂", "吗", "慢"}},
         // The field ends at its "]": a key holding one never reads on into
@@ -147,6 +148,98 @@ TEST_F(SearchTest, ChineseFormsPinyinAndEnglishFindTheirRows) {
     for (const auto& c : cases) EXPECT_EQ(find(c.typed, c.settings), c.rows) << c.typed;
     // The comment line holds "to eat" but never becomes a row.
     EXPECT_EQ(find("eat", {kAnywhere}).size(), 3u);
+}
+
+namespace {
+
+// A dictionary where a learner's queries meet words they do not mean.
+const std::vector<std::string> kLearnerFixture = {
+    "學習強國 学习强国 [Xue2 xi2 Qiang2 guo2] /Xuexi Qiangguo, app/",
+    "學習 学习 [xue2 xi2] /to learn/to study/",
+    "水城 水城 [Shui3 cheng2] /Shuicheng county/",
+    "誰 谁 [shui2] /who/",
+    "水 水 [shui3] /water/",
+    "頭 头 [tou2] /head/",
+    "他 他 [ta1] /he or him/",
+    "喝 喝 [he1] /to drink/",
+    "核 核 [he2] /nucleus/",
+    "女 女 [nu:3] /female/",
+    "學 学 [xue2] /to learn/",
+    "大學 大学 [da4 xue2] /university/",
+    "學生 学生 [xue2 sheng5] /student/",
+    "上大學 上大学 [shang4 da4 xue2] /to go to university/",
+    "我 我 [wo3] /I/me/",
+    "想 想 [xiang3] /to think/to want/",
+    "中文 中文 [Zhong1 wen2] /Chinese language/",
+    "中 中 [zhong1] /middle/",
+    "文 文 [wen2] /language/",
+};
+
+class LearnerSearchTest : public ::testing::Test {
+  protected:
+    LearnerSearchTest()
+        : file_(dir_.writeLines("CEDICT_ts.u8", kLearnerFixture)),
+          list_(values_),
+          host_(list_),
+          search_(file_, vowels_, dropDown_, host_) {}
+
+    // Shown forms of the rows in list order.
+    Forms find(std::string_view typed, SearchSettings settings = {}) {
+        search_.textSearch(utf8ToUtf16(typed), settings);
+        Forms forms;
+        for (size_t i = 0; i < list_.size(); ++i)
+            forms.push_back(utf16ToUtf8(list_.at(i).character));
+        return forms;
+    }
+
+    TempDir dir_;
+    std::filesystem::path file_;
+    MarkedVowels vowels_;
+    NoWordValues values_;
+    ResultList list_;
+    RecordingHost host_;
+    DropDownHistory dropDown_;
+    Search search_;
+};
+
+}  // namespace
+
+// A text that reads as pinyin finds its words even when it also begins an
+// English definition: both readings in one list, the word typed whole first,
+// English words it only begins last.
+TEST_F(LearnerSearchTest, TonelessPinyinAndEnglishShareOneList) {
+    EXPECT_EQ(find("xuexi"), (Forms{"学习", "学习强国"}));
+    EXPECT_EQ(find("shui"), (Forms{"谁", "水", "水城"}));
+    EXPECT_EQ(find("he"), (Forms{"喝", "核", "他", "头"}));
+    EXPECT_EQ(find("xue xi"), (Forms{"学习", "学习强国"}));
+    // Plain English keeps to the translations, the definition that is the
+    // text first.
+    EXPECT_EQ(find("to learn"), (Forms{"学", "学习"}));
+    EXPECT_EQ(host_.pauses.size(), 10u);  // one scan each
+}
+
+TEST_F(LearnerSearchTest, UmlautTypedAsALetterSearchesLikeV) {
+    EXPECT_EQ(find("nü3"), (Forms{"女"}));
+    EXPECT_EQ(find("nü"), (Forms{"女"}));
+    EXPECT_EQ(find("NÜ3"), (Forms{"女"}));
+}
+
+TEST_F(LearnerSearchTest, QuestionMarkAmongChineseIsOneCharacter) {
+    EXPECT_EQ(find("?学"), (Forms{"大学"}));
+    EXPECT_EQ(find("*?学"), (Forms{"大学", "上大学"}));
+    EXPECT_EQ(find("学?"), (Forms{"学生", "学习"}));
+}
+
+// A sentence that is no word lists its words in order, longest first, and
+// the first row (what the panel shows) is its first word.
+TEST_F(LearnerSearchTest, SentenceListsItsWordsInOrder) {
+    EXPECT_EQ(find("我想学习中文"), (Forms{"我", "想", "学习", "中文"}));
+    EXPECT_EQ(find("我想学习中文。我想学习"), (Forms{"我", "想", "学习", "中文"}));
+    EXPECT_EQ(find("他想喝水", {kExact}), (Forms{"他", "想", "喝", "水"}));
+    EXPECT_EQ(host_.panelCharacter, 0);
+    // A text made of no word at all stays empty, and a pattern is no text.
+    EXPECT_TRUE(find("龍龍").empty());
+    EXPECT_TRUE(find("我*龍").empty());
 }
 
 TEST_F(SearchTest, CharacterCodeReplacesTheSearchText) {

@@ -41,7 +41,7 @@ class FixedValues : public dictionary::WordValueLookup {
     int wordValue(std::string_view form, int, std::string_view) const override {
         const auto it = values.find(std::string(form));
         const int value = it == values.end() ? -1 : it->second;
-        return store_.test(utf8ToUtf16(form)) == 1 ? value - 100 : value;
+        return store_.test(utf8ToUtf16(form)) == 1 ? value - dictionary::kFavoriteMark : value;
     }
     std::map<std::string, int> values{{"马", 0x21}, {"上", 0x10}};
 
@@ -236,7 +236,7 @@ TEST_F(PadPanelTest, PanelShowsEntriesAndCharacters) {
 
     // A cross-reference: upright characters, spaced as written.
     search(*window, QStringLiteral("见"));
-    EXPECT_EQ(text(fields[1]), QStringLiteral("traditional: 見  \n· see  看見 | 看见"));
+    EXPECT_EQ(text(fields[1]), QStringLiteral("traditional: 見  \n· see 看见"));
     const QTextBlock last = fields[1]->document()->lastBlock();
     for (auto it = last.begin(); !it.atEnd(); ++it) {
         const QTextFragment part = it.fragment();
@@ -275,7 +275,7 @@ TEST_F(PadPanelTest, FavoriteToggleWritesTheStoreAndRecolours) {
     EXPECT_EQ(TempDir::read(dir_ / "data/favorites.dat"), expected);
     EXPECT_EQ(textColour(headword), kOrange);
     EXPECT_EQ(rowColour(*window, ma), kOrange);
-    EXPECT_EQ(window->results().at(size_t(ma)).wordValue, 0x21 - 100);
+    EXPECT_EQ(window->results().at(size_t(ma)).wordValue, 0x21 - dictionary::kFavoriteMark);
     EXPECT_EQ(window->resultView().currentIndex().row(), ma);  // the selection stays
     const QImage indicator = panel.indicator().grab().toImage();
     EXPECT_EQ(indicator.pixelColor(7, 7), kOrange);
