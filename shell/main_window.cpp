@@ -60,6 +60,9 @@ MainWindow::MainWindow(std::filesystem::path programDirectory,
     desktop_ = std::make_unique<DesktopIntegration>(*this, dir_);
     connect(&host_, &WindowSearchHost::settled, this, &MainWindow::searchSettled);
     connect(&host_, &WindowSearchHost::dropDownChanged, this, &MainWindow::updateDropDown);
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (dropDownStale_) updateDropDown();
+    });
     // Lookups are served from the event loop once the messages that came
     // with them are read, so that a burst comes down to its newest.
     lookupTimer_ = new QTimer(this);
@@ -171,6 +174,9 @@ void MainWindow::showBareCharacter(char16_t character) {
 }
 
 void MainWindow::searchFromBox(bool fromHistoryPick) {
+    if (dropDownStale_)
+        searchBar_->setEntries(host_.dropDown().entries(), host_.dropDown().selected());
+    dropDownStale_ = false;
     const QString text = searchBar_->text();
     history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(toUnits(text))));
     updateBackForward();
@@ -203,7 +209,12 @@ void MainWindow::serveLookup() {
     searchFromBox();
 }
 
+// The drop-down is refilled when the user is not typing in the box: a search
+// that ends while the next query is typed leaves its entry for later.
 void MainWindow::updateDropDown() {
+    const QLineEdit* edit = searchBar_->box().lineEdit();
+    dropDownStale_ = edit && edit->hasFocus();
+    if (dropDownStale_) return;
     searchBar_->setEntries(host_.dropDown().entries(), host_.dropDown().selected());
 }
 
