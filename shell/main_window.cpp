@@ -177,6 +177,8 @@ void MainWindow::searchFromBox(bool fromHistoryPick) {
     if (dropDownStale_)
         searchBar_->setEntries(host_.dropDown().entries(), host_.dropDown().selected());
     dropDownStale_ = false;
+    // What is typed from here on is typed during the search.
+    if (QLineEdit* edit = searchBar_->box().lineEdit()) edit->setModified(false);
     const QString text = searchBar_->text();
     history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(toUnits(text))));
     updateBackForward();

@@ -1,5 +1,6 @@
 #include "shell/window_search_host.hpp"
 
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <chrono>
@@ -9,6 +10,7 @@
 #include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
+#include "shell/search_bar.hpp"
 #include "ui/text.hpp"
 
 namespace tulvo::shell {
@@ -168,7 +170,10 @@ void WindowSearchHost::scanFinished(uint64_t id) {
     if (!current(id)) return;
     auto& view = window_.resultView();
     view.resultModel().refresh();
-    view.setFocus();
+    // The list takes the focus, unless the user has typed on in the search
+    // box since the search began: the keys still coming belong there.
+    const QLineEdit* edit = window_.searchBar().box().lineEdit();
+    if (!(edit && edit->hasFocus() && edit->isModified())) view.setFocus();
     if (list_.size() > 0) view.setCurrentIndex(view.model()->index(0, 1));
 }
 
