@@ -1,6 +1,5 @@
 #include "handwriting/writing_pad_widget.hpp"
 
-#include <QCoreApplication>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -104,7 +103,6 @@ void WritingPadWidget::analyze() {
         // The grid goes empty while the pass ranks the templates.
         grid_.clear();
         grid_.repaint();
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });
     grid_.setCandidates(recognizer_.candidates());
     grid_.repaint();

@@ -185,7 +185,8 @@ void OptionsWindow::selectTab(Tab tab) {
     // popup definitions need, so the "Popup definitions" tab shows no warning.
     if (tab == Updates && !updating_) {
         updating_ = true;
-        QCoreApplication::processEvents();
+        // The tab shows before the check, which waits for the network.
+        repaint();
         checker_.check();
         updating_ = false;
     }

@@ -103,20 +103,18 @@ bool X11Hotkey::nativeEventFilter(const QByteArray& eventType, void* message, qi
     return true;
 }
 
-bool sendCopyKeys(void (*between)(void*), void* context) {
+bool sendCopyKey(int step) {
+    if (step < 0 || step >= kCopyKeySteps) return false;
     Display* display = x11Display();
     if (!display) return false;
     int event, error, major, minor;
     if (!XTestQueryExtension(display, &event, &error, &major, &minor)) return false;
     const KeyCode control = XKeysymToKeycode(display, XK_Control_L);
     const KeyCode letter = XKeysymToKeycode(display, XK_c);
-    const std::pair<KeyCode, bool> steps[] = {
+    const std::pair<KeyCode, bool> steps[kCopyKeySteps] = {
         {control, true}, {letter, true}, {letter, false}, {control, false}};
-    for (const auto& [code, down] : steps) {
-        XTestFakeKeyEvent(display, code, down ? True : False, CurrentTime);
-        XFlush(display);
-        between(context);
-    }
+    XTestFakeKeyEvent(display, steps[step].first, steps[step].second ? True : False, CurrentTime);
+    XFlush(display);
     return true;
 }
 

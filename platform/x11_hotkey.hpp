@@ -30,8 +30,10 @@ class X11Hotkey : public QObject, public QAbstractNativeEventFilter {
     unsigned keycode_ = 0;
 };
 
-// Presses and releases Ctrl+C in the window that has the keyboard focus,
-// calling `between` after each of the four key events. False without X11.
-bool sendCopyKeys(void (*between)(void*), void* context);
+// One of the four key events of Ctrl+C in the window that has the keyboard
+// focus: Ctrl down, C down, C up, Ctrl up (steps 0 to 3). The caller gives
+// the focused program time between them. False without X11.
+inline constexpr int kCopyKeySteps = 4;
+bool sendCopyKey(int step);
 
 }  // namespace tulvo::platform

@@ -1,37 +1,23 @@
 #include "shell/desktop_integration.hpp"
 
-#include <QClipboard>
-#include <QCoreApplication>
-#include <QGuiApplication>
-#include <QLineEdit>
-#include <QThread>
-
 #include "platform/app_paths.hpp"
-#include "shell/clipboard_capture.hpp"
 #include "shell/clipboard_save_file.hpp"
 #include "shell/main_window.hpp"
 #include "shell/popup_messages.hpp"
-#include "shell/search_bar.hpp"
 #include "ui/text.hpp"
 
 namespace tulvo::shell {
-namespace {
-
-void processAndPause(void*) {
-    QCoreApplication::processEvents();
-    QThread::msleep(10);
-}
-
-}  // namespace
 
 DesktopIntegration::DesktopIntegration(MainWindow& window, std::filesystem::path programDirectory)
     : window_(window),
       dir_(std::move(programDirectory)),
       locator_([this](uint32_t message, int64_t first, int64_t second) {
           handleLocatorMessage(message, first, second);
-      }) {
-    // Queued: the capture processes events, which it must not do inside the
-    // native event filter that saw the key.
+      }),
+      capture_(window, platform::AppPaths(dir_).topLevelUserFile(kClipboardSaveFile),
+               [this] { bringToFront(); }) {
+    // Queued: the capture does not start inside the native event filter that
+    // saw the key.
     connect(&hotkey_, &platform::X11Hotkey::pressed, this, &DesktopIntegration::captureSelection,
             Qt::QueuedConnection);
     locator_.setTextHandler([this](const QString& text) { lookUpText(text); });
@@ -45,36 +31,21 @@ void DesktopIntegration::bringToFront() {
 }
 
 void DesktopIntegration::captureSelection() {
-    // A press during a search or another capture waits for it: a capture
-    // inside a capture would save the half-way clipboard.
-    window_.runWhenFree([this] { captureNow(); });
+    // While the window waits for a helper program the press waits too.
+    if (window_.waitingForProgram()) {
+        captureWaiting_ = true;
+        return;
+    }
+    capture_.start();
 }
 
-void DesktopIntegration::captureNow() {
-    const std::filesystem::path saveFile =
-        platform::AppPaths(dir_).topLevelUserFile(kClipboardSaveFile);
-    saveClipboard(saveFile);
-    QGuiApplication::clipboard()->clear();
-    platform::sendCopyKeys(processAndPause, nullptr);
-    bringToFront();
-    QComboBox& box = window_.searchBar().box();
-    box.setEditText(QString());
-    QCoreApplication::processEvents();
-    if (QLineEdit* edit = box.lineEdit()) edit->paste();
-    QCoreApplication::processEvents();
-    restoreClipboard(saveFile);
-    window_.searchFromBoxNow();
+void DesktopIntegration::programEnded() {
+    if (std::exchange(captureWaiting_, false)) capture_.start();
 }
 
 void DesktopIntegration::handleLocatorMessage(uint32_t message, int64_t first, int64_t second) {
     if (message == kMessageLookup) {
-        const std::u16string text = lookupText(first, second);
-        window_.runWhenFree([this, text] {
-            window_.searchBar().box().setEditText(ui::toQString(text));
-            bringToFront();
-            window_.searchBar().box().setFocus();
-            window_.searchFromBoxNow();
-        });
+        window_.lookUp(ui::toQString(lookupText(first, second)));
     } else if (message == kMessageShowWindow) {
         bringToFront();
     }
@@ -86,10 +57,7 @@ void DesktopIntegration::lookUpText(const QString& text) {
     while (!line.isEmpty() && (line.front() == u'\n' || line.front() == u'\r')) line.remove(0, 1);
     line.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
     line.replace(u'\n', u' ').replace(u'\r', u' ').replace(u'\t', u' ');
-    window_.searchBar().box().setEditText(line);
-    bringToFront();
-    window_.searchBar().box().setFocus();
-    window_.searchFromBox();
+    window_.lookUp(line);
 }
 
 }  // namespace tulvo::shell

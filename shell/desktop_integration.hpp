@@ -8,6 +8,7 @@
 
 #include "platform/x11_hotkey.hpp"
 #include "shell/hidden_locator.hpp"
+#include "shell/selection_capture.hpp"
 #include "shell/speech.hpp"
 
 namespace tulvo::shell {
@@ -31,20 +32,24 @@ class DesktopIntegration : public QObject {
     // emptied, Ctrl+C, the window raised, the selection pasted into the
     // search box, the clipboard put back, then the search.
     void captureSelection();
+    // A helper program the window waited for has ended: a press that came
+    // meanwhile is captured now.
+    void programEnded();
+    // The main window shown, raised and activated.
+    void bringToFront();
     // The locator's messages: 0x507 looks the text up, 0x508 shows the window.
     void handleLocatorMessage(uint32_t message, int64_t first, int64_t second);
-    // `tulvo --lookup`'s text (any length): into the search box, searched,
-    // the window raised. Line breaks become spaces, as the box holds one line.
+    // `tulvo --lookup`'s text (any length), looked up as 0x507's is. Line
+    // breaks become spaces, as the box holds one line.
     void lookUpText(const QString& text);
 
   private:
-    void bringToFront();
-    void captureNow();
-
     MainWindow& window_;
     std::filesystem::path dir_;
     platform::X11Hotkey hotkey_;
     HiddenLocator locator_;
+    SelectionCapture capture_;
+    bool captureWaiting_ = false;
     Speech speech_;
 };
 

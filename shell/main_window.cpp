@@ -15,8 +15,8 @@
 #include "characters/stroke_order_box.hpp"
 #include "characters/word_values.hpp"
 #include "platform/app_paths.hpp"
+#include "platform/child_program.hpp"
 #include "platform/local_messages.hpp"
-#include "platform/run_program.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/desktop_integration.hpp"
 #include "shell/main_layout.hpp"
@@ -50,8 +50,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory,
                        const dictionary::WordValueLookup& values)
     : dir_(std::move(programDirectory)),
       results_(values),
-      host_(results_, *this),
-      search_(platform::AppPaths(dir_).dictionaryFile(), markedVowels_, dropDown_, host_),
+      host_(results_, *this, dir_, markedVowels_),
       settings_(dir_, *this),
       tracked_(dir_, *this) {
     setWindowTitle(QStringLiteral("Tulvo"));
@@ -59,6 +58,17 @@ MainWindow::MainWindow(std::filesystem::path programDirectory,
     buildControls();
     buildCharacterSearchWindows(values);
     desktop_ = std::make_unique<DesktopIntegration>(*this, dir_);
+    connect(&host_, &WindowSearchHost::settled, this, &MainWindow::searchSettled);
+    connect(&host_, &WindowSearchHost::dropDownChanged, this, &MainWindow::updateDropDown);
+    connect(qApp, &QApplication::focusChanged, this, [this] {
+        if (dropDownStale_) updateDropDown();
+    });
+    // Lookups are served from the event loop once the messages that came
+    // with them are read, so that a burst comes down to its newest.
+    lookupTimer_ = new QTimer(this);
+    lookupTimer_->setSingleShot(true);
+    lookupTimer_->setInterval(0);
+    connect(lookupTimer_, &QTimer::timeout, this, &MainWindow::serveLookup);
     qApp->installEventFilter(this);
 }
 
@@ -100,8 +110,8 @@ void MainWindow::start() {
     // The outer size, frame included, centred on the screen.
     ui::placeCentred(*this, QSize(1050, 499));
     applySettings(/*firstRead=*/true);
-    reminderCheck(dir_, FileClock::now(), [](const std::filesystem::path& program) {
-        runProgramAndWait(program, std::filesystem::current_path());
+    reminderCheck(dir_, FileClock::now(), [this](const std::filesystem::path& program) {
+        runProgramInert(program, {}, [] {});
     });
     layOut();
     searchBar_->box().setFocus();
@@ -164,10 +174,11 @@ void MainWindow::showBareCharacter(char16_t character) {
 }
 
 void MainWindow::searchFromBox(bool fromHistoryPick) {
-    runWhenFree([this, fromHistoryPick] { searchFromBoxNow(fromHistoryPick); });
-}
-
-void MainWindow::searchFromBoxNow(bool fromHistoryPick) {
+    if (dropDownStale_)
+        searchBar_->setEntries(host_.dropDown().entries(), host_.dropDown().selected());
+    dropDownStale_ = false;
+    // What is typed from here on is typed during the search.
+    if (QLineEdit* edit = searchBar_->box().lineEdit()) edit->setModified(false);
     const QString text = searchBar_->text();
     history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(toUnits(text))));
     updateBackForward();
@@ -175,25 +186,38 @@ void MainWindow::searchFromBoxNow(bool fromHistoryPick) {
 }
 
 void MainWindow::searchCharacter(char16_t character) {
-    runWhenFree([this, character] { searchCharacterNow(character); });
-}
-
-void MainWindow::searchCharacterNow(char16_t character) {
     const std::u16string text(1, character);
     history_.push(findLine(matchPart_, charForm_, utf16ToUtf8(text)));
     updateBackForward();
     showSearchText(toQString(text));
-    search_.singleCharacterSearch(character, searchSettings());
-    updateDropDown();
+    host_.characterSearch(character, searchSettings());
 }
 
 void MainWindow::runSearch(bool fromHistoryPick) {
-    search_.textSearch(toUnits(searchBar_->text()), searchSettings(), fromHistoryPick);
-    updateDropDown();
+    host_.textSearch(toUnits(searchBar_->text()), searchSettings(), fromHistoryPick);
 }
 
+void MainWindow::lookUp(const QString& text) {
+    pendingLookup_ = text;
+    if (!waitingForProgram_) lookupTimer_->start();
+}
+
+void MainWindow::serveLookup() {
+    if (!pendingLookup_ || waitingForProgram_) return;
+    const QString text = *std::exchange(pendingLookup_, std::nullopt);
+    searchBar_->box().setEditText(text);
+    desktop_->bringToFront();
+    searchBar_->box().setFocus();
+    searchFromBox();
+}
+
+// The drop-down is refilled when the user is not typing in the box: a search
+// that ends while the next query is typed leaves its entry for later.
 void MainWindow::updateDropDown() {
-    searchBar_->setEntries(dropDown_.entries(), dropDown_.selected());
+    const QLineEdit* edit = searchBar_->box().lineEdit();
+    dropDownStale_ = edit && edit->hasFocus();
+    if (dropDownStale_) return;
+    searchBar_->setEntries(host_.dropDown().entries(), host_.dropDown().selected());
 }
 
 void MainWindow::updateBackForward() {
@@ -209,10 +233,8 @@ void MainWindow::goForward() {
 }
 
 void MainWindow::replayStep(const std::string* (SearchHistory::*step)()) {
-    runWhenFree([this, step] {
-        if (const std::string* line = (history_.*step)()) replay(*line);
-        updateBackForward();
-    });
+    if (const std::string* line = (history_.*step)()) replay(*line);
+    updateBackForward();
 }
 
 void MainWindow::replay(const std::string& line) {
@@ -301,10 +323,6 @@ Speech& MainWindow::speech() {
     return desktop_->speech();
 }
 
-void MainWindow::processPendingMessages() {
-    QCoreApplication::processEvents();
-}
-
 std::optional<int64_t> MainWindow::sendToPopupMessenger(uint32_t message) {
     return platform::sendMessage(platform::kPopupMessenger, message);
 }
@@ -332,11 +350,48 @@ void MainWindow::favoriteAdded(std::u16string_view word) {
 
 void MainWindow::openOptions() {
     const auto program = dir_ / "data" / "Tulvo_options";
-    if (!std::filesystem::exists(program)) return;
-    runProgramAndWait(program, std::filesystem::current_path(), {kProgramVersion});
-    // The options program may have imported favorites into the file.
-    if (favorites_) favorites_->load();
-    applySettings(/*firstRead=*/false);
+    if (waitingForProgram_ || !std::filesystem::exists(program)) return;
+    runProgramInert(program, {kProgramVersion}, [this] {
+        // The options program may have imported favorites into the file.
+        if (favorites_) favorites_->load();
+        applySettings(/*firstRead=*/false);
+    });
+}
+
+void MainWindow::runProgramInert(const std::filesystem::path& program,
+                                 std::vector<std::string> arguments, std::function<void()> ended) {
+    waitingForProgram_ = true;
+    platform::startProgram(program, std::filesystem::current_path(), arguments, this,
+                           [this, ended = std::move(ended)](int) {
+                               waitingForProgram_ = false;
+                               ended();
+                               // What arrived meanwhile is served now.
+                               if (pendingLookup_) lookupTimer_->start();
+                               desktop_->programEnded();
+                               emit programEnded();
+                           });
+}
+
+// While a helper program runs the window takes no input, as if it waited for
+// the program, yet it paints and answers other programs.
+bool MainWindow::inertInput(QObject* watched, QEvent* event) const {
+    if (!waitingForProgram_) return false;
+    switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::ShortcutOverride:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+        case QEvent::ContextMenu:
+        case QEvent::Close:
+            break;
+        default:
+            return false;
+    }
+    // The inputs of this program's own windows only.
+    return watched->isWidgetType() || watched->isWindowType();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -346,6 +401,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (inertInput(watched, event)) {
+        if (event->type() == QEvent::Close) event->ignore();
+        return true;
+    }
     if (event->type() != QEvent::KeyPress) return QWidget::eventFilter(watched, event);
     // A key reaches the window's platform window first, then the focus widget
     // and, when ignored there, its parents: act on the first delivery only.
@@ -417,27 +476,13 @@ void MainWindow::buildCharacterSearchWindows(const dictionary::WordValueLookup& 
 }
 
 void MainWindow::findCharactersBasedOn(char16_t character) {
-    runWhenFree([this, character] { findCharactersBasedOnNow(character); });
-}
-
-void MainWindow::findCharactersBasedOnNow(char16_t character) {
     history_.push(characters::childrenHistoryLine(charForm_, character));
     updateBackForward();
     runComponentSearch(character);
 }
 
 void MainWindow::runComponentSearch(char16_t character) {
-    const auto rows = characters::componentSearch(dir_ / characters::kComponentsPath,
-                                                  platform::AppPaths(dir_).dictionaryFile(),
-                                                  character, charForm_);
-    if (!rows) {
-        ui::tell(QString::fromUtf8(characters::kNoCharacterBasedOn.data(),
-                                   static_cast<qsizetype>(characters::kNoCharacterBasedOn.size())),
-                 this);
-        return;
-    }
-    characters::showComponentRows(results_, *rows);
-    host_.resultsFinished();
+    host_.componentSearch(character, charForm_);
 }
 
 void MainWindow::editStrokes(char16_t character) {

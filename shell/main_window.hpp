@@ -9,11 +9,13 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTextEdit>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "dictionary/dropdown_history.hpp"
 #include "dictionary/list_search_host.hpp"
@@ -22,7 +24,6 @@
 #include "dictionary/search.hpp"
 #include "shell/main_layout.hpp"
 #include "shell/search_history.hpp"
-#include "shell/search_queue.hpp"
 #include "shell/settings.hpp"
 #include "shell/tracked_list.hpp"
 #include "shell/window_search_host.hpp"
@@ -54,15 +55,22 @@ class MainWindow : public QWidget, public SettingsTarget {
     // Start-up steps that follow the window's creation: settings, reminder.
     void start();
 
-    // Searches, replays and captures run one at a time: `task` runs now, or
-    // after the search that runs (see SearchQueue).
-    void runWhenFree(std::function<void()> task) { searches_.run(std::move(task)); }
-    // Enter: push the search box text on the history, then search it.
+    // Enter: push the search box text on the history, then search it. Each
+    // search cancels the one that runs (see WindowSearchHost).
     void searchFromBox(bool fromHistoryPick = false);
-    // The same, for a task that already runs through runWhenFree.
-    void searchFromBoxNow(bool fromHistoryPick = false);
     // One character, as a click on a character does: pushed, then searched.
     void searchCharacter(char16_t character);
+    // A lookup from another program (the locator's messages, `--lookup`):
+    // the text goes into the box and is searched as Enter does, with the
+    // window raised. A lookup that has not started yet when a newer one
+    // arrives is replaced by it; lookups arriving while a helper program
+    // runs wait for its end.
+    void lookUp(const QString& text);
+    // True while a search still hands rows over.
+    bool searching() const { return host_.searching(); }
+    // True while the options program (or another helper the window waits
+    // for) runs: the window paints but takes no input.
+    bool waitingForProgram() const { return waitingForProgram_; }
     void goBack();
     void goForward();
     // "Find characters based on this character": pushes a "children" line on
@@ -83,7 +91,7 @@ class MainWindow : public QWidget, public SettingsTarget {
     dictionary::ResultListView& resultView() { return *resultView_; }
     const dictionary::ResultList& results() const { return results_; }
     const SearchHistory& history() const { return history_; }
-    const dictionary::DropDownHistory& dropDown() const { return dropDown_; }
+    const dictionary::DropDownHistory& dropDown() const { return host_.dropDown(); }
     dictionary::SearchSettings searchSettings() const;
     bool padShown() const { return padShown_; }
     const FontHeights& fontHeights() const { return fontHeights_; }
@@ -102,7 +110,6 @@ class MainWindow : public QWidget, public SettingsTarget {
     void setPreferTraditional(bool traditional) override;
     void registerHotkey(int number) override;
     void unregisterHotkey() override;
-    void processPendingMessages() override;
     std::optional<int64_t> sendToPopupMessenger(uint32_t message) override;
     void startPopupProgram(const std::string& arguments) override;
     uint32_t nativeWindowId() const override;
@@ -118,6 +125,12 @@ class MainWindow : public QWidget, public SettingsTarget {
     // update-back is on.
     void favoriteAdded(std::u16string_view word);
 
+  signals:
+    // The newest search has handed over all its rows.
+    void searchSettled();
+    // A helper program the window waited for has ended.
+    void programEnded();
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -127,8 +140,11 @@ class MainWindow : public QWidget, public SettingsTarget {
   private:
     void buildControls();
     void runSearch(bool fromHistoryPick);
-    void searchCharacterNow(char16_t character);
-    void findCharactersBasedOnNow(char16_t character);
+    void serveLookup();
+    // Runs `program` with the window inert until it ends, then `ended`.
+    void runProgramInert(const std::filesystem::path& program, std::vector<std::string> arguments,
+                         std::function<void()> ended);
+    bool inertInput(QObject* watched, QEvent* event) const;
     // Replays the entry Back or Forward moves to (`step` is back or forward).
     void replayStep(const std::string* (SearchHistory::*step)());
     void replay(const std::string& line);
@@ -142,10 +158,7 @@ class MainWindow : public QWidget, public SettingsTarget {
     std::filesystem::path dir_;
     dictionary::MarkedVowels markedVowels_;
     dictionary::ResultList results_;
-    dictionary::DropDownHistory dropDown_;
     WindowSearchHost host_;
-    dictionary::Search search_;
-    SearchQueue searches_;
     SearchHistory history_;
     SettingsReader settings_;
     TrackedList tracked_;
@@ -156,6 +169,10 @@ class MainWindow : public QWidget, public SettingsTarget {
     bool preferTraditional_ = false;
     bool padShown_ = true;
     int hotkey_ = 0;
+    bool waitingForProgram_ = false;
+    bool dropDownStale_ = false;            // the drop-down waits for the box to lose the focus
+    std::optional<QString> pendingLookup_;  // the newest lookup not yet searched
+    QTimer* lookupTimer_ = nullptr;
     FontHeights fontHeights_;
 
     SearchBar* searchBar_ = nullptr;

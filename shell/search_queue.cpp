@@ -2,16 +2,50 @@
 
 namespace tulvo::shell {
 
-void SearchQueue::run(std::function<void()> task) {
-    waiting_.push_back(std::move(task));
-    if (busy_) return;
-    busy_ = true;
-    while (!waiting_.empty()) {
-        std::function<void()> next = std::move(waiting_.front());
-        waiting_.pop_front();
-        next();
+SearchQueue::SearchQueue() : thread_([this] { loop(); }) {}
+
+SearchQueue::~SearchQueue() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        waiting_.reset();
+        newest_.store(0, std::memory_order_release);
     }
-    busy_ = false;
+    wake_.notify_all();
+    thread_.join();
+}
+
+uint64_t SearchQueue::submit(Job job) {
+    uint64_t id = 0;
+    {
+        std::lock_guard lock(mutex_);
+        id = ++lastId_;
+        waiting_.emplace(id, std::move(job));
+        newest_.store(id, std::memory_order_release);
+    }
+    wake_.notify_all();
+    return id;
+}
+
+int SearchQueue::unfinished() const {
+    std::lock_guard lock(mutex_);
+    return (running_ ? 1 : 0) + (waiting_ ? 1 : 0);
+}
+
+void SearchQueue::loop() {
+    std::unique_lock lock(mutex_);
+    for (;;) {
+        wake_.wait(lock, [this] { return stopping_ || waiting_.has_value(); });
+        if (stopping_) return;
+        auto [id, job] = std::move(*waiting_);
+        waiting_.reset();
+        running_ = true;
+        lock.unlock();
+        job(id);
+        job = nullptr;  // what the job holds goes on this thread, outside the lock
+        lock.lock();
+        running_ = false;
+    }
 }
 
 }  // namespace tulvo::shell

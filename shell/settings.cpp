@@ -105,7 +105,6 @@ void SettingsReader::apply(bool firstRead) {
         std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kPopupMarker)))
         popup = "y";
     if (startsWith(popup, 'y')) {
-        target_.processPendingMessages();
         if (popupRunning_) {
             if (const auto state = target_.sendToPopupMessenger(kMessageQueryState)) {
                 carriedValue_ = *state;

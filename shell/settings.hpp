@@ -59,7 +59,6 @@ class SettingsTarget {
     // Global hotkey id 0 for key F5..F12 (number 5..12), no modifiers.
     virtual void registerHotkey(int number) = 0;
     virtual void unregisterHotkey() = 0;
-    virtual void processPendingMessages() {}
     // Sends a message to the popup messenger window; empty when it is not there.
     virtual std::optional<int64_t> sendToPopupMessenger(uint32_t message) = 0;
     // Starts data/tulvopopup with its command-line arguments, without waiting.

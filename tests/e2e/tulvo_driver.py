@@ -30,6 +30,7 @@ import time
 
 LOOKUP = 0x507
 SHOW_WINDOW = 0x508
+LOOKUP_TEXT = 0x50C
 LOCATOR = "TulvoHiddenLocator"
 
 # Files at least this big (the programs, the dictionary, the templates) are
@@ -388,14 +389,14 @@ class Session:
         except OSError:
             return False
 
-    def send_locator(self, message, first=0, second=0, read_reply=True, timeout=5.0):
+    def send_locator(self, message, first=0, second=0, read_reply=True, timeout=5.0, text=b""):
         """One frame to the hidden locator from this process, which stands
         for a second program; returns the 8-byte reply (or None when not
         read). The connection is closed at once after that."""
         with socket.socket(socket.AF_UNIX, socket.SOCK_STREAM) as s:
             s.settimeout(timeout)
             s.connect(self.locator_path())
-            s.sendall(locator_frame(message, first, second))
+            s.sendall(locator_frame(message, first, second) + text)
             if not read_reply:
                 return None
             reply = b""
@@ -409,3 +410,35 @@ class Session:
     def look_up(self, text, read_reply=True):
         first, second = lookup_parameters(text)
         return self.send_locator(LOOKUP, first, second, read_reply)
+
+    def look_up_text(self, text, read_reply=True):
+        """A text lookup of any length (0x50C), as `Tulvo --lookup` sends it."""
+        data = text.encode()
+        return self.send_locator(LOOKUP_TEXT, len(data), 0, read_reply, text=data)
+
+    def lookup_command(self, text, timeout=30.0):
+        """Runs `./Tulvo --lookup TEXT` from the program directory; returns
+        (exit code, seconds it took)."""
+        start = time.monotonic()
+        with open(os.path.join(self.artefacts, "lookup-command.log"), "ab") as log:
+            code = subprocess.run(["./Tulvo", "--lookup", text], cwd=self.program_dir,
+                                  env=self.env, stdout=log, stderr=log, stdin=subprocess.DEVNULL,
+                                  timeout=timeout).returncode
+        return code, time.monotonic() - start
+
+    def message_boxes(self):
+        """The program's windows captioned "Tulvo" other than the main window
+        (its message boxes)."""
+        out = self.run(["xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.tulvo.pid),
+                        "--name", "^Tulvo$"], check=False)
+        return [w for w in out.split() if w != self.window]
+
+    def dismiss_messages(self):
+        """Answers every open message box with its OK (Return), one by one."""
+        for _ in range(10):
+            boxes = self.message_boxes()
+            if not boxes:
+                return
+            self.focus(boxes[0])
+            self.key("Return")
+            time.sleep(0.2)

@@ -67,6 +67,7 @@ class CharacterSearchWindowTest : public ::testing::Test {
 
     // Whether the row showing `character` came from a dictionary line.
     static bool hasEntry(const MainWindow& window, const std::string& character) {
+        tulvo::testing::waitForSearches(window);
         for (size_t i = 0; i < window.results().size(); ++i)
             if (utf16ToUtf8(window.results().at(i).character) == character)
                 return window.results().at(i).formIndex > 0;
@@ -153,6 +154,7 @@ TEST_F(CharacterSearchWindowTest, ComponentSearchIsRecordedAndReplayed) {
 TEST_F(CharacterSearchWindowTest, FromTheStrokeBoxMenuThenBackAndForward) {
     auto window = open();
     window->searchCharacter(u'女');
+    tulvo::testing::waitForSearches(*window);
     EXPECT_EQ(window->strokeOrderBox().character(), u'女');
     // A right click in the box opens the character menu for its character.
     auto& box = window->strokeOrderBox();
@@ -179,6 +181,7 @@ TEST_F(CharacterSearchWindowTest, FromTheStrokeBoxMenuThenBackAndForward) {
 TEST_F(CharacterSearchWindowTest, NothingBuiltOnTheCharacterIsSaid) {
     auto window = open();
     window->searchCharacter(u'好');
+    tulvo::testing::waitForSearches(*window);
     QString message, title;
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
@@ -190,6 +193,8 @@ TEST_F(CharacterSearchWindowTest, NothingBuiltOnTheCharacterIsSaid) {
     });
     closer.start(10);
     window->findCharactersBasedOn(u'好');
+    tulvo::testing::waitForSearches(*window);
+    QTest::qWait(50);
     closer.stop();
     EXPECT_EQ(message, "Sorry, I could find no character based on this one.");
     EXPECT_EQ(title, "Tulvo");

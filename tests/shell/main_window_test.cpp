@@ -58,6 +58,7 @@ class MainWindowTest : public ::testing::Test {
                 window.searchBar().box().lineEdit()->insert(QString(c));  // as an input method does
         }
         QTest::keyClick(platformWindow, Qt::Key_Return);
+        tulvo::testing::waitForSearches(window);
     }
 
     TempDir dir_;

@@ -82,6 +82,7 @@ class PadPanelTest : public ::testing::Test {
     static void search(MainWindow& window, const QString& query) {
         window.searchBar().box().setEditText(query);
         window.searchFromBox();
+        tulvo::testing::waitForSearches(window);
     }
 
     static QColor textColour(const QLineEdit& field) {
@@ -184,6 +185,7 @@ TEST_F(PadPanelTest, ClickingACandidateLooksItUp) {
     QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(100, 20));  // empty slot
     EXPECT_EQ(window->results().size(), 0u);
     QTest::mouseClick(&grid, Qt::LeftButton, {}, QPoint(20, 20));
+    tulvo::testing::waitForSearches(*window);
     ASSERT_EQ(window->results().size(), 1u);
     ASSERT_EQ(window->history().entries().size(), 1u);
     EXPECT_EQ(window->history().entries()[0], "find 0 1 一");

@@ -1,6 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <cstdlib>
+#include <mutex>
+#include <thread>
 
 #include "shell/main_layout.hpp"
 #include "shell/reminder_check.hpp"
@@ -179,27 +182,46 @@ TEST(ReminderCheck, InstalledCountsFromThisUsersFirstStartAndWritesOnlyInTheUser
     saved ? setenv("XDG_DATA_HOME", savedValue.c_str(), 1) : unsetenv("XDG_DATA_HOME");
 }
 
-TEST(SearchQueue, WorkArrivingDuringASearchRunsAfterItInOrder) {
-    SearchQueue queue;
-    std::vector<std::string> log;
-    // The outer task stands for a search that processes events twice, and
-    // each time a lookup arrives; one of those asks for yet another.
-    queue.run([&] {
-        log.push_back("search begins");
-        queue.run([&] {
-            log.push_back("lookup 1");
-            queue.run([&] { log.push_back("replay"); });
-            log.push_back("lookup 1 ends");
+TEST(SearchQueue, NewestJobCancelsTheRunningOneAndReplacesTheWaitingOne) {
+    std::vector<uint64_t> ran;
+    std::mutex m;
+    std::condition_variable cv;
+    bool firstStarted = false, firstSawCancel = false, burstSent = false;
+    {
+        SearchQueue queue;
+        // The first job runs until it is no longer the newest, as a scan does.
+        const uint64_t first = queue.submit([&](uint64_t id) {
+            {
+                std::lock_guard lock(m);
+                firstStarted = true;
+            }
+            cv.notify_all();
+            while (queue.newest(id)) std::this_thread::yield();
+            std::unique_lock lock(m);
+            firstSawCancel = true;
+            ran.push_back(id);
+            cv.wait(lock, [&] { return burstSent; });  // still running during the burst
         });
-        log.push_back("search goes on");
-        queue.run([&] { log.push_back("lookup 2"); });
-        EXPECT_TRUE(queue.busy());
-        EXPECT_EQ(queue.waiting(), 2u);
-        log.push_back("search ends");
-    });
-    EXPECT_EQ(log, (std::vector<std::string>{"search begins", "search goes on", "search ends",
-                                             "lookup 1", "lookup 1 ends", "lookup 2", "replay"}));
-    EXPECT_FALSE(queue.busy());
-    queue.run([&] { log.push_back("later"); });  // nothing runs: at once
-    EXPECT_EQ(log.back(), "later");
+        {
+            std::unique_lock lock(m);
+            cv.wait(lock, [&] { return firstStarted; });
+        }
+        EXPECT_TRUE(queue.newest(first));
+        // A burst: only the last of the waiting jobs runs.
+        for (int i = 0; i < 50; ++i)
+            queue.submit([&](uint64_t id) {
+                std::lock_guard lock(m);
+                ran.push_back(id);
+            });
+        EXPECT_FALSE(queue.newest(first));
+        {
+            std::lock_guard lock(m);
+            burstSent = true;
+        }
+        cv.notify_all();
+        while (queue.unfinished() > 0) std::this_thread::yield();
+    }
+    EXPECT_TRUE(firstSawCancel);
+    // Jobs that waited while the first ran were replaced, not run one by one.
+    EXPECT_EQ(ran, (std::vector<uint64_t>{1, 51}));
 }

@@ -26,8 +26,17 @@ inline std::unique_ptr<shell::MainWindow> openMainWindow(
     return window;
 }
 
-// The shown form of every row, in list order.
+// Runs the event loop until the window's newest search has handed over all
+// its rows (searches run on their own thread), lookups waiting included.
+inline void waitForSearches(const shell::MainWindow& window) {
+    QTest::qWait(5);
+    for (int waited = 0; window.searching() && waited < 10000; waited += 5) QTest::qWait(5);
+    EXPECT_FALSE(window.searching()) << "the search did not end";
+}
+
+// The shown form of every row, in list order, once the search has ended.
 inline std::vector<std::string> shownRows(const shell::MainWindow& window) {
+    waitForSearches(window);
     std::vector<std::string> rows;
     for (size_t i = 0; i < window.results().size(); ++i)
         rows.push_back(utf16ToUtf8(window.results().at(i).character));
