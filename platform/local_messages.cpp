@@ -135,22 +135,4 @@ bool postMessage(const QString& title, uint32_t message, int64_t first, int64_t 
     return sent;
 }
 
-std::optional<int64_t> sendBytes(const QString& title, uint32_t message, const QByteArray& bytes,
-                                 int timeoutMs) {
-    QLocalSocket socket;
-    const QString path = localServerPath(title);
-    if (path.isEmpty()) return std::nullopt;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(500)) return std::nullopt;
-    socket.write(frame(message, bytes.size(), 0) + bytes);
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(timeoutMs)) return std::nullopt;
-    }
-    while (socket.bytesAvailable() < 8) {
-        if (!socket.waitForReadyRead(timeoutMs)) return std::nullopt;
-    }
-    const QByteArray reply = socket.read(8);
-    return qFromLittleEndian<int64_t>(reply.constData());
-}
-
 }  // namespace tulvo::platform

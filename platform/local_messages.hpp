@@ -41,11 +41,6 @@ std::optional<int64_t> sendMessage(const QString& title, uint32_t message, int64
                                    int64_t second = 0, int timeoutMs = 2000);
 // False when no server under that title accepts the connection.
 bool postMessage(const QString& title, uint32_t message, int64_t first = 0, int64_t second = 0);
-// Sends a frame whose first parameter is the length of `bytes`, followed by
-// the bytes, and waits for the reply; empty when no server under that title
-// accepts the connection or the transfer does not finish in time.
-std::optional<int64_t> sendBytes(const QString& title, uint32_t message, const QByteArray& bytes,
-                                 int timeoutMs = 5000);
 
 inline const QString kPopupMessenger = QStringLiteral("TulvoHiddenMessenger");
 
