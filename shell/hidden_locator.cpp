@@ -12,6 +12,7 @@
 #include <QtEndian>
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 
 #include "platform/local_messages.hpp"
 #include "platform/unix_socket.hpp"
@@ -51,8 +52,11 @@ LocatorFrame parseLocatorFrame(const QByteArray& bytes) {
 
 HiddenLocator::HiddenLocator(Handler handler, QObject* parent)
     : QObject(parent), handler_(std::move(handler)) {
-    sweep_.setInterval(1000);
-    connect(&sweep_, &QTimer::timeout, this, &HiddenLocator::dropIdle);
+    sweep_.setInterval(250);
+    connect(&sweep_, &QTimer::timeout, this, [this] {
+        dropIdle();
+        release();
+    });
 }
 
 HiddenLocator::~HiddenLocator() {
@@ -171,8 +175,9 @@ void HiddenLocator::acceptPending() {
         }
         if (connections_.size() >= size_t(kMaxConnections)) drop(leastNeeded());
         const quint64 id = ++nextId_;
-        connections_.push_back({id, socket, early, {}});
+        connections_.push_back({id, socket, early, {}, {}});
         connections_.back().since.start();
+        connections_.back().heard.start();
         connect(socket, &QLocalSocket::readyRead, this, [this, id] { readFrames(id); });
         // Queued: the socket may go away inside its own write.
         connect(
@@ -214,6 +219,18 @@ void HiddenLocator::drop(Connections::iterator connection) {
     socket->abort();
     socket->deleteLater();
     if (connections_.empty()) sweep_.stop();
+    release();
+}
+
+void HiddenLocator::release() {
+    quint64 blocking = std::numeric_limits<quint64>::max();
+    for (const Connection& c : connections_)
+        if (!c.pending.isEmpty() && c.heard.elapsed() < kOrderWaitMs)
+            blocking = std::min(blocking, c.id);
+    while (!held_.empty() && held_.begin()->first <= blocking) {
+        QTimer::singleShot(0, this, std::move(held_.begin()->second));
+        held_.erase(held_.begin());
+    }
 }
 
 void HiddenLocator::dropIdle() {
@@ -234,7 +251,9 @@ void HiddenLocator::readFrames(quint64 id) {
     const auto it = find(id);
     if (it == connections_.end()) return;
     Connection& connection = *it;
-    connection.pending += connection.socket->readAll();
+    const QByteArray bytes = connection.socket->readAll();
+    if (!bytes.isEmpty()) connection.heard.restart();
+    connection.pending += bytes;
     // Frames are answered here; their messages wait for the event loop.
     qsizetype used = 0;
     for (;;) {
@@ -250,13 +269,13 @@ void HiddenLocator::readFrames(quint64 id) {
         connection.socket->write(QByteArray(8, '\0'));
         if (frame.kind == LocatorFrame::Kind::Text) {
             const QString text = QString::fromUtf8(frame.text);
-            QTimer::singleShot(0, this, [this, text] {
+            held_.emplace(id, [this, text] {
                 if (textHandler_) textHandler_(text);
             });
             continue;
         }
         const LocatorMessage m = frame.message;
-        QTimer::singleShot(0, this, [this, m] { handler_(m.message, m.first, m.second); });
+        held_.emplace(id, [this, m] { handler_(m.message, m.first, m.second); });
     }
     connection.pending =
         used == connection.pending.size() ? QByteArray() : connection.pending.mid(used);
@@ -272,6 +291,7 @@ void HiddenLocator::readFrames(quint64 id) {
         drop(oldest);
         if (self) return;
     }
+    release();
     connection.socket->flush();
 }
 

@@ -11,10 +11,14 @@
 // socket that went away under it.
 //
 // A client cannot wear the locator out: it keeps at most kMaxConnections
-// (one that has no unfinished frame goes first when another comes), drops a connection that brings
-// no whole frame for kIdleTimeoutMs, holds at most kInFlightLimit bytes of unfinished frames (the
-// oldest unfinished frame goes first), and keeps listening when the process runs out of
-// descriptors.
+// (one that has no unfinished frame goes first when another comes), drops a
+// connection that brings no whole frame for kIdleTimeoutMs, holds at most
+// kInFlightLimit bytes of unfinished frames (the oldest unfinished frame
+// goes first), and keeps listening when the process runs out of descriptors.
+//
+// Messages reach the handlers in the order their connections were accepted:
+// a lookup whose long text is still arriving is not overtaken by a shorter
+// one sent after it, unless its sender stalls for kOrderWaitMs.
 #pragma once
 
 #include <QElapsedTimer>
@@ -23,6 +27,7 @@
 #include <QTimer>
 #include <functional>
 #include <list>
+#include <map>
 #include <optional>
 
 class QLocalSocket;
@@ -63,6 +68,7 @@ class HiddenLocator : public QObject {
     static constexpr int kMaxConnections = 64;
     static constexpr int kIdleTimeoutMs = 10'000;
     static constexpr qsizetype kInFlightLimit = 8 * (kLookupTextLimit + 24);
+    static constexpr int kOrderWaitMs = 1'000;
 
     explicit HiddenLocator(Handler handler, QObject* parent = nullptr);
     ~HiddenLocator() override;
@@ -85,6 +91,7 @@ class HiddenLocator : public QObject {
         QLocalSocket* socket = nullptr;
         QByteArray pending;   // the unfinished frame
         QElapsedTimer since;  // accepted, or its last whole frame
+        QElapsedTimer heard;  // its last bytes
     };
     using Connections = std::list<Connection>;
 
@@ -96,6 +103,9 @@ class HiddenLocator : public QObject {
     void readFrames(quint64 id);
     void drop(Connections::iterator connection);
     void dropIdle();
+    // Hands on the messages that no earlier connection's unfinished frame
+    // still has to come before.
+    void release();
     qsizetype inFlight() const;
 
     Handler handler_;
@@ -106,6 +116,8 @@ class HiddenLocator : public QObject {
     QSocketNotifier* notifier_ = nullptr;
     Connections connections_;
     quint64 nextId_ = 0;
+    // Messages not handed on yet, by connection, in arrival order.
+    std::multimap<quint64, std::function<void()>> held_;
     QTimer sweep_;
     QStringList problems_;
 };
