@@ -4,7 +4,7 @@
 
 namespace tulvo::characters {
 
-int wordFrequency(const FreqFile& freq, const favorites::FavoritesStore* favorites,
+int wordFrequency(const FreqFile& freq, favorites::FavoritesStore* favorites,
                   std::u16string_view word, std::string_view reading) {
     int value = freq.lookup(word, reading);
     if (favorites && favorites->test(word) == 1) value -= dictionary::kFavoriteMark;

@@ -16,7 +16,7 @@ namespace tulvo::characters {
 // The frequency value of `word` for `reading` (-1 when not listed), marked
 // (dictionary::kFavoriteMark less) when the store holds the word. `favorites` may be null: no
 // favorites.
-int wordFrequency(const FreqFile& freq, const favorites::FavoritesStore* favorites,
+int wordFrequency(const FreqFile& freq, favorites::FavoritesStore* favorites,
                   std::u16string_view word, std::string_view reading);
 
 // The frequency classes the list import's encoding detection scores with;
@@ -26,7 +26,7 @@ favorites::WordClasses listWordClasses(const FreqFile& freq);
 // The result list's word values from the open frequency file and the store.
 class WordValues final : public dictionary::WordValueLookup {
   public:
-    WordValues(const FreqFile& freq, const favorites::FavoritesStore* favorites)
+    WordValues(const FreqFile& freq, favorites::FavoritesStore* favorites)
         : freq_(freq), favorites_(favorites) {}
 
     // The whole shown form is looked up, whatever `lengthInCharacters` says:
@@ -37,7 +37,7 @@ class WordValues final : public dictionary::WordValueLookup {
 
   private:
     const FreqFile& freq_;
-    const favorites::FavoritesStore* favorites_;
+    favorites::FavoritesStore* favorites_;
 };
 
 }  // namespace tulvo::characters

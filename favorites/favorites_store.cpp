@@ -16,6 +16,60 @@
 
 namespace tulvo::favorites {
 
+namespace {
+
+int32_t int32At(std::string_view bytes, size_t at) {
+    return readLe32Signed(reinterpret_cast<const unsigned char*>(bytes.data()) + at);
+}
+
+// Why `bytes` is not a sequence of whole blocks of increasing length; empty
+// when it is one. Changing such a file would keep or spread the damage, and
+// the words after it could no longer be read.
+std::string damageOf(std::string_view bytes) {
+    size_t position = 0;
+    int32_t previous = 0;
+    while (position < bytes.size()) {
+        const std::string at = " at byte " + std::to_string(position);
+        if (bytes.size() - position < 8) return "a block header is cut short" + at;
+        const int32_t length = int32At(bytes, position);
+        const int32_t count = int32At(bytes, position + 4);
+        if (length <= previous || length > kMaxWordLength)
+            return "a word length of " + std::to_string(length) + at;
+        if (count < 0 || count > kMaxWordCount)
+            return "a word count of " + std::to_string(count) + at;
+        const size_t words = size_t(count) * 2 * size_t(length);
+        if (words > bytes.size() - position - 8) return "a block is cut short" + at;
+        position += 8 + words;
+        previous = length;
+    }
+    return {};
+}
+
+// The file a link (or a chain of links) names; `file` itself when it is no
+// link. Replacing the link by a regular file would cut it from its target.
+std::filesystem::path linkTarget(std::filesystem::path file) {
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!std::filesystem::is_symlink(file, ec)) break;
+        const std::filesystem::path target = std::filesystem::read_symlink(file, ec);
+        if (ec) break;
+        file = target.is_absolute() ? target : file.parent_path() / target;
+    }
+    return file;
+}
+
+// Why `file` must not be replaced although the folder would allow it: the
+// user made it read-only, or may not write it. Empty when it may be.
+std::string unwritable(const std::filesystem::path& file) {
+    struct stat st;
+    if (::stat(file.c_str(), &st) != 0) return {};
+    if ((st.st_mode & 0222) == 0) return "the file is read-only";
+    if (::access(file.c_str(), W_OK) != 0) return std::strerror(errno);
+    return {};
+}
+
+}  // namespace
+
 FavoritesStore::FavoritesStore(std::filesystem::path file, std::filesystem::path debugMarker,
                                FavoritesMessages* messages)
     : file_(std::move(file)), debugMarker_(std::move(debugMarker)), messages_(messages) {}
@@ -87,9 +141,10 @@ void FavoritesStore::load(bool createMissing) {
     lastCheck_ = steadyNow();
 }
 
-void FavoritesStore::read(bool createMissing) const {
+void FavoritesStore::read(bool createMissing) {
     buffer_.clear();
-    writable_ = true;
+    readable_ = true;
+    damage_.clear();
     seen_ = {};
     // A file that is there but cannot be read, or is no regular file, is
     // treated as empty and never replaced: writing over it would lose every
@@ -105,7 +160,7 @@ void FavoritesStore::read(bool createMissing) const {
                 seen_ = identity();
             }
         } else {
-            writable_ = false;
+            readable_ = false;
             seen_ = identity();
         }
         return;
@@ -123,11 +178,13 @@ void FavoritesStore::read(bool createMissing) const {
     ::close(fd);
     if (!ok) {
         buffer_.clear();
-        writable_ = false;
+        readable_ = false;
+        return;
     }
+    damage_ = damageOf(buffer_);
 }
 
-bool FavoritesStore::refresh() const {
+bool FavoritesStore::refresh() {
     lastCheck_ = steadyNow();
     if (identity() == seen_) return false;
     read(/*createMissing=*/false);
@@ -157,18 +214,29 @@ FavoritesStore::Change FavoritesStore::changeLocked(Apply apply, bool backup) {
     // inode with coarse time stamps could fake.
     lastCheck_ = steadyNow();
     read(/*createMissing=*/false);
+    if (!damage_.empty()) {
+        // The scan still gives its own diagnostics (the overflow message);
+        // whatever the change did to the buffer is dropped.
+        apply();
+        failure_ = "the file is damaged (" + damage_ + ") and is kept as it is";
+        read(/*createMissing=*/false);
+        return Change::Failed;
+    }
     const std::string before = backup ? buffer_ : std::string();
     if (!apply()) return Change::Unchanged;
     bool written = false;
-    if (!writable_) {
+    const std::filesystem::path target = linkTarget(file_);
+    if (!readable_) {
         failure_ = "the file cannot be read";
+    } else if (std::string why = unwritable(target); !why.empty()) {
+        failure_ = std::move(why);
     } else {
         if (backup && seen_.exists) {
             std::filesystem::path copy = file_;
             copy += ".bak";
             writeWholeFile(copy, before);
         }
-        written = writeWholeFile(file_, buffer_);
+        written = writeWholeFile(target, buffer_);
         if (!written) failure_ = std::strerror(errno);
     }
     if (written) {
@@ -190,9 +258,8 @@ void FavoritesStore::reportFailure() {
 }
 
 FavoritesStore::ScanResult FavoritesStore::scan(size_t length) const {
-    const auto* p = reinterpret_cast<const unsigned char*>(buffer_.data());
     const size_t size = buffer_.size();
-    auto int32At = [p](size_t at) { return readLe32Signed(p + at); };
+    auto int32At = [this](size_t at) { return favorites::int32At(buffer_, at); };
     ScanResult result;
     int32_t previous = -1;
     size_t position = 0;
@@ -335,7 +402,7 @@ bool FavoritesStore::erase(std::u16string_view word) {
     return true;
 }
 
-int FavoritesStore::test(std::u16string_view word) const {
+int FavoritesStore::test(std::u16string_view word) {
     if (word.empty() || word.size() > size_t(kMaxWordLength)) return 0;
     if (steadyNow() - lastCheck_ > kRecheckAfter) refresh();
     const ScanResult at = scan(word.size());

@@ -6,7 +6,8 @@
 // "<store>.lock" beside it): the file as it is now is read again when it
 // changed, the one operation is applied, and the buffer replaces the file
 // through a uniquely named temporary file and a rename. Readers need no lock:
-// the file is only ever replaced whole.
+// the file is only ever replaced whole. A store that is a link is changed in
+// the link's target.
 #pragma once
 
 #include <cstdint>
@@ -51,7 +52,9 @@ class FavoritesStore {
     // Inserts the word and writes the file when it was not there yet. Empty
     // words and words longer than 30 units are not stored. On Failed the
     // buffer shows the file as it is (without the word) and the failure has
-    // been told through the messages, once until a write succeeds again.
+    // been told through the messages, once until a write succeeds again. A
+    // file whose blocks do not hold together, or that is read-only, is never
+    // changed: Failed, with the reason.
     Change add(std::u16string_view word);
     // Deletes the word and writes the file when it was there.
     Change remove(std::u16string_view word);
@@ -69,10 +72,10 @@ class FavoritesStore {
     // 1 when the word is a favorite, else 0. Never writes. Reads the file
     // again first when another program replaced it (checked at most every
     // few milliseconds, so that colouring a long list costs one check).
-    int test(std::u16string_view word) const;
+    int test(std::u16string_view word);
     // Reads the file again when it changed since it was last read or
     // written; true when it did.
-    bool refresh() const;
+    bool refresh();
 
     const std::string& buffer() const { return buffer_; }
 
@@ -91,7 +94,7 @@ class FavoritesStore {
     bool insert(std::u16string_view word);
     bool erase(std::u16string_view word);
     // Reads the file into the buffer and notes its identity.
-    void read(bool createMissing) const;
+    void read(bool createMissing);
     // Runs `apply` on the file as it is now, under the lock, and writes the
     // buffer when it returns true.
     // With `tell`, a failure is shown through the messages.
@@ -117,10 +120,11 @@ class FavoritesStore {
     std::filesystem::path file_;
     std::filesystem::path debugMarker_;
     FavoritesMessages* messages_;
-    mutable std::string buffer_;
-    mutable bool writable_ = true;
-    mutable Identity seen_;
-    mutable int64_t lastCheck_ = 0;  // steady clock, nanoseconds
+    std::string buffer_;
+    bool readable_ = true;
+    std::string damage_;  // why the buffer's blocks do not hold together
+    Identity seen_;
+    int64_t lastCheck_ = 0;  // steady clock, nanoseconds
     std::string failure_;
     bool failureTold_ = false;
 };

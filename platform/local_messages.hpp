@@ -6,15 +6,25 @@
 // The socket files live in the user's runtime folder ($XDG_RUNTIME_DIR), so
 // that every user and every login session has its own names; without a
 // usable runtime folder they live in a folder of the temporary directory
-// that only the user can enter.
+// that only the user can enter, and failing that in the user's cache folder.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <optional>
 
 namespace tulvo::platform {
+
+// Where the socket of the hidden window titled `title` lives, and why each
+// folder before it was passed over (another user's folder, a file that is
+// no socket at the name ...), for the user to read.
+struct LocalServerPlace {
+    QString path;  // empty when no folder can be had
+    QStringList problems;
+};
+LocalServerPlace localServerPlace(const QString& title);
 
 // The socket path of the hidden window titled `title`. Every program that
 // listens or connects under a title goes through this. Empty when no private
@@ -31,11 +41,6 @@ std::optional<int64_t> sendMessage(const QString& title, uint32_t message, int64
                                    int64_t second = 0, int timeoutMs = 2000);
 // False when no server under that title accepts the connection.
 bool postMessage(const QString& title, uint32_t message, int64_t first = 0, int64_t second = 0);
-// Sends a frame whose first parameter is the length of `bytes`, followed by
-// the bytes, and waits for the reply; empty when no server under that title
-// accepts the connection or the transfer does not finish in time.
-std::optional<int64_t> sendBytes(const QString& title, uint32_t message, const QByteArray& bytes,
-                                 int timeoutMs = 5000);
 
 inline const QString kPopupMessenger = QStringLiteral("TulvoHiddenMessenger");
 

@@ -26,6 +26,8 @@ class DesktopIntegration : public QObject {
     int grabbedHotkey() const { return hotkey_.registeredKey(); }
 
     bool listenLocator(const QString& name = kHiddenLocator) { return locator_.listen(name); }
+    // Why lookups from other programs are unavailable or moved, if they are.
+    const QStringList& locatorProblems() const { return locator_.problems(); }
     Speech& speech() { return speech_; }
 
     // The capture of the focused program's selection: clipboard saved and

@@ -7,11 +7,10 @@
 //                          returns at once
 //   Tulvo --search TEXT    the window, searching TEXT once shown
 #include <QApplication>
-#include <QProcess>
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
-#include <iterator>
+#include <string>
 #include <string_view>
 
 #include "characters/character_panel_view.hpp"
@@ -23,6 +22,7 @@
 #include "shell/desktop_integration.hpp"
 #include "shell/dictionary_install_window.hpp"
 #include "shell/hidden_locator.hpp"
+#include "shell/lookup_launcher.hpp"
 #include "shell/main_window.hpp"
 #include "shell/popup_messages.hpp"
 #include "ui/message_box.hpp"
@@ -34,36 +34,25 @@ int lookupCommand(int argc, char** argv) {
         std::cerr << "usage: tulvo --lookup TEXT | tulvo --lookup -\n";
         return 2;
     }
-    QCoreApplication app(argc, argv);
-    QByteArray text;
+    std::string text;
     if (std::string_view(argv[2]) == "-") {
-        const std::string input{std::istreambuf_iterator<char>(std::cin),
-                                std::istreambuf_iterator<char>()};
-        text = QByteArray(input.data(), static_cast<qsizetype>(input.size()));
+        // One byte beyond the limit is enough to refuse the text.
+        text.resize(size_t(tulvo::shell::kLookupTextLimit) + 1);
+        std::cin.read(text.data(), static_cast<std::streamsize>(text.size()));
+        text.resize(static_cast<size_t>(std::cin.gcount()));
     } else {
-        text = QByteArray(argv[2]);
+        text = argv[2];
     }
-    if (text.size() > tulvo::shell::kLookupTextLimit) {
+    if (text.size() > size_t(tulvo::shell::kLookupTextLimit)) {
         std::cerr << "tulvo: the text to look up is longer than " << tulvo::shell::kLookupTextLimit
                   << " bytes\n";
         return 2;
     }
-    const bool delivered = text.trimmed().isEmpty()
-                               ? tulvo::platform::postMessage(tulvo::shell::kHiddenLocator,
-                                                              tulvo::shell::kMessageShowWindow)
-                               : tulvo::platform::sendBytes(tulvo::shell::kHiddenLocator,
-                                                            tulvo::shell::kMessageLookupText, text)
-                                     .has_value();
-    if (delivered) return 0;
-    // No window runs: start one, detached, that searches the text.
-    QStringList arguments;
-    if (!text.trimmed().isEmpty())
-        arguments << QStringLiteral("--search") << QString::fromUtf8(text);
-    if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), arguments)) {
-        std::cerr << "tulvo: could not start Tulvo\n";
-        return 1;
-    }
-    return 0;
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    return tulvo::shell::handOverLookup(
+        QByteArray(text.data(), static_cast<qsizetype>(text.size())),
+        error ? std::string(argv[0]) : self.string());
 }
 
 }  // namespace
@@ -94,6 +83,8 @@ int main(int argc, char** argv) {
     tulvo::shell::MainWindow window(programDirectory, values);
     window.setFavoritesStore(&favorites);
     window.desktop().listenLocator();
+    tulvo::shell::reportProblems(window.desktop().locatorProblems(),
+                                 paths.topLevelUserFile("debug.log"));
     tulvo::shell::installDictionaryAtStart(programDirectory, *bridge, request.get());
     window.start();
     // For the start-up benchmark: quit once the window has been shown. The

@@ -137,28 +137,73 @@ TEST(FavoritesStore, WordsItCannotStore) {
     EXPECT_EQ(s.file(), int32(30) + int32(1) + units(std::u16string(30, u'中')));
 }
 
-TEST(FavoritesStore, DamagedFilesMakeEveryOperationANoOp) {
-    // The scan meets each damage before it reaches the block of length 3.
+TEST(FavoritesStore, ADamagedFileIsRefusedKeptAndToldOnce) {
+    // The damage lies before, after or inside the block of the words changed.
     const std::string damaged[] = {
-        int32(2) + int32(0) + int32(1) + int32(1) + units(u"中"),  // lengths not increasing
-        int32(31) + int32(0),                                      // length above 30
-        int32(0) + int32(0),                                       // length below 1
-        int32(1) + int32(-1),                                      // negative count
-        int32(1) + int32(3) + units(u"中国"),                      // block cut short
-        int32(1) + int32(1) + units(u"中") + "\x02\x00",           // header cut short
+        int32(2) + int32(0) + int32(1) + int32(1) + units(u"中"),       // lengths not increasing
+        int32(31) + int32(0),                                           // length above 30
+        int32(0) + int32(0),                                            // length below 1
+        int32(1) + int32(-1),                                           // negative count
+        int32(1) + int32(3) + units(u"中国"),                           // block cut short
+        int32(1) + int32(1) + units(u"中") + "\x02\x00",                // header cut short
+        int32(2) + int32(1) + units(u"中国") + std::string(7, '\xFF'),  // junk after a block
     };
     for (const std::string& bytes : damaged) {
         Store s;
         s.dir.write("favorites.dat", bytes);
         s.store.load();
         EXPECT_EQ(s.store.test(u"中国人"), 0);
-        s.store.add(u"中国人");
-        s.store.add(u"中华人");
-        s.store.remove(u"中国人");
+        EXPECT_EQ(s.store.add(u"中国人"), FavoritesStore::Change::Failed);
+        EXPECT_EQ(s.store.add(u"人"), FavoritesStore::Change::Failed);
+        EXPECT_EQ(s.store.remove(u"中国"), FavoritesStore::Change::Failed);
+        EXPECT_EQ(s.store.addWords({u"人", u"一路平安"}, true), -1);
+        EXPECT_NE(s.store.failureReason().find("damaged"), std::string::npos);
         EXPECT_EQ(s.file(), bytes);
         EXPECT_EQ(s.store.buffer(), bytes);
-        EXPECT_TRUE(s.messages.shown.empty());
+        EXPECT_FALSE(std::filesystem::exists(s.dir / "favorites.dat.bak"));
+        ASSERT_EQ(s.messages.shown.size(), 1u);
+        EXPECT_NE(s.messages.shown[0].find(u"damaged"), std::u16string::npos);
     }
+}
+
+TEST(FavoritesStore, ChangesGoThroughALinkToItsTarget) {
+    Store s;
+    s.dir.write("elsewhere/words.dat", int32(1) + int32(1) + units(u"中"));
+    std::filesystem::create_symlink("elsewhere/words.dat", s.dir / "favorites.dat");
+    s.store.load();
+    EXPECT_EQ(s.store.add(u"国"), FavoritesStore::Change::Written);
+    EXPECT_TRUE(std::filesystem::is_symlink(s.dir / "favorites.dat"));
+    EXPECT_EQ(TempDir::read(s.dir / "elsewhere/words.dat"), int32(1) + int32(2) + units(u"中国"));
+    EXPECT_EQ(s.store.test(u"国"), 1);
+    EXPECT_EQ(s.store.remove(u"中"), FavoritesStore::Change::Written);
+    EXPECT_EQ(s.file(), int32(1) + int32(1) + units(u"国"));
+    EXPECT_TRUE(std::filesystem::is_symlink(s.dir / "favorites.dat"));
+    // A link to a file not made yet makes the target.
+    Store t;
+    std::filesystem::create_directories(t.dir / "elsewhere");
+    std::filesystem::create_symlink(t.dir / "elsewhere/new.dat", t.dir / "favorites.dat");
+    t.store.load();
+    EXPECT_EQ(t.store.add(u"中"), FavoritesStore::Change::Written);
+    EXPECT_TRUE(std::filesystem::is_symlink(t.dir / "favorites.dat"));
+    EXPECT_EQ(TempDir::read(t.dir / "elsewhere/new.dat"), int32(1) + int32(1) + units(u"中"));
+}
+
+TEST(FavoritesStore, AReadOnlyFileIsRefusedWithTheReason) {
+    Store s;
+    const std::string bytes = int32(1) + int32(1) + units(u"中");
+    s.dir.write("favorites.dat", bytes);
+    std::filesystem::permissions(s.dir / "favorites.dat", std::filesystem::perms::owner_read |
+                                                              std::filesystem::perms::group_read);
+    s.store.load();
+    EXPECT_EQ(s.store.add(u"国"), FavoritesStore::Change::Failed);
+    EXPECT_NE(s.store.failureReason().find("read-only"), std::string::npos);
+    EXPECT_EQ(s.store.test(u"国"), 0);
+    EXPECT_EQ(s.store.remove(u"中"), FavoritesStore::Change::Failed);
+    EXPECT_EQ(s.store.test(u"中"), 1);
+    EXPECT_EQ(s.file(), bytes);
+    EXPECT_EQ(s.messages.shown.size(), 1u);
+    EXPECT_EQ(std::filesystem::status(s.dir / "favorites.dat").permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
 }
 
 TEST(FavoritesStore, OverflowMessageOnlyWhileDebugFileExists) {
@@ -166,13 +211,14 @@ TEST(FavoritesStore, OverflowMessageOnlyWhileDebugFileExists) {
     const std::string bytes = int32(1) + int32(1'000'001);
     s.dir.write("favorites.dat", bytes);
     s.store.load();
-    s.store.add(u"中国");
+    EXPECT_EQ(s.store.test(u"中国"), 0);
     EXPECT_TRUE(s.messages.shown.empty());
+    EXPECT_EQ(s.store.add(u"中国"), FavoritesStore::Change::Failed);
     EXPECT_EQ(s.file(), bytes);
     s.dir.write("debug.txt", "");
     EXPECT_EQ(s.store.test(u"中国"), 0);
-    ASSERT_EQ(s.messages.shown.size(), 1u);
-    EXPECT_EQ(s.messages.shown[0],
+    ASSERT_EQ(s.messages.shown.size(), 2u);  // the refusal, then the overflow
+    EXPECT_EQ(s.messages.shown[1],
               u"overflow in favorites.dat\rlength: 1 nbwords: 1000001 favlength: 2");
     EXPECT_EQ(s.file(), bytes);
 }

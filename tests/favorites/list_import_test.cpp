@@ -77,7 +77,7 @@ class ListImportTest : public ::testing::Test {
         request.classes = classOf;
         return importList(request, store_, preview, &chosen_);
     }
-    bool has(std::u16string_view word) const { return store_.test(word) == 1; }
+    bool has(std::u16string_view word) { return store_.test(word) == 1; }
     std::string fileBytes() const { return TempDir::read(dir_ / "favorites.dat"); }
 
     TempDir dir_;
@@ -234,12 +234,13 @@ TEST_F(ListImportTest, BytesThatAreNotTextImportNothingAndLoseNothing) {
     EXPECT_FALSE(std::filesystem::exists(dir_ / "favorites.dat.bak"));
 }
 
-TEST_F(ListImportTest, ADamagedStoreAddsNothing) {
+TEST_F(ListImportTest, ADamagedStoreAddsNothingAndSaysSo) {
     // A block of words longer than 30 units.
     const std::string damaged("\x1F\0\0\0\0\0\0\0", 8);
     std::ofstream(dir_ / "favorites.dat", std::ios::binary) << damaged;
     store_.load();
-    EXPECT_EQ(import(encoded(u"你好", kUtf8), kUtf8), 0);
+    EXPECT_EQ(import(encoded(u"你好", kUtf8), kUtf8), kImportFailed);
+    EXPECT_NE(store_.failureReason().find("damaged"), std::string::npos);
     EXPECT_EQ(fileBytes(), damaged);
 }
 

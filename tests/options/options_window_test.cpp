@@ -395,8 +395,8 @@ TEST_F(OptionsWindowTest, AnImportThatCannotBeSavedSaysSoAndTheOverflowIsShown) 
     ASSERT_FALSE(storeMessages_.empty());
     EXPECT_EQ(storeMessages_[0],
               "Tulvo: overflow in favorites.dat\rlength: 1 nbwords: 1000001 favlength: 2");
-    EXPECT_EQ(
-        messages_.back(),
-        "No new words were found.\nEither the text file is incorrect, or all words were already "
-        "marked as favorite.");
+    // The damaged store is refused and kept.
+    EXPECT_TRUE(messages_.back().startsWith("Sorry, the words could not be added"));
+    EXPECT_TRUE(messages_.back().contains("damaged"));
+    EXPECT_EQ(std::filesystem::file_size(dir_ / "data/favorites.dat"), 8u);
 }

@@ -37,7 +37,7 @@ const QColor kOrange(246, 138, 0);
 
 class FixedValues : public dictionary::WordValueLookup {
   public:
-    explicit FixedValues(const favorites::FavoritesStore& store) : store_(store) {}
+    explicit FixedValues(favorites::FavoritesStore& store) : store_(store) {}
     int wordValue(std::string_view form, int, std::string_view) const override {
         const auto it = values.find(std::string(form));
         const int value = it == values.end() ? -1 : it->second;
@@ -46,7 +46,7 @@ class FixedValues : public dictionary::WordValueLookup {
     std::map<std::string, int> values{{"马", 0x21}, {"上", 0x10}};
 
   private:
-    const favorites::FavoritesStore& store_;
+    favorites::FavoritesStore& store_;
 };
 
 void send(QWidget& widget, QEvent::Type type, QPoint at, Qt::MouseButton button = Qt::LeftButton) {
@@ -346,6 +346,16 @@ TEST_F(PadPanelTest, AFavoriteThatCannotBeSavedIsToldOnceAndNotShown) {
     QTest::mouseClick(&headword, Qt::LeftButton, {}, QPoint(3, 3));
     EXPECT_EQ(textColour(headword), kOrange);
     EXPECT_EQ(store.test(u"马"), 1);
+
+    // Another program damaged the file: the click that would take the word
+    // off is refused and told, and the word stays orange as the file says.
+    const std::string damaged = TempDir::read(dir_ / "data/favorites.dat") + "\xFF\xFF\xFF";
+    dir_.write("data/favorites.dat", damaged);
+    QTest::mouseClick(&headword, Qt::LeftButton, {}, QPoint(3, 3));
+    ASSERT_EQ(messages.shown.size(), 2u);
+    EXPECT_NE(messages.shown[1].find(u"damaged"), std::u16string::npos);
+    EXPECT_EQ(textColour(headword), kOrange);
+    EXPECT_EQ(TempDir::read(dir_ / "data/favorites.dat"), damaged);
 }
 
 TEST_F(PadPanelTest, F2HandsTheTextToTheCompanionProgram) {
