@@ -81,6 +81,29 @@ ShapeValues shapeValues(std::span<const StrokeF> strokes) {
     return values;
 }
 
+ShapeValues blurShape(const ShapeValues& values) {
+    ShapeValues across{}, out{};
+    constexpr int G = kShapeGrid, D = kShapeDirections;
+    auto at = [](int y, int x, int d) { return size_t((y * G + x) * D + d); };
+    for (int y = 0; y < G; ++y)
+        for (int x = 0; x < G; ++x)
+            for (int d = 0; d < D; ++d) {
+                float sum = 2 * values[at(y, x, d)], weight = 2;
+                if (x > 0) sum += values[at(y, x - 1, d)], weight += 1;
+                if (x + 1 < G) sum += values[at(y, x + 1, d)], weight += 1;
+                across[at(y, x, d)] = sum / weight;
+            }
+    for (int y = 0; y < G; ++y)
+        for (int x = 0; x < G; ++x)
+            for (int d = 0; d < D; ++d) {
+                float sum = 2 * across[at(y, x, d)], weight = 2;
+                if (y > 0) sum += across[at(y - 1, x, d)], weight += 1;
+                if (y + 1 < G) sum += across[at(y + 1, x, d)], weight += 1;
+                out[at(y, x, d)] = sum / weight;
+            }
+    return out;
+}
+
 ShapeFeature quantiseShape(const ShapeValues& values) {
     ShapeFeature out{};
     for (size_t k = 0; k < out.size(); ++k)

@@ -35,6 +35,9 @@ using ShapeFeature = std::array<uint8_t, kShapeFeatureSize>;
 // zero when the strokes hold no ink.
 ShapeValues shapeValues(std::span<const StrokeF> strokes);
 ShapeFeature quantiseShape(const ShapeValues& values);
+// Spreads each cell's ink a little onto its neighbours (weights 1 2 1 across
+// and down), as a feature averaged over many writings is spread.
+ShapeValues blurShape(const ShapeValues& values);
 inline ShapeFeature shapeFeature(std::span<const StrokeF> strokes) {
     return quantiseShape(shapeValues(strokes));
 }

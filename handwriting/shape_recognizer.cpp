@@ -16,6 +16,8 @@ constexpr double kFeatureScale = 420.0;
 // Pairing cost of a stroke left without a partner, on the 0..1 scale of the
 // outlines' mean point distance.
 constexpr double kUnpaired = 0.3;
+// The rarest frequency class the data gives a listed character.
+constexpr int kRarestClass = 9;
 // A stroke written from its other end pairs at this extra cost.
 constexpr double kReversed = 0.08;
 
@@ -122,6 +124,13 @@ double ShapeRecognizer::pairingCost(const std::vector<StrokeOutline>& user,
     return cheapestPairing(cost_, n) / double(n);
 }
 
+double ShapeRecognizer::rarity(int frequencyClass) const {
+    // Radicals, components and rare characters that the frequency data does
+    // not list are what a learner means least often.
+    if (frequencyClass >= kUnlistedFrequency) return weights_.unlisted;
+    return weights_.frequency * std::min(frequencyClass, kRarestClass) / double(kRarestClass);
+}
+
 double ShapeRecognizer::alignmentScore(uint32_t shape, int userSegments) {
     double best = -1;
     const RecogView view(recog_);
@@ -147,7 +156,8 @@ void ShapeRecognizer::pass(Drawing& drawing, CharForm preference,
     try {
         const std::vector<StrokeF> strokes = strokesOf(drawing.buffer);
         if (strokes.empty()) return;
-        const ShapeFeature feature = shapeFeature(strokes);
+        // Spread like the characters' features, which are averages of many writings.
+        const ShapeFeature feature = quantiseShape(blurShape(shapeValues(strokes)));
         const int s = int(strokes.size());
 
         // The first stage: every offered character by shape and stroke count.
@@ -181,7 +191,7 @@ void ShapeRecognizer::pass(Drawing& drawing, CharForm preference,
             e.pairing = pairingCost(outlines, shape);
             e.frequencyClass = shape.frequencyClass;
             e.score = r.score + weights_.alignment * e.alignment - weights_.pairing * e.pairing -
-                      weights_.frequency * e.frequencyClass / double(kUnlistedFrequency);
+                      rarity(e.frequencyClass);
             evidence_.push_back(e);
         }
         for (const Evidence& e : evidence_) candidates_.offer(e.character, float(e.score));

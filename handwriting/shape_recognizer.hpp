@@ -22,10 +22,11 @@ class ShapeRecognizer {
     // shape, about 1.4 for no ink in common).
     struct Weights {
         int shortlist = 120;        // characters rescored after the first stage
-        double strokeCount = 0.03;  // per stroke more or fewer than the character has
-        double alignment = 0.35;    // per unit of the pass's score per segment
-        double pairing = 0.5;       // per unit of the strokes' pairing cost
-        double frequency = 0.08;    // from the most common class to an unlisted character
+        double strokeCount = 0.05;  // per stroke more or fewer than the character has
+        double alignment = 0.5;     // per unit of the pass's score per segment
+        double pairing = 0.8;       // per unit of the strokes' pairing cost
+        double frequency = 0.1;     // from the most common class (0) to the rarest listed (9)
+        double unlisted = 0.2;      // a character the frequency data does not list
     };
 
     ShapeRecognizer() = default;
@@ -66,6 +67,7 @@ class ShapeRecognizer {
     };
     double pairingCost(const std::vector<StrokeOutline>& user, const CharacterShape& shape);
     double alignmentScore(uint32_t shape, int userSegments);
+    double rarity(int frequencyClass) const;
 
     Weights weights_;
     std::vector<CharacterShape> shapes_;
