@@ -3,7 +3,7 @@
 // recognition pass alone and for the recogniser the pad uses, the time to
 // load their files, and the accuracy on the development set: about 550
 // common characters written by a learner's hand or the synthetic writer, as
-// they are and with strokes swapped, written early, joined or of uneven
+// they are and with strokes swapped, written early, joined, split or of uneven
 // size, for the pass ("pass"), the recogniser ("tulvo") and, on the very
 // same writings, zinnia with its open Simplified Chinese model when
 // installed. The processor is named in the context.
@@ -359,11 +359,13 @@ TULVO_DEV_SET(Ordinary, None);
 TULVO_DEV_SET(Ordinary, Swapped);
 TULVO_DEV_SET(Ordinary, Early);
 TULVO_DEV_SET(Ordinary, Joined);
+TULVO_DEV_SET(Ordinary, Split);
 TULVO_DEV_SET(Ordinary, Uneven);
 TULVO_DEV_SET(Synthetic, None);
 TULVO_DEV_SET(Synthetic, Swapped);
 TULVO_DEV_SET(Synthetic, Early);
 TULVO_DEV_SET(Synthetic, Joined);
+TULVO_DEV_SET(Synthetic, Split);
 TULVO_DEV_SET(Synthetic, Uneven);
 // Characters a learner meets rarely, written by the ordinary learner.
 BENCHMARK_CAPTURE(devSet, Ordinary_rare_classes_7_to_9, Writer::kOrdinary,

@@ -234,6 +234,8 @@ const char* distortionName(Distortion distortion) {
             return "early";
         case Distortion::kJoined:
             return "joined";
+        case Distortion::kSplit:
+            return "split";
         case Distortion::kUneven:
             return "uneven";
     }
@@ -283,6 +285,18 @@ bool distort(std::vector<MouseStroke>& strokes, Distortion distortion, std::mt19
                 first.emplace_back(x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps);
             first.insert(first.end(), second.begin(), second.end());
             strokes.erase(strokes.begin() + best + 1);
+            return true;
+        }
+        case Distortion::kSplit: {
+            size_t longest = 0;
+            for (size_t k = 1; k < strokes.size(); ++k)
+                if (strokes[k].size() > strokes[longest].size()) longest = k;
+            if (strokes.empty() || strokes[longest].size() < 6) return false;
+            MouseStroke& whole = strokes[longest];
+            const size_t half = whole.size() / 2;
+            MouseStroke rest(whole.begin() + long(half), whole.end());
+            whole.resize(half + 1);  // both halves hold the point where the pen lifted
+            strokes.insert(strokes.begin() + long(longest) + 1, std::move(rest));
             return true;
         }
         case Distortion::kUneven: {

@@ -28,9 +28,10 @@ std::vector<databuild::MouseStroke> writeAsLearner(const std::vector<databuild::
 // What learners do to a character beyond an untidy hand, for the development
 // set: two adjacent strokes swapped, a stroke written two or three places
 // early (a box closed before its inside), two strokes joined without lifting
-// the pen (the pair closest end to start), and strokes of uneven size and
-// place under a strong slant.
-enum class Distortion { kNone, kSwapped, kEarly, kJoined, kUneven };
+// the pen (the pair closest end to start), the longest stroke lifted half way
+// and written as two, and strokes of uneven size and place under a strong
+// slant.
+enum class Distortion { kNone, kSwapped, kEarly, kJoined, kSplit, kUneven };
 
 const char* distortionName(Distortion distortion);
 
