@@ -1,8 +1,12 @@
 // Handwriting recognition on the real templates (run in the program
-// directory): the time of a pass after the 10th stroke (budget 10 ms), the
-// time to load recog.dat, and the accuracy on a learner's writing of about
-// 550 common characters in three styles, for Tulvo and, on the very same
-// writings, for zinnia with its open Simplified Chinese model when installed.
+// directory): the time of a pass after the 10th stroke (budget 10 ms) for the
+// recognition pass alone and for the recogniser the pad uses, the time to
+// load their files, and the accuracy on the development set: about 550
+// common characters written by a learner's hand or the synthetic writer, as
+// they are and with strokes swapped, written early, joined, split or of uneven
+// size, for the pass ("pass"), the recogniser ("tulvo") and, on the very
+// same writings, zinnia with its open Simplified Chinese model when
+// installed. The processor is named in the context.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -18,6 +22,7 @@
 #include "bench/common_characters.hpp"
 #include "bench/learner_writing.hpp"
 #include "handwriting/matcher.hpp"
+#include "handwriting/shape_recognizer.hpp"
 #include "handwriting/stroke_capture.hpp"
 #include "platform/unicode_text.hpp"
 #include "tools/databuild/output_file.hpp"
@@ -83,6 +88,37 @@ void passAfterTenthStroke(benchmark::State& state, char16_t character) {
     state.counters["found_first"] = recognizer.candidates().codeAt(0) == character;
 }
 
+// The same with the recogniser the pad uses, its files loaded beforehand.
+void readerAfterTenthStroke(benchmark::State& state, char16_t character) {
+    const auto medians = mediansOf(character);
+    std::mt19937 rng(7);
+    const auto strokes = writeSynthetic(medians, randomStyle(0.5, rng), rng);
+    if (strokes.size() != 10) {
+        state.SkipWithError("no 10-stroke data for the character");
+        return;
+    }
+    ShapeRecognizer reader;
+    if (!reader.load(kShapesPath, kRecogPath)) {
+        state.SkipWithError("data/shapes.dat is missing");
+        return;
+    }
+    const Drawing ten = writeOnPad(strokes);
+    Drawing unreduced;
+    PadCapture pad(unreduced);
+    for (const MouseStroke& stroke : strokes) {
+        pad.penDown(stroke[0].first, stroke[0].second);
+        for (size_t i = 1; i < stroke.size(); ++i) pad.penMove(stroke[i].first, stroke[i].second);
+        pad.penUp();
+    }
+    for (auto _ : state) {
+        Drawing drawing = unreduced;  // every stroke still to reduce: the worst case
+        reader.pass(drawing, kBothForms);
+        benchmark::DoNotOptimize(reader.candidates().codeAt(0));
+    }
+    state.counters["segments"] = double(ten.segmentCount());
+    state.counters["found_first"] = reader.candidates().codeAt(0) == character;
+}
+
 // Top-1/5/15 over the common characters, `samples` writings each, made by
 // the stroke data's own synthetic writer (the figures kept from before the
 // learner's benchmark, for comparison).
@@ -133,6 +169,14 @@ void loadTemplates(benchmark::State& state) {
     state.counters["bytes"] = double(bytes);
 }
 
+// Both files the recogniser reads, loaded once.
+void loadReader(benchmark::State& state) {
+    for (auto _ : state) {
+        ShapeRecognizer reader;
+        benchmark::DoNotOptimize(reader.load(kShapesPath, kRecogPath));
+    }
+}
+
 struct Ranks {
     int total = 0, top1 = 0, top5 = 0, top15 = 0;
     void add(int rank) {  // -1: not among the candidates
@@ -178,25 +222,68 @@ std::vector<std::u16string> zinniaAnswers(const std::filesystem::path& file) {
     return answers;
 }
 
-// Top-1/5/15 over the common characters written twice each in a learner's
-// style. Tulvo ranks the drawing after its last stroke (the candidates of a
-// pass depend only on the drawing); zinnia gets the same mouse positions.
-void learnerAccuracy(benchmark::State& state, tulvo::bench::LearnerStyle style) {
+enum class Writer { kNeat, kOrdinary, kHasty, kSynthetic };
+
+// One writing of the character by the writer.
+std::vector<MouseStroke> writeBy(Writer writer, const std::vector<Polyline>& medians,
+                                 std::mt19937& rng) {
+    using tulvo::bench::LearnerStyle;
+    switch (writer) {
+        case Writer::kNeat:
+            return tulvo::bench::writeAsLearner(medians, LearnerStyle::kNeat, rng);
+        case Writer::kOrdinary:
+            return tulvo::bench::writeAsLearner(medians, LearnerStyle::kOrdinary, rng);
+        case Writer::kHasty:
+            return tulvo::bench::writeAsLearner(medians, LearnerStyle::kHasty, rng);
+        case Writer::kSynthetic:
+            break;
+    }
+    return writeSynthetic(medians, randomStyle(0.5, rng), rng);
+}
+
+// The rank of `c` among the candidates, -1 when absent.
+int rankOf(const CandidateList& list, char16_t c) {
+    for (int slot = 0; slot < list.size(); ++slot)
+        if (list.codeAt(slot) == c) return slot;
+    return -1;
+}
+
+// Top-1/5/15 over the common characters, each written once by the writer and
+// distorted (characters with too few strokes for the distortion left out).
+// The candidates of a pass depend only on the drawing, so each is ranked
+// after its last stroke; zinnia gets the same mouse positions.
+// Every 8th character of the shapes file within the frequency classes, up to
+// 300 (what the prior for common characters costs when a rarer one is meant).
+std::u16string charactersOfClasses(int lowest, int highest) {
+    std::u16string out;
+    const auto shapes = readShapesFile(kShapesPath);
+    for (size_t k = 0; k < shapes.size() && out.size() < 300; k += 8)
+        if (shapes[k].frequencyClass >= lowest && shapes[k].frequencyClass <= highest)
+            out += shapes[k].character;
+    return out;
+}
+
+void devSet(benchmark::State& state, Writer writer, tulvo::bench::Distortion distortion,
+            std::u16string characters) {
     const std::vector<uint8_t> recog = readRecogFile(kRecogPath);
-    const std::u16string characters = tulvo::bench::kCommonCharacters;
-    Ranks tulvoRanks, zinniaRanks;
+    ShapeRecognizer reader;
+    if (!reader.load(kShapesPath, kRecogPath)) {
+        state.SkipWithError("data/shapes.dat is missing");
+        return;
+    }
+    Ranks passRanks, readerRanks, zinniaRanks;
     for (auto _ : state) {
         // Seeds of their own: no writing here is one the templates were made from.
-        std::mt19937 rng(0x1ea5e + 101 * int(style));
-        tulvoRanks = zinniaRanks = Ranks{};
+        std::mt19937 rng(0x1ea5e + 101 * int(writer) + 7919 * int(distortion));
+        passRanks = readerRanks = zinniaRanks = Ranks{};
         std::u16string written;
         std::string zinniaInput;
         Recognizer recognizer;
-        for (int round = 0; round < 2 * int(characters.size()); ++round) {
-            const char16_t c = characters[size_t(round) % characters.size()];
+        for (const char16_t c : characters) {
             const auto medians = mediansOf(c);
             if (medians.empty()) continue;
-            const auto strokes = tulvo::bench::writeAsLearner(medians, style, rng);
+            auto strokes = writeBy(writer, medians, rng);
+            if (!tulvo::bench::distort(strokes, distortion, rng)) continue;
             Drawing drawing;
             PadCapture pad(drawing);
             for (const MouseStroke& stroke : strokes) {
@@ -205,11 +292,11 @@ void learnerAccuracy(benchmark::State& state, tulvo::bench::LearnerStyle style) 
                     pad.penMove(stroke[i].first, stroke[i].second);
                 pad.penUp();
             }
+            Drawing copy = drawing;
             recognizer.pass(drawing, recog, kBothForms);
-            int rank = -1;
-            for (int slot = 0; slot < recognizer.candidates().size(); ++slot)
-                if (recognizer.candidates().codeAt(slot) == c) rank = slot;
-            tulvoRanks.add(rank);
+            passRanks.add(rankOf(recognizer.candidates(), c));
+            reader.pass(copy, kBothForms);
+            readerRanks.add(rankOf(reader.candidates(), c));
             written += c;
             zinniaInput += tulvo::bench::zinniaLine(strokes) + "\n";
         }
@@ -225,12 +312,21 @@ void learnerAccuracy(benchmark::State& state, tulvo::bench::LearnerStyle style) 
             }
         }
     }
-    state.counters["writings"] = tulvoRanks.total;
-    tulvoRanks.report(state, "tulvo");
+    state.counters["writings"] = readerRanks.total;
+    passRanks.report(state, "pass");
+    readerRanks.report(state, "tulvo");
     if (zinniaRanks.total)
         zinniaRanks.report(state, "zinnia");
     else
         state.SetLabel("zinnia or its model not installed");
+}
+
+// The processor's name from the kernel, for the context of every run.
+std::string processorName() {
+    std::ifstream cpuinfo("/proc/cpuinfo");
+    for (std::string line; std::getline(cpuinfo, line);)
+        if (line.rfind("model name", 0) == 0) return line.substr(line.find(':') + 2);
+    return "unknown";
 }
 
 }  // namespace
@@ -243,14 +339,49 @@ BENCHMARK_CAPTURE(passAfterTenthStroke, xiao, u'消')->Unit(benchmark::kMillisec
 BENCHMARK_CAPTURE(accuracy, neat, 0.3, 1)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK_CAPTURE(accuracy, hasty, 0.8, 1)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(loadTemplates)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(learnerAccuracy, neat, tulvo::bench::LearnerStyle::kNeat)
+BENCHMARK_CAPTURE(readerAfterTenthStroke, jia, u'家')->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readerAfterTenthStroke, du, u'都')->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readerAfterTenthStroke, neng, u'能')->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(readerAfterTenthStroke, xiao, u'消')->Unit(benchmark::kMillisecond);
+BENCHMARK(loadReader)->Unit(benchmark::kMillisecond);
+
+// The development set: every writer undistorted, the ordinary learner and the
+// synthetic writer with each distortion (filter with --benchmark_filter=devSet).
+#define TULVO_DEV_SET(writer, distortion)                               \
+    BENCHMARK_CAPTURE(devSet, writer##_##distortion, Writer::k##writer, \
+                      tulvo::bench::Distortion::k##distortion,          \
+                      std::u16string(tulvo::bench::kCommonCharacters))  \
+        ->Iterations(1)                                                 \
+        ->Unit(benchmark::kSecond)
+TULVO_DEV_SET(Neat, None);
+TULVO_DEV_SET(Hasty, None);
+TULVO_DEV_SET(Ordinary, None);
+TULVO_DEV_SET(Ordinary, Swapped);
+TULVO_DEV_SET(Ordinary, Early);
+TULVO_DEV_SET(Ordinary, Joined);
+TULVO_DEV_SET(Ordinary, Split);
+TULVO_DEV_SET(Ordinary, Uneven);
+TULVO_DEV_SET(Synthetic, None);
+TULVO_DEV_SET(Synthetic, Swapped);
+TULVO_DEV_SET(Synthetic, Early);
+TULVO_DEV_SET(Synthetic, Joined);
+TULVO_DEV_SET(Synthetic, Split);
+TULVO_DEV_SET(Synthetic, Uneven);
+// Characters a learner meets rarely, written by the ordinary learner.
+BENCHMARK_CAPTURE(devSet, Ordinary_rare_classes_7_to_9, Writer::kOrdinary,
+                  tulvo::bench::Distortion::kNone, charactersOfClasses(7, 9))
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
-BENCHMARK_CAPTURE(learnerAccuracy, ordinary, tulvo::bench::LearnerStyle::kOrdinary)
-    ->Iterations(1)
-    ->Unit(benchmark::kSecond);
-BENCHMARK_CAPTURE(learnerAccuracy, hasty, tulvo::bench::LearnerStyle::kHasty)
+BENCHMARK_CAPTURE(devSet, Ordinary_unlisted, Writer::kOrdinary, tulvo::bench::Distortion::kNone,
+                  charactersOfClasses(kUnlistedFrequency, kUnlistedFrequency))
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::AddCustomContext("processor", processorName());
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

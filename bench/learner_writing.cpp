@@ -224,6 +224,104 @@ std::vector<MouseStroke> writeAsLearner(const std::vector<Polyline>& medians, Le
     return strokes;
 }
 
+const char* distortionName(Distortion distortion) {
+    switch (distortion) {
+        case Distortion::kNone:
+            return "undistorted";
+        case Distortion::kSwapped:
+            return "swapped";
+        case Distortion::kEarly:
+            return "early";
+        case Distortion::kJoined:
+            return "joined";
+        case Distortion::kSplit:
+            return "split";
+        case Distortion::kUneven:
+            return "uneven";
+    }
+    return "";
+}
+
+bool distort(std::vector<MouseStroke>& strokes, Distortion distortion, std::mt19937& rng) {
+    const int n = int(strokes.size());
+    auto pick = [&](int low, int high) {
+        return std::uniform_int_distribution<int>(low, high)(rng);
+    };
+    switch (distortion) {
+        case Distortion::kNone:
+            return true;
+        case Distortion::kSwapped: {
+            if (n < 2) return false;
+            const int i = pick(0, n - 2);
+            std::swap(strokes[size_t(i)], strokes[size_t(i) + 1]);
+            return true;
+        }
+        case Distortion::kEarly: {
+            if (n < 3) return false;
+            const int from = pick(2, n - 1);
+            const int to = std::max(0, from - pick(2, 3));
+            MouseStroke moved = std::move(strokes[size_t(from)]);
+            strokes.erase(strokes.begin() + from);
+            strokes.insert(strokes.begin() + to, std::move(moved));
+            return true;
+        }
+        case Distortion::kJoined: {
+            if (n < 2) return false;
+            int best = 0;
+            double gap = 1e9;
+            for (int i = 0; i + 1 < n; ++i) {
+                const auto [x0, y0] = strokes[size_t(i)].back();
+                const auto [x1, y1] = strokes[size_t(i) + 1].front();
+                const double d = std::hypot(x1 - x0, y1 - y0);
+                if (d < gap) gap = d, best = i;
+            }
+            MouseStroke& first = strokes[size_t(best)];
+            const MouseStroke& second = strokes[size_t(best) + 1];
+            // The pen travels straight to the next stroke's start, reported every 6 pixels.
+            const auto [x0, y0] = first.back();
+            const auto [x1, y1] = second.front();
+            const int steps = std::max(1, int(gap / 6));
+            for (int k = 1; k < steps; ++k)
+                first.emplace_back(x0 + (x1 - x0) * k / steps, y0 + (y1 - y0) * k / steps);
+            first.insert(first.end(), second.begin(), second.end());
+            strokes.erase(strokes.begin() + best + 1);
+            return true;
+        }
+        case Distortion::kSplit: {
+            size_t longest = 0;
+            for (size_t k = 1; k < strokes.size(); ++k)
+                if (strokes[k].size() > strokes[longest].size()) longest = k;
+            if (strokes.empty() || strokes[longest].size() < 6) return false;
+            MouseStroke& whole = strokes[longest];
+            const size_t half = whole.size() / 2;
+            MouseStroke rest(whole.begin() + long(half), whole.end());
+            whole.resize(half + 1);  // both halves hold the point where the pen lifted
+            strokes.insert(strokes.begin() + long(longest) + 1, std::move(rest));
+            return true;
+        }
+        case Distortion::kUneven: {
+            std::uniform_real_distribution<double> unit(0.0, 1.0);
+            const double slant = (unit(rng) < 0.5 ? -1 : 1) * (0.15 + 0.15 * unit(rng));
+            for (MouseStroke& stroke : strokes) {
+                double cx = 0, cy = 0;
+                for (const auto& [x, y] : stroke) cx += x, cy += y;
+                cx /= double(stroke.size());
+                cy /= double(stroke.size());
+                const double scale = 0.7 + 0.6 * unit(rng);
+                const double shiftX = 12 * (2 * unit(rng) - 1), shiftY = 12 * (2 * unit(rng) - 1);
+                for (auto& [x, y] : stroke) {
+                    const double px = cx + (x - cx) * scale + shiftX;
+                    const double py = cy + (y - cy) * scale + shiftY;
+                    x = std::clamp(int(std::lround(px - slant * (py - 100))), 0, 199);
+                    y = std::clamp(int(std::lround(py)), 0, 199);
+                }
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
 std::string zinniaLine(const std::vector<MouseStroke>& strokes) {
     std::string line = "(character (width 200)(height 200)(strokes";
     for (const MouseStroke& stroke : strokes) {

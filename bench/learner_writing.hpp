@@ -25,6 +25,20 @@ const char* styleName(LearnerStyle style);
 std::vector<databuild::MouseStroke> writeAsLearner(const std::vector<databuild::Polyline>& medians,
                                                    LearnerStyle style, std::mt19937& rng);
 
+// What learners do to a character beyond an untidy hand, for the development
+// set: two adjacent strokes swapped, a stroke written two or three places
+// early (a box closed before its inside), two strokes joined without lifting
+// the pen (the pair closest end to start), the longest stroke lifted half way
+// and written as two, and strokes of uneven size and place under a strong
+// slant.
+enum class Distortion { kNone, kSwapped, kEarly, kJoined, kSplit, kUneven };
+
+const char* distortionName(Distortion distortion);
+
+// Applies the distortion; false when the character has too few strokes for it.
+bool distort(std::vector<databuild::MouseStroke>& strokes, Distortion distortion,
+             std::mt19937& rng);
+
 // One writing as an S-expression line of zinnia's character format.
 std::string zinniaLine(const std::vector<databuild::MouseStroke>& strokes);
 

@@ -101,14 +101,13 @@ bool Recognizer::prepare(const Drawing& drawing) {
             directionScore_[256 * size_t(i) + v] = directionAgreement(ul, difference);
         }
     }
-    // Templates up to n + u segments are scored; the table holds them all.
+    // The pass scores templates up to n + u segments; align() takes any
+    // template (up to 255 segments), so the table is that wide.
     const size_t side = static_cast<size_t>(segments_ + window_ + 1);
-    stride_ = side < 61 ? 61 : side;
+    stride_ = side < 256 ? 256 : side;
     if (table_.size() < stride_ * stride_) table_.resize(stride_ * stride_);
-    for (size_t i = 0; i < side; ++i) {
-        table_[i * stride_] = -double(i);
-        table_[i] = -double(i);
-    }
+    for (size_t i = 0; i < side; ++i) table_[i * stride_] = -double(i);
+    for (size_t j = 0; j < stride_; ++j) table_[j] = -double(j);
     return true;
 }
 

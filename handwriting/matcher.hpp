@@ -98,7 +98,9 @@ class Recognizer {
     // too long for any template.
     bool prepareFor(Drawing& drawing);
 
-    // Score of one template against the prepared drawing (for tests).
+    // Score of one template of up to 255 segments against the prepared
+    // drawing, whatever the windows (for the recogniser's rescoring, the
+    // template builder and tests).
     float align(std::span<const uint8_t> segmentBytes, int templateStrokes);
 
   private:

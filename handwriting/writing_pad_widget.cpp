@@ -99,7 +99,11 @@ void WritingPadWidget::erase() {
 }
 
 void WritingPadWidget::analyze() {
-    recognizer_.pass(drawing_, recogFile_, preference_ ? preference_() : kBothForms, [this] {
+    if (!loaded_) {
+        recognizer_.load(recogFile_.parent_path() / kShapesPath.filename(), recogFile_);
+        loaded_ = true;
+    }
+    recognizer_.pass(drawing_, preference_ ? preference_() : kBothForms, [this] {
         // The grid goes empty while the pass ranks the templates.
         grid_.clear();
         grid_.repaint();

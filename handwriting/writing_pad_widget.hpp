@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "handwriting/matcher.hpp"
+#include "handwriting/shape_recognizer.hpp"
 #include "handwriting/stroke_capture.hpp"
 
 namespace tulvo::handwriting {
@@ -18,8 +19,9 @@ class CandidateGrid;
 class WritingPadWidget : public QWidget {
     Q_OBJECT
   public:
-    // `recogFile` is read on every pass; `preference` gives the
-    // character-form preference at the time of the pass.
+    // The recogniser reads `recogFile` and the shapes beside it once, at the
+    // first pass; `preference` gives the character-form preference at the
+    // time of the pass.
     WritingPadWidget(CandidateGrid& grid, std::filesystem::path recogFile,
                      std::function<CharForm()> preference, QWidget* parent);
 
@@ -50,7 +52,8 @@ class WritingPadWidget : public QWidget {
     std::function<CharForm()> preference_;
     Drawing drawing_;
     PadCapture capture_{drawing_};
-    Recognizer recognizer_;
+    ShapeRecognizer recognizer_;
+    bool loaded_ = false;
     QImage surface_;
 };
 

@@ -2,7 +2,9 @@
 // is one stroke of mouse positions on the pad ("x,y x,y ..."); the pad's
 // capture rules apply, a recognition pass runs after every stroke, and the
 // final candidates are printed best first. Runs in the current directory as
-// program directory (data/recog.dat).
+// program directory (data/shapes.dat and data/recog.dat). The candidates
+// come from the recogniser that forgives stroke order; --pass-only gives
+// the recognition pass's own candidates and scores.
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -14,6 +16,7 @@
 #include <vector>
 
 #include "handwriting/matcher.hpp"
+#include "handwriting/shape_recognizer.hpp"
 #include "handwriting/stroke_capture.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
@@ -24,7 +27,7 @@ using namespace tulvo::handwriting;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tulvo-recognize [--chars simplified|both|traditional] [FILE]\n";
+    "usage: tulvo-recognize [--chars simplified|both|traditional] [--pass-only] [FILE]\n";
 
 int usage(const std::string& problem) {
     std::cerr << "tulvo-recognize: " << problem << "\n" << kUsage;
@@ -70,6 +73,7 @@ int main(int argc, char** argv) {
         {"simplified", kSimplifiedOnly}, {"both", kBothForms}, {"traditional", kTraditionalOnly}};
     CharForm preference = kBothForms;
     std::optional<std::string> file;
+    bool passOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--chars") {
@@ -77,6 +81,8 @@ int main(int argc, char** argv) {
             const auto it = forms.find(argv[++i]);
             if (it == forms.end()) return usage(std::string("bad --chars value: ") + argv[i]);
             preference = it->second;
+        } else if (arg == "--pass-only") {
+            passOnly = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return usage("unknown option " + arg);
         } else if (file) {
@@ -96,8 +102,10 @@ int main(int argc, char** argv) {
     Drawing drawing;
     PadCapture pad(drawing);
     Recognizer recognizer;
-    const std::filesystem::path templates = platform::AppPaths(std::filesystem::current_path())
-                                                .shippedFile(kRecogPath.filename().string());
+    ShapeRecognizer reader;
+    const platform::AppPaths paths(std::filesystem::current_path());
+    const std::filesystem::path templates = paths.shippedFile(kRecogPath.filename().string());
+    if (!passOnly) reader.load(paths.shippedFile(kShapesPath.filename().string()), templates);
     std::string line;
     int lineNumber = 0;
     int strokes = 0;
@@ -116,12 +124,15 @@ int main(int argc, char** argv) {
         for (size_t i = 1; i < points->size(); ++i)
             pad.penMove((*points)[i].first, (*points)[i].second);
         pad.penUp();
-        recognizer.pass(drawing, templates, preference);
+        if (passOnly)
+            recognizer.pass(drawing, templates, preference);
+        else
+            reader.pass(drawing, preference);
         ++strokes;
     }
     if (strokes == 0) return 0;
 
-    const CandidateList& list = recognizer.candidates();
+    const CandidateList& list = passOnly ? recognizer.candidates() : reader.candidates();
     for (int slot = 0; slot < list.size(); ++slot) {
         const std::string character = utf16ToUtf8(std::u16string(1, char16_t(list[slot].code)));
         std::printf("%s\t%.9g\n", character.c_str(), double(list[slot].score));

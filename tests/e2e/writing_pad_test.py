@@ -7,7 +7,11 @@ characters it erases the pad, writes the character stroke by stroke with
 xdotool (mouse down, moves, mouse up along the stroke data's medians), then
 clicks the candidate cells in order until a click looks the character up:
 the search box then holds it (read through the clipboard with xclip). The
-character must be among the first five candidates.
+character must be among the first five candidates, and the grid must show
+candidates after every stroke. Then characters written by hand as a learner
+would (straight mouse moves, some in another stroke order) must each be the
+first candidate, or for a square box among the first five (the box is the
+enclosure 囗 as much as 口).
 
     writing_pad_test.py TULVO APP_DIR STROKE_DATA_DIR ARTEFACTS
 """
@@ -23,6 +27,15 @@ import time
 from tulvo_driver import die_with_parent
 
 CHARACTERS = "我是国"
+# Writing by hand on the pad: strokes as corner points, in the order written.
+# The first number: how many candidates may come before the character.
+OWN_WRITING = [
+    ("十", 1, [[(100, 25), (100, 175)], [(25, 95), (175, 95)]]),  # the vertical first
+    ("八", 1, [[(75, 70), (35, 150)], [(115, 55), (140, 110), (168, 150)]]),
+    ("人", 1, [[(100, 30), (85, 80), (45, 165)], [(92, 88), (160, 165)]]),
+    ("口", 5, [[(50, 50), (50, 150)], [(50, 150), (150, 150)],  # closed at the bottom first
+              [(50, 50), (150, 50), (150, 150)]]),
+]
 PAD_SIZE = 200
 PAD_COLUMN_WIDTH = 222  # the pad column at the right edge of the client area
 PAD_TOP, CANDIDATES_TOP, ERASE_TOP = 42, 272, 246
@@ -135,6 +148,15 @@ class Session:
             self.run("xclip", "-o", "-selection", "clipboard", check=False)), 5,
             "the search box's text")
 
+    def grid_ink(self):
+        """Dark pixels in the first candidate cell, read from the screen."""
+        wx, wy, _, _ = self.geometry()
+        out = subprocess.run(
+            ["import", "-window", "root", "-crop",
+             "28x32+%d+%d" % (wx + self.pad_x + 6, wy + CANDIDATES_TOP + 9), "-depth", "8",
+             "gray:-"], env=self.env, capture_output=True, timeout=30, check=True).stdout
+        return sum(1 for value in out if value < 128)
+
     def screenshot(self, name):
         """The screen as a PNG among the artefacts, when ImageMagick is there."""
         if shutil.which("import"):
@@ -164,6 +186,15 @@ class Session:
             shutil.rmtree(self.work, ignore_errors=True)
 
 
+def wait_until_true(predicate, timeout):
+    end = time.monotonic() + timeout
+    while time.monotonic() < end:
+        if predicate():
+            return True
+        time.sleep(0.1)
+    return False
+
+
 def pad_strokes(stroke_dir, character):
     """The character's medians on the pad (1024-unit square, y up, baseline
     900), 170 pixels wide and centred, walked in 4-pixel steps."""
@@ -188,9 +219,11 @@ def main():
     try:
         for character in CHARACTERS:
             session.erase()
-            for points in pad_strokes(stroke_dir, character):
+            for number, points in enumerate(pad_strokes(stroke_dir, character), 1):
                 session.stroke(points)
-                time.sleep(0.05)
+                time.sleep(0.1)
+                if not wait_until_true(lambda: session.grid_ink() > 20, 5):
+                    raise Failure("%s: no candidates shown after stroke %d" % (character, number))
             time.sleep(0.3)
             session.screenshot("written-%x" % ord(character))
             found = None
@@ -205,6 +238,29 @@ def main():
             if found is None:
                 raise Failure("%s is not among the first five candidates" % character)
             print("%s: candidate %d, looked up" % (character, found + 1))
+        for character, within, corners in OWN_WRITING:
+            session.erase()
+            for stroke in corners:
+                points = [stroke[0]]
+                for (ax, ay), (bx, by) in zip(stroke, stroke[1:]):
+                    steps = max(1, int(((bx - ax) ** 2 + (by - ay) ** 2) ** 0.5 / 7))
+                    points += [(round(ax + (bx - ax) * k / steps), round(ay + (by - ay) * k / steps))
+                               for k in range(1, steps + 1)]
+                session.stroke(points)
+                time.sleep(0.1)
+            time.sleep(0.3)
+            session.screenshot("own-%x" % ord(character))
+            found = None
+            for slot in range(within):
+                session.click(session.pad_x + 6 + 40 * slot + 14, CANDIDATES_TOP + 9 + 16)
+                time.sleep(0.2)
+                if session.search_box_text() == character:
+                    found = slot
+                    break
+            if found is None:
+                raise Failure("%s written by hand: not among the first %d candidates"
+                              % (character, within))
+            print("%s written by hand: candidate %d" % (character, found + 1))
     finally:
         session.close()
 

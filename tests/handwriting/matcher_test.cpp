@@ -114,12 +114,24 @@ TEST(Agreement, LengthAndDirectionPieces) {
     for (const auto [user, templ, agreement] : lengths)
         EXPECT_DOUBLE_EQ(lengthAgreement(user, templ), agreement) << user << " " << templ;
     EXPECT_DOUBLE_EQ(directionAgreement(64, 0), 1.0);
-    EXPECT_DOUBLE_EQ(directionAgreement(64, 64), 1.54 - 3.47 * 0.5);            // a right angle
+    EXPECT_NEAR(directionAgreement(64, 64), -0.195, 1e-12);                     // a right angle
     EXPECT_NEAR(directionAgreement(64, 128), 0.9948, 1e-12);                    // written backwards
     EXPECT_DOUBLE_EQ(directionAgreement(64, 192), directionAgreement(64, 64));  // wraps round
-    // A short segment is forgiven: q = (1 − d)(1 − 25/64) is added.
-    const double d = 1.54 - 3.47 * 0.5;
-    EXPECT_DOUBLE_EQ(directionAgreement(25, 64), d + (1 - d) * (1 - 25 / 64.0));
+    // Falls from the same direction to its lowest, about -0.33, a little past a
+    // right angle (69 codes), then rises again towards the opposite one.
+    for (int difference = 1; difference <= 128; ++difference) {
+        const double here = directionAgreement(64, difference);
+        const double before = directionAgreement(64, difference - 1);
+        if (difference <= 69)
+            EXPECT_LT(here, before) << difference;
+        else
+            EXPECT_GT(here, before) << difference;
+        EXPECT_GE(here, -0.331) << difference;
+    }
+    // A short segment is forgiven most of a wrong direction; from 64 on, none.
+    EXPECT_NEAR(directionAgreement(25, 64), 0.5332, 1e-4);
+    EXPECT_NEAR(directionAgreement(48, 64), 0.1037, 1e-4);
+    EXPECT_DOUBLE_EQ(directionAgreement(200, 64), directionAgreement(64, 64));
 }
 
 TEST(Pass, ScoresBonusAndStrokeFilter) {

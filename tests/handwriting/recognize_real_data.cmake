@@ -43,6 +43,27 @@ if(EXISTS data/chartypes.txt)
     endif()
 endif()
 
+# Plain writing, drawn by hand as straight mouse moves: each character first.
+function(expect_first character file)
+    first_five(chars ${file} both)
+    list(GET chars 0 top)
+    if(NOT top STREQUAL character)
+        message(FATAL_ERROR "${file}: ${character} expected first, got ${chars}")
+    endif()
+endfunction()
+expect_first(一 ${STROKES}/yi.txt)
+expect_first(丨 ${STROKES}/shu.txt)
+expect_first(人 ${STROKES}/ren.txt)
+expect_first(入 ${STROKES}/ru.txt)
+expect_first(八 ${STROKES}/ba.txt)
+# --pass-only gives the recognition pass itself: a horizontal line meets a
+# one-segment template exactly, 1 with the one-stroke bonus of 9 %.
+execute_process(COMMAND ${RECOGNIZE} --pass-only ${STROKES}/yi.txt OUTPUT_VARIABLE text
+                RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT text MATCHES "^[^\t]+\t1\.09000003\n")
+    message(FATAL_ERROR "--pass-only: exit ${rc}, output '${text}'")
+endif()
+
 # No strokes: no output, exit 0.
 execute_process(COMMAND ${RECOGNIZE} /dev/null OUTPUT_VARIABLE text RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0 OR NOT text STREQUAL "")

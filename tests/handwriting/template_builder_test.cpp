@@ -1,13 +1,17 @@
 // The template builder: the strict JSON reader, the stroke data's medians on
-// the pad, mouse sampling, form flags and the built file.
+// the pad, mouse sampling, form flags and the built file; the shapes built
+// from the same files, read by the recogniser.
 #include <gtest/gtest.h>
 
 #include "characters/char_types.hpp"
+#include "characters/freq_file.hpp"
 #include "handwriting/matcher.hpp"
+#include "handwriting/shape_recognizer.hpp"
 #include "tests/support/character_files.hpp"
 #include "tests/support/temp_dir.hpp"
 #include "tools/databuild/json.hpp"
 #include "tools/databuild/recog_builder.hpp"
+#include "tools/databuild/shape_builder.hpp"
 
 using namespace tulvo::databuild;
 using namespace tulvo::handwriting;
@@ -203,6 +207,63 @@ TEST(Templates, BuildsEveryCharacterFileInCodeOrder) {
     // A broken character file stops the build with its name.
     dir.write("strokes/\xE4\xBA\x8C.json", R"({"medians": [[[1, 2]], })");
     EXPECT_FALSE(buildRecogTemplates(dir / "strokes", dir / "chartypes.txt", &error));
+    EXPECT_NE(error.find(".json"), std::string::npos);
+}
+
+TEST(Shapes, BuiltFromTheStrokeFilesWithFormsAndFrequencies) {
+    tulvo::testing::TempDir dir;
+    const std::string horizontal = R"({"medians": [[[100, 400], [924, 400]]]})";
+    dir.write("strokes/\xE5\x9B\xBD.json", horizontal);  // 国, unlisted
+    dir.write("strokes/\xE5\x9C\x8B.json", R"({"medians": [[[512, 800], [512, 0]]]})");  // 國
+    dir.write("strokes/\xE4\xB8\x80.json", horizontal);                                  // 一
+    dir.write("chartypes.txt", tulvo::testing::charTypesFile(
+                                   {{u'国', 8, tulvo::characters::kFormSimplifiedOnly},
+                                    {u'國', 11, tulvo::characters::kFormTraditionalOnly}}));
+    tulvo::characters::FreqFileWriter freq;
+    freq.add(u"一", tulvo::characters::frequencyValue(0, 1));
+    freq.add(u"國", tulvo::characters::frequencyValue(5, 0));
+    dir.write("freq.dat", freq.bytes());
+
+    std::string error;
+    const auto shapes =
+        buildShapes(dir / "strokes", dir / "chartypes.txt", dir / "freq.dat", &error);
+    ASSERT_TRUE(shapes) << error;
+    ASSERT_EQ(shapes->size(), 3u);
+    const std::tuple<char16_t, uint8_t, uint8_t> expected[] = {
+        {u'一', kOfferedAlways, 0},
+        {u'国', kSimplifiedForm, kUnlistedFrequency},
+        {u'國', kTraditionalForm, 5}};
+    for (size_t k = 0; k < 3; ++k) {
+        const auto [character, form, frequency] = expected[k];
+        EXPECT_EQ((*shapes)[k].character, character);
+        EXPECT_EQ((*shapes)[k].formFlag, form);
+        EXPECT_EQ((*shapes)[k].frequencyClass, frequency);
+        EXPECT_EQ((*shapes)[k].strokes.size(), 1u);
+    }
+
+    // Read by the recogniser: a horizontal line is 一 before the same shape
+    // of the unlisted 国; a vertical one is 國.
+    ShapeRecognizer recognizer;
+    recognizer.load(*shapes, {});
+    Drawing line;
+    PadCapture pad(line);
+    pad.penDown(30, 100);
+    for (int x = 40; x <= 170; x += 10) pad.penMove(x, 102);
+    pad.penUp();
+    recognizer.pass(line, kBothForms);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'一');
+    EXPECT_EQ(recognizer.candidates().codeAt(1), u'国');
+    Drawing down;
+    PadCapture pen(down);
+    pen.penDown(100, 30);
+    for (int y = 40; y <= 170; y += 10) pen.penMove(101, y);
+    pen.penUp();
+    recognizer.pass(down, kBothForms);
+    EXPECT_EQ(recognizer.candidates().codeAt(0), u'國');
+
+    // A broken character file stops the build with its name.
+    dir.write("strokes/\xE4\xBA\x8C.json", R"({"medians": [[[1, 2]], })");
+    EXPECT_FALSE(buildShapes(dir / "strokes", dir / "chartypes.txt", dir / "freq.dat", &error));
     EXPECT_NE(error.find(".json"), std::string::npos);
 }
 

@@ -21,6 +21,7 @@
 #include "tools/databuild/output_file.hpp"
 #include "tools/databuild/radical_builder.hpp"
 #include "tools/databuild/recog_builder.hpp"
+#include "tools/databuild/shape_builder.hpp"
 #include "tools/databuild/stroke_order_builder.hpp"
 
 namespace fs = std::filesystem;
@@ -88,6 +89,27 @@ int buildRecog(const Args& args) {
     std::cout << "databuild: " << args[2] << ": " << templates->size() << " templates for "
               << characters << " characters"
               << (fs::exists(args[1]) ? "" : " (no character types: every form offered)") << "\n";
+    return 0;
+}
+
+// shapes STROKE_DATA_DIR CHARTYPES FREQ OUTPUT (missing CHARTYPES or FREQ:
+// every form offered, every character unlisted)
+int buildShapesFile(const Args& args) {
+    if (args.size() != 4)
+        return failWith("usage: databuild shapes STROKE_DATA_DIR CHARTYPES FREQ OUTPUT");
+    std::string error;
+    size_t characters = 0;
+    const auto shapes = buildShapes(args[0], args[1], args[2], &error, &characters);
+    if (!shapes) return failWith(error);
+    if (characters < kMinimumStrokeCharacters)
+        return failWith(args[0] + ": only " + std::to_string(characters) +
+                        " characters, expected at least " +
+                        std::to_string(kMinimumStrokeCharacters));
+    if (!writeFileAtomically(args[3], tulvo::handwriting::encodeShapes(*shapes), &error))
+        return failWith(error);
+    if (tulvo::handwriting::readShapesFile(args[3]) != *shapes)
+        return failWith(args[3] + ": read back differs");
+    std::cout << "databuild: " << args[3] << ": " << shapes->size() << " characters\n";
     return 0;
 }
 
@@ -365,6 +387,8 @@ int buildStrokeOrder(const Args& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // One command a line.
+    // clang-format off
     const std::map<std::string, std::function<int(const Args&)>> builders = {
         {"cedict", buildCedict},
         {"chartypes", buildCharTypes},
@@ -374,8 +398,10 @@ int main(int argc, char** argv) {
         {"radicals", buildRadicals},
         {"strokeorder", buildStrokeOrder},
         {"recog", buildRecog},
+        {"shapes", buildShapesFile},
         {"types", buildTypes},
     };
+    // clang-format on
     if (argc < 2 || !builders.count(argv[1])) {
         std::cerr << "usage: databuild COMMAND ARGS...\ncommands:";
         for (const auto& [name, _] : builders) std::cerr << " " << name;
