@@ -116,19 +116,37 @@ int checkFailed(const std::string& file, const std::vector<std::string>& failure
     return failWith(file + ": read back wrong:" + all);
 }
 
-// chartypes UNIHAN_DIR OUTPUT
+// The dictionary's two forms of writing, for chartypes and types.
+bool loadDictionaryForms(const fs::path& file, DictionaryForms& forms, std::string* error) {
+    std::string text;
+    if (!readWholeFile(file, text, error)) return false;
+    forms = parseDictionaryForms(text);
+    if (forms.singlePairs.size() < 2000) {
+        if (error) *error = file.string() + ": too few one-character entries with two forms";
+        return false;
+    }
+    return true;
+}
+
+// chartypes UNIHAN_DIR DICTIONARY_FILE OUTPUT
 int buildCharTypes(const Args& args) {
-    if (args.size() != 2) return failWith("usage: databuild chartypes UNIHAN_DIR OUTPUT");
+    if (args.size() != 3)
+        return failWith("usage: databuild chartypes UNIHAN_DIR DICTIONARY_FILE OUTPUT");
     UnihanData unihan;
+    DictionaryForms forms;
     std::string error;
     if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
-    if (!writeFileAtomically(args[1], charTypesBytes(unihan), &error)) return failWith(error);
+    if (!loadDictionaryForms(args[1], forms, &error)) return failWith(error);
+    const std::string& output = args[2];
+    if (!writeFileAtomically(output, charTypesBytes(unihan, &forms), &error))
+        return failWith(error);
 
     namespace ch = tulvo::characters;
-    const ch::CharTypes types(args[1]);
+    const ch::CharTypes types(output);
     std::vector<std::string> failures;
-    if (fs::file_size(args[1]) != ch::kCharTypesSize)
-        failures.push_back("size is not 49,152 bytes");
+    if (types.formType(U'遊') != ch::kFormTraditionalOnly)
+        failures.push_back("遊 is not form type 2");
+    if (fs::file_size(output) != ch::kCharTypesSize) failures.push_back("size is not 49,152 bytes");
     if (types.formType(U'中') != ch::kFormBoth) failures.push_back("中 is not form type 0");
     if (types.formType(U'国') != ch::kFormSimplifiedOnly)
         failures.push_back("国 is not form type 1");
@@ -136,30 +154,42 @@ int buildCharTypes(const Args& args) {
         failures.push_back("國 is not form type 2");
     if (types.strokeCount(U'中') != 4) failures.push_back("中 has not 4 strokes");
     if (types.strokeCount(U'國') != 11) failures.push_back("國 has not 11 strokes");
-    if (!failures.empty()) return checkFailed(args[1], failures);
-    std::cout << "databuild: " << args[1] << ": " << ch::kCharTypesSize << " bytes\n";
+    if (!failures.empty()) return checkFailed(output, failures);
+    std::cout << "databuild: " << output << ": " << ch::kCharTypesSize << " bytes\n";
     return 0;
 }
 
-// types UNIHAN_DIR OUTPUT
+// types UNIHAN_DIR DICTIONARY_FILE OUTPUT
 int buildTypes(const Args& args) {
-    if (args.size() != 2) return failWith("usage: databuild types UNIHAN_DIR OUTPUT");
+    if (args.size() != 3)
+        return failWith("usage: databuild types UNIHAN_DIR DICTIONARY_FILE OUTPUT");
     UnihanData unihan;
+    DictionaryForms forms;
     std::string error;
     if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
+    if (!loadDictionaryForms(args[1], forms, &error)) return failWith(error);
+    const std::string& output = args[2];
     size_t lines = 0;
-    if (!writeFileAtomically(args[1], typesBytes(unihan, lines), &error)) return failWith(error);
+    CounterpartCounts counts;
+    if (!writeFileAtomically(output, typesBytes(unihan, lines, &forms, &counts), &error))
+        return failWith(error);
 
     namespace ch = tulvo::characters;
     std::vector<std::string> failures;
-    if (ch::counterparts(args[1], u'国').traditional != u"國")
+    if (ch::counterparts(output, u'国').traditional != u"國")
         failures.push_back("国 has not 國 as traditional form");
-    if (ch::counterparts(args[1], u'國').simplified != u"国")
+    if (ch::counterparts(output, u'國').simplified != u"国")
         failures.push_back("國 has not 国 as simplified form");
-    if (ch::counterparts(args[1], u'中').count != 0) failures.push_back("中 has counterparts");
+    if (ch::counterparts(output, u'中').count != 0) failures.push_back("中 has counterparts");
+    if (ch::counterparts(output, u'裏').simplified != u"里")
+        failures.push_back("裏 has not 里 as simplified form");
+    if (ch::counterparts(output, u'只').traditional.find(u'戠') != std::u16string::npos)
+        failures.push_back("只 has 戠 as traditional form");
     if (lines < 5000) failures.push_back("only " + std::to_string(lines) + " lines");
-    if (!failures.empty()) return checkFailed(args[1], failures);
-    std::cout << "databuild: " << args[1] << ": " << lines << " lines\n";
+    if (!failures.empty()) return checkFailed(output, failures);
+    std::cout << "databuild: " << output << ": " << lines << " lines; " << counts.fromDictionary
+              << " pairs added from the dictionary, " << counts.dropped
+              << " Unihan pairs the dictionary contradicts left out\n";
     return 0;
 }
 
@@ -218,7 +248,9 @@ int buildComponents(const Args& args) {
               << ", made of strokes (no parts) " << corrected.strokesOnly
               << ", radical forms as ideographs in " << corrected.radicalForms
               << ", other non-characters left out in " << corrected.notCharacters
-              << ", parts larger than the character in " << corrected.largerParts << "\n";
+              << ", parts larger than the character in " << corrected.largerParts
+              << ", parts opened down to characters in " << corrected.expandedParts
+              << ", stroke symbols inside parts left out in " << corrected.deepStrokes << "\n";
     return 0;
 }
 
