@@ -4,7 +4,7 @@
 UNICODE_DIR := /usr/share/unicode
 UNIHAN_DIR  := build/unihan
 UNIHAN_FILES := $(addprefix $(UNIHAN_DIR)/,Unihan_IRGSources.txt Unihan_Variants.txt Unihan_Readings.txt \
-                  Unihan_DictionaryLikeData.txt)
+                  Unihan_DictionaryLikeData.txt Unihan_OtherMappings.txt)
 
 $(UNIHAN_DIR)/%.txt: $(UNICODE_DIR)/%.txt.bz2
 	@mkdir -p $(UNIHAN_DIR)

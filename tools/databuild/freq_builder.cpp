@@ -454,7 +454,9 @@ std::string freqBytes(const FreqSources& sources, size_t& words) {
         // A character that stands for another in traditional text (發, 乾).
         const bool traditionalUse = single && standsForAnother(use, codes[0]);
         int value = -1;
-        if (single && traditionalUse) {
+        if (single && (traditionalUse || !info.simplified)) {
+            // A traditional form only ever written as a variant (齣 for 出)
+            // has no use of its own to value.
             value = characterValue(codes[0], info.simplified);
         } else if (info.simplified) {
             value = ownValue(form);
