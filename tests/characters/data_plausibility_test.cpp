@@ -19,6 +19,7 @@
 #include "dictionary/dictionary_file.hpp"
 #include "handwriting/recog_file.hpp"
 #include "platform/unicode_text.hpp"
+#include "platform/whole_file.hpp"
 
 using namespace tulvo::characters;
 
@@ -408,4 +409,47 @@ TEST(Plausible, FrequentCompoundsShowTheirComponents) {
     const auto learn = componentText(kComponentsPath, u'學');
     ASSERT_TRUE(learn);
     EXPECT_GT(learn->size(), std::u16string(u"子+13 ").size() + 1) << tulvo::utf16ToUtf8(*learn);
+}
+
+// The radical's strokes are drawn brown, also in a character that is its
+// own radical; how many characters' stroke data disagrees with their stroke
+// count (the stroke data follows another glyph standard for some: 藥, 過, 體)
+// is printed.
+TEST(Plausible, StrokeDataAndRadicalStrokes) {
+    const StrokeOrderFile strokeFile(kStrokeOrderPath);
+    for (char16_t c : std::u16string(u"女木水口人馬")) {
+        const auto strokes = strokeFile.lookup(c);
+        ASSERT_TRUE(strokes) << utf8(c);
+        EXPECT_TRUE(std::all_of(strokes->begin(), strokes->end(),
+                                [](const Stroke& s) { return s.colour != 0; }))
+            << utf8(c) << " is not drawn as its radical";
+    }
+    const auto good = strokeFile.lookup(u'好');
+    ASSERT_TRUE(good);
+    EXPECT_TRUE((*good)[0].colour && !(*good)[5].colour);
+
+    // data/composed.txt lists the characters whose strokes are composed
+    // from their parts; the others are the stroke source's own.
+    const auto list = tulvo::readWholeFile(std::filesystem::path("data") / "composed.txt");
+    ASSERT_TRUE(list);
+    const std::u16string composed = tulvo::utf8ToUtf16(*list);
+    const CharTypes types(kCharTypesPath);
+    size_t differ[2] = {}, noRadical[2] = {}, count[2] = {};
+    for (char16_t code : strokeFile.codes()) {
+        const auto strokes = strokeFile.lookup(code);
+        if (!strokes) continue;
+        const int kind = composed.find(code) != std::u16string::npos;
+        const int total = types.strokeCount(code);
+        ++count[kind];
+        differ[kind] += total > 0 && total != int(strokes->size());
+        noRadical[kind] += std::none_of(strokes->begin(), strokes->end(),
+                                        [](const Stroke& s) { return s.colour != 0; });
+    }
+    for (int kind : {0, 1})
+        std::cout << count[kind] << (kind ? " composed" : " source")
+                  << " characters: " << differ[kind]
+                  << " with another number of strokes than their stroke count, " << noRadical[kind]
+                  << " without radical strokes\n";
+    EXPECT_GT(count[1], 4000u);
+    EXPECT_LT(noRadical[0], 400u);  // 556 before the radicals themselves were drawn
 }

@@ -403,10 +403,14 @@ class Composer {
     }
 
     bool isRadicalPart(char32_t character, const std::string& token) const {
-        const std::u32string codes = codePoints(token);
+        std::u32string codes = codePoints(token);
         if (codes.size() != 1) return false;
         const auto own = sources_.radicals.find(character);
         if (own == sources_.radicals.end()) return false;
+        // A radical form as its ideograph (⺮ 竹).
+        if (sources_.equivalents)
+            if (const char32_t shown = shownPart(codes[0], *sources_.equivalents); shown != 0)
+                codes[0] = shown;
         if (codes[0] == own->second.first) return true;
         const auto part = sources_.radicals.find(codes[0]);
         return part != sources_.radicals.end() && part->second.first == own->second.first &&

@@ -391,11 +391,19 @@ std::map<char16_t, fs::path> characterFiles(const fs::path& dir, std::error_code
     return files;
 }
 
-// strokeorder HANZI_WRITER_DATA_DIR COMPOSED_DIR OUTPUT
+// strokeorder HANZI_WRITER_DATA_DIR COMPOSED_DIR COMPONENTS_DAT OUTPUT
 int buildStrokeOrder(const Args& args) {
-    if (args.size() != 3)
-        return failWith("usage: databuild strokeorder HANZI_WRITER_DATA_DIR COMPOSED_DIR OUTPUT");
+    if (args.size() != 4)
+        return failWith(
+            "usage: databuild strokeorder HANZI_WRITER_DATA_DIR COMPOSED_DIR COMPONENTS_DAT "
+            "OUTPUT");
     namespace ch = tulvo::characters;
+    // The characters that are their own filing radical (女, 木, 馬).
+    std::set<char16_t> radicals;
+    for (const auto& record : ch::componentRecords(args[2]))
+        if (record.radical == record.code) radicals.insert(record.code);
+    if (radicals.size() < 150) return failWith(args[2] + ": too few radicals");
+    size_t radicalsDrawn = 0;
     std::vector<ch::CharacterStrokes> characters;
     size_t fromSource = 0;
     for (const std::string& dir : {args[0], args[1]}) {
@@ -407,6 +415,14 @@ int buildStrokeOrder(const Args& args) {
             if (!readWholeFile(path, json, &error)) return failWith(error);
             auto strokes = strokesFromJson(json, &error);
             if (!strokes) return failWith(path.string() + ": " + error);
+            // The source marks no radical strokes in a character that is its
+            // own radical: all of them are the radical's.
+            if (radicals.count(code) &&
+                std::none_of(strokes->begin(), strokes->end(),
+                             [](const ch::Stroke& s) { return s.colour != 0; })) {
+                for (ch::Stroke& s : *strokes) s.colour = 1;
+                ++radicalsDrawn;
+            }
             characters.push_back({code, std::move(*strokes)});
         }
         if (fromSource == 0) fromSource = characters.size();
@@ -421,12 +437,18 @@ int buildStrokeOrder(const Args& args) {
         return failWith(args[1] + ": a composed character the source has");
     std::string bytes, error;
     if (!ch::strokeOrderBytes(characters, bytes, &error)) return failWith(error);
-    const std::string& output = args[2];
+    const std::string& output = args[3];
     if (!writeFileAtomically(output, bytes, &error)) return failWith(error);
     if (const auto failures = strokeOrderFileProblems(output, characters); !failures.empty())
         return checkFailed(output, failures);
+    size_t noRadical = 0;
+    for (const auto& character : characters)
+        noRadical += std::none_of(character.strokes.begin(), character.strokes.end(),
+                                  [](const ch::Stroke& s) { return s.colour != 0; });
     std::cout << "databuild: " << output << ": " << characters.size() << " characters, "
-              << characters.size() - fromSource << " of them composed from their parts\n";
+              << characters.size() - fromSource << " of them composed from their parts; "
+              << radicalsDrawn << " radicals drawn brown as a whole, " << noRadical
+              << " characters without radical strokes\n";
     return 0;
 }
 

