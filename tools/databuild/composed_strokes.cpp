@@ -370,9 +370,11 @@ class Composer {
         // its own strokes.
         std::vector<SourceCharacter> parts(n);
         std::vector<std::optional<Box>> placed(n);
+        std::vector<std::string> drawnIn(l.parts);  // the character the strokes come from
         for (size_t i = 0; i < n; ++i) {
             const auto use = uses_.find(std::make_tuple(l.type, i, l.parts[i]));
             if (use != uses_.end()) {
+                drawnIn[i] = toUtf8(use->second.donor);
                 const SourceCharacter& donor = sources_.strokes->at(use->second.donor);
                 for (size_t k : use->second.strokes) parts[i].push_back(donor[k]);
                 placed[i] = boxOf(parts[i]);
@@ -391,15 +393,46 @@ class Composer {
             }
             counts.push_back(parts[i].size());
         }
-        // The character's radical part is drawn brown.
+        // The character's radical part is drawn brown; where the radical lies
+        // inside a part filed under the same radical (藻 = 艹 + 澡 filed
+        // under 艸 … or 㶉 = 氵 + …), that part's own radical strokes are.
         const std::u32string self = codePoints(token);
+        std::vector<int> radicalPart(n, 0);  // 1 whole part, 2 its own marks
+        bool any = false;
+        for (size_t i = 0; i < n; ++i)
+            if (self.size() == 1 && isRadicalPart(self[0], l.parts[i]))
+                radicalPart[i] = 1, any = true;
+        if (!any && self.size() == 1)
+            for (size_t i = 0; i < n; ++i)
+                if (sameRadical(self[0], l.parts[i])) radicalPart[i] = 2;
         SourceCharacter result;
         for (const auto& [part, k] : writingOrder(l.type, l.parts, counts)) {
             SourceStroke stroke = parts[part][k];
-            stroke.radical = self.size() == 1 && isRadicalPart(self[0], l.parts[part]);
+            // The part's own radical strokes: as its own data marks them
+            // (the same strokes in the same order), or as the character it
+            // was drawn in does when that is filed under the radical too.
+            bool ownMark = false;
+            if (radicalPart[part] == 2) {
+                const SourceCharacter* own = source(l.parts[part]);
+                if (own && own->size() == parts[part].size())
+                    ownMark = (*own)[k].radical;
+                else if (drawnIn[part] == l.parts[part] || sameRadical(self[0], drawnIn[part]))
+                    ownMark = stroke.radical;
+            }
+            stroke.radical = radicalPart[part] == 1 || ownMark;
             result.push_back(std::move(stroke));
         }
         return result;
+    }
+
+    // Whether a part is filed under the character's radical.
+    bool sameRadical(char32_t character, const std::string& token) const {
+        const std::u32string codes = codePoints(token);
+        if (codes.size() != 1) return false;
+        const auto own = sources_.radicals.find(character);
+        const auto part = sources_.radicals.find(codes[0]);
+        return own != sources_.radicals.end() && part != sources_.radicals.end() &&
+               part->second.first == own->second.first;
     }
 
     bool isRadicalPart(char32_t character, const std::string& token) const {
