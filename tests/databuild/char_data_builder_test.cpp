@@ -73,6 +73,40 @@ TEST(UnihanBuild, FormTypesStrokesAndCounterparts) {
     EXPECT_EQ(ch::counterparts(types, u'中').count, 0);
 }
 
+// The dictionary completes and corrects Unihan's counterparts: pairs it has
+// that Unihan lacks (遊→游) are added and make the form traditional only;
+// Unihan pairs of characters it has but never writes for each other (只→戠)
+// are left out; 么, a simplified form in Unihan, is not made a traditional
+// form by the dictionary's 么→幺.
+TEST(UnihanBuild, CounterpartsFromTheDictionary) {
+    UnihanData data;
+    addUnihanText(
+        "U+53EA\tkTraditionalVariant\tU+53EA U+6220 U+96BB\n"  // 只: 只 戠 隻
+        "U+96BB\tkSimplifiedVariant\tU+53EA\n"
+        "U+4E48\tkTraditionalVariant\tU+4E48 U+9EBC\n"  // 么: 么 麼
+        "U+6E38\tkTotalStrokes\t12\n",
+        data);
+    const DictionaryForms forms = parseDictionaryForms(
+        "隻 只 [zhi1] /classifier/\n戠 戠 [zhi2] /sword/\n遊 游 [you2] /to roam/\n"
+        "遊戲 游戏 [you2 xi4] /game/\n游泳 游泳 [you2 yong3] /swim/\n麼 么 [me5] /suffix/\n"
+        "么 幺 [yao1] /youngest/\n幺 幺 [yao1] /one/\n");
+    size_t lines = 0;
+    CounterpartCounts counts;
+    TempDir dir;
+    const auto types = dir.write("types.txt", typesBytes(data, lines, &forms, &counts));
+    EXPECT_EQ(ch::counterparts(types, u'只').traditional, u"隻");
+    EXPECT_EQ(ch::counterparts(types, u'游').traditional, u"遊");
+    EXPECT_EQ(ch::counterparts(types, u'遊').simplified, u"游");
+    EXPECT_EQ(ch::counterparts(types, u'么').simplified, u"");
+    EXPECT_EQ(ch::counterparts(types, u'幺').count, 0);
+    // 遊→游, 戲→戏 of 遊戲 游戏, and 麼→么 that Unihan gives one way only.
+    EXPECT_EQ(counts.fromDictionary, 3u);
+    EXPECT_EQ(counts.dropped, 1u);
+    EXPECT_EQ(formTypeOf(data, U'遊', &forms), ch::kFormTraditionalOnly);
+    EXPECT_EQ(formTypeOf(data, U'游', &forms), ch::kFormBoth);  // 游泳 in both
+    EXPECT_EQ(formTypeOf(data, U'遊'), ch::kFormBoth);          // Unihan alone
+}
+
 TEST(ComponentsBuild, RadicalAsCharacterAndComponents) {
     const auto radicals = parseCjkRadicals(
         "# CJKRadicals\n38; 2F25; 5973\n39; 2F26; 5B50\n120; 2F77; 7CF8\n120'; 2EB0; 7E9F\n2; "
@@ -80,15 +114,21 @@ TEST(ComponentsBuild, RadicalAsCharacterAndComponents) {
     EXPECT_EQ(radicals.at("38"), U'女');
     EXPECT_EQ(radicals.at("120'"), U'纟');
     const auto decompositions = parseCjkDecomp(
-        "好:a(女,子)\n中:lock(口,丨)\n林:ra(木)\n品:r3tr(口)\n卍:rrefl(卐)\n嬲:a(男,女,男)\n纟:ra("
+        "好:a(女,子)\n中:lock(口,丨)\n林:ra(木)\n品:r3tr(口)\n北:rrefl(匕)\n嬲:a(男,女,男)\n纟:ra("
         "纟)\n"
-        "10018:d(一,丿)\n10017:a(10018,𠀀)\n奇:d(大,10017)");
+        "10018:d(一,丿)\n10017:a(10018,𠀀)\n奇:d(大,10017)\n"
+        "是:d(日,𤴓)\n𤴓:d/t(一,龰)\n继:a(纟,59366)\n59366:sbl(㇗,米)\n回:rs(囗)\n"
+        "头:wtl(大,⺀)\n⺀:rd(丶)\n马:str(37650,一)\n37650:lock(㇕,㇉)\n");
     // The radical is left out once (林 keeps one 木), never a part itself;
-    // numbered parts are opened.
+    // numbered parts, parts above U+FFFF (𤴓) and forms without an ideograph
+    // (⺀) are opened down to characters; a stroke symbol inside a part is
+    // left out (继), and only single strokes left (马) show none.
     const std::tuple<char32_t, char32_t, std::u16string> parts[] = {
         {U'好', U'女', u"子"},   {U'林', U'木', u"木"},   {U'品', U'口', u"口口"},
-        {U'卍', U'十', u"卐"},   {U'嬲', U'女', u"男男"}, {U'纟', U'纟', u""},
-        {U'奇', U'大', u"一丿"}, {U'国', U'囗', u""}};
+        {U'北', U'匕', u"匕"},   {U'嬲', U'女', u"男男"}, {U'纟', U'纟', u""},
+        {U'奇', U'大', u"一丿"}, {U'国', U'囗', u""},     {U'是', U'日', u"一龰"},
+        {U'继', U'纟', u"米"},   {U'回', U'囗', u"囗"},   {U'头', U'大', u"丶丶"},
+        {U'马', U'马', u""}};
     for (const auto& [code, radical, others] : parts)
         EXPECT_EQ(otherComponents(decompositions, code, radical), others) << uint32_t(code);
 
@@ -224,6 +264,49 @@ TEST(FreqBuild, ValueBelongsToTheReadingsInCommonUse) {
         EXPECT_EQ(freq.lookup(word, reading) >= 0, inUse)
             << tulvo::utf16ToUtf8(word) << " " << reading;
     EXPECT_EQ(freq.lookup(u"长大", "chang2 da4"), freq.lookup(u"长大", "zhang3 da4"));
+}
+
+// Traditional forms and characters of both scripts are valued by their own
+// use: 髮 takes 发's share of the words written with it, not all of 发; 繫
+// its HSK level from 聯繫, not from 关系 (關係); 乾 gan1 and 著 zhu4 are read
+// as their words are, where Unihan's counts of 着 and 干 would drop them.
+TEST(FreqBuild, TraditionalFormsValuedByTheirOwnUse) {
+    UnihanData unihan;
+    addUnihanText(
+        "U+8457\tkHanyuPinlu\tzhe(10643) zháo(545) zhù(275)\n"  // 着's uses counted for 著
+        "U+4E7E\tkMandarin\tqián gān\n"
+        "U+53D1\tkHanyuPinlu\tfā(4834) fà(80)\n",
+        unihan);
+    FreqSources sources;
+    sources.unihan = &unihan;
+    sources.cedict =
+        "發 发 [fa1] /send out/\n髮 发 [fa4] /hair/\n發現 发现 [fa1 xian4] /discover/\n"
+        "發展 发展 [fa1 zhan3] /develop/\n理髮 理发 [li3 fa4] /haircut/\n"
+        "關係 关系 [guan1 xi4] /relation/\n聯繫 联系 [lian2 xi4] /contact/\n"
+        "係 系 [xi4] /to be/\n繫 系 [xi4] /to tie/\n系 系 [xi4] /system/\n"
+        "乾 干 [gan1] /dry/\n乾 乾 [qian2] /heaven/\n乾淨 干净 [gan1 jing4] /clean/\n"
+        "著 着 [zhe5] /particle/\n著 著 [zhu4] /to write/\n著名 著名 [zhu4 ming2] /famous/\n"
+        "看著 看着 [kan4 zhe5] /watching/\n";
+    sources.bookChars = {{"发", 1000}, {"系", 500}, {"干", 300}, {"着", 900}, {"著", 50}};
+    for (char16_t c = u'\u5000'; c < u'\u5000' + 3000; ++c)  // 3,000 more characters
+        sources.bookChars[tulvo::utf16ToUtf8(std::u16string(1, c))] = 900 - (c - 0x5000) * 0.25;
+    sources.bookWords = {{"发现", 500}, {"发展", 400}, {"理发", 30}, {"关系", 300},
+                         {"联系", 100}, {"干净", 50},  {"著名", 60}, {"看着", 500}};
+    sources.hsk = {{"关系"}, {}, {"干净"}, {"联系"}};
+    size_t words = 0;
+    TempDir dir;
+    const ch::FreqFile freq(dir.write("freq.dat", freqBytes(sources, words)));
+    const int fa = freq.lookup(u"發", "fa1"), hair = freq.lookup(u"髮", "fa4");
+    ASSERT_GE(fa, 0);
+    ASSERT_GE(hair, 0);
+    EXPECT_GT(ch::frequencyClass(hair), ch::frequencyClass(fa));  // 理髮 is 30 of 930
+    EXPECT_GE(freq.lookup(u"发", "fa4"), 0);  // 发 stands for 髮 in 3 % of its words
+    EXPECT_EQ(ch::hskLevel(freq.lookup(u"繫", "xi4")), 4);
+    EXPECT_EQ(ch::hskLevel(freq.lookup(u"係", "xi4")), 1);
+    EXPECT_GE(freq.lookup(u"乾", "gan1"), 0);
+    EXPECT_EQ(ch::hskLevel(freq.lookup(u"乾", "gan1")), 3);
+    EXPECT_GE(freq.lookup(u"著", "zhu4"), 0);
+    EXPECT_GE(freq.lookup(u"著", "zhe5"), 0);
 }
 
 TEST(ComponentsBuild, OnlyCharactersAsComponents) {

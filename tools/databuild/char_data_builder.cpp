@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <optional>
+#include <tuple>
 
 #include "characters/char_types.hpp"
 #include "characters/components.hpp"
@@ -53,7 +54,26 @@ std::vector<char32_t> unihanCodes(std::string_view value) {
     return codes;
 }
 
-int formTypeOf(const UnihanData& data, char32_t code) {
+DictionaryForms parseDictionaryForms(std::string_view cedict) {
+    DictionaryForms forms;
+    std::set<std::pair<char32_t, char32_t>> seen;
+    forEachLine(cedict, [&](std::string_view line) {
+        if (line.empty() || line[0] == '#') return;
+        const std::u32string traditional = codePoints(dictionary::spaceField(line, 1));
+        const std::u32string simplified = codePoints(dictionary::spaceField(line, 2));
+        forms.traditionalChars.insert(traditional.begin(), traditional.end());
+        forms.simplifiedChars.insert(simplified.begin(), simplified.end());
+        if (traditional.size() != simplified.size()) return;
+        for (size_t i = 0; i < traditional.size(); ++i)
+            forms.aligned.emplace(traditional[i], simplified[i]);
+        if (traditional.size() == 1 && traditional != simplified &&
+            seen.emplace(traditional[0], simplified[0]).second)
+            forms.singlePairs.emplace_back(traditional[0], simplified[0]);
+    });
+    return forms;
+}
+
+int formTypeOf(const UnihanData& data, char32_t code, const DictionaryForms* dictionary) {
     // Compatibility ideographs duplicate a unified one: hidden under both
     // preferences.
     if (data.compatibilityVariant.count(code)) return characters::kFormNeither;
@@ -71,10 +91,24 @@ int formTypeOf(const UnihanData& data, char32_t code) {
     if (notSimplified && notTraditional) return characters::kFormNeither;
     if (notSimplified) return characters::kFormTraditionalOnly;
     if (notTraditional) return characters::kFormSimplifiedOnly;
+    // Unihan has no variants for some pairs the dictionary writes (遊→游):
+    // a form that only one side of the dictionary's headwords uses belongs
+    // to that side.
+    if (dictionary) {
+        bool traditionalForm = false, simplifiedForm = false;
+        for (const auto& [t, s] : dictionary->singlePairs) {
+            traditionalForm = traditionalForm || t == code;
+            simplifiedForm = simplifiedForm || s == code;
+        }
+        if (traditionalForm && !dictionary->simplifiedChars.count(code))
+            return characters::kFormTraditionalOnly;
+        if (simplifiedForm && !dictionary->traditionalChars.count(code))
+            return characters::kFormSimplifiedOnly;
+    }
     return characters::kFormBoth;
 }
 
-std::string charTypesBytes(const UnihanData& data) {
+std::string charTypesBytes(const UnihanData& data, const DictionaryForms* dictionary) {
     std::string bytes(characters::kCharTypesSize, '\0');
     for (char32_t code = characters::kCharTypesFirst; code <= 0xFFFF; ++code) {
         int strokes = 0;
@@ -83,31 +117,83 @@ std::string charTypesBytes(const UnihanData& data) {
             std::from_chars(value.data(), value.data() + value.size(), strokes);
         }
         bytes[code - characters::kCharTypesFirst] = char(characters::encodeCharType(
-            strokes, static_cast<characters::FormType>(formTypeOf(data, code))));
+            strokes, static_cast<characters::FormType>(formTypeOf(data, code, dictionary))));
     }
     return bytes;
 }
 
-std::string typesBytes(const UnihanData& data, size_t& lines) {
+std::string typesBytes(const UnihanData& data, size_t& lines, const DictionaryForms* dictionary,
+                       CounterpartCounts* counts) {
     // Per character, by code: its traditional counterparts (type 1), then its
-    // simplified ones (type 2). The character itself and counterparts above
-    // U+FFFF are left out.
-    std::map<char32_t, std::string> byCode;
-    auto add = [&](const std::map<char32_t, std::string>& field, int type) {
-        for (const auto& [code, value] : field) {
-            if (code > 0xFFFF) continue;
-            for (char32_t other : unihanCodes(value)) {
-                if (other == code || other > 0xFFFF) continue;
-                byCode[code] += characters::typesLine(char16_t(code), type, char16_t(other));
-                ++lines;
-            }
-        }
+    // simplified ones (type 2), Unihan's before the dictionary's. The
+    // character itself and counterparts above U+FFFF are left out.
+    CounterpartCounts made;
+    std::map<char32_t, std::vector<std::pair<int, char32_t>>> byCode;
+    std::set<std::tuple<char32_t, int, char32_t>> written;
+    auto add = [&](char32_t code, int type, char32_t other) {
+        if (code > 0xFFFF || other > 0xFFFF || other == code) return false;
+        if (!written.emplace(code, type, other).second) return false;
+        byCode[code].emplace_back(type, other);
+        ++made.lines;
+        return true;
     };
-    lines = 0;
-    add(data.traditionalVariant, 1);
-    add(data.simplifiedVariant, 2);
+    // A Unihan pair of two characters the dictionary has, but never writes
+    // one for the other, is not a counterpart a reader meets.
+    auto contradicted = [&](char32_t traditional, char32_t simplified) {
+        if (!dictionary) return false;
+        auto known = [&](char32_t c) {
+            return dictionary->traditionalChars.count(c) || dictionary->simplifiedChars.count(c);
+        };
+        return known(traditional) && known(simplified) &&
+               !dictionary->aligned.count({traditional, simplified});
+    };
+    for (const auto& [code, value] : data.traditionalVariant)
+        for (char32_t other : unihanCodes(value)) {
+            if (other != code && contradicted(other, code)) {
+                ++made.dropped;
+                continue;
+            }
+            add(code, 1, other);
+        }
+    for (const auto& [code, value] : data.simplifiedVariant)
+        for (char32_t other : unihanCodes(value)) {
+            if (other != code && contradicted(code, other)) {
+                ++made.dropped;
+                continue;
+            }
+            add(code, 2, other);
+        }
+    if (dictionary) {
+        // The one-character entries, then the traditional-only characters of
+        // longer headwords (噁 in 噁心 恶心).
+        std::vector<std::pair<char32_t, char32_t>> pairs = dictionary->singlePairs;
+        for (const auto& [traditional, simplified] : dictionary->aligned)
+            if (traditional != simplified && !dictionary->simplifiedChars.count(traditional))
+                pairs.emplace_back(traditional, simplified);
+        for (const auto& [traditional, simplified] : pairs) {
+            // 么 is the simplified form of 麼; the dictionary's 么 for 幺
+            // (an old variant) would make it a traditional form too.
+            if (const auto it = data.traditionalVariant.find(traditional);
+                it != data.traditionalVariant.end()) {
+                const auto codes = unihanCodes(it->second);
+                if (std::any_of(codes.begin(), codes.end(),
+                                [&](char32_t c) { return c != traditional; }))
+                    continue;
+            }
+            const bool a = add(simplified, 1, traditional);
+            const bool b = add(traditional, 2, simplified);
+            made.fromDictionary += a || b;
+        }
+    }
     std::string bytes;
-    for (const auto& [code, text] : byCode) bytes += text;
+    for (auto& [code, list] : byCode) {
+        std::stable_sort(list.begin(), list.end(),
+                         [](const auto& x, const auto& y) { return x.first < y.first; });
+        for (const auto& [type, other] : list)
+            bytes += characters::typesLine(char16_t(code), type, char16_t(other));
+    }
+    lines = made.lines;
+    if (counts) *counts = made;
     return bytes;
 }
 
@@ -147,12 +233,13 @@ Decompositions parseCjkDecomp(std::string_view text) {
             start = end + 1;
         }
         // Repetitions name their part once: "ra"/"rd" two across or down
-        // (林 = ra(木)), "r3tr", "r4sq" ... that many. Reflections and
-        // rotations ("rrefl", "rot") stay one part.
+        // (林 = ra(木)), "rs" one inside another (回 = rs(囗)), "rrefl"/"rrefr"
+        // two mirrored (北 = rrefl(匕)), "r3tr", "r4sq" ... that many. A
+        // single reflection or rotation ("refh", "rot") stays one part.
         std::string_view type = line.substr(colon + 1, open - colon - 1);
         type = type.substr(0, type.find('/'));
         size_t copies = 1;
-        if (type == "ra" || type == "rd")
+        if (type == "ra" || type == "rd" || type == "rs" || type == "rrefl" || type == "rrefr")
             copies = 2;
         else if (type.size() >= 2 && type[0] == 'r' && type[1] >= '2' && type[1] <= '9')
             copies = size_t(type[1] - '0');
@@ -218,10 +305,17 @@ int totalStrokes(const UnihanData* unihan, char32_t code) {
     return strokes;
 }
 
-// Appends the parts of `key` as characters. A decomposition that names a
-// stroke symbol without a character of its own, itself or through a numbered
-// part, describes strokes, not components: none of its parts is shown, and
-// false is returned.
+bool isOneStrokeCharacter(char32_t code) {
+    return std::u32string_view(U"一丨丿丶乙亅乚乀").find(code) != std::u32string_view::npos;
+}
+
+// Appends the parts of `key` as characters. A part that is no character of
+// the shown range (a numbered part, a part above U+FFFF, a radical form
+// without an ideograph such as ⺀) is replaced by its own parts, down to
+// characters. A decomposition of the character itself that names a stroke
+// symbol without a character of its own describes strokes, not components:
+// none of its parts is shown, and false is returned. Deeper down such a
+// symbol is left out and its siblings stay (继 = 纟 + [㇗ 米]).
 bool expandParts(const Decompositions& decompositions, const std::string& key,
                  const ComponentChecks& checks, int depth, std::u32string& out,
                  ComponentCorrections& counts) {
@@ -230,18 +324,27 @@ bool expandParts(const Decompositions& decompositions, const std::string& key,
     std::u32string own;
     for (const std::string& part : it->second) {
         if (!part.empty() && part[0] >= '0' && part[0] <= '9') {
-            if (!expandParts(decompositions, part, checks, depth + 1, own, counts)) return false;
+            expandParts(decompositions, part, checks, depth + 1, own, counts);
             continue;
         }
         const std::u32string codes = codePoints(part);
-        if (codes.size() != 1 || codes[0] > 0xFFFF) continue;
-        const char32_t shown = shownPart(codes[0], checks.equivalents);
+        if (codes.size() != 1) continue;
+        const char32_t shown = codes[0] > 0xFFFF ? 0 : shownPart(codes[0], checks.equivalents);
         if (shown == 0 && isStrokeSymbol(codes[0])) {
-            ++counts.strokesOnly;
-            return false;
+            if (depth == 0) {
+                ++counts.strokesOnly;
+                return false;
+            }
+            ++counts.deepStrokes;
+            continue;
         }
         if (shown == 0) {
-            ++counts.notCharacters;
+            if (decompositions.count(part)) {
+                ++counts.expandedParts;
+                expandParts(decompositions, part, checks, depth + 1, own, counts);
+            } else {
+                ++counts.notCharacters;
+            }
             continue;
         }
         if (isStrokeSymbol(codes[0])) ++counts.strokeCharacters;
@@ -266,6 +369,12 @@ std::u16string otherComponents(const Decompositions& decompositions, char32_t co
     ComponentCorrections found;
     std::u32string parts;
     expandParts(decompositions, toUtf8(code), checks, 0, parts, found);
+    // Only single strokes left (马 = [㇕ ㇉] 一): made of strokes, no parts.
+    if (found.deepStrokes > 0 && std::all_of(parts.begin(), parts.end(),
+                                             [](char32_t c) { return isOneStrokeCharacter(c); })) {
+        parts.clear();
+        ++found.strokesOnly;
+    }
     const int strokes = totalStrokes(checks.unihan, code);
     std::u32string kept;
     for (char32_t part : parts) {
@@ -304,6 +413,8 @@ std::u16string otherComponents(const Decompositions& decompositions, char32_t co
     counts.radicalForms += found.radicalForms > 0 && found.strokesOnly == 0;
     counts.notCharacters += found.notCharacters > 0 && found.strokesOnly == 0;
     counts.largerParts += found.largerParts > 0;
+    counts.expandedParts += found.expandedParts > 0 && found.strokesOnly == 0;
+    counts.deepStrokes += found.deepStrokes > 0 && found.strokesOnly == 0;
     return out;
 }
 

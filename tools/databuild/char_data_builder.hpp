@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -32,12 +33,41 @@ void addUnihanText(std::string_view text, UnihanData& data);
 // after "<" is ignored.
 std::vector<char32_t> unihanCodes(std::string_view value);
 
+// What the dictionary's headwords tell about the two forms of writing.
+struct DictionaryForms {
+    // (traditional, simplified) at every position of the headword pairs of
+    // equal length, identical ones included.
+    std::set<std::pair<char32_t, char32_t>> aligned;
+    // The one-character entries whose two forms differ, (traditional,
+    // simplified), each pair once, in file order.
+    std::vector<std::pair<char32_t, char32_t>> singlePairs;
+    std::set<char32_t> traditionalChars, simplifiedChars;  // in any headword
+};
+DictionaryForms parseDictionaryForms(std::string_view cedict);
+
 // 0 both, 1 simplified only, 2 traditional only, 3 neither (see README).
-int formTypeOf(const UnihanData& data, char32_t code);
+// With the dictionary, a character Unihan calls "both" is traditional only
+// when it is the traditional form of a one-character entry and no
+// simplified headword holds it (遊, 週, 裏), and simplified only likewise.
+int formTypeOf(const UnihanData& data, char32_t code, const DictionaryForms* dictionary = nullptr);
 // The 49,152 bytes of chartypes.txt.
-std::string charTypesBytes(const UnihanData& data);
-// The lines of types.txt; `lines` counts them.
-std::string typesBytes(const UnihanData& data, size_t& lines);
+std::string charTypesBytes(const UnihanData& data, const DictionaryForms* dictionary = nullptr);
+
+// How types.txt was made from its two sources.
+struct CounterpartCounts {
+    size_t lines = 0;
+    size_t fromDictionary = 0;  // pairs Unihan lacks, added from the dictionary
+    size_t dropped = 0;         // Unihan pairs the dictionary contradicts
+};
+// The lines of types.txt; `lines` counts them. Unihan's variants without
+// the pairs the dictionary never writes although it has both characters
+// (只→戠, 采→埰), then the dictionary's one-character pairs Unihan lacks
+// (裏→里) and the traditional-only characters its longer headwords write
+// for a simplified one (噁心 恶心), except where Unihan makes the traditional side a simplified
+// form itself (么→幺).
+std::string typesBytes(const UnihanData& data, size_t& lines,
+                       const DictionaryForms* dictionary = nullptr,
+                       CounterpartCounts* counts = nullptr);
 
 // CJKRadicals.txt: radical number ("120", "120'") to its unified ideograph.
 std::map<std::string, char32_t> parseCjkRadicals(std::string_view text);
@@ -69,6 +99,8 @@ struct ComponentCorrections {
     size_t radicalForms = 0;      // radical forms shown as their ideograph
     size_t notCharacters = 0;     // parts left out that no character stands for
     size_t largerParts = 0;       // parts of more strokes than the character
+    size_t expandedParts = 0;     // parts above U+FFFF or unmapped forms shown as their parts
+    size_t deepStrokes = 0;       // stroke symbols left out inside a part
 };
 
 // The components of `code` as characters: numbered parts replaced by their

