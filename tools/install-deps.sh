@@ -43,6 +43,7 @@ libclang-rt-14-dev
 desktop-file-utils
 appstream
 dpkg-dev
+scdoc
 imagemagick
 zinnia-utils
 tegaki-zinnia-simplified-chinese

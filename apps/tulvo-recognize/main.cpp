@@ -1,8 +1,8 @@
 // tulvo-recognize: handwriting recognition from a terminal. Each input line
 // is one stroke of mouse positions on the pad ("x,y x,y ..."); the pad's
 // capture rules apply, a recognition pass runs after every stroke, and the
-// final candidates are printed best first. Runs in the current directory as
-// program directory (data/recog.dat).
+// final candidates are printed best first. Reads data/recog.dat of its
+// program directory (the folder of its executable).
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/common/command_line.hpp"
 #include "handwriting/matcher.hpp"
 #include "handwriting/stroke_capture.hpp"
 #include "platform/app_paths.hpp"
@@ -24,7 +25,8 @@ using namespace tulvo::handwriting;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tulvo-recognize [--chars simplified|both|traditional] [FILE]\n";
+    "usage: tulvo-recognize [--chars simplified|both|traditional] [FILE]\n"
+    "       tulvo-recognize --help | --version\n";
 
 int usage(const std::string& problem) {
     std::cerr << "tulvo-recognize: " << problem << "\n" << kUsage;
@@ -72,6 +74,14 @@ int main(int argc, char** argv) {
     std::optional<std::string> file;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--version") {
+            apps::printVersion("tulvo-recognize");
+            return 0;
+        }
         if (arg == "--chars") {
             if (i + 1 >= argc) return usage("--chars needs a value");
             const auto it = forms.find(argv[++i]);
@@ -96,8 +106,13 @@ int main(int argc, char** argv) {
     Drawing drawing;
     PadCapture pad(drawing);
     Recognizer recognizer;
-    const std::filesystem::path templates = platform::AppPaths(std::filesystem::current_path())
-                                                .shippedFile(kRecogPath.filename().string());
+    const std::filesystem::path programDirectory = platform::programDirectoryOfExecutable();
+    if (programDirectory.empty()) {
+        std::cerr << "tulvo-recognize: cannot find its own program directory\n";
+        return 1;
+    }
+    const std::filesystem::path templates =
+        platform::AppPaths(programDirectory).shippedFile(kRecogPath.filename().string());
     std::string line;
     int lineNumber = 0;
     int strokes = 0;
