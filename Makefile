@@ -9,7 +9,7 @@ DATABUILD := $(BUILD_DIR)/tools/databuild/databuild
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps configure build data data-files run test test-asan format-check test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package mutate
+.PHONY: all deps configure build data data-files run test test-asan format-check test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package mutate check-package
 # `make install DESTDIR=... PREFIX=/usr`; see packaging/.
 PREFIX ?= /usr/local
 all: data
@@ -60,6 +60,12 @@ install: data
 # The Debian package, in build/cmake/package/.
 package: data
 	cd $(BUILD_DIR) && cpack -G DEB
+
+# The package checked as Debian would: lintian --pedantic, then installed,
+# used and purged in a fresh Debian 12 root made with mmdebstrap. Needs root
+# (or sudo) and the Debian archive; takes minutes, so not part of `make test`.
+check-package: package
+	@sh tools/check-package.sh
 
 # The logic, widget and end-to-end tests again, in a build of everything under
 # the address and undefined-behaviour sanitizers. Its program directory takes

@@ -134,6 +134,15 @@ void OptionsWindow::buildPopup() {
 }
 
 void OptionsWindow::buildFavorites() {
+    // Above the two import groups: the favorites out to flashcard programs.
+    label(&page(Favorites), QStringLiteral("Flashcards of the favorite words:"), 10, 66, 230, 22,
+          false);
+    auto* anki = placed<QPushButton>(&page(Favorites), QStringLiteral("Export for Anki..."), 240,
+                                     60, 130, 30);
+    connect(anki, &QPushButton::clicked, this, [this] { exportClicked(FlashcardFormat::Anki); });
+    auto* csv =
+        placed<QPushButton>(&page(Favorites), QStringLiteral("Export as CSV..."), 380, 60, 120, 30);
+    connect(csv, &QPushButton::clicked, this, [this] { exportClicked(FlashcardFormat::Csv); });
     QGroupBox* import =
         groupBox(Favorites, QStringLiteral("Import a list of favorite words"), 10, 100, 510, 160);
     label(import,

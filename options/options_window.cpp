@@ -5,13 +5,16 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
 #include <QPainter>
+#include <QSaveFile>
 #include <QThread>
 #include <QUrl>
 
+#include "favorites/flashcards.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/local_messages.hpp"
 #include "platform/run_program.hpp"
@@ -126,6 +129,11 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
         return QFileDialog::getOpenFileName(
             this, QStringLiteral("Select a list of favorite Chinese words"), toQ(dir_.string()));
     };
+    chooseExportFile = [this](const QString& suggested) {
+        return QFileDialog::getSaveFileName(
+            this, QStringLiteral("Export the favorite words as flashcards"),
+            QDir(QDir::homePath()).filePath(suggested));
+    };
     showMessage = [this](const QString& text) { ui::tell(kCaption, text, this); };
     showStoreMessage = [this](const QString& caption, const QString& text) {
         ui::tell(caption, text, this);
@@ -153,7 +161,7 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
     help->setGeometry(480, 10, 36, 36);
     help->setToolTip(QStringLiteral("Help"));
     connect(help, &QPushButton::clicked, this,
-            [this] { QDesktopServices::openUrl(ui::manualPage(dir_, "options.html")); });
+            [this] { ui::openManual(dir_, this, "options.html"); });
 
     buildGeneral();
     buildPopup();
@@ -233,6 +241,36 @@ void OptionsWindow::setState(const OptionsState& s) {
 
 bool OptionsWindow::save() const {
     return writeOptions(dir_, state());
+}
+
+void OptionsWindow::exportClicked(FlashcardFormat format) {
+    const QString path =
+        chooseExportFile(format == FlashcardFormat::Anki ? QStringLiteral("tulvo-favorites.txt")
+                                                         : QStringLiteral("tulvo-favorites.csv"));
+    if (!path.isEmpty()) exportFlashcards(format, path);
+}
+
+bool OptionsWindow::exportFlashcards(FlashcardFormat format, const QString& path) {
+    favorites_.refresh();  // words marked in the window meanwhile
+    const std::vector<favorites::Flashcard> cards =
+        favorites::makeFlashcards(favorites::storedWords(favorites_.buffer()),
+                                  platform::AppPaths(dir_).dictionaryFile(), freq_);
+    const std::string text = format == FlashcardFormat::Anki ? favorites::flashcardsAnki(cards)
+                                                             : favorites::flashcardsCsv(cards);
+    QSaveFile file(path);
+    const bool written = file.open(QIODevice::WriteOnly) &&
+                         file.write(text.data(), qint64(text.size())) == qint64(text.size()) &&
+                         file.commit();
+    if (!written) {
+        showMessage(QStringLiteral("Sorry, the flashcards could not be written to %1:\n%2")
+                        .arg(path, file.errorString()));
+        return false;
+    }
+    showMessage(
+        cards.empty()
+            ? QStringLiteral("There are no favorite words yet: %1 holds only its header.").arg(path)
+            : QStringLiteral("%1 favorite words were exported to %2.").arg(cards.size()).arg(path));
+    return true;
 }
 
 void OptionsWindow::importClicked(bool track) {

@@ -46,8 +46,16 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     // The two "Select file..." buttons, for a file already chosen.
     void importFile(const QString& path, bool track);
 
+    // The favorite words as flashcards, written to `path`: for Anki's text
+    // import, or as CSV. Tells the user how it went; false on failure.
+    enum class FlashcardFormat { Anki, Csv };
+    bool exportFlashcards(FlashcardFormat format, const QString& path);
+
     // Where the window asks for a file and shows a message; replaceable.
     std::function<QString()> chooseFile;
+    // Where the window asks for the file an export goes to (a suggested name
+    // given); replaceable.
+    std::function<QString(const QString& suggested)> chooseExportFile;
     std::function<void(const QString&)> showMessage;
     // A message of the favorites store, with its own caption.
     std::function<void(const QString& caption, const QString& text)> showStoreMessage;
@@ -91,6 +99,7 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     void placePages();
     void enablePopupControls();
     void importClicked(bool track);
+    void exportClicked(FlashcardFormat format);
     QGroupBox* groupBox(Tab tab, const QString& title, int x, int y, int w, int h);
     QLabel* label(QWidget* parent, const QString& text, int x, int y, int w, int h,
                   bool wrap = true);

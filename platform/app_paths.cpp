@@ -42,6 +42,14 @@ bool AppPaths::ensureUserDirectory() const {
     return true;
 }
 
+fs::path programDirectoryOfExecutable(int levelsUp) {
+    std::error_code ec;
+    fs::path folder = fs::read_symlink("/proc/self/exe", ec).parent_path();
+    if (ec || folder.empty()) return {};
+    for (int i = 0; i < levelsUp; ++i) folder = folder.parent_path();
+    return folder;
+}
+
 fs::path xdgUserDirectory() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg != nullptr && fs::path(xdg).is_absolute()) return fs::path(xdg) / "tulvo";

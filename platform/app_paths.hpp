@@ -52,6 +52,12 @@ class AppPaths {
     bool installed_ = false;
 };
 
+// The program directory of the running program, found from its own
+// executable (never from the current directory): the executable's folder,
+// or the folder `levelsUp` levels above it (1 for the programs kept in
+// data/). Empty when the executable cannot be found.
+std::filesystem::path programDirectoryOfExecutable(int levelsUp = 0);
+
 // The XDG user-data folder of Tulvo: $XDG_DATA_HOME/tulvo when that variable
 // holds an absolute path, else $HOME/.local/share/tulvo.
 std::filesystem::path xdgUserDirectory();

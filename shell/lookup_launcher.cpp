@@ -142,7 +142,8 @@ int handTo(const std::string& path, std::string_view frame) {
 
 }  // namespace
 
-int handOverLookup(const QByteArray& text, const std::string& program) {
+int handOverLookup(const QByteArray& text, const std::string& program,
+                   const std::function<std::string()>& whyNoWindow) {
     const platform::LocalServerPlace place = platform::localServerPlace(kHiddenLocator);
     for (const QString& problem : place.problems)
         std::cerr << "tulvo: " << problem.toStdString() << "\n";
@@ -159,6 +160,12 @@ int handOverLookup(const QByteArray& text, const std::string& program) {
     // No window: one launcher at a time makes one.
     const platform::FileLock lock(QFile::encodeName(startLockPath(place.path)).toStdString());
     if (const int status = handTo(path, frame); status >= 0) return status;
+    if (whyNoWindow) {
+        if (const std::string why = whyNoWindow(); !why.empty()) {
+            std::cerr << why;
+            return 1;
+        }
+    }
     const platform::UnixListener listener = platform::listenUnix(path);
     if (listener.live) return handTo(path, frame) == 0 ? 0 : 1;
     if (listener.fd < 0) {

@@ -14,6 +14,7 @@
 #include <QByteArray>
 #include <QStringList>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace tulvo::shell {
@@ -21,8 +22,10 @@ namespace tulvo::shell {
 // The exit status: 0 when the text was handed over (or the window started
 // with it), 1 when not, with the reason on standard error. An empty text
 // (blanks only) asks for the window only. `program` is the window's
-// executable.
-int handOverLookup(const QByteArray& text, const std::string& program);
+// executable. `whyNoWindow`, when set, is asked before a window is started:
+// a non-empty answer (e.g. no display) is printed and the status is 1.
+int handOverLookup(const QByteArray& text, const std::string& program,
+                   const std::function<std::string()>& whyNoWindow = {});
 
 // Each problem on standard error and, with the time, at the end of `log`.
 void reportProblems(const QStringList& problems, const std::filesystem::path& log);

@@ -416,7 +416,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
             searchBar_->box().setFocus();
             return true;
         case Qt::Key_F1:
-            QDesktopServices::openUrl(ui::manualPage(dir_));
+            ui::openManual(dir_, this);
             return true;
         case Qt::Key_F2:
             panel_->handToCompanion(QApplication::focusWidget());

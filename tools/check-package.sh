@@ -1,38 +1,62 @@
 #!/bin/sh
-# Checks the Debian package made by `make package` on this machine: installs
-# it with apt (which must resolve every dependency from the archive), runs the
-# installed programs as a scratch user folder, then removes the package again
-# and checks that nothing of it stays behind. Needs root (or sudo).
+# Checks the Debian package made by `make package`, as `make check-package`
+# runs it: lintian --pedantic must report nothing above information, the
+# desktop entry and AppStream file must validate, and in a fresh Debian 12
+# root (made with mmdebstrap) apt must install the package with every
+# dependency, its commands must work for a new user from any folder, and
+# purging it must leave none of its files. Installs the tools it needs.
+# Needs root (or sudo) and the Debian archive. Every step is checked; the
+# first failure ends the check with its reason.
 # Usage: tools/check-package.sh [PACKAGE.deb]
 set -eu
-deb=$(readlink -f "${1:-$(ls build/cmake/package/tulvo_*.deb | tail -n 1)}")
+here=$(cd "$(dirname "$0")" && pwd)
+fail() { echo "FAIL: $*" >&2; exit 1; }
+step() { echo "== $*"; }
+
+deb=${1:-$(ls build/cmake/package/tulvo_*.deb 2>/dev/null | tail -n 1)}
+[ -n "$deb" ] && [ -f "$deb" ] || fail "no package: run make package first"
+deb=$(readlink -f "$deb")
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
-fail() { echo "FAIL: $*"; exit 1; }
-if dpkg-query -W -f='${Status}' tulvo 2>/dev/null | grep -q "install ok installed"; then
-    fail "tulvo is already installed here; remove it first"
-fi
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q "$deb" >"$work/apt.log" 2>&1 ||
-    { cat "$work/apt.log"; fail "apt could not install $deb"; }
-status=0
-(
-    set -e
-    export HOME="$work/home"
-    unset XDG_DATA_HOME
-    mkdir -p "$HOME"
-    cd "$work"
-    tulvo-lookup --match exact 中文 | grep -q "^中文	" || fail "tulvo-lookup"
-    QT_QPA_PLATFORM=offscreen TULVO_QUIT_WHEN_SHOWN=1 XDG_RUNTIME_DIR="$work" timeout 60 tulvo ||
-        fail "tulvo did not start"
-    [ -e "$HOME/.local/share/tulvo/options.txt" ] || fail "no user files in the XDG folder"
-    desktop-file-validate /usr/share/applications/example.tulvo.Tulvo.desktop
-    appstreamcli validate --no-net /usr/share/metainfo/example.tulvo.Tulvo.metainfo.xml >/dev/null
-) || status=1
-DEBIAN_FRONTEND=noninteractive $sudo apt-get purge -y -q tulvo >"$work/remove.log" 2>&1 ||
-    { cat "$work/remove.log"; fail "apt could not remove tulvo"; }
-[ ! -e /usr/lib/tulvo ] && [ ! -e /usr/bin/tulvo ] || fail "files of the package were left behind"
-[ $status -eq 0 ] || fail "the installed package did not work"
-echo "PASS: $(basename "$deb") installed with apt, ran, and was removed"
+step "tools for the check"
+sh "$here/install-deps.sh" package || fail "could not install the tools the check needs"
+for tool in lintian mmdebstrap desktop-file-validate appstreamcli dpkg-deb; do
+    command -v "$tool" >/dev/null 2>&1 || fail "$tool is missing after installing the tools"
+done
+
+work=$(mktemp -d)
+trap '$sudo rm -rf "$work"' EXIT
+
+step "lintian --pedantic"
+lintian --pedantic --display-info --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 ||
+    { cat "$work/lintian.log"; fail "lintian could not check the package"; }
+cat "$work/lintian.log"
+# Errors, warnings and pedantic remarks all fail; information does not.
+if grep -q '^[EWP]: ' "$work/lintian.log"; then
+    fail "lintian reports errors, warnings or pedantic remarks"
+fi
+
+step "desktop entry and AppStream metadata"
+dpkg-deb -x "$deb" "$work/contents" || fail "dpkg-deb could not unpack the package"
+desktop-file-validate "$work/contents/usr/share/applications/example.tulvo.Tulvo.desktop" ||
+    fail "the desktop entry does not validate"
+appstreamcli validate --no-net --pedantic \
+    "$work/contents/usr/share/metainfo/example.tulvo.Tulvo.metainfo.xml" ||
+    fail "the AppStream metadata does not validate"
+for command in "$work"/contents/usr/bin/*; do
+    name=$(basename "$command")
+    grep -q "<binary>$name</binary>" "$work/contents/usr/share/metainfo/example.tulvo.Tulvo.metainfo.xml" ||
+        fail "the AppStream metadata does not provide $name"
+done
+
+step "a fresh Debian 12 root: install, use, purge"
+cp "$deb" "$work/tulvo.deb"
+cp "$here/check-package-inside.sh" "$work/inside.sh"
+$sudo mmdebstrap --variant=apt --mode=root --quiet --include=passwd \
+    --customize-hook='copy-in "'"$work"'/tulvo.deb" "'"$work"'/inside.sh" /tmp' \
+    --customize-hook='chroot "$1" sh /tmp/inside.sh /tmp/tulvo.deb' \
+    bookworm "$work/root" >"$work/mmdebstrap.log" 2>&1 ||
+    { cat "$work/mmdebstrap.log"; fail "the package did not install, work or purge in a fresh root"; }
+grep '^\(==\|PASS\)' "$work/mmdebstrap.log" || true
+echo "PASS: $(basename "$deb"): lintian clean, installed with apt in a fresh Debian 12 root, worked there and was purged"

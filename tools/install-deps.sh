@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs the Debian packages Tulvo needs to build, make its data and run its
 # tests. Installs only what is missing; does nothing when all are present.
+# Usage: install-deps.sh [package]
 set -eu
 
 packages="
@@ -43,10 +44,16 @@ libclang-rt-14-dev
 desktop-file-utils
 appstream
 dpkg-dev
+scdoc
 imagemagick
 zinnia-utils
 tegaki-zinnia-simplified-chinese
 "
+# `install-deps.sh package`: also what `make check-package` uses to check the
+# Debian package (lintian, and mmdebstrap for a fresh Debian root).
+if [ "${1:-}" = package ]; then
+    packages="$packages lintian mmdebstrap"
+fi
 # npm fetches the pinned open-data packages. A machine may already have
 # Node.js with npm from elsewhere; only a machine without npm gets Debian's.
 command -v npm >/dev/null 2>&1 || packages="$packages npm"

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QUrl>
+#include <QWidget>
 #include <filesystem>
 #include <string_view>
 
@@ -12,5 +13,11 @@ namespace tulvo::ui {
 // optionally at an anchor of that page.
 QUrl manualPage(const std::filesystem::path& programDirectory, std::string_view page = "index.html",
                 std::string_view anchor = {});
+
+// Opens a page of the manual in the desktop's web browser (through xdg-open).
+// When no browser can show it, says so in a message box over `parent`,
+// naming the file to open by hand.
+void openManual(const std::filesystem::path& programDirectory, QWidget* parent,
+                std::string_view page = "index.html");
 
 }  // namespace tulvo::ui

@@ -1,6 +1,8 @@
-// Tulvo: the dictionary's main window. Runs in the program directory (the
-// current directory at start-up), where data/ holds the data files.
+// Tulvo: the dictionary's main window. Runs in its program directory (the
+// folder of its executable, made the current directory at start-up), where
+// data/ holds the data files.
 //   Tulvo                  the window
+//   Tulvo WORD...          looks the words up, as --lookup does
 //   Tulvo --lookup TEXT    hands TEXT to this user's running window (any
 //                          length; "-" reads it from standard input) or,
 //                          when none runs, starts one that searches it;
@@ -10,9 +12,12 @@
 #include <QTimer>
 #include <filesystem>
 #include <iostream>
+#include <iterator>
 #include <string>
 #include <string_view>
 
+#include "apps/common/command_line.hpp"
+#include "apps/common/display.hpp"
 #include "characters/character_panel_view.hpp"
 #include "characters/freq_file.hpp"
 #include "characters/word_values.hpp"
@@ -28,6 +33,20 @@
 #include "ui/message_box.hpp"
 
 namespace {
+
+constexpr std::string_view kHelp =
+    "usage: tulvo [WORD...]\n"
+    "       tulvo --lookup TEXT | --lookup -\n"
+    "\n"
+    "Chinese-English dictionary and character study.\n"
+    "\n"
+    "  WORD...         look the words up: in the running window when there is one,\n"
+    "                  else in a new window\n"
+    "  --lookup TEXT   the same for TEXT of any length; - reads it from standard input\n"
+    "  --help          print this help\n"
+    "  --version       print the version\n"
+    "\n"
+    "See tulvo(1); tulvo-lookup(1) searches from a terminal.\n";
 
 int lookupCommand(int argc, char** argv) {
     if (argc != 3) {
@@ -52,17 +71,45 @@ int lookupCommand(int argc, char** argv) {
     const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
     return tulvo::shell::handOverLookup(
         QByteArray(text.data(), static_cast<qsizetype>(text.size())),
-        error ? std::string(argv[0]) : self.string());
+        error ? std::string(argv[0]) : self.string(), [] {
+            return tulvo::apps::displayAvailable() ? std::string()
+                                                   : tulvo::apps::noDisplayMessage("tulvo");
+        });
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (const auto status = tulvo::apps::answerHelpOrVersion(argc, argv, "tulvo", kHelp))
+        return *status;
     if (argc >= 2 && std::string_view(argv[1]) == "--lookup") return lookupCommand(argc, argv);
+    const bool searchOption = argc >= 2 && std::string_view(argv[1]) == "--search";
+    if (argc >= 2 && !searchOption) {
+        if (argv[1][0] == '-' && std::string_view(argv[1]) != "-") {
+            std::cerr << "tulvo: unknown option " << argv[1] << "\n" << kHelp;
+            return 2;
+        }
+        // tulvo WORD...: the words, joined by spaces, as one lookup.
+        std::string words = argv[1];
+        for (int i = 2; i < argc; ++i) words.append(" ").append(argv[i]);
+        char lookupOption[] = "--lookup";
+        char* lookupArguments[] = {argv[0], lookupOption, words.data(), nullptr};
+        return lookupCommand(3, lookupArguments);
+    }
+    // The program directory is the executable's folder, whatever folder the
+    // program was started from.
+    const std::filesystem::path programDirectory = tulvo::platform::programDirectoryOfExecutable();
+    std::error_code cdError;
+    std::filesystem::current_path(programDirectory, cdError);
+    if (programDirectory.empty() || cdError) {
+        std::cerr << "tulvo: cannot enter the program directory " << programDirectory << "\n";
+        return 1;
+    }
+    if (!tulvo::apps::requireDisplay("tulvo")) return 1;
     QApplication app(argc, argv);
+    tulvo::apps::displayStarted();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.tulvo.Tulvo"));
     tulvo::shell::installFontSubstitutions();
-    const std::filesystem::path programDirectory = std::filesystem::current_path();
     // Installed, the files this user's programs write live in a folder of their own.
     const tulvo::platform::AppPaths paths(programDirectory);
     paths.ensureUserDirectory();
@@ -95,7 +142,7 @@ int main(int argc, char** argv) {
         window.speech().create([](const QString& message) { tulvo::ui::tell(message); });
     }
     window.show();
-    if (argc >= 3 && std::string_view(argv[1]) == "--search") {
+    if (argc >= 3 && searchOption) {
         const QString text = QString::fromUtf8(argv[2]);
         QTimer::singleShot(0, &window, [&window, text] { window.desktop().lookUpText(text); });
     }

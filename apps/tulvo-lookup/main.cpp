@@ -1,5 +1,6 @@
 // tulvo-lookup: the dictionary search from a terminal. Runs exactly the
-// search the window runs, in the current directory as program directory.
+// search the window runs, on the data of its program directory (the folder
+// of its executable), from whatever folder it is started.
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -7,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/common/command_line.hpp"
 #include "characters/component_search.hpp"
 #include "characters/components.hpp"
 #include "characters/freq_file.hpp"
@@ -18,6 +20,7 @@
 #include "dictionary/result_list.hpp"
 #include "dictionary/search.hpp"
 #include "favorites/favorites_store.hpp"
+#include "favorites/flashcards.hpp"
 #include "platform/app_paths.hpp"
 #include "platform/unicode_text.hpp"
 
@@ -33,7 +36,9 @@ constexpr const char* kUsage =
     "       tulvo-lookup [--chars ...] --definitions CHAR READING\n"
     "       tulvo-lookup [--chars ...] [--order file|list] --children CHAR\n"
     "       tulvo-lookup --to-marked TEXT | --to-numbered TEXT\n"
-    "       tulvo-lookup --add-favorite WORD | --remove-favorite WORD\n";
+    "       tulvo-lookup --add-favorite WORD | --remove-favorite WORD\n"
+    "       tulvo-lookup --favorites\n"
+    "       tulvo-lookup --help | --version\n";
 
 int usage(const std::string& problem) {
     std::cerr << "tulvo-lookup: " << problem << "\n" << kUsage;
@@ -100,6 +105,10 @@ int main(int argc, char** argv) {
             std::cout << kUsage;
             return 0;
         }
+        if (arg == "--version") {
+            apps::printVersion("tulvo-lookup");
+            return 0;
+        }
         if (const auto it = valued.find(arg); it != valued.end()) {
             if (i + 1 >= argc) return usage(arg + " needs a value");
             const auto value = choice(argv[++i], it->second);
@@ -116,12 +125,11 @@ int main(int argc, char** argv) {
             }
         } else if (arg == "--definitions" || arg == "--children" || arg == "--to-marked" ||
                    arg == "--to-numbered" || arg == "--add-favorite" ||
-                   arg == "--remove-favorite") {
+                   arg == "--remove-favorite" || arg == "--favorites") {
             if (mode != "search")
                 return usage(
                     "only one of --definitions, --children, --to-marked, --to-numbered, "
-                    "--add-favorite, "
-                    "--remove-favorite");
+                    "--add-favorite, --remove-favorite, --favorites");
             mode = arg;
         } else if (arg == "--") {
             for (++i; i < argc; ++i) positional.emplace_back(argv[i]);
@@ -131,14 +139,21 @@ int main(int argc, char** argv) {
             positional.push_back(arg);
         }
     }
-    const size_t wanted = mode == "--definitions" ? 2 : 1;
+    const size_t wanted = mode == "--definitions" ? 2 : mode == "--favorites" ? 0 : 1;
     if (positional.size() != wanted)
-        return usage(wanted == 2 ? "--definitions takes CHAR and READING" : "give one QUERY");
+        return usage(wanted == 2   ? "--definitions takes CHAR and READING"
+                     : wanted == 0 ? "--favorites takes no QUERY"
+                                   : "give one QUERY");
     for (const std::string& text : positional)
         if (!isValidUtf8(text)) return usage("the query is not valid UTF-8");
     // Installed, the favorites are this user's and a downloaded dictionary
     // takes precedence over the shipped one.
-    const platform::AppPaths paths(std::filesystem::current_path());
+    const std::filesystem::path programDirectory = platform::programDirectoryOfExecutable();
+    if (programDirectory.empty()) {
+        std::cerr << "tulvo-lookup: cannot find its own program directory\n";
+        return 1;
+    }
+    const platform::AppPaths paths(programDirectory);
     const std::filesystem::path dictionaryPath = paths.dictionaryFile();
     const std::filesystem::path favoritesPath =
         paths.userFile(favorites::kFavoritesPath.filename().string());
@@ -180,9 +195,15 @@ int main(int argc, char** argv) {
 
     // The word values: the frequency file, open for the whole run, and the
     // favorites (read only here: a lookup never creates the store's file).
-    const characters::FreqFile freq(characters::kFreqPath);
+    const characters::FreqFile freq(paths.shippedFile(characters::kFreqPath.filename().string()));
     favorites::FavoritesStore favoriteWords(favoritesPath, debugMarker);
     favoriteWords.load(/*createMissing=*/false);
+    if (mode == "--favorites") {
+        const std::string out = favorites::flashcardsTsv(favorites::makeFlashcards(
+            favorites::storedWords(favoriteWords.buffer()), dictionaryPath, freq));
+        std::fwrite(out.data(), 1, out.size(), stdout);
+        return 0;
+    }
     const characters::WordValues values(freq, &favoriteWords);
     const MarkedVowels markedVowels;
     ResultList list(values);
@@ -193,8 +214,9 @@ int main(int argc, char** argv) {
         // list order is asked for: the chosen character's own entries first.
         const std::u16string chosen = utf8ToUtf16(positional[0]);
         if (chosen.size() != 1) return usage("--children takes one character");
-        const auto rows = characters::componentSearch(characters::kComponentsPath, dictionaryPath,
-                                                      chosen[0], settings.charForm);
+        const auto rows = characters::componentSearch(
+            paths.shippedFile(characters::kComponentsPath.filename().string()), dictionaryPath,
+            chosen[0], settings.charForm);
         if (!rows) {
             std::cerr << characters::kNoCharacterBasedOn << "\n";
             return 0;

@@ -1,10 +1,10 @@
 // tulvo-recognize: handwriting recognition from a terminal. Each input line
 // is one stroke of mouse positions on the pad ("x,y x,y ..."); the pad's
 // capture rules apply, a recognition pass runs after every stroke, and the
-// final candidates are printed best first. Runs in the current directory as
-// program directory (data/shapes.dat and data/recog.dat). The candidates
-// come from the recogniser that forgives stroke order; --pass-only gives
-// the recognition pass's own candidates and scores.
+// final candidates are printed best first. Reads data/shapes.dat and
+// data/recog.dat of its program directory (the folder of its executable).
+// The candidates come from the recogniser that forgives stroke order;
+// --pass-only gives the recognition pass's own candidates and scores.
 #include <charconv>
 #include <cstdio>
 #include <fstream>
@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "apps/common/command_line.hpp"
 #include "handwriting/matcher.hpp"
 #include "handwriting/shape_recognizer.hpp"
 #include "handwriting/stroke_capture.hpp"
@@ -27,7 +28,8 @@ using namespace tulvo::handwriting;
 namespace {
 
 constexpr const char* kUsage =
-    "usage: tulvo-recognize [--chars simplified|both|traditional] [--pass-only] [FILE]\n";
+    "usage: tulvo-recognize [--chars simplified|both|traditional] [--pass-only] [FILE]\n"
+    "       tulvo-recognize --help | --version\n";
 
 int usage(const std::string& problem) {
     std::cerr << "tulvo-recognize: " << problem << "\n" << kUsage;
@@ -76,6 +78,14 @@ int main(int argc, char** argv) {
     bool passOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--version") {
+            apps::printVersion("tulvo-recognize");
+            return 0;
+        }
         if (arg == "--chars") {
             if (i + 1 >= argc) return usage("--chars needs a value");
             const auto it = forms.find(argv[++i]);
@@ -103,7 +113,12 @@ int main(int argc, char** argv) {
     PadCapture pad(drawing);
     Recognizer recognizer;
     ShapeRecognizer reader;
-    const platform::AppPaths paths(std::filesystem::current_path());
+    const std::filesystem::path programDirectory = platform::programDirectoryOfExecutable();
+    if (programDirectory.empty()) {
+        std::cerr << "tulvo-recognize: cannot find its own program directory\n";
+        return 1;
+    }
+    const platform::AppPaths paths(programDirectory);
     const std::filesystem::path templates = paths.shippedFile(kRecogPath.filename().string());
     if (!passOnly) reader.load(paths.shippedFile(kShapesPath.filename().string()), templates);
     std::string line;

@@ -1,12 +1,14 @@
 // tulvo-wordlist: the favorite-list import without a window. Prints the code
 // page the import reads FILE with and the words it finds, in file order;
 // with --add imports them as tracking does (no preview, single characters
-// too). Runs in the current directory as program directory.
+// too). Uses the data of its program directory (the folder of its
+// executable); FILE is relative to the current directory.
 #include <cstdio>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "apps/common/command_line.hpp"
 #include "characters/freq_file.hpp"
 #include "characters/word_values.hpp"
 #include "favorites/code_pages.hpp"
@@ -19,7 +21,9 @@ using namespace tulvo;
 
 namespace {
 
-constexpr const char* kUsage = "usage: tulvo-wordlist [--encoding CODEPAGE] [--add] FILE\n";
+constexpr const char* kUsage =
+    "usage: tulvo-wordlist [--encoding CODEPAGE] [--add] FILE\n"
+    "       tulvo-wordlist --help | --version\n";
 
 int usage(const std::string& problem) {
     std::cerr << "tulvo-wordlist: " << problem << "\n" << kUsage;
@@ -36,6 +40,10 @@ int main(int argc, char** argv) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::cout << kUsage;
+            return 0;
+        }
+        if (arg == "--version") {
+            apps::printVersion("tulvo-wordlist");
             return 0;
         }
         if (arg == "--add") {
@@ -66,7 +74,12 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    const platform::AppPaths paths(std::filesystem::current_path());
+    const std::filesystem::path programDirectory = platform::programDirectoryOfExecutable();
+    if (programDirectory.empty()) {
+        std::cerr << "tulvo-wordlist: cannot find its own program directory\n";
+        return 1;
+    }
+    const platform::AppPaths paths(programDirectory);
     const characters::FreqFile freq(paths.shippedFile("freq.dat"));
     const favorites::WordClasses classes = characters::listWordClasses(freq);
 

@@ -60,6 +60,18 @@ class HiddenLocator(TulvoCase):
         self.assertIn(focused, [s.window] + s.run(["xdotool", "search", "--pid",
                                                     str(s.tulvo.pid), ""]).split())
 
+    def test_tulvo_word_looks_up_in_the_running_window(self):
+        s = self.session("tulvo-word")
+        s.start_tulvo()
+        # From another folder, as a user types it in a terminal.
+        result = subprocess.run([os.path.join(s.program_dir, "Tulvo"), "马"], env=s.env,
+                                cwd=s.work, capture_output=True, timeout=15)
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertBox(s, "马")
+        time.sleep(0.5)
+        self.assertEqual(len(s.windows("^Tulvo$")), 1, "a second window opened")
+        self.assertTrue(s.running())
+
     def test_a_second_copy_leaves_the_first_reachable(self):
         s = self.session("two-copies")
         s.start_tulvo()

@@ -106,17 +106,30 @@ def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
 
 def copy_program_directory(source, target):
     """A program directory of its own: small files copied, big ones linked,
-    so that what Tulvo writes (settings, favorites, markers) stays in the copy."""
+    so that what Tulvo writes (settings, favorites, markers) stays in the copy.
+    The programs find their program directory from their own executable, so
+    they are copied (or hard-linked), never linked symbolically."""
     for root, dirs, files in os.walk(source):
         rel = os.path.relpath(root, source)
         os.makedirs(os.path.join(target, rel), exist_ok=True)
         for name in files:
             src = os.path.join(root, name)
             dst = os.path.join(target, rel, name)
-            if os.path.getsize(src) >= _LINK_FROM_BYTES:
+            if os.access(src, os.X_OK):
+                copy_program(src, dst)
+            elif os.path.getsize(src) >= _LINK_FROM_BYTES:
                 os.symlink(os.path.realpath(src), dst)
             else:
                 shutil.copy2(src, dst)
+
+
+def copy_program(src, dst):
+    """An executable in another program directory: a hard link when both are
+    on one file system, else a copy."""
+    try:
+        os.link(os.path.realpath(src), dst)
+    except OSError:
+        shutil.copy2(src, dst)
 
 
 def locator_frame(message, first=0, second=0):

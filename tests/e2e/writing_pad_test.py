@@ -77,6 +77,12 @@ class Session:
         source = os.path.join(app_dir, "data")
         for name in os.listdir(source):
             os.symlink(os.path.join(source, name), os.path.join(program, "data", name))
+        # Tulvo's program directory is its executable's folder: a copy here.
+        try:
+            os.link(os.path.realpath(tulvo), os.path.join(program, "Tulvo"))
+        except OSError:
+            shutil.copy2(tulvo, os.path.join(program, "Tulvo"))
+        tulvo = os.path.join(program, "Tulvo")
         self.program = program
         read_end, write_end = os.pipe()
         self.xvfb = subprocess.Popen(

@@ -6,6 +6,9 @@ lookup=$1
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT
 mkdir "$dir/data"
+# The tool keeps its favorites in its own program directory: a copy here.
+cp "$lookup" "$dir/tulvo-lookup"
+lookup="$dir/tulvo-lookup"
 cd "$dir"
 
 # 150 two-character words per program, none shared: 一X and 二X.

@@ -26,6 +26,8 @@ def expect(name, got, wanted):
 with tempfile.TemporaryDirectory() as scratch:
     os.mkdir(os.path.join(scratch, "data"))
     shutil.copy(os.path.join(program, "data", "freq.dat"), os.path.join(scratch, "data"))
+    # The tool's program directory is its executable's folder: a copy here.
+    tool = shutil.copy(tool, os.path.join(scratch, "tulvo-wordlist"))
 
     def listed(name, data, *options):
         path = os.path.join(scratch, name)

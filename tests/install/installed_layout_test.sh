@@ -22,9 +22,33 @@ for f in bin/tulvo bin/tulvo-lookup bin/tulvo-recognize lib/tulvo/Tulvo lib/tulv
          lib/tulvo/data/ploskar; do
     [ -x "$usr/$f" ] || fail "$f is not installed as a program"
 done
-for f in CEDICT_ts.u8 freq.dat recog.dat radicals.txt installed-layout LICENSES; do
+for f in CEDICT_ts.u8 freq.dat recog.dat radicals.txt installed-layout; do
     [ -s "$app/data/$f" ] || fail "data/$f is not installed"
 done
+# The dictionary is dated by its header, not by when it was built.
+header_date=$(sed -n 's/^#! date=\([0-9-]\{10\}\).*/\1/p' "$app/data/CEDICT_ts.u8" | head -n 1)
+[ -n "$header_date" ] || fail "the dictionary's header has no date"
+[ "$(date -u -r "$app/data/CEDICT_ts.u8" +%F)" = "$header_date" ] ||
+    fail "the installed dictionary is dated $(date -u -r "$app/data/CEDICT_ts.u8" +%F), its header $header_date"
+# The copyright file holds the licence of the programs and of every data source.
+for licence in Expat CC-BY-SA-4.0 Arphic-1999 Unicode-DFS-2016 ISC; do
+    grep -q "^License: $licence\$" "$usr/share/doc/tulvo/copyright" || fail "copyright lacks $licence"
+done
+[ -s "$usr/share/doc/tulvo/changelog.gz" ] || fail "no changelog"
+# Each command: a manual page naming every option of its --help, and bash
+# completion of its options.
+for command in tulvo tulvo-lookup tulvo-recognize tulvo-wordlist; do
+    page="$usr/share/man/man1/$command.1.gz"
+    gzip -t "$page" 2>/dev/null || fail "no manual page for $command"
+    zcat "$page" | grep -q "^\.TH \"$command\" \"1\"" || fail "$command.1 is not a manual page of section 1"
+    for option in $("$usr/bin/$command" --help | grep -o -- '--[a-z][a-z-]*' | sort -u); do
+        zcat "$page" | grep -q -- "$option" || fail "the manual page of $command lacks $option"
+    done
+    [ -e "$usr/share/bash-completion/completions/$command" ] || fail "no completion for $command"
+done
+completions=$(bash -c '. "$1"; COMP_WORDS=(tulvo-lookup --match ""); COMP_CWORD=2; _tulvo_commands
+                       echo "${COMPREPLY[*]}"' sh "$usr/share/bash-completion/completions/tulvo-lookup")
+[ "$completions" = "beginning end anywhere exact" ] || fail "tulvo-lookup --match completes to: $completions"
 [ -s "$app/manual/index.html" ] || fail "the manual is not installed"
 # Every page and picture the manual links to is installed.
 for page in "$app"/manual/*.html; do

@@ -3,9 +3,13 @@
 #include <gtest/gtest.h>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
 #include <QTabBar>
 #include <QTest>
 #include <QTimer>
+#include <fstream>
 
 #include "favorites/code_pages.hpp"
 #include "options/options_window.hpp"
@@ -399,4 +403,125 @@ TEST_F(OptionsWindowTest, AnImportThatCannotBeSavedSaysSoAndTheOverflowIsShown) 
     EXPECT_TRUE(messages_.back().startsWith("Sorry, the words could not be added"));
     EXPECT_TRUE(messages_.back().contains("damaged"));
     EXPECT_EQ(std::filesystem::file_size(dir_ / "data/favorites.dat"), 8u);
+}
+
+namespace {
+
+// A file read back with Python's csv module, the rows as JSON: what a
+// flashcard program that reads CSV sees. Anki's header lines (starting with
+// "#") are given apart.
+std::string readBackWithPython(const std::filesystem::path& file, bool anki) {
+    const char* script = R"(
+import csv, json, sys
+path, anki = sys.argv[1], sys.argv[2] == "anki"
+with open(path, encoding="utf-8", newline="") as f:
+    text = f.read()
+lines = text.splitlines(keepends=True)
+header = [l.rstrip("\n") for l in lines if anki and l.startswith("#")]
+body = [l for l in lines if not (anki and l.startswith("#"))]
+rows = list(csv.reader(body, delimiter="\t" if anki else ","))
+print(json.dumps({"header": header, "rows": rows}, ensure_ascii=False))
+)";
+    QProcess python;
+    python.start(
+        QStringLiteral("python3"),
+        {QStringLiteral("-c"), QString::fromUtf8(script), QString::fromStdString(file.string()),
+         anki ? QStringLiteral("anki") : QStringLiteral("csv")});
+    EXPECT_TRUE(python.waitForFinished(30000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return python.readAllStandardOutput().trimmed().toStdString();
+}
+
+}  // namespace
+
+TEST_F(OptionsWindowTest, FavoritesExportForAnkiAndAsCsvReadBack) {
+    dir_.write("data/CEDICT_ts.u8",
+               "# CC-CEDICT\r\n"
+               "學習 学习 [xue2 xi2] /to learn/to study/\r\n"
+               "行 行 [xing2] /to walk/\r\n"
+               "行 行 [hang2] /row/\r\n"
+               "說 说 [shuo1] /to say \"hi\", or not/\r\n");
+    characters::FreqFileWriter freq;
+    freq.add(u"学习", characters::frequencyValue(0, 1));
+    dir_.write("data/freq.dat", freq.bytes());
+    favorites::FavoritesStore first(dir_ / "data" / "favorites.dat");
+    first.load();
+    first.add(u"学习");
+    auto window = open();
+    // Marked in the main window while the options window is open.
+    favorites::FavoritesStore other(dir_ / "data" / "favorites.dat");
+    other.load();
+    other.add(u"说");
+    other.add(u"行");
+
+    const auto anki = dir_ / "cards.txt";
+    ASSERT_TRUE(window->exportFlashcards(OptionsWindow::FlashcardFormat::Anki,
+                                         QString::fromStdString(anki.string())));
+    EXPECT_EQ(readBackWithPython(anki, true),
+              R"({"header": ["#separator:tab", "#html:false", "#columns:Word\tPinyin\t)"
+              R"(Definitions\tHSK level"], "rows": [["行", "xíng / háng", "[xíng] to walk | )"
+              R"([háng] row", ""], ["说", "shuō", "to say \"hi\", or not", ""], ["学习", )"
+              R"("xué xí", "to learn; to study", "1"]]})");
+    const auto csv = dir_ / "cards.csv";
+    ASSERT_TRUE(window->exportFlashcards(OptionsWindow::FlashcardFormat::Csv,
+                                         QString::fromStdString(csv.string())));
+    EXPECT_EQ(readBackWithPython(csv, false),
+              R"({"header": [], "rows": [["word", "pinyin", "definitions", "hsk_level"], )"
+              R"(["行", "xíng / háng", "[xíng] to walk | [háng] row", ""], ["说", "shuō", )"
+              R"("to say \"hi\", or not", ""], ["学习", "xué xí", "to learn; to study", "1"]]})");
+    ASSERT_FALSE(messages_.empty());
+    EXPECT_TRUE(messages_.back().startsWith("3 favorite words were exported to "))
+        << messages_.back().toStdString();
+
+    // A folder that does not exist: told, and nothing claimed.
+    EXPECT_FALSE(window->exportFlashcards(
+        OptionsWindow::FlashcardFormat::Csv,
+        QString::fromStdString((dir_ / "missing" / "cards.csv").string())));
+    EXPECT_TRUE(messages_.back().startsWith("Sorry, the flashcards could not be written"));
+}
+
+TEST_F(OptionsWindowTest, HelpWithoutABrowserSaysWhereTheManualIs) {
+    // xdg-open stand-ins: one that finds no browser, one that opens the page.
+    const auto opened = dir_ / "opened.txt";
+    const auto noBrowser = dir_.write("none/xdg-open", "#!/bin/sh\nexit 3\n");
+    const auto browser =
+        dir_.write("some/xdg-open", "#!/bin/sh\necho \"$1\" > '" + opened.string() + "'\n");
+    for (const auto& script : {noBrowser, browser})
+        std::filesystem::permissions(script, std::filesystem::perms::owner_all);
+    const QByteArray path = qgetenv("PATH");
+    auto window = open();
+    auto* help = window->findChild<QPushButton*>();
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        if (button->toolTip() == "Help") help = button;
+    ASSERT_NE(help, nullptr);
+
+    // The message box is closed as soon as it shows; its text is kept.
+    QString told;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&told] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            told = box->text();
+            box->accept();
+        }
+    });
+    closer.start(20);
+
+    qputenv("PATH", QByteArray::fromStdString(noBrowser.parent_path().string()));
+    QTest::mouseClick(help, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&told] { return !told.isEmpty(); }, 5000));
+    EXPECT_TRUE(told.contains("No web browser")) << told.toStdString();
+    EXPECT_TRUE(told.contains(QString::fromStdString((dir_ / "manual" / "options.html").string())))
+        << told.toStdString();
+
+    told.clear();
+    qputenv("PATH", QByteArray::fromStdString(browser.parent_path().string()));
+    QTest::mouseClick(help, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&opened] { return std::filesystem::exists(opened); }, 5000));
+    QTest::qWait(300);  // its end seen, and nothing told
+    qputenv("PATH", path);
+    EXPECT_TRUE(told.isEmpty()) << told.toStdString();
+    std::ifstream in(opened);
+    std::string url;
+    std::getline(in, url);
+    EXPECT_TRUE(url.starts_with("file://") && url.ends_with("/manual/options.html")) << url;
 }

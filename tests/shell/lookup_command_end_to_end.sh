@@ -26,7 +26,8 @@ fail() { echo "FAIL: $*"; exit 1; }
 mkdir -p "$work/data" "$work/run"
 for f in "$app_dir"/data/*; do ln -s "$f" "$work/data/"; done
 rm -f "$work/data/options.txt" "$work/data/favorites.dat"
-ln -s "$app_dir/Tulvo" "$work/Tulvo"
+# Tulvo takes its executable's folder as its program directory: a copy here.
+ln "$app_dir/Tulvo" "$work/Tulvo" 2>/dev/null || cp "$app_dir/Tulvo" "$work/Tulvo"
 chmod 700 "$work/run"
 # The locator's socket in a folder of this test's own, away from any other
 # Tulvo running on the machine.

@@ -1,0 +1,18 @@
+// What every command answers the same way: --help and --version.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+namespace tulvo::apps {
+
+// When the first argument is --help (or -h) or --version, prints `help` or
+// "NAME VERSION" to standard output and gives the exit status 0; otherwise
+// nullopt and the program goes on.
+std::optional<int> answerHelpOrVersion(int argc, char** argv, std::string_view name,
+                                       std::string_view help);
+
+// "NAME VERSION" and a line end.
+void printVersion(std::string_view name);
+
+}  // namespace tulvo::apps
