@@ -150,7 +150,8 @@ void CharacterPanelView::setColour(QLineEdit& field, uint32_t rgb) {
 }
 
 void CharacterPanelView::place(QWidget* widget, int x, int y, int width, int height) {
-    widget->setGeometry(x - this->x(), y - this->y(), width, height);
+    constexpr int kPanelTop = 42;
+    widget->setGeometry(x - this->x(), y - kPanelTop, width, height);
 }
 
 void CharacterPanelView::layOut(int panelBottom) {

@@ -43,7 +43,9 @@ class CharacterPanelView : public QWidget {
     // The fields' font and the two character displays' font, by cell height.
     void setFontHeights(int fieldHeight, int characterHeight);
     // Places the fields for the panel's bottom edge. The panel's own place
-    // is set first; positions here are window pixels.
+    // is set first; positions here are window pixels of the window whose
+    // top bar has one row (the panel's top at 42): a taller bar moves the
+    // panel, and the fields with it.
     void layOut(int panelBottom);
 
     // F2: hands the focused field's selection (or the headword) to
@@ -107,7 +109,7 @@ class CharacterPanelView : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Places a child at a rectangle given in window pixels.
+    // Places a child at a rectangle given in window pixels (a one-row top bar).
     void place(QWidget* widget, int x, int y, int width, int height);
     void buildMenus();
     void openCharacterMenu(char16_t character, SpeakMode speakMode, QPoint globalPosition);

@@ -79,7 +79,7 @@ void MainWindow::buildControls() {
     connect(searchBar_, &SearchBar::historyPicked, this,
             [this] { searchFromBox(/*fromHistoryPick=*/true); });
 
-    padToggle_ = new ui::ClickablePicture(ui::padToggleBitmap(), this);
+    padToggle_ = new ui::ClickablePicture(ui::padTogglePicture(), this);
     padToggle_->setToolTip(QStringLiteral("Show/hide the writing pad"));
     connect(padToggle_, &ui::ClickablePicture::clicked, this, [this] { setPadShown(!padShown_); });
 
@@ -244,12 +244,14 @@ void MainWindow::layOut() {
     if (strokeBox_) strokeBox_->stop();
     const MainLayout layout = layoutFor(width(), height(), frameGeometry().height(), padShown_);
     place(searchBar_, layout.topBar);
+    searchBar_->layOut(layout);
     padColumn_->layOut(layout);
     place(panel_, layout.leftPanel);
     padToggle_->move(layout.toggle.x, layout.toggle.y);
     place(resultView_, layout.resultList);
-    panel_->layOut(layout.leftPanel.y + layout.leftPanel.height);
-    if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop());
+    // The panel lays its fields out as if the top bar had one row.
+    panel_->layOut(layout.leftPanel.y + layout.leftPanel.height - layout.rowShift);
+    if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop() + layout.rowShift);
     resultView_->setColumnWidths(layout.columns);
     padColumn_->setVisible(padShown_);
     // The top bar is behind everything on it.

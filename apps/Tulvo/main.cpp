@@ -26,6 +26,7 @@
 #include "shell/main_window.hpp"
 #include "shell/popup_messages.hpp"
 #include "ui/message_box.hpp"
+#include "ui/palette.hpp"
 
 namespace {
 
@@ -71,6 +72,7 @@ int lookupCommand(int argc, char** argv) {
 int main(int argc, char** argv) {
     if (argc >= 2 && std::string_view(argv[1]) == "--lookup") return lookupCommand(argc, argv);
     QApplication app(argc, argv);
+    tulvo::ui::useLightPalette();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.tulvo.Tulvo"));
     tulvo::shell::installFontSubstitutions();
     const std::filesystem::path programDirectory = std::filesystem::current_path();

@@ -7,9 +7,11 @@
 
 #include "options/options_window.hpp"
 #include "platform/app_paths.hpp"
+#include "ui/palette.hpp"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    tulvo::ui::useLightPalette();
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"),
                                                          QStringLiteral("Noto Sans CJK SC")});
     const std::filesystem::path programDirectory = std::filesystem::current_path();
