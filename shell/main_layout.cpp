@@ -21,7 +21,6 @@ MainLayout layoutFor(int clientWidth, int clientHeight, int windowHeight, bool p
     l.resultList.height = windowHeight - 80;
     if (l.topBar.width < kOneRowBarWidth) {
         constexpr int kRow = 34;
-        l.rowShift = kRow;
         l.topBar.height += kRow;
         // The box ends clear of the pad toggle on the bar's right edge.
         l.searchBox.width = std::clamp(l.topBar.width - 14 - l.searchBox.x, 120, 295);

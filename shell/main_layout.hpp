@@ -32,8 +32,6 @@ struct MainLayout {
     Rect backForward{382, 3, 32, 29};
     Rect matchPart{429, 3, 195, 29};
     Rect charForm{637, 3, 161, 29};
-    // How far a second row of the top bar moves the panel and the list down.
-    int rowShift = 0;
 };
 
 // The narrowest top bar that holds its controls in one row.

@@ -249,9 +249,8 @@ void MainWindow::layOut() {
     place(panel_, layout.leftPanel);
     padToggle_->move(layout.toggle.x, layout.toggle.y);
     place(resultView_, layout.resultList);
-    // The panel lays its fields out as if the top bar had one row.
-    panel_->layOut(layout.leftPanel.y + layout.leftPanel.height - layout.rowShift);
-    if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop() + layout.rowShift);
+    panel_->layOut(layout.leftPanel.y + layout.leftPanel.height);
+    if (strokeBox_) strokeBox_->setTop(panel_->strokeBoxTop());
     resultView_->setColumnWidths(layout.columns);
     padColumn_->setVisible(padShown_);
     // The top bar is behind everything on it.
