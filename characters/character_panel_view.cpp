@@ -149,18 +149,27 @@ void CharacterPanelView::setColour(QLineEdit& field, uint32_t rgb) {
     field.setPalette(palette);
 }
 
+namespace {
+// The panel's top under a top bar of one row; the places below are window
+// pixels of that window.
+constexpr int kPanelTop = 42;
+}  // namespace
+
 void CharacterPanelView::place(QWidget* widget, int x, int y, int width, int height) {
-    widget->setGeometry(x - this->x(), y - this->y(), width, height);
+    widget->setGeometry(x - this->x(), y - kPanelTop, width, height);
 }
 
-void CharacterPanelView::layOut(int panelBottom) {
-    panelBottom_ = panelBottom;
+void CharacterPanelView::layOut(int windowPanelBottom) {
+    panelBottom_ = windowPanelBottom;
+    // A taller top bar moves the panel, and everything in it, down.
+    const int shift = y() - kPanelTop;
+    const int panelBottom = windowPanelBottom - shift;
     const bool several = entry_.headword.size() > 1;
     headword_->setVisible(true);
     if (!several) {
         // One character: the stroke-order box stands beside it.
         place(headword_, 7, 45, 100, 55);
-        strokeBoxTop_ = 45;
+        strokeBoxTop_ = 45 + shift;
         place(pinyin_, 10, 102, 188, 28);
         place(entryInfo_, 10, 146, 291, std::max(28, panelBottom - 146));
     } else {
@@ -172,7 +181,7 @@ void CharacterPanelView::layOut(int panelBottom) {
         place(charPinyin_, 10, characterTop + 57, 188, 28);
         place(charInfo_, 10, characterTop + 102, 291,
               std::max(28, panelBottom - characterTop - 102));
-        strokeBoxTop_ = characterTop;
+        strokeBoxTop_ = characterTop + shift;
     }
     for (QWidget* w : std::initializer_list<QWidget*>{character_, charPinyin_, charInfo_})
         w->setVisible(several);

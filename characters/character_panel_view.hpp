@@ -42,9 +42,10 @@ class CharacterPanelView : public QWidget {
     void showCharacter(size_t index);
     // The fields' font and the two character displays' font, by cell height.
     void setFontHeights(int fieldHeight, int characterHeight);
-    // Places the fields for the panel's bottom edge. The panel's own place
-    // is set first; positions here are window pixels.
-    void layOut(int panelBottom);
+    // Places the fields for the panel's bottom edge (window pixels). The
+    // panel's own place is set first; where a taller top bar has moved it
+    // down, the fields move with it.
+    void layOut(int windowPanelBottom);
 
     // F2: hands the focused field's selection (or the headword) to
     // data/quorvex when that program exists. Returns the argument given, or
@@ -107,7 +108,8 @@ class CharacterPanelView : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // Places a child at a rectangle given in window pixels.
+    // Places a child at a rectangle given in window pixels of a window whose
+    // top bar has one row.
     void place(QWidget* widget, int x, int y, int width, int height);
     void buildMenus();
     void openCharacterMenu(char16_t character, SpeakMode speakMode, QPoint globalPosition);

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <filesystem>
 
+#include "platform/portal_shortcut.hpp"
 #include "platform/x11_hotkey.hpp"
 #include "shell/hidden_locator.hpp"
 #include "shell/selection_capture.hpp"
@@ -20,10 +21,12 @@ class DesktopIntegration : public QObject {
   public:
     DesktopIntegration(MainWindow& window, std::filesystem::path programDirectory);
 
-    // Registers F<number> (5..12); a refusal is not reported.
-    void registerHotkey(int number) { hotkey_.registerKey(number); }
-    void unregisterHotkey() { hotkey_.unregisterKey(); }
-    int grabbedHotkey() const { return hotkey_.registeredKey(); }
+    // Registers F<number> (5..12): through the desktop's GlobalShortcuts
+    // portal where it offers one, else as an X11 grab. The answer may come
+    // later; a refusal is not reported.
+    void registerHotkey(int number);
+    void unregisterHotkey();
+    int grabbedHotkey() const;
 
     bool listenLocator(const QString& name = kHiddenLocator) { return locator_.listen(name); }
     // Why lookups from other programs are unavailable or moved, if they are.
@@ -46,9 +49,16 @@ class DesktopIntegration : public QObject {
     void lookUpText(const QString& text);
 
   private:
+    // The portal has no shortcut for us: the X11 grab instead.
+    void registerX11Hotkey(const QString& why);
+    // A press of the portal's shortcut.
+    void portalKeyPressed();
+
     MainWindow& window_;
     std::filesystem::path dir_;
     platform::X11Hotkey hotkey_;
+    platform::PortalShortcut portal_;
+    int wantedHotkey_ = 0;
     HiddenLocator locator_;
     SelectionCapture capture_;
     bool captureWaiting_ = false;

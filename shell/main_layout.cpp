@@ -1,5 +1,6 @@
 #include "shell/main_layout.hpp"
 
+#include <algorithm>
 #include <cmath>
 
 namespace tulvo::shell {
@@ -18,6 +19,20 @@ MainLayout layoutFor(int clientWidth, int clientHeight, int windowHeight, bool p
     l.leftPanel.height = clientHeight - l.topBar.height;
     l.resultList.width = l.topBar.width - 332;
     l.resultList.height = windowHeight - 80;
+    if (l.topBar.width < kOneRowBarWidth) {
+        constexpr int kRow = 34;
+        l.topBar.height += kRow;
+        // The box ends clear of the pad toggle on the bar's right edge.
+        l.searchBox.width = std::clamp(l.topBar.width - 14 - l.searchBox.x, 120, 295);
+        // The second row keeps the first row's gaps between the three.
+        l.backForward = {12, 3 + kRow, 32, 29};
+        l.matchPart = {59, 3 + kRow, 195, 29};
+        l.charForm = {267, 3 + kRow, 161, 29};
+        l.leftPanel.y += kRow;
+        l.leftPanel.height -= kRow;
+        l.resultList.y += kRow;
+        l.resultList.height -= kRow;
+    }
     l.columns = columnWidths(l.resultList.width);
     return l;
 }

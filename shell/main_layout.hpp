@@ -27,10 +27,20 @@ struct MainLayout {
     Rect resultList{320, 42, 440, 400};
     // Widths of the result list's columns Sort, Character, Pinyin, Translation, Equivalent.
     std::array<int, 5> columns{0, 60, 60, 60, 0};
+    // The top bar's own controls, in the bar's pixels.
+    Rect searchBox{75, 4, 295, 28};
+    Rect backForward{382, 3, 32, 29};
+    Rect matchPart{429, 3, 195, 29};
+    Rect charForm{637, 3, 161, 29};
 };
 
+// The narrowest top bar that holds its controls in one row.
+inline constexpr int kOneRowBarWidth = 800;
+
 // The layout after a resize or a change of the pad's visibility.
-// `windowHeight` is the outer height of the window.
+// `windowHeight` is the outer height of the window. A top bar narrower than
+// kOneRowBarWidth (a small screen, or a large scale) takes Back/forward and
+// the two selectors onto a second row, so that every control stays on it.
 MainLayout layoutFor(int clientWidth, int clientHeight, int windowHeight, bool padShown);
 
 using dictionary::columnWidths;

@@ -89,7 +89,7 @@ void MainWindow::buildControls() {
     connect(searchBar_, &SearchBar::historyPicked, this,
             [this] { searchFromBox(/*fromHistoryPick=*/true); });
 
-    padToggle_ = new ui::ClickablePicture(ui::padToggleBitmap(), this);
+    padToggle_ = new ui::ClickablePicture(ui::padTogglePicture(), this);
     padToggle_->setToolTip(QStringLiteral("Show/hide the writing pad"));
     connect(padToggle_, &ui::ClickablePicture::clicked, this, [this] { setPadShown(!padShown_); });
 
@@ -266,6 +266,7 @@ void MainWindow::layOut() {
     if (strokeBox_) strokeBox_->stop();
     const MainLayout layout = layoutFor(width(), height(), frameGeometry().height(), padShown_);
     place(searchBar_, layout.topBar);
+    searchBar_->layOut(layout);
     padColumn_->layOut(layout);
     place(panel_, layout.leftPanel);
     padToggle_->move(layout.toggle.x, layout.toggle.y);

@@ -16,29 +16,15 @@
 namespace tulvo::shell {
 namespace {
 
-// The 11 × 11 Options button: a small gear-like square on the bar.
-QImage optionsPicture() {
-    QImage image(11, 11, QImage::Format_RGB32);
-    image.fill(ui::kTopBarBlue);
-    QPainter p(&image);
-    p.setPen(QColor(40, 50, 140));
-    p.setBrush(Qt::white);
-    p.drawRect(0, 0, 10, 10);
-    p.fillRect(2, 3, 7, 1, QColor(40, 50, 140));
-    p.fillRect(2, 5, 7, 1, QColor(40, 50, 140));
-    p.fillRect(2, 7, 7, 1, QColor(40, 50, 140));
-    return image;
-}
-
 const QString kSearchTip =
     QStringLiteral("Type a search string and hit Enter -- or right-click for radical search");
 
 // A selector over one of the enums, its values found and drawn by x.
 template <typename Choice>
-ui::PictureSelector* selector(const QImage& picture, Choice (*valueAt)(int),
+ui::PictureSelector* selector(ui::Picture picture, Choice (*valueAt)(int),
                               XRange (*rangeOf)(Choice), QWidget* parent) {
     return new ui::PictureSelector(
-        picture, [valueAt](int x) { return int(valueAt(x)); },
+        std::move(picture), [valueAt](int x) { return int(valueAt(x)); },
         [rangeOf](int value, int x) {
             const XRange r = rangeOf(Choice(value));
             return x >= r.from && x <= r.to;
@@ -54,26 +40,23 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent) {
     blue.setColor(QPalette::Window, ui::kTopBarBlue);
     setPalette(blue);
 
-    charForm_ = selector(ui::charFormBitmap(), charFormAt, charFormRange, this);
-    charForm_->move(637, 3);
+    charForm_ = selector(ui::charFormPicture(), charFormAt, charFormRange, this);
     charForm_->setToolTip(
         QStringLiteral("Select if you look for simplified characters, traditional or both"));
     connect(charForm_, &ui::PictureSelector::chosen, this,
             [this](int value) { emit charFormChosen(dictionary::CharForm(value)); });
 
     backForward_ = new ui::BackForwardButton(this);
-    backForward_->move(382, 3);
     backForward_->setToolTip(QStringLiteral("Back/forward"));
     connect(backForward_, &ui::BackForwardButton::backClicked, this, &SearchBar::backClicked);
     connect(backForward_, &ui::BackForwardButton::forwardClicked, this, &SearchBar::forwardClicked);
 
-    matchPart_ = selector(ui::matchPartBitmap(), matchPartAt, matchPartRange, this);
-    matchPart_->move(429, 3);
+    matchPart_ = selector(ui::matchPartPicture(), matchPartAt, matchPartRange, this);
     matchPart_->setToolTip(QStringLiteral("Select which part should match"));
     connect(matchPart_, &ui::PictureSelector::chosen, this,
             [this](int value) { emit matchPartChosen(dictionary::MatchPart(value)); });
 
-    options_ = new ui::ClickablePicture(optionsPicture(), this);
+    options_ = new ui::ClickablePicture(ui::optionsPicture(), this);
     options_->move(1, 1);
     options_->setToolTip(QStringLiteral("Options"));
     connect(options_, &ui::ClickablePicture::clicked, this, &SearchBar::optionsClicked);
@@ -91,7 +74,6 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent) {
     box_->setEditable(true);
     box_->setInsertPolicy(QComboBox::NoInsert);
     box_->setCompleter(nullptr);
-    box_->setGeometry(75, 4, 295, 28);
     box_->setToolTip(kSearchTip);
     // The box also reports `activated` when editing ends on the text of an
     // entry (Enter, or the focus leaving it); only a pick in the list counts
@@ -102,7 +84,18 @@ SearchBar::SearchBar(QWidget* parent) : QWidget(parent) {
         box_->setEditText(box_->itemText(index));
         emit historyPicked();
     });
+    layOut(MainLayout{});
     qApp->installEventFilter(this);
+}
+
+void SearchBar::layOut(const MainLayout& layout) {
+    const auto place = [](QWidget* widget, const Rect& r) {
+        widget->setGeometry(r.x, r.y, r.width, r.height);
+    };
+    place(box_, layout.searchBox);
+    place(backForward_, layout.backForward);
+    place(matchPart_, layout.matchPart);
+    place(charForm_, layout.charForm);
 }
 
 SearchBar::~SearchBar() {

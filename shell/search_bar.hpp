@@ -15,6 +15,8 @@
 
 namespace tulvo::shell {
 
+struct MainLayout;
+
 class SearchBar : public QWidget {
     Q_OBJECT
   public:
@@ -30,6 +32,8 @@ class SearchBar : public QWidget {
     void setBackForwardPossible(bool back, bool forward) {
         backForward_->setPossible(back, forward);
     }
+    // Places the box, Back/forward and the selectors as `layout` says.
+    void layOut(const MainLayout& layout);
     // The box and its drop-down list use the label font of `height`;
     // "Search:" keeps the font it was made with.
     void setLabelFontHeight(int height);

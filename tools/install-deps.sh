@@ -38,6 +38,11 @@ pulseaudio-utils
 xclip
 imagemagick
 python3
+qt6-wayland
+weston
+dbus
+python3-dbus
+python3-gi
 clang
 clang-format
 libclang-rt-14-dev

@@ -2,9 +2,11 @@
 
 #include <QFont>
 #include <QFontMetrics>
-#include <QPainter>
 #include <QPainterPath>
-#include <QPolygon>
+#include <QPolygonF>
+#include <QRegion>
+#include <utility>
+#include <vector>
 
 namespace tulvo::ui {
 namespace {
@@ -12,27 +14,27 @@ namespace {
 const QColor kCapsule(236, 240, 255);
 const QColor kCapsuleEdge(110, 125, 215);
 
-QImage capsule(int width, int height) {
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(kTopBarBlue);
-    QPainter p(&image);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(kCapsuleEdge);
-    p.setBrush(kCapsule);
-    p.drawRoundedRect(QRectF(0.5, 2.5, width - 1.0, height - 5.0), (height - 5) / 2.0,
-                      (height - 5) / 2.0);
-    return image;
+std::function<void(QPainter&)> capsule(int width, int height) {
+    return [width, height](QPainter& p) {
+        p.fillRect(QRect(0, 0, width, height), kTopBarBlue);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(kCapsuleEdge);
+        p.setBrush(kCapsule);
+        const qreal radius = (height - 5) / 2.0;
+        p.drawRoundedRect(QRectF(0.5, 2.5, width - 1.0, height - 5.0), radius, radius);
+    };
 }
 
-// Words without anti-aliasing, so that every ink pixel is exactly dim grey.
+using Words = std::vector<std::pair<QString, QRect>>;
+
 // Each word is drawn whole inside its box (the range that a click on it
 // selects), two pixels clear of its edges: a word too wide for its box gets
-// a smaller size rather than being cut.
-void drawWords(QImage& image, const std::initializer_list<std::pair<const char*, QRect>>& words) {
-    QPainter p(&image);
-    p.setPen(kDimGrey);
-    for (const auto& [text, box] : words) {
-        const QString word = QString::fromUtf8(text);
+// a smaller size rather than being cut. Without anti-aliasing, so that the
+// ink is exactly its colour; on a scaled screen the glyphs are rendered at
+// the device's size and stay sharp.
+std::function<void(QPainter&, const QColor&)> words(Words list) {
+    std::vector<QFont> fonts;
+    for (const auto& [word, box] : list) {
         QFont font("Arial");
         font.setBold(true);
         font.setStyleStrategy(QFont::NoAntialias);
@@ -40,52 +42,111 @@ void drawWords(QImage& image, const std::initializer_list<std::pair<const char*,
             font.setPixelSize(pixels);
             if (QFontMetrics(font).horizontalAdvance(word) <= box.width() - 4) break;
         }
-        p.setFont(font);
-        p.drawText(box, Qt::AlignCenter, word);
+        fonts.push_back(font);
     }
+    return [list = std::move(list), fonts = std::move(fonts)](QPainter& p, const QColor& colour) {
+        p.setPen(colour);
+        for (size_t i = 0; i < list.size(); ++i) {
+            p.setFont(fonts[i]);
+            p.drawText(list[i].second, Qt::AlignCenter, list[i].first);
+        }
+    };
 }
 
 }  // namespace
 
-QImage charFormBitmap() {
-    QImage image = capsule(161, 29);
-    drawWords(image, {{"Simplified", QRect(3, 0, 59, 29)},
-                      {"Both", QRect(63, 0, 29, 29)},
-                      {"Traditional", QRect(93, 0, 57, 29)}});
-    return image;
+Picture charFormPicture() {
+    return {QSize(161, 29), capsule(161, 29),
+            words({{QStringLiteral("Simplified"), QRect(3, 0, 59, 29)},
+                   {QStringLiteral("Both"), QRect(63, 0, 29, 29)},
+                   {QStringLiteral("Traditional"), QRect(93, 0, 57, 29)}})};
 }
 
-QImage matchPartBitmap() {
-    QImage image = capsule(195, 29);
-    drawWords(image, {{"Beginning", QRect(4, 0, 62, 29)},
-                      {"End", QRect(67, 0, 25, 29)},
-                      {"Anywhere", QRect(93, 0, 56, 29)},
-                      {"Exact", QRect(150, 0, 34, 29)}});
-    return image;
+Picture matchPartPicture() {
+    return {QSize(195, 29), capsule(195, 29),
+            words({{QStringLiteral("Beginning"), QRect(4, 0, 62, 29)},
+                   {QStringLiteral("End"), QRect(67, 0, 25, 29)},
+                   {QStringLiteral("Anywhere"), QRect(93, 0, 56, 29)},
+                   {QStringLiteral("Exact"), QRect(150, 0, 34, 29)}})};
 }
 
-QImage backForwardBitmap() {
-    QImage image = capsule(32, 29);
-    QPainter p(&image);
-    p.setPen(Qt::NoPen);
-    p.setBrush(kDimGrey);
-    p.drawPolygon(QPolygon({QPoint(4, 14), QPoint(13, 8), QPoint(13, 20)}));
-    p.drawPolygon(QPolygon({QPoint(27, 14), QPoint(18, 8), QPoint(18, 20)}));
-    p.setPen(QColor(150, 150, 170));
-    for (int y = 6; y < 23; y += 2) p.drawPoint(15, y);
-    return image;
+Picture backForwardPicture() {
+    const auto background = [capsuleOf = capsule(32, 29)](QPainter& p) {
+        capsuleOf(p);
+        p.setRenderHint(QPainter::Antialiasing, false);
+        p.setPen(QColor(150, 150, 170));
+        for (int y = 6; y < 23; y += 2) p.drawPoint(15, y);
+    };
+    const auto arrows = [](QPainter& p, const QColor& colour) {
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(Qt::NoPen);
+        p.setBrush(colour);
+        p.drawPolygon(QPolygonF({QPointF(4, 14.5), QPointF(13.5, 8), QPointF(13.5, 21)}));
+        p.drawPolygon(QPolygonF({QPointF(28, 14.5), QPointF(18.5, 8), QPointF(18.5, 21)}));
+    };
+    return {QSize(32, 29), background, arrows};
 }
 
-QImage padToggleBitmap() {
-    QImage image(18, 18, QImage::Format_RGB32);
+Picture padTogglePicture() {
+    const auto diamond = [](QPainter& p) {
+        p.fillRect(QRect(0, 0, 9, 18), kTopBarBlue);
+        p.fillRect(QRect(9, 0, 9, 18), kPadBrown);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(Qt::white, 1.0));
+        p.setBrush(kTopBarBlue);
+        p.drawPolygon(QPolygonF({QPointF(9, 1), QPointF(1, 9), QPointF(9, 17)}));
+        p.setBrush(kPadBrown);
+        p.drawPolygon(QPolygonF({QPointF(9, 1), QPointF(17, 9), QPointF(9, 17)}));
+    };
+    return {QSize(18, 18), diamond, {}};
+}
+
+Picture optionsPicture() {
+    const auto list = [](QPainter& p) {
+        const QColor navy(40, 50, 140);
+        p.fillRect(QRect(0, 0, 11, 11), kTopBarBlue);
+        p.setPen(navy);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(0.5, 0.5, 10, 10));
+        for (int y : {3, 5, 7}) p.fillRect(QRect(2, y, 7, 1), navy);
+    };
+    return {QSize(11, 11), list, {}};
+}
+
+void paintPicture(QPainter& p, const Picture& picture, const BlueColumns& blue) {
+    p.save();
+    picture.background(p);
+    p.restore();
+    if (!picture.ink) return;
+    p.save();
+    picture.ink(p, kDimGrey);
+    p.restore();
+    if (!blue) return;
+    // The blue ink over the chosen columns only.
+    QRegion columns;
+    for (int x = 0; x < picture.size.width();) {
+        if (!blue(x)) {
+            ++x;
+            continue;
+        }
+        int end = x;
+        while (end < picture.size.width() && blue(end)) ++end;
+        columns += QRect(x, 0, end - x, picture.size.height());
+        x = end;
+    }
+    if (columns.isEmpty()) return;
+    p.save();
+    p.setClipRegion(columns);
+    picture.ink(p, kPureBlue);
+    p.restore();
+}
+
+QImage renderPicture(const Picture& picture, qreal scale, const BlueColumns& blue) {
+    QImage image(picture.size * scale, QImage::Format_RGB32);
+    image.setDevicePixelRatio(scale);
     image.fill(kTopBarBlue);
     QPainter p(&image);
-    p.fillRect(9, 0, 9, 18, kPadBrown);
-    p.setPen(Qt::white);
-    p.setBrush(kTopBarBlue);
-    p.drawPolygon(QPolygon({QPoint(9, 1), QPoint(1, 9), QPoint(9, 17)}));
-    p.setBrush(kPadBrown);
-    p.drawPolygon(QPolygon({QPoint(9, 1), QPoint(17, 9), QPoint(9, 17)}));
+    paintPicture(p, picture, blue);
     return image;
 }
 

@@ -1,10 +1,14 @@
-// The main window's four pictures, drawn once at start-up: the capsules of
-// the two selectors, the Back/forward arrows and the pad toggle. Words and
-// arrows are dim grey, so that the paint rules can turn the chosen ones blue.
+// The main window's pictures: the capsules of the two selectors, the
+// Back/forward arrows, the pad toggle and the Options button. Each is drawn
+// by the painter in logical pixels, so that it is sharp at any scale of the
+// screen. Words and arrows are ink: dim grey, and pure blue where chosen.
 #pragma once
 
 #include <QColor>
 #include <QImage>
+#include <QPainter>
+#include <QSize>
+#include <functional>
 
 namespace tulvo::ui {
 
@@ -13,25 +17,26 @@ inline const QColor kPadBrown(96, 64, 0);
 inline const QColor kPureBlue(0, 0, 255);
 inline const QColor kDimGrey(105, 105, 105);
 
-QImage charFormBitmap();     // 161 × 29: Simplified, Both, Traditional
-QImage matchPartBitmap();    // 195 × 29: Beginning, End, Anywhere, Exact
-QImage backForwardBitmap();  // 32 × 29: two arrows with a dotted line between
-QImage padToggleBitmap();    // 18 × 18: a diamond, half top-bar blue, half pad brown
+struct Picture {
+    QSize size;
+    std::function<void(QPainter&)> background;
+    // The words or arrows in one colour; empty for a picture without ink.
+    std::function<void(QPainter&, const QColor&)> ink;
+};
 
-// Repaints every pure blue or dim grey pixel: blue where `chosen(x)` says so,
-// dim grey elsewhere.
-template <typename Chosen>
-QImage recoloured(const QImage& bitmap, Chosen chosen) {
-    QImage image = bitmap.convertToFormat(QImage::Format_RGB32);
-    const QRgb blue = kPureBlue.rgb(), grey = kDimGrey.rgb();
-    for (int y = 0; y < image.height(); ++y) {
-        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < image.width(); ++x) {
-            const QRgb pixel = line[x] | 0xFF000000u;
-            if (pixel == blue || pixel == grey) line[x] = chosen(x) ? blue : grey;
-        }
-    }
-    return image;
-}
+Picture charFormPicture();     // 161 × 29: Simplified, Both, Traditional
+Picture matchPartPicture();    // 195 × 29: Beginning, End, Anywhere, Exact
+Picture backForwardPicture();  // 32 × 29: two arrows with a dotted line between
+Picture padTogglePicture();    // 18 × 18: a diamond, half top-bar blue, half pad brown
+Picture optionsPicture();      // 11 × 11: a small framed list on the bar
+
+// Which columns (logical x from the picture's left) have blue ink.
+using BlueColumns = std::function<bool(int x)>;
+
+// Paints `picture` with its top left at the painter's origin: the ink dim
+// grey, and pure blue in the columns `blue` names.
+void paintPicture(QPainter& painter, const Picture& picture, const BlueColumns& blue = {});
+// The picture as an image of `scale` device pixels per logical pixel.
+QImage renderPicture(const Picture& picture, qreal scale = 1.0, const BlueColumns& blue = {});
 
 }  // namespace tulvo::ui

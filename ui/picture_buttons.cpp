@@ -3,17 +3,15 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "ui/bitmaps.hpp"
-
 namespace tulvo::ui {
 
-PictureSelector::PictureSelector(QImage bitmap, std::function<int(int)> valueAt,
+PictureSelector::PictureSelector(Picture picture, std::function<int(int)> valueAt,
                                  std::function<bool(int, int)> isChosen, QWidget* parent)
     : QWidget(parent),
-      bitmap_(std::move(bitmap)),
+      picture_(std::move(picture)),
       valueAt_(std::move(valueAt)),
       isChosen_(std::move(isChosen)) {
-    setFixedSize(bitmap_.size());
+    setFixedSize(picture_.size);
 }
 
 void PictureSelector::setValue(int value) {
@@ -23,7 +21,7 @@ void PictureSelector::setValue(int value) {
 
 void PictureSelector::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, recoloured(bitmap_, [this](int x) { return isChosen_(value_, x); }));
+    paintPicture(p, picture_, [this](int x) { return isChosen_(value_, x); });
 }
 
 void PictureSelector::mousePressEvent(QMouseEvent* event) {
@@ -33,8 +31,8 @@ void PictureSelector::mousePressEvent(QMouseEvent* event) {
 }
 
 BackForwardButton::BackForwardButton(QWidget* parent)
-    : QWidget(parent), bitmap_(backForwardBitmap()) {
-    setFixedSize(bitmap_.size());
+    : QWidget(parent), picture_(backForwardPicture()) {
+    setFixedSize(picture_.size);
 }
 
 void BackForwardButton::setPossible(bool back, bool forward) {
@@ -44,9 +42,9 @@ void BackForwardButton::setPossible(bool back, bool forward) {
 }
 
 void BackForwardButton::paintEvent(QPaintEvent*) {
-    const int half = bitmap_.width() / 2;
+    const int half = picture_.size.width() / 2;
     QPainter p(this);
-    p.drawImage(0, 0, recoloured(bitmap_, [&](int x) { return x < half ? back_ : forward_; }));
+    paintPicture(p, picture_, [&](int x) { return x < half ? back_ : forward_; });
 }
 
 void BackForwardButton::mousePressEvent(QMouseEvent* event) {
@@ -57,14 +55,14 @@ void BackForwardButton::mousePressEvent(QMouseEvent* event) {
         emit forwardClicked();
 }
 
-ClickablePicture::ClickablePicture(QImage picture, QWidget* parent)
+ClickablePicture::ClickablePicture(Picture picture, QWidget* parent)
     : QWidget(parent), picture_(std::move(picture)) {
-    setFixedSize(picture_.size());
+    setFixedSize(picture_.size);
 }
 
 void ClickablePicture::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.drawImage(0, 0, picture_);
+    paintPicture(p, picture_);
 }
 
 void ClickablePicture::mousePressEvent(QMouseEvent* event) {

@@ -2,9 +2,10 @@
 // and the Back/forward arrows that are blue while a move is possible.
 #pragma once
 
-#include <QImage>
 #include <QWidget>
 #include <functional>
+
+#include "ui/bitmaps.hpp"
 
 namespace tulvo::ui {
 
@@ -13,7 +14,7 @@ class PictureSelector : public QWidget {
   public:
     // `valueAt` maps a click's x to a value; `isChosen(value, x)` tells which
     // pixels of the words belong to the chosen value.
-    PictureSelector(QImage bitmap, std::function<int(int x)> valueAt,
+    PictureSelector(Picture picture, std::function<int(int x)> valueAt,
                     std::function<bool(int value, int x)> isChosen, QWidget* parent);
     int value() const { return value_; }
     void setValue(int value);
@@ -26,7 +27,7 @@ class PictureSelector : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
-    QImage bitmap_;
+    Picture picture_;
     std::function<int(int)> valueAt_;
     std::function<bool(int, int)> isChosen_;
     int value_ = 0;
@@ -47,7 +48,7 @@ class BackForwardButton : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
-    QImage bitmap_;
+    Picture picture_;
     bool back_ = false, forward_ = false;
 };
 
@@ -55,7 +56,7 @@ class BackForwardButton : public QWidget {
 class ClickablePicture : public QWidget {
     Q_OBJECT
   public:
-    ClickablePicture(QImage picture, QWidget* parent);
+    ClickablePicture(Picture picture, QWidget* parent);
 
   signals:
     void clicked();
@@ -65,7 +66,7 @@ class ClickablePicture : public QWidget {
     void mousePressEvent(QMouseEvent* event) override;
 
   private:
-    QImage picture_;
+    Picture picture_;
 };
 
 }  // namespace tulvo::ui

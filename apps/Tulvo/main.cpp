@@ -31,6 +31,7 @@
 #include "shell/main_window.hpp"
 #include "shell/popup_messages.hpp"
 #include "ui/message_box.hpp"
+#include "ui/palette.hpp"
 
 namespace {
 
@@ -108,6 +109,7 @@ int main(int argc, char** argv) {
     if (!tulvo::apps::requireDisplay("tulvo")) return 1;
     QApplication app(argc, argv);
     tulvo::apps::displayStarted();
+    tulvo::ui::useLightPalette();
     QGuiApplication::setDesktopFileName(QStringLiteral("example.tulvo.Tulvo"));
     tulvo::shell::installFontSubstitutions();
     // Installed, the files this user's programs write live in a folder of their own.

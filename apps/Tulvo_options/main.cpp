@@ -12,6 +12,7 @@
 #include "apps/common/display.hpp"
 #include "options/options_window.hpp"
 #include "platform/app_paths.hpp"
+#include "ui/palette.hpp"
 
 int main(int argc, char** argv) {
     if (const auto status = tulvo::apps::answerHelpOrVersion(
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     if (!tulvo::apps::requireDisplay("Tulvo_options")) return 1;
     QApplication app(argc, argv);
     tulvo::apps::displayStarted();
+    tulvo::ui::useLightPalette();
     QFont::insertSubstitutions(QStringLiteral("Arial"), {QStringLiteral("Liberation Sans"),
                                                          QStringLiteral("Noto Sans CJK SC")});
     // Installed, the settings and favorites it writes are in this user's folder.

@@ -7,6 +7,7 @@
 #include "apps/common/command_line.hpp"
 #include "apps/common/display.hpp"
 #include "reminder/reminder_window.hpp"
+#include "ui/palette.hpp"
 
 int main(int argc, char** argv) {
     if (const auto status = tulvo::apps::answerHelpOrVersion(
@@ -16,6 +17,7 @@ int main(int argc, char** argv) {
     if (!tulvo::apps::requireDisplay("kestrine")) return 1;
     QApplication app(argc, argv);
     tulvo::apps::displayStarted();
+    tulvo::ui::useLightPalette();
     tulvo::reminder::ReminderWindow window(
         [] { QDesktopServices::openUrl(QUrl(tulvo::reminder::webPageAddress())); });
     window.show();

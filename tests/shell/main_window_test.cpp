@@ -119,10 +119,11 @@ TEST_F(MainWindowTest, SelectorsChooseByClickPositionAndDrawEachWordInItsRange) 
         ui::PictureSelector& selector;
         QImage picture;
         std::vector<std::pair<int, int>> ranges;
-    } selectors[] = {{forms, ui::charFormBitmap(), {{0, 62}, {62, 92}, {92, 150}}},
-                     {window->searchBar().matchPartSelector(),
-                      ui::matchPartBitmap(),
-                      {{0, 66}, {66, 92}, {92, 149}, {149, 184}}}};
+    } selectors[] = {
+        {forms, ui::renderPicture(ui::charFormPicture()), {{0, 62}, {62, 92}, {92, 150}}},
+        {window->searchBar().matchPartSelector(),
+         ui::renderPicture(ui::matchPartPicture()),
+         {{0, 66}, {66, 92}, {92, 149}, {149, 184}}}};
     for (const auto& [selector, picture, ranges] : selectors) {
         // The ink of every word stays inside its range, clear of the edge
         // columns (a word cut at its box has ink right at the edge).

@@ -14,6 +14,7 @@
 
 #include "characters/character_panel_view.hpp"
 #include "characters/freq_file.hpp"
+#include "characters/stroke_order_box.hpp"
 #include "characters/word_values.hpp"
 #include "favorites/favorites_store.hpp"
 #include "handwriting/candidate_grid.hpp"
@@ -195,6 +196,7 @@ TEST_F(PadPanelTest, ClickingACandidateLooksItUp) {
 
 TEST_F(PadPanelTest, PanelShowsEntriesAndCharacters) {
     auto window = open();
+    window->resize(1050, 461);  // a top bar of one row
     auto& panel = window->characterPanel();
     const auto fields = panel.fields();
 
@@ -222,6 +224,20 @@ TEST_F(PadPanelTest, PanelShowsEntriesAndCharacters) {
     EXPECT_EQ(inWindow(panel.headwordDisplay()), QPoint(7, 42));
     EXPECT_EQ(inWindow(panel.characterDisplay()).y(), panel.strokeBoxTop());
     EXPECT_EQ(inWindow(*fields[3]).y(), panel.strokeBoxTop() + 102);
+    // A narrow window's top bar has two rows: the panel and the stroke-order
+    // box move down by one row together.
+    const int oneRowTop = panel.strokeBoxTop();
+    const int bottom = inWindow(*fields[3]).y() + fields[3]->height();
+    window->resize(800, 461);
+    QApplication::processEvents();
+    EXPECT_EQ(inWindow(panel.headwordDisplay()), QPoint(7, 42 + 34));
+    EXPECT_EQ(inWindow(panel.characterDisplay()).y(), panel.strokeBoxTop());
+    EXPECT_EQ(window->strokeOrderBox().y(), panel.strokeBoxTop());
+    EXPECT_EQ(inWindow(*fields[3]).y(), panel.strokeBoxTop() + 102);
+    EXPECT_EQ(inWindow(*fields[3]).y() + fields[3]->height(), bottom);
+    window->resize(1050, 461);
+    QApplication::processEvents();
+    EXPECT_EQ(panel.strokeBoxTop(), oneRowTop);
     EXPECT_TRUE(text(fields[3]).startsWith(QStringLiteral("frequency of use: 90%, HSK: 2\n")));
     auto& headword = panel.headwordDisplay();
     const int width = headword.fontMetrics().horizontalAdvance(QStringLiteral("马"));

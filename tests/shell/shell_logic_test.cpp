@@ -67,7 +67,8 @@ bool inside(const Rect& inner, const Rect& outer) {
 }  // namespace
 
 TEST(MainLayout, AtEverySizeControlsApartAndTheListTakesThePadsRoom) {
-    for (int width : {1034, 1280, 1920})
+    // 800: a 1600-pixel screen at scale 2.
+    for (int width : {800, 1034, 1280, 1920})
         for (int height : {461, 700, 1040}) {
             const MainLayout shown = layoutFor(width, height, height + 38, true);
             const MainLayout hidden = layoutFor(width, height, height + 38, false);
@@ -85,6 +86,20 @@ TEST(MainLayout, AtEverySizeControlsApartAndTheListTakesThePadsRoom) {
                     EXPECT_TRUE(inside(pad[i], l->padColumn)) << i;
                     for (size_t j = 0; j < i; ++j) EXPECT_TRUE(apart(pad[i], pad[j])) << i << j;
                 }
+                // Every control of the top bar on it, none over another:
+                // Options, "Search:", the box, Back/forward, the selectors,
+                // and the pad toggle on the bar's right edge.
+                const Rect bar{0, 0, l->topBar.width, l->topBar.height};
+                const Rect onBar[] = {{1, 1, 11, 11}, {12, 6, 55, 24}, l->searchBox,
+                                      l->backForward, l->matchPart,    l->charForm};
+                for (size_t i = 0; i < std::size(onBar); ++i) {
+                    EXPECT_TRUE(inside(onBar[i], bar)) << width << " " << i;
+                    EXPECT_TRUE(!withPad || apart(onBar[i], l->toggle)) << width << " " << i;
+                    for (size_t j = 0; j < i; ++j)
+                        EXPECT_TRUE(apart(onBar[i], onBar[j])) << width << " " << i << j;
+                }
+                EXPECT_EQ(l->leftPanel.y, l->topBar.height + 6);
+                EXPECT_EQ(l->resultList.y, l->topBar.height + 6);
             }
             EXPECT_EQ(hidden.resultList.width - shown.resultList.width, shown.padColumn.width);
             EXPECT_EQ(hidden.topBar.width - shown.topBar.width, shown.padColumn.width);
