@@ -4,10 +4,12 @@
 # error, the file untouched); a linked one is changed in the link's target.
 # Usage: odd_stores.sh TULVO_LOOKUP
 set -eu
-lookup=$1
 dir=$(mktemp -d)
 trap 'chmod -R u+w "$dir"; rm -rf "$dir"' EXIT
 mkdir "$dir/data"
+# The program's folder is its executable's: a copy in the scratch folder.
+cp "$1" "$dir/tulvo-lookup"
+lookup=$dir/tulvo-lookup
 cd "$dir"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 

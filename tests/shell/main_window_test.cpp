@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 
+#include "dictionary/word_value.hpp"
 #include "platform/unicode_text.hpp"
 #include "shell/main_window.hpp"
 #include "shell/pad_column.hpp"
@@ -62,7 +63,8 @@ class MainWindowTest : public ::testing::Test {
     }
 
     TempDir dir_;
-    tulvo::testing::FixedWordValues values_{{{"马", 0x10}, {"妈", 0x21}, {"吗", -99}}};
+    tulvo::testing::FixedWordValues values_{
+        {{"马", 0x10}, {"妈", 0x21}, {"吗", 1 - tulvo::dictionary::kFavoriteMark}}};
 };
 
 }  // namespace
@@ -71,18 +73,19 @@ TEST_F(MainWindowTest, EnterSearchesAndFillsTheListInOrderWithColours) {
     auto window = open();
     type(*window, "ma");
     EXPECT_EQ(window->searchBar().box().currentText(), "ma");
-    // Listed characters first, then unlisted and favorite characters, then words.
-    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"妈", "马", "麻", "骂", "吗", "马上"}));
+    // Listed characters first, most frequent first (马 class 0 before 妈 class 1, whatever
+    // their HSK levels), then the favorite ahead of the unlisted characters, then words.
+    EXPECT_EQ(shownRows(*window), (std::vector<std::string>{"马", "妈", "吗", "麻", "骂", "马上"}));
     auto& model = window->resultView().resultModel();
     ASSERT_EQ(model.rowCount(), 6);
-    EXPECT_EQ(model.data(model.index(0, 1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 160));
-    EXPECT_EQ(model.data(model.index(1, 1), Qt::ForegroundRole).value<QColor>(),
+    EXPECT_EQ(model.data(model.index(0, 1), Qt::ForegroundRole).value<QColor>(),
               QColor(32, 53, 255));
-    EXPECT_EQ(model.data(model.index(4, 1), Qt::ForegroundRole).value<QColor>(),
+    EXPECT_EQ(model.data(model.index(1, 1), Qt::ForegroundRole).value<QColor>(), QColor(0, 0, 160));
+    EXPECT_EQ(model.data(model.index(2, 1), Qt::ForegroundRole).value<QColor>(),
               QColor(246, 138, 0));
-    EXPECT_FALSE(model.data(model.index(2, 1), Qt::ForegroundRole).isValid());
-    EXPECT_EQ(model.data(model.index(1, 2), Qt::DisplayRole).toString(), QString::fromUtf8("mǎ"));
-    EXPECT_EQ(model.data(model.index(0, 4), Qt::DisplayRole).toString(), QString::fromUtf8("1媽"));
+    EXPECT_FALSE(model.data(model.index(3, 1), Qt::ForegroundRole).isValid());
+    EXPECT_EQ(model.data(model.index(0, 2), Qt::DisplayRole).toString(), QString::fromUtf8("mǎ"));
+    EXPECT_EQ(model.data(model.index(1, 4), Qt::DisplayRole).toString(), QString::fromUtf8("1媽"));
     // The first row is selected and the list has the focus.
     EXPECT_EQ(window->resultView().currentIndex().row(), 0);
     EXPECT_EQ(window->history().entries(), (std::vector<std::string>{"find 0 1 ma"}));

@@ -34,7 +34,8 @@ mkdir -p "$work/data"
 for f in "$app_dir"/data/*; do ln -s "$f" "$work/data/"; done
 rm -f "$work/data/options.txt"
 printf 'tulvo_hotkey=F10\r\n' >"$work/data/options.txt"
-ln -s "$app_dir/Tulvo" "$work/Tulvo"
+# The program folder is the executable's: a copy of its own.
+cp "$app_dir/Tulvo" "$work/Tulvo"
 mkdir -p "$work/run"
 chmod 700 "$work/run"
 export XDG_RUNTIME_DIR="$work/run" HOME="$work"
