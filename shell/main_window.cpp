@@ -60,7 +60,7 @@ MainWindow::MainWindow(std::filesystem::path programDirectory,
     desktop_ = std::make_unique<DesktopIntegration>(*this, dir_);
     connect(&host_, &WindowSearchHost::settled, this, &MainWindow::searchSettled);
     connect(&host_, &WindowSearchHost::dropDownChanged, this, &MainWindow::updateDropDown);
-    connect(qApp, &QApplication::focusChanged, this, [this] {
+    focusConnection_ = connect(qApp, &QApplication::focusChanged, this, [this] {
         if (dropDownStale_) updateDropDown();
     });
     // Lookups are served from the event loop once the messages that came
@@ -73,6 +73,9 @@ MainWindow::MainWindow(std::filesystem::path programDirectory,
 }
 
 MainWindow::~MainWindow() {
+    // The children are deleted after this body, and the focus moves as they
+    // go: nothing of this class may answer then.
+    disconnect(focusConnection_);
     qApp->removeEventFilter(this);
 }
 

@@ -173,6 +173,7 @@ class MainWindow : public QWidget, public SettingsTarget {
     bool dropDownStale_ = false;            // the drop-down waits for the box to lose the focus
     std::optional<QString> pendingLookup_;  // the newest lookup not yet searched
     QTimer* lookupTimer_ = nullptr;
+    QMetaObject::Connection focusConnection_;
     FontHeights fontHeights_;
 
     SearchBar* searchBar_ = nullptr;

@@ -92,7 +92,9 @@ class EventLoop(TulvoCase):
         s.close_window(options)
         wait_until(lambda: not s.windows("^Tulvo options$"), 10,
                    what="the options window to close")
-        self.assertBox(s, "中国")
+        # Its process may take a while longer to end (a sanitizer build
+        # checks for leaks at exit); the lookup waits for that.
+        self.assertBox(s, "中国", timeout=20.0)
         self.assertIn("中国", s.text_at(*HEADWORD))
         s.screenshot("after-options")
 

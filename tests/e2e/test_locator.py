@@ -168,6 +168,11 @@ class HiddenLocator(TulvoCase):
         time.sleep(0.5)
         self.assertEqual(len(s.windows("^Tulvo$")), 1, "a second window was started")
 
+    @staticmethod
+    def sanitized(pid):
+        with open("/proc/%d/maps" % pid) as maps:
+            return "libasan" in maps.read()
+
     def test_leaking_clients_cannot_stop_lookups(self):
         s = self.session("leaking-clients")
         # Tulvo under the usual limit of 1024 descriptors; this process, the
@@ -212,7 +217,10 @@ class HiddenLocator(TulvoCase):
             half.append(c)
         time.sleep(1.0)
         grown = self.resident_kib(s.tulvo.pid) - rss_before
-        self.assertLess(grown, 40 * 1024, "frames in flight took %d KiB" % grown)
+        # The address sanitizer keeps freed memory in quarantine: the cap on
+        # frames in flight shows only in a plain build.
+        if not self.sanitized(s.tulvo.pid):
+            self.assertLess(grown, 40 * 1024, "frames in flight took %d KiB" % grown)
         s.look_up("好", read_reply=False)
         self.assertBox(s, "好", timeout=20)
         for c in half:
