@@ -60,11 +60,15 @@ void writeWithPasses(const std::vector<MouseStroke>& strokes, Drawing& drawing,
     }
 }
 
+// One writing of a 10-stroke character, the same for every recogniser.
+std::vector<MouseStroke> tenStrokesOf(char16_t character) {
+    std::mt19937 rng(7);
+    return writeSynthetic(mediansOf(character), randomStyle(0.5, rng), rng);
+}
+
 // A pass after the 10th stroke of a 10-stroke character, file read included.
 void passAfterTenthStroke(benchmark::State& state, char16_t character) {
-    const auto medians = mediansOf(character);
-    std::mt19937 rng(7);
-    const auto strokes = writeSynthetic(medians, randomStyle(0.5, rng), rng);
+    const auto strokes = tenStrokesOf(character);
     if (strokes.size() != 10) {
         state.SkipWithError("no 10-stroke data for the character");
         return;
@@ -90,9 +94,7 @@ void passAfterTenthStroke(benchmark::State& state, char16_t character) {
 
 // The same with the recogniser the pad uses, its files loaded beforehand.
 void readerAfterTenthStroke(benchmark::State& state, char16_t character) {
-    const auto medians = mediansOf(character);
-    std::mt19937 rng(7);
-    const auto strokes = writeSynthetic(medians, randomStyle(0.5, rng), rng);
+    const auto strokes = tenStrokesOf(character);
     if (strokes.size() != 10) {
         state.SkipWithError("no 10-stroke data for the character");
         return;

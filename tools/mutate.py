@@ -153,8 +153,8 @@ def build(build_dir, targets, jobs):
 
 
 def run_tests(build_dir, numbers, jobs, timeout):
-    spec = ",0,," + ",".join(str(n) for n in numbers)
-    result = subprocess.run(["ctest", "-I", spec, "-j", str(jobs), "--timeout", str(timeout)],
+    selection = ",0,," + ",".join(str(n) for n in numbers)
+    result = subprocess.run(["ctest", "-I", selection, "-j", str(jobs), "--timeout", str(timeout)],
                             cwd=build_dir, capture_output=True, text=True)
     failed = [line.split(" - ", 1)[1].split(" (", 1)[0] for line in result.stdout.splitlines()
               if line.strip().startswith(tuple("0123456789")) and " - " in line]

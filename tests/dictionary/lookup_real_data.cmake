@@ -4,15 +4,27 @@ if(NOT EXISTS data/CEDICT_ts.u8)
     message(FATAL_ERROR "data/CEDICT_ts.u8 is missing: run `make data` first")
 endif()
 
-function(expect_line description expected)
+# Runs tulvo-lookup with ARGN; its output must match `pattern`.
+function(expect_output description pattern)
     execute_process(COMMAND ${LOOKUP} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
     if(NOT rc EQUAL 0)
         message(FATAL_ERROR "${description}: exit ${rc}: ${err}")
     endif()
-    string(REGEX MATCH "(^|\n)${expected}" found "${out}")
+    string(REGEX MATCH "${pattern}" found "${out}")
     if(NOT found)
-        message(FATAL_ERROR "${description}: no line matching '${expected}' in:\n${out}")
+        string(SUBSTRING "${out}" 0 600 start)
+        message(FATAL_ERROR "${description}: no match for '${pattern}' in:\n${start}")
     endif()
+endfunction()
+
+# Some row starts with `expected`.
+function(expect_line description expected)
+    expect_output("${description}" "(^|\n)${expected}" ${ARGN})
+endfunction()
+
+# The first row, the one a learner sees first, starts with `expected`.
+function(expect_first description expected)
+    expect_output("${description}" "^${expected}" ${ARGN})
 endfunction()
 
 expect_line("numbered pinyin" "你好\tnǐ hǎo\thello" ni3hao3)
@@ -30,18 +42,6 @@ if(NOT rc EQUAL 0 OR NOT out STREQUAL "")
 endif()
 
 # The first rows a learner sees: the word meant comes first.
-function(expect_first description expected)
-    execute_process(COMMAND ${LOOKUP} ${ARGN} OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE rc)
-    if(NOT rc EQUAL 0)
-        message(FATAL_ERROR "${description}: exit ${rc}: ${err}")
-    endif()
-    string(REGEX MATCH "^${expected}" found "${out}")
-    if(NOT found)
-        string(SUBSTRING "${out}" 0 600 start)
-        message(FATAL_ERROR "${description}: the list does not start with '${expected}':\n${start}")
-    endif()
-endfunction()
-
 expect_first("common character of a reading first" "是\tshì\t" shi4)
 expect_first("toneless word typed whole first" "学习\txué xí\t" xuexi)
 expect_first("toneless word that is also an English word" "汉语\tHàn yǔ\t" hanyu)

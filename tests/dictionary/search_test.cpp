@@ -59,8 +59,8 @@ class RecordingHost : public ListSearchHost {
 
 class SearchTest : public ::testing::Test {
   protected:
-    SearchTest()
-        : file_(dir_.writeLines("CEDICT_ts.u8", kFixture)),
+    explicit SearchTest(const std::vector<std::string>& lines = kFixture)
+        : file_(dir_.writeLines("CEDICT_ts.u8", lines)),
           list_(values_),
           host_(list_),
           search_(file_, vowels_, dropDown_, host_) {}
@@ -175,15 +175,11 @@ const std::vector<std::string> kLearnerFixture = {
     "文 文 [wen2] /language/",
 };
 
-class LearnerSearchTest : public ::testing::Test {
+// The same search on a dictionary of words learners look for, rows in list order.
+class LearnerSearchTest : public SearchTest {
   protected:
-    LearnerSearchTest()
-        : file_(dir_.writeLines("CEDICT_ts.u8", kLearnerFixture)),
-          list_(values_),
-          host_(list_),
-          search_(file_, vowels_, dropDown_, host_) {}
+    LearnerSearchTest() : SearchTest(kLearnerFixture) {}
 
-    // Shown forms of the rows in list order.
     Forms find(std::string_view typed, SearchSettings settings = {}) {
         search_.textSearch(utf8ToUtf16(typed), settings);
         Forms forms;
@@ -191,15 +187,6 @@ class LearnerSearchTest : public ::testing::Test {
             forms.push_back(utf16ToUtf8(list_.at(i).character));
         return forms;
     }
-
-    TempDir dir_;
-    std::filesystem::path file_;
-    MarkedVowels vowels_;
-    NoWordValues values_;
-    ResultList list_;
-    RecordingHost host_;
-    DropDownHistory dropDown_;
-    Search search_;
 };
 
 }  // namespace

@@ -297,11 +297,9 @@ char16_t characterOfFile(const fs::path& file) {
 
 }  // namespace
 
-std::optional<std::vector<RecogTemplate>> buildRecogTemplates(const fs::path& strokeDir,
-                                                              const fs::path& charTypes,
-                                                              std::string* error,
-                                                              size_t* characters,
-                                                              const TemplateRecipe& recipe) {
+std::optional<size_t> forEachCharacterMedians(
+    const fs::path& strokeDir, std::string* error,
+    const std::function<void(char16_t, const std::vector<Polyline>&)>& visit) {
     std::map<char16_t, fs::path> files;
     std::error_code ec;
     for (const auto& entry : fs::directory_iterator(strokeDir, ec)) {
@@ -311,9 +309,6 @@ std::optional<std::vector<RecogTemplate>> buildRecogTemplates(const fs::path& st
         if (error) *error = "cannot list " + strokeDir.string() + ": " + ec.message();
         return std::nullopt;
     }
-    // Without the file every template is offered under both forms.
-    const tulvo::characters::CharTypes types(charTypes);
-    std::vector<RecogTemplate> templates;
     for (const auto& [character, file] : files) {
         std::string json, why;
         if (!readWholeFile(file, json, error)) return std::nullopt;
@@ -322,11 +317,27 @@ std::optional<std::vector<RecogTemplate>> buildRecogTemplates(const fs::path& st
             if (error) *error = file.string() + ": " + why;
             return std::nullopt;
         }
-        const uint8_t form = formFlagOf(types.formType(character));
-        for (auto& t : templatesForCharacter(character, form, *medians, recipe))
-            templates.push_back(std::move(t));
+        visit(character, *medians);
     }
-    if (characters) *characters = files.size();
+    return files.size();
+}
+
+std::optional<std::vector<RecogTemplate>> buildRecogTemplates(const fs::path& strokeDir,
+                                                              const fs::path& charTypes,
+                                                              std::string* error,
+                                                              size_t* characters,
+                                                              const TemplateRecipe& recipe) {
+    // Without the file every template is offered under both forms.
+    const tulvo::characters::CharTypes types(charTypes);
+    std::vector<RecogTemplate> templates;
+    const auto count = forEachCharacterMedians(
+        strokeDir, error, [&](char16_t character, const std::vector<Polyline>& medians) {
+            const uint8_t form = formFlagOf(types.formType(character));
+            for (auto& t : templatesForCharacter(character, form, medians, recipe))
+                templates.push_back(std::move(t));
+        });
+    if (!count) return std::nullopt;
+    if (characters) *characters = *count;
     return templates;
 }
 

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -98,6 +99,14 @@ std::vector<handwriting::RecogTemplate> templatesForCharacter(char16_t character
 // file or the character is missing): both / missing / "neither" are offered
 // under every preference.
 uint8_t formFlagOf(int formType);
+
+// Calls `visit` with the medians of each character file (one JSON per
+// character, named by it) of strokeDir, in character-code order, and gives
+// the number of characters; nullopt (with `error`) when the folder cannot be
+// listed or a file cannot be read.
+std::optional<size_t> forEachCharacterMedians(
+    const std::filesystem::path& strokeDir, std::string* error,
+    const std::function<void(char16_t, const std::vector<Polyline>&)>& visit);
 
 // The templates of every character file of strokeDir (files named "<character>.json"
 // for characters up to U+FFFF), in character-code order; form flags from the

@@ -1,12 +1,9 @@
 #include "tools/databuild/shape_builder.hpp"
 
-#include <map>
 #include <random>
 
 #include "characters/char_types.hpp"
 #include "characters/freq_file.hpp"
-#include "platform/unicode_text.hpp"
-#include "tools/databuild/output_file.hpp"
 #include "tools/databuild/synthetic_writing.hpp"
 
 namespace fs = std::filesystem;
@@ -63,38 +60,19 @@ std::optional<std::vector<CharacterShape>> buildShapes(const fs::path& strokeDir
                                                        const fs::path& charTypes,
                                                        const fs::path& freq, std::string* error,
                                                        size_t* characters) {
-    std::map<char16_t, fs::path> files;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(strokeDir, ec)) {
-        const fs::path& file = entry.path();
-        if (file.extension() != ".json") continue;
-        const std::u16string stem = utf8ToUtf16(file.stem().string());
-        if (stem.size() != 1 || stem[0] == 0xFFFD || (stem[0] >= 0xD800 && stem[0] < 0xE000))
-            continue;
-        files.emplace(stem[0], file);
-    }
-    if (ec) {
-        if (error) *error = "cannot list " + strokeDir.string() + ": " + ec.message();
-        return std::nullopt;
-    }
     const characters::CharTypes types(charTypes);
     characters::FreqFile frequencies(freq);
     std::vector<CharacterShape> shapes;
-    for (const auto& [character, file] : files) {
-        std::string json, why;
-        if (!readWholeFile(file, json, error)) return std::nullopt;
-        const auto medians = mediansFromJson(json, &why);
-        if (!medians) {
-            if (error) *error = file.string() + ": " + why;
-            return std::nullopt;
-        }
-        const int value = frequencies.lookup(std::u16string(1, character), "");
-        const uint8_t frequencyClass =
-            value < 0 ? uint8_t(kUnlistedFrequency) : uint8_t(characters::frequencyClass(value));
-        shapes.push_back(shapeForCharacter(character, formFlagOf(types.formType(character)),
-                                           frequencyClass, *medians));
-    }
-    if (characters) *characters = files.size();
+    const auto count = forEachCharacterMedians(
+        strokeDir, error, [&](char16_t character, const std::vector<Polyline>& medians) {
+            const int value = frequencies.lookup(std::u16string(1, character), "");
+            const uint8_t frequencyClass = value < 0 ? uint8_t(kUnlistedFrequency)
+                                                     : uint8_t(characters::frequencyClass(value));
+            shapes.push_back(shapeForCharacter(character, formFlagOf(types.formType(character)),
+                                               frequencyClass, medians));
+        });
+    if (!count) return std::nullopt;
+    if (characters) *characters = *count;
     return shapes;
 }
 

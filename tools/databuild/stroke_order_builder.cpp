@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "platform/unicode_text.hpp"
-#include "tools/databuild/json.hpp"
+#include "tools/databuild/composed_strokes.hpp"
 
 namespace tulvo::databuild {
 
@@ -150,47 +150,26 @@ int sweepDirection(const std::vector<std::pair<double, double>>& median) {
 
 std::optional<std::vector<characters::Stroke>> strokesFromJson(std::string_view json,
                                                                std::string* error) {
-    auto fail = [&](const std::string& message) {
-        if (error) *error = message;
+    const auto source = sourceCharacterFromJson(json, error);
+    if (!source) return std::nullopt;
+    if (source->size() > 255) {
+        if (error) *error = "more than 255 strokes";
         return std::nullopt;
-    };
-    std::string parseError;
-    const auto value = parseJson(json, &parseError);
-    if (!value) return fail(parseError);
-    const JsonValue* strokesValue = value->member("strokes");
-    const JsonValue* mediansValue = value->member("medians");
-    const auto* strokes = strokesValue ? strokesValue->array() : nullptr;
-    const auto* medians = mediansValue ? mediansValue->array() : nullptr;
-    if (!strokes || !medians || strokes->size() != medians->size() || strokes->size() > 255)
-        return fail("strokes and medians do not pair up");
-
-    std::vector<bool> radical(strokes->size(), false);
-    if (const JsonValue* rad = value->member("radStrokes"); rad && rad->array())
-        for (const JsonValue& index : *rad->array())
-            if (const double* i = index.number(); i && *i >= 0 && *i < double(radical.size()))
-                radical[size_t(*i)] = true;
-
+    }
     std::vector<characters::Stroke> result;
-    for (size_t i = 0; i < strokes->size(); ++i) {
-        const std::string* path = (*strokes)[i].string();
-        const auto* points = (*medians)[i].array();
-        if (!path || !points)
-            return fail("stroke " + std::to_string(i) + " is not a path and a median");
-        std::vector<std::pair<double, double>> median;
-        for (const JsonValue& point : *points) {
-            const auto* xy = point.array();
-            if (!xy || xy->size() != 2 || !(*xy)[0].number() || !(*xy)[1].number())
-                return fail("stroke " + std::to_string(i) + ": a median point is not [x, y]");
-            median.emplace_back(*(*xy)[0].number(), *(*xy)[1].number());
+    for (size_t i = 0; i < source->size(); ++i) {
+        const SourceStroke& from = (*source)[i];
+        auto outline = flattenOutline(from.path);
+        if (!outline) {
+            if (error) *error = "stroke " + std::to_string(i) + ": cannot read the outline";
+            return std::nullopt;
         }
-        auto outline = flattenOutline(*path);
-        if (!outline) return fail("stroke " + std::to_string(i) + ": cannot read the outline");
         characters::Stroke stroke;
-        stroke.direction = uint8_t(sweepDirection(median));
+        stroke.direction = uint8_t(sweepDirection(from.median));
         // A short pause between strokes shows where one ends and the next
         // begins; none after the last, where the animation ends anyway.
-        stroke.pause = i + 1 < strokes->size() ? 1 : 0;
-        stroke.colour = radical[i] ? 1 : 0;
+        stroke.pause = i + 1 < source->size() ? 1 : 0;
+        stroke.colour = from.radical ? 1 : 0;
         stroke.outline = std::move(*outline);
         result.push_back(std::move(stroke));
     }
