@@ -37,7 +37,9 @@ class WindowInstallerHost : public InstallerHost {
         processPendingMessages();
     }
     void hideProgress() override { window_.hide(); }
-    void processPendingMessages() override { QCoreApplication::processEvents(); }
+    // The install runs before the main window exists: the progress window is
+    // painted at once, but no event is dispatched inside the install.
+    void processPendingMessages() override { window_.repaint(); }
     void pause(int milliseconds) override {
         QThread::msleep(static_cast<unsigned long>(milliseconds));
     }
