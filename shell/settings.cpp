@@ -80,14 +80,24 @@ SettingsReader::SettingsReader(std::filesystem::path programDirectory, SettingsT
 void SettingsReader::apply(bool firstRead) {
     const SettingsText settings =
         SettingsText::read(platform::AppPaths(dir_).userFile(kSettingsPath.filename().string()));
+    applyLook(settings, firstRead);
+    applyHotkey(settings);
+    applyPopup(settings);
+    applyTrackedList(settings);
+}
 
+// Fonts, the pad and the preferred character forms.
+void SettingsReader::applyLook(const SettingsText& settings, bool firstRead) {
     target_.setFontHeights(fontHeightsFor(settings.loweredValue("fontsize")));
     if (!firstRead) target_.refreshPanel();
     if (firstRead) target_.setPadShown(!startsWith(settings.loweredValue("show_writing_pad"), 'n'));
 
     preferTraditional_ = startsWith(settings.loweredValue("prefer_simplified_or_traditional"), 't');
     target_.setPreferTraditional(preferTraditional_);
+}
 
+// The global lookup key, given up and taken again.
+void SettingsReader::applyHotkey(const SettingsText& settings) {
     const int hotkey = hotkeyNumber(
         settings.loweredValue("tulvo_hotkey"),
         std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kF10Marker)));
@@ -99,7 +109,10 @@ void SettingsReader::apply(bool firstRead) {
         target_.registerHotkey(hotkey);
         hotkeyRegistered_ = true;
     }
+}
 
+// The popup program: started, restarted with its state carried, or ended.
+void SettingsReader::applyPopup(const SettingsText& settings) {
     std::string popup = settings.loweredValue("enable_popup");
     if (popup.empty() &&
         std::filesystem::exists(platform::AppPaths(dir_).topLevelUserFile(kPopupMarker)))
@@ -121,7 +134,10 @@ void SettingsReader::apply(bool firstRead) {
         target_.sendToPopupMessenger(kMessageQuit);
         popupRunning_ = false;
     }
+}
 
+// The tracked favorite word list, imported again when tracking is on.
+void SettingsReader::applyTrackedList(const SettingsText& settings) {
     const std::string encoding = settings.value("favorite_trackfile_encoding");
     trackedEncoding_ = -1;
     if (!encoding.empty() && encoding.size() < 10 &&

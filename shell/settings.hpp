@@ -85,6 +85,12 @@ class SettingsReader {
     bool preferTraditional() const { return preferTraditional_; }
 
   private:
+    // One step a setting group: each changes only its own part.
+    void applyLook(const SettingsText& settings, bool firstRead);
+    void applyHotkey(const SettingsText& settings);
+    void applyPopup(const SettingsText& settings);
+    void applyTrackedList(const SettingsText& settings);
+
     std::filesystem::path dir_;
     SettingsTarget& target_;
     bool hotkeyRegistered_ = false;

@@ -90,11 +90,9 @@ class EventLoop(TulvoCase):
         self.assertEqual(len(s.windows("^Tulvo$")), 1, "a second window was started")
         # The lookup is served when the options program ends.
         s.close_window(options)
-        wait_until(lambda: not s.windows("^Tulvo options$"), 10,
-                   what="the options window to close")
-        # Its process may take a while longer to end (a sanitizer build
-        # checks for leaks at exit); the lookup waits for that.
-        self.assertBox(s, "中国", timeout=20.0)
+        wait_until(lambda: not s.helper_running("Tulvo_options"), 30,
+                   what="the options program to end")
+        self.assertBox(s, "中国")
         self.assertIn("中国", s.text_at(*HEADWORD))
         s.screenshot("after-options")
 

@@ -110,8 +110,8 @@ class OtherWindowsAndThePad(TulvoCase):
         s.click(10 + 200 + 10, 90 + 30 + 10, window=options)
         time.sleep(0.2)
         s.close_window(options)
-        wait_until(lambda: not s.windows("^Tulvo options$"), 10, what="the options window to close")
-        time.sleep(0.5)
+        wait_until(lambda: not s.helper_running("Tulvo_options"), 30,
+                   what="the options program to end")
         with open(os.path.join(s.program_dir, "data", "options.txt"), "rb") as f:
             self.assertIn(b"fontsize=large\r\n", f.read())
         # The main window took the new sizes and still searches.

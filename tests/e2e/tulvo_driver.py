@@ -229,6 +229,20 @@ class Session:
     def running(self):
         return self.tulvo is not None and self.tulvo.poll() is None
 
+    def helper_running(self, name):
+        """Whether a program of this session's data folder (the options
+        program, say) still runs: the main window stays inert until it ends,
+        which can be a while after its window closed."""
+        program = os.path.realpath(os.path.join(self.program_dir, "data", name))
+        for pid in os.listdir("/proc"):
+            if pid.isdigit():
+                try:
+                    if os.path.realpath(os.readlink("/proc/%s/exe" % pid)) == program:
+                        return True
+                except OSError:
+                    pass
+        return False
+
     def stop_tulvo(self, timeout=10.0):
         """Closes the main window as a user does, and waits for the end."""
         if not self.running():
