@@ -134,12 +134,16 @@ std::string strokeEditorArgument(char16_t code) {
 }
 
 void editStrokes(StrokeOrderFile& file, StrokeAnimation& animation, char16_t code,
-                 const std::function<void(const std::string& program, const std::string& argument)>&
-                     runAndWait) {
+                 const EditorStarter& start) {
     file.close();
-    if (runAndWait) runAndWait(strokeEditorProgram(), strokeEditorArgument(code));
-    file.reopen();
-    animation.request();
+    const auto reopen = [&file, &animation] {
+        file.reopen();
+        animation.request();
+    };
+    if (start)
+        start(strokeEditorProgram(), strokeEditorArgument(code), reopen);
+    else
+        reopen();
 }
 
 }  // namespace tulvo::characters

@@ -93,11 +93,14 @@ bool inStrokeBox(int x, int y, int top);
 std::string strokeEditorProgram();
 std::string strokeEditorArgument(char16_t code);
 
-// "Edit strokes animation": closes the file, runs the editor and waits for
-// it (`runAndWait`; a failure to start is not reported), opens the file
-// again and requests an animation.
-void editStrokes(
-    StrokeOrderFile& file, StrokeAnimation& animation, char16_t code,
-    const std::function<void(const std::string& program, const std::string& argument)>& runAndWait);
+// Starts the stroke editor with its argument and calls `ended` once it has
+// finished (at once when it cannot start).
+using EditorStarter = std::function<void(const std::string& program, const std::string& argument,
+                                         std::function<void()> ended)>;
+
+// "Edit strokes animation": closes the file and starts the editor; when it
+// has ended, opens the file again and requests an animation.
+void editStrokes(StrokeOrderFile& file, StrokeAnimation& animation, char16_t code,
+                 const EditorStarter& start);
 
 }  // namespace tulvo::characters

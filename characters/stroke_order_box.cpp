@@ -1,5 +1,4 @@
 #include "characters/stroke_order_box.hpp"
-#include "platform/run_program.hpp"
 
 #include <QMouseEvent>
 #include <QPainter>
@@ -148,13 +147,17 @@ void StrokeOrderBox::drawLine(const AnimationStep& step) {
     update();
 }
 
-void StrokeOrderBox::editStrokes(char16_t character, const std::filesystem::path& program) {
+void StrokeOrderBox::editStrokes(char16_t character, const std::filesystem::path& program,
+                                 const ProgramStarter& start) {
     characters::editStrokes(
-        file_, animation_, character, [&](const std::string&, const std::string& argument) {
+        file_, animation_, character,
+        [&](const std::string&, const std::string& argument, std::function<void()> ended) {
             std::error_code error;
-            if (!std::filesystem::is_regular_file(program, error)) return;
-            // Waits for the editor, without processing events.
-            runProgramAndWait(program, std::filesystem::current_path(), {argument});
+            if (!std::filesystem::is_regular_file(program, error) || !start) return ended();
+            start(program, {argument}, [this, ended = std::move(ended)] {
+                ended();
+                wake();
+            });
         });
     wake();
 }

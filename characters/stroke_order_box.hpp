@@ -12,6 +12,8 @@
 #include <QWidget>
 #include <filesystem>
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "characters/stroke_animation.hpp"
 #include "characters/stroke_order.hpp"
@@ -45,10 +47,16 @@ class StrokeOrderBox : public QWidget {
     int state() const { return animation_.state(); }
     char16_t character() const { return animation_.character(); }
 
-    // "Edit strokes animation": closes the file, runs `program` with the
-    // character's 8-digit code and waits for it, then opens the file again
-    // and requests an animation. A missing program shows nothing.
-    void editStrokes(char16_t character, const std::filesystem::path& program);
+    // Starts `program` with `arguments` without waiting for it, and calls
+    // `ended` from the event loop once it has finished.
+    using ProgramStarter =
+        std::function<void(const std::filesystem::path& program, std::vector<std::string> arguments,
+                           std::function<void()> ended)>;
+    // "Edit strokes animation": closes the file and starts `program` with the
+    // character's 8-digit code; once it has ended, opens the file again and
+    // requests an animation. A missing program shows nothing.
+    void editStrokes(char16_t character, const std::filesystem::path& program,
+                     const ProgramStarter& start);
 
     // Press handling is skipped while this says so (the radical window is
     // open).

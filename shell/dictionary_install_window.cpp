@@ -1,8 +1,10 @@
 #include "shell/dictionary_install_window.hpp"
 
 #include <QApplication>
+#include <QEventLoop>
 #include <QScreen>
 #include <QThread>
+#include <functional>
 
 #include "platform/http_request.hpp"
 #include "platform/local_messages.hpp"
@@ -16,30 +18,43 @@ QString fromUtf8(const std::string& text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
-    ui::tell(caption, text, nullptr, icon);
+// Runs `work` on the window thread and waits for it: the install's slow
+// steps run on a thread of their own, and its windows live on this one.
+void onWindowThread(const std::function<void()>& work) {
+    if (QThread::currentThread() == qApp->thread())
+        work();
+    else
+        QMetaObject::invokeMethod(qApp, work, Qt::BlockingQueuedConnection);
 }
 
+void showBox(QMessageBox::Icon icon, const QString& caption, const QString& text) {
+    onWindowThread([&] { ui::tell(caption, text, nullptr, icon); });
+}
+
+// Questions, progress and boxes are shown on the window thread; downloads,
+// pauses and the unpacking and indexing programs run on the install's own.
 class WindowInstallerHost : public InstallerHost {
   public:
     WindowInstallerHost(platform::AutomationBridge& bridge, platform::AutomationObject* request)
         : bridge_(bridge), request_(request) {}
 
     bool askYesNo(const std::string& caption, const std::string& text) override {
-        QMessageBox box(QMessageBox::Question, fromUtf8(caption), fromUtf8(text),
-                        QMessageBox::Yes | QMessageBox::No);
-        box.raise();
-        box.activateWindow();
-        return box.exec() == QMessageBox::Yes;
+        bool yes = false;
+        onWindowThread([&] {
+            QMessageBox box(QMessageBox::Question, fromUtf8(caption), fromUtf8(text),
+                            QMessageBox::Yes | QMessageBox::No);
+            box.raise();
+            box.activateWindow();
+            yes = box.exec() == QMessageBox::Yes;
+        });
+        return yes;
     }
     void showProgress(const std::string& text) override {
-        window_.showText(fromUtf8(text));
-        processPendingMessages();
+        onWindowThread([&] { window_.showText(fromUtf8(text)); });
     }
-    void hideProgress() override { window_.hide(); }
-    // The install runs before the main window exists: the progress window is
-    // painted at once, but no event is dispatched inside the install.
-    void processPendingMessages() override { window_.repaint(); }
+    void hideProgress() override {
+        onWindowThread([&] { window_.hide(); });
+    }
     void pause(int milliseconds) override {
         QThread::msleep(static_cast<unsigned long>(milliseconds));
     }
@@ -102,7 +117,19 @@ InstallOutcome installDictionaryAtStart(const std::filesystem::path& programDire
                                         platform::AutomationBridge& bridge,
                                         platform::AutomationObject* request) {
     WindowInstallerHost host(bridge, request);
-    return installDictionaryIfMissing(programDirectory, updates::dictionaryUrl(), host);
+    InstallOutcome outcome = InstallOutcome::Present;
+    std::unique_ptr<QThread> install(QThread::create([&] {
+        outcome = installDictionaryIfMissing(programDirectory, updates::dictionaryUrl(), host);
+    }));
+    // The program's event loop has not started yet: this loop is the only
+    // one, so the progress window paints and other programs' lookups are
+    // taken (and kept for the main window) while the install works.
+    QEventLoop loop;
+    QObject::connect(install.get(), &QThread::finished, &loop, &QEventLoop::quit);
+    install->start();
+    loop.exec();
+    install->wait();
+    return outcome;
 }
 
 }  // namespace tulvo::shell

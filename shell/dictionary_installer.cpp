@@ -50,7 +50,6 @@ class InstallProgress : public updates::UpdateHost {
     void pause(int milliseconds) override { host_.pause(milliseconds); }
     void indexed() override {
         host_.hideProgress();
-        host_.processPendingMessages();
         host_.information(kCaption, "The CEDICT dictionary file has been installed successfully.");
     }
 

@@ -19,10 +19,9 @@ class InstallerHost {
     virtual ~InstallerHost() = default;
     // A yes/no question box with a question icon; true for Yes.
     virtual bool askYesNo(const std::string& caption, const std::string& text) = 0;
-    // Shows the progress window with this text and processes pending messages.
+    // Shows the progress window with this text.
     virtual void showProgress(const std::string& text) = 0;
     virtual void hideProgress() = 0;
-    virtual void processPendingMessages() {}
     virtual void pause(int milliseconds) = 0;
     // The whole body of a GET; empty on failure.
     virtual std::vector<uint8_t> download(const std::string& url) = 0;

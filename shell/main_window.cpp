@@ -118,6 +118,8 @@ void MainWindow::start() {
     });
     layOut();
     searchBar_->box().setFocus();
+    started_ = true;
+    if (pendingLookup_) lookupTimer_->start();
 }
 
 // The writing pad with its grid, and the character panel with its menus.
@@ -202,11 +204,11 @@ void MainWindow::runSearch(bool fromHistoryPick) {
 
 void MainWindow::lookUp(const QString& text) {
     pendingLookup_ = text;
-    if (!waitingForProgram_) lookupTimer_->start();
+    if (started_ && !waitingForProgram_) lookupTimer_->start();
 }
 
 void MainWindow::serveLookup() {
-    if (!pendingLookup_ || waitingForProgram_) return;
+    if (!pendingLookup_ || !started_ || waitingForProgram_) return;
     const QString text = *std::exchange(pendingLookup_, std::nullopt);
     searchBar_->box().setEditText(text);
     desktop_->bringToFront();
@@ -490,7 +492,13 @@ void MainWindow::runComponentSearch(char16_t character) {
 }
 
 void MainWindow::editStrokes(char16_t character) {
-    strokeBox_->editStrokes(character, dir_ / characters::strokeEditorProgram());
+    if (waitingForProgram_) return;
+    strokeBox_->editStrokes(
+        character, dir_ / characters::strokeEditorProgram(),
+        [this](const std::filesystem::path& program, std::vector<std::string> arguments,
+               std::function<void()> ended) {
+            runProgramInert(program, std::move(arguments), std::move(ended));
+        });
 }
 
 }  // namespace tulvo::shell

@@ -170,6 +170,7 @@ class MainWindow : public QWidget, public SettingsTarget {
     bool padShown_ = true;
     int hotkey_ = 0;
     bool waitingForProgram_ = false;
+    bool started_ = false;                  // lookups that arrive before start() wait for it
     bool dropDownStale_ = false;            // the drop-down waits for the box to lose the focus
     std::optional<QString> pendingLookup_;  // the newest lookup not yet searched
     QTimer* lookupTimer_ = nullptr;

@@ -4,6 +4,8 @@
 #include "characters/stroke_order_box.hpp"
 
 #include <gtest/gtest.h>
+
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -185,27 +187,50 @@ TEST_F(StrokeOrderBoxTest, MouseButtons) {
     EXPECT_EQ(speak.count(), 1);
 }
 
-TEST_F(StrokeOrderBoxTest, StrokeEditorRewritesTheFileAndTheBoxShowsIt) {
+TEST_F(StrokeOrderBoxTest, StrokeEditorRunsWithoutBlockingAndTheBoxShowsWhatItWrote) {
     drawWhole(u'一');
-    // The editor makes 一 an upright stroke, and notes its argument.
+    // The editor notes its argument, waits until told to go on, then makes
+    // 一 an upright stroke.
     dir.write("data/edited.dat", strokeFile({{u'一', {kUpright}}}));
     const auto editor =
         dir.write("data/tramboli",
                   "#!/bin/sh\nd=$(dirname \"$0\")\necho \"$1\" > \"$d/argument.txt\"\n"
+                  "while [ ! -e \"$d/go\" ]; do sleep 0.02; done\n"
                   "cp \"$d/edited.dat\" \"$d/strokeorderdata.dat\"\n");
     std::filesystem::permissions(editor, std::filesystem::perms::owner_all);
+    // Started as the window starts its helpers: without waiting for them.
+    int started = 0;
+    const auto start = [&](const std::filesystem::path& program, std::vector<std::string> arguments,
+                           std::function<void()> ended) {
+        ++started;
+        auto* process = new QProcess(strokeBox.get());
+        QObject::connect(process, &QProcess::finished, process, [process, ended] {
+            process->deleteLater();
+            ended();
+        });
+        QStringList words;
+        for (const auto& word : arguments) words << QString::fromStdString(word);
+        process->start(QString::fromStdString(program.string()), words);
+    };
     strokeBox->setLineMilliseconds(0);
-    strokeBox->editStrokes(u'一', editor);
-    // The editor has finished when the call returns.
+    strokeBox->editStrokes(u'一', editor, start);
+    // The call returns while the editor runs, with the file closed for it.
+    EXPECT_EQ(started, 1);
+    EXPECT_FALSE(strokeBox->file().isOpen());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return std::filesystem::exists(dir / "data/argument.txt"); }, 5000));
     EXPECT_EQ(tulvo::testing::TempDir::read(dir / "data/argument.txt"), "00004E00\n");
+    dir.write("data/go", "");
+    ASSERT_TRUE(QTest::qWaitFor([&] { return strokeBox->file().isOpen(); }, 5000));
     EXPECT_EQ(strokeBox->file().count(), 1u);
-    EXPECT_EQ(strokeBox->state(), kAnimationRequested);
     ASSERT_TRUE(QTest::qWaitFor([&] { return strokeBox->state() == kAnimationIdle; }, 5000));
     EXPECT_EQ(strokeBox->drawing().pixelColor(50, 20), QColor(128, 64, 0));
     EXPECT_EQ(strokeBox->drawing().pixelColor(20, 50), QColor(Qt::white));
 
-    // No editor: the file is opened again and the character drawn again.
-    strokeBox->editStrokes(u'一', dir / "data/no-such-editor");
+    // No editor: nothing is started, the file is opened again and the
+    // character drawn again.
+    strokeBox->editStrokes(u'一', dir / "data/no-such-editor", start);
+    EXPECT_EQ(started, 1);
     EXPECT_TRUE(strokeBox->file().isOpen());
     EXPECT_EQ(strokeBox->state(), kAnimationRequested);
     ASSERT_TRUE(QTest::qWaitFor([&] { return strokeBox->state() == kAnimationIdle; }, 5000));

@@ -125,13 +125,20 @@ TEST(StrokeOrderFile, ReopenSeesTheRewrittenFile) {
     StrokeAnimation animation(file, 0);
     std::string program, argument;
     bool openWhileEditing = true;
-    editStrokes(file, animation, u'一', [&](const std::string& p, const std::string& a) {
-        program = p;
-        argument = a;
-        openWhileEditing = file.isOpen();
-        dir.write("s.dat", fileBytes({{u'一', {stroke(1, {{0, 0}, {9, 0}, {9, 2}})}}}));
-    });
+    std::function<void()> editorEnded;
+    editStrokes(file, animation, u'一',
+                [&](const std::string& p, const std::string& a, std::function<void()> ended) {
+                    program = p;
+                    argument = a;
+                    openWhileEditing = file.isOpen();
+                    editorEnded = std::move(ended);
+                });
+    // The file stays closed until the editor has ended.
     EXPECT_FALSE(openWhileEditing);
+    EXPECT_FALSE(file.isOpen());
+    dir.write("s.dat", fileBytes({{u'一', {stroke(1, {{0, 0}, {9, 0}, {9, 2}})}}}));
+    ASSERT_TRUE(editorEnded);
+    editorEnded();
     EXPECT_EQ(program, (std::filesystem::path("data") / "tramboli").string());
     EXPECT_EQ(argument, "00004E00");
     EXPECT_EQ(file.count(), 1u);

@@ -1,15 +1,60 @@
 """The window stays live while it works: typing during a long search, lookups
-from other programs during a scan, and a lookup while the options program is
-open. Each is driven from outside, as a user and a second program do."""
+from other programs during a scan, a lookup while the options program is
+open, and one during the first start's dictionary install. Each is driven
+from outside, as a user and a second program do."""
 
+import http.server
+import io
+import os
+import threading
 import time
 import unittest
+import zipfile
 
 from e2e_case import BACK, HEADWORD, OPTIONS_BUTTON, TulvoCase
 from tulvo_driver import wait_until
 
 # A leading space searches anywhere: " the" fills the list to its 5000 rows.
 LONG_SEARCH = " the"
+
+
+def dictionary_archive():
+    """A dictionary archive above the least size a download must have."""
+    lines = ["中國 中国 [Zhong1 guo2] /China/"]
+    lines += ["詞%d 词%d [ci2] /word %d/" % (i, i, i) for i in range(40000)]
+    data = io.BytesIO()
+    with zipfile.ZipFile(data, "w", zipfile.ZIP_STORED) as archive:
+        archive.writestr("cedict_ts.u8", "\n".join(lines) + "\n")
+    return data.getvalue()
+
+
+class SlowArchiveServer:
+    """Serves the archive on 127.0.0.1 over about `seconds`, as a slow line."""
+
+    def __init__(self, body, seconds):
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                self.send_response(200)
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                parts = 40
+                step = len(body) // parts + 1
+                for start in range(0, len(body), step):
+                    self.wfile.write(body[start:start + step])
+                    self.wfile.flush()
+                    time.sleep(seconds / parts)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+        self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
 
 
 class EventLoop(TulvoCase):
@@ -95,6 +140,35 @@ class EventLoop(TulvoCase):
         self.assertBox(s, "中国")
         self.assertIn("中国", s.text_at(*HEADWORD))
         s.screenshot("after-options")
+
+    def test_lookup_during_the_first_start_install(self):
+        s = self.session("lookup-during-install")
+        os.unlink(os.path.join(s.program_dir, "data", "CEDICT_ts.u8"))
+        server = SlowArchiveServer(dictionary_archive(), seconds=8)
+        self.addCleanup(server.close)
+        s.env["TULVO_DICTIONARY_URL"] = server.url
+        s.launch_tulvo()
+        question = wait_until(lambda: s.windows("^Dictionary file not found$"), 20,
+                              what="the question to download the dictionary")[0]
+        s.focus(question)
+        s.key("Return")  # Yes
+        wait_until(lambda: s.windows("^Tulvo - Loading the CEDICT dictionary file$"), 10,
+                   what="the progress window")
+        s.screenshot("installing")
+        # Another program's lookup is answered while the download runs ...
+        started = time.monotonic()
+        self.assertEqual(len(s.look_up("中国")), 8)
+        self.assertLess(time.monotonic() - started, 3.0, "the lookup waited for the install")
+        self.assertTrue(s.windows("^Tulvo - Loading the CEDICT dictionary file$"),
+                        "the install ended before the lookup was answered")
+        # ... and served by the main window once the dictionary is in.
+        done = wait_until(lambda: s.windows("^CEDICT dictionary file$"), 30,
+                          what="the box saying the install is done")[0]
+        s.focus(done)
+        s.key("Return")
+        s.window = wait_until(s._find_window, 20, what="the Tulvo window")
+        self.assertBox(s, "中国")
+        s.screenshot("after-install")
 
 
 if __name__ == "__main__":

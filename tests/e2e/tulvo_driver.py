@@ -207,10 +207,14 @@ class Session:
         with open(path, "wb") as f:
             f.write(text.replace("\r\n", "\n").replace("\n", "\r\n").encode())
 
-    def start_tulvo(self, timeout=20.0):
+    def launch_tulvo(self):
+        """Starts Tulvo without waiting for its window."""
         with open(os.path.join(self.artefacts, "tulvo.log"), "ab") as log:
             self.tulvo = subprocess.Popen(["./Tulvo"], cwd=self.program_dir, env=self.env,
                                           stdout=log, stderr=log, preexec_fn=die_with_parent)
+
+    def start_tulvo(self, timeout=20.0):
+        self.launch_tulvo()
         self.window = wait_until(self._find_window, timeout, what="the Tulvo window")
         # The window is mapped; give it its first paint and the focus.
         wait_until(lambda: self.locator_exists(), timeout, what="the hidden locator")
