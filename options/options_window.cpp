@@ -74,6 +74,8 @@ std::string boxText(const QPlainTextEdit& box) {
 
 // Runs `work` on a thread of its own while this thread's events go on being
 // processed, so that the window repaints during a slow transfer or program.
+// The user's input waits until the work is done: a click meanwhile cannot
+// start a second transfer inside the first.
 template <typename Work>
 auto whileResponsive(Work work) {
     decltype(work()) result{};
@@ -81,7 +83,7 @@ auto whileResponsive(Work work) {
     std::unique_ptr<QThread> thread(QThread::create([&] { result = work(); }));
     QObject::connect(thread.get(), &QThread::finished, &loop, &QEventLoop::quit);
     thread->start();
-    loop.exec();
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
     thread->wait();
     return result;
 }
