@@ -56,7 +56,9 @@ void searchBench(benchmark::State& state, const Case& c) {
     const tulvo::characters::FreqFile freq(tulvo::characters::kFreqPath);
     tulvo::favorites::FavoritesStore favorites;
     favorites.load(/*createMissing=*/false);
-    const tulvo::characters::WordValues values(freq, &favorites);
+    tulvo::characters::ReadingUse readingUse;
+    readingUse.open(tulvo::characters::kReadingUsePath);
+    const tulvo::characters::WordValues values(freq, &favorites, &readingUse);
     ResultList list(values);
     ListSearchHost host(list);
     DropDownHistory dropDown;

@@ -256,7 +256,9 @@ int main(int argc, char** argv) {
     }
 
     const MarkedVowels vowels;
-    const characters::WordValues values(freq, nullptr);
+    characters::ReadingUse readingUse;
+    readingUse.open(characters::kReadingUsePath);
+    const characters::WordValues values(freq, nullptr, &readingUse);
     ResultList list(values);
     ListSearchHost host(list);
     DropDownHistory dropDown;

@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "characters/freq_file.hpp"
+#include "characters/reading_use.hpp"
 #include "dictionary/word_value.hpp"
 #include "favorites/favorites_store.hpp"
 #include "favorites/list_detector.hpp"
@@ -23,21 +24,27 @@ int wordFrequency(const FreqFile& freq, favorites::FavoritesStore* favorites,
 // none when the file is not open.
 favorites::WordClasses listWordClasses(const FreqFile& freq);
 
-// The result list's word values from the open frequency file and the store.
+// The result list's word values from the open frequency file and the store,
+// and the characters' use by reading when `readingUse` is given.
 class WordValues final : public dictionary::WordValueLookup {
   public:
-    WordValues(const FreqFile& freq, favorites::FavoritesStore* favorites)
-        : freq_(freq), favorites_(favorites) {}
+    WordValues(const FreqFile& freq, favorites::FavoritesStore* favorites,
+               const ReadingUse* readingUse = nullptr)
+        : freq_(freq), favorites_(favorites), readingUse_(readingUse) {}
 
     // The whole shown form is looked up, whatever `lengthInCharacters` says:
     // that count (bytes / 3) is short for forms with Latin letters, and a
     // shortened form would take the value of another word (阿Q that of 阿).
     int wordValue(std::string_view form, int lengthInCharacters,
                   std::string_view pinyin) const override;
+    int readingUse(std::string_view character, std::string_view pinyin) const override {
+        return readingUse_ ? readingUse_->count(character, pinyin) : 0;
+    }
 
   private:
     const FreqFile& freq_;
     favorites::FavoritesStore* favorites_;
+    const ReadingUse* readingUse_;
 };
 
 }  // namespace tulvo::characters

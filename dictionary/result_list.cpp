@@ -43,13 +43,15 @@ bool isVariantEntry(std::string_view definitionText) {
     return false;
 }
 
-std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int v, bool variant) {
+std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int v, bool variant,
+                    int readingUse) {
     // The group: three spaces for a listed single character, two for a
     // listed word, one for any other single character (favorites among
     // them), none for any other word. Inside a group: the frequency class
-    // ("a" most frequent, "w" a variant entry, "x" unlisted), the
-    // lower-cased pinyin, and last the HSK level, listed levels first. Built
-    // in one string: a search makes thousands.
+    // ("a" most frequent, "w" a variant entry, "x" unlisted), the HSK level
+    // (the levels a learner meets first come first, unlisted last), for a
+    // single character its use in this reading (most used first), and last
+    // the lower-cased pinyin. Built in one string: a search makes thousands.
     const bool single = shownForm.size() <= 3;
     const int value = unmarkedValue(v);
     std::string key;
@@ -57,12 +59,19 @@ std::string sortKey(std::string_view shownForm, std::string_view pinyinField, in
     if (v > -1) key += "  ";
     if (single) key.push_back(' ');
     key.push_back(value < 0 ? 'x' : variant ? 'w' : char('a' + (value & 15)));
+    const int level = value < 0 ? 0 : (value >> 4) & 15;
+    key.push_back(level == 0 ? 'z' : char('a' + level));
+    if (single) {
+        // Five digits, falling as the use grows.
+        const int unused = 99999 - std::clamp(readingUse, 0, 99999);
+        char digits[8];
+        std::snprintf(digits, sizeof digits, "%05d", unused);
+        key += digits;
+    }
     key.push_back(' ');
     for (char c : pinyinField) key.push_back(asciiLower(c));
     // Two spaces sort before the space that goes on to a longer pinyin.
     key += "  ";
-    const int level = value < 0 ? 0 : (value >> 4) & 15;
-    key.push_back(level == 0 ? 'z' : char('a' + level));
     return key;
 }
 
@@ -90,7 +99,8 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int
         row.colour = rowColour(row.wordValue);
         if (!emptySortKey)
             row.sortKey =
-                sortKey(shown, pinyin, row.wordValue, isVariantEntry(definitionText(text)));
+                sortKey(shown, pinyin, row.wordValue, isVariantEntry(definitionText(text)),
+                        characters == 1 ? values_.readingUse(shown, pinyin) : 0);
     } else if (!emptySortKey) {
         row.sortKey = " zzzzzz";
     }

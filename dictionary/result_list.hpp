@@ -42,9 +42,10 @@ struct ResultRow {
 };
 
 // The hidden sort key of a dictionary row. `variant` marks an entry that is
-// a variant spelling of another (see isVariantEntry).
+// a variant spelling of another (see isVariantEntry); `readingUse` how often
+// a single character is used in this reading.
 std::string sortKey(std::string_view shownForm, std::string_view pinyinField, int wordValue,
-                    bool variant = false);
+                    bool variant = false, int readingUse = 0);
 
 // Whether an entry's definitions start by naming it a variant of another
 // entry ("variant of 為|为[wei4]", "old variant of ..."): the shown form

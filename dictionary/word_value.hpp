@@ -32,6 +32,9 @@ class WordValueLookup {
     // dictionary's numbered pinyin of the entry (may be empty).
     virtual int wordValue(std::string_view form, int lengthInCharacters,
                           std::string_view pinyin) const = 0;
+    // How often a single character is used in the reading `pinyin`, for the
+    // order among characters of one frequency class; 0 when not known.
+    virtual int readingUse(std::string_view, std::string_view) const { return 0; }
 };
 
 // No frequency data and no favorites: every word is unlisted.

@@ -127,7 +127,9 @@ int main(int argc, char** argv) {
         paths.userFile(tulvo::favorites::kFavoritesPath.filename().string()),
         paths.topLevelUserFile(tulvo::favorites::kDebugMarkerPath.string()), &favoritesMessages);
     favorites.load();
-    const tulvo::characters::WordValues values(freq, &favorites);
+    tulvo::characters::ReadingUse readingUse;
+    readingUse.open(programDirectory / tulvo::characters::kReadingUsePath);
+    const tulvo::characters::WordValues values(freq, &favorites, &readingUse);
 
     tulvo::shell::MainWindow window(programDirectory, values);
     window.setFavoritesStore(&favorites);

@@ -204,7 +204,9 @@ int main(int argc, char** argv) {
         std::fwrite(out.data(), 1, out.size(), stdout);
         return 0;
     }
-    const characters::WordValues values(freq, &favoriteWords);
+    characters::ReadingUse readingUse;
+    readingUse.open(paths.shippedFile(characters::kReadingUsePath.filename().string()));
+    const characters::WordValues values(freq, &favoriteWords, &readingUse);
     const MarkedVowels markedVowels;
     ResultList list(values);
     LookupHost host(list);

@@ -82,6 +82,52 @@ TEST(WordValues, RowsInTheFourGroupsWithTheirColours) {
     EXPECT_EQ(list.at(6).colour, dict::RowColour::Favorite);
 }
 
+TEST(WordValues, AmongCharactersOfOneClassTheMostUsedReadingComesFirst) {
+    TempDir dir;
+    FreqFileWriter writer;
+    for (const char16_t* character : {u"师", u"是", u"十", u"结"})
+        writer.add(character, frequencyValue(0, 1));
+    const FreqFile freq(dir.write("freq.dat", writer.bytes()));
+    // Counts as the data build writes them, sorted, CR LF or LF, with lines
+    // that do not parse, a surname reading and a count above the key's five
+    // digits.
+    ReadingUse use;
+    ASSERT_TRUE(use.open(dir.write("use.txt",
+                                   "一\tyi1\t999999\n十\tshi2\t4082\r\n十\tshi3\n十 shi4 5\n"
+                                   "师\tShi1\t500\n师\tshi1\t1142\n师\tshi2\t-3\n"
+                                   "是\tshi4\t27098\n结\tjie1\t91\n结\tjie2\t1419\n")));
+    EXPECT_EQ(use.count("是", "shi4"), 27098);
+    EXPECT_EQ(use.count("师", "shi1"), 1142);
+    EXPECT_EQ(use.count("师", "Shi1"), 500);
+    EXPECT_EQ(use.count("十", "shi2"), 4082);
+    for (const auto& [character, reading] : {std::pair{"十", "shi3"},
+                                             {"十", "shi4"},
+                                             {"师", "shi2"},
+                                             {"是", "shi2"},
+                                             {"", ""},
+                                             {"结", "jie3"}})
+        EXPECT_EQ(use.count(character, reading), 0) << character << reading;
+    EXPECT_EQ(use.count("一", "yi1"), ReadingUse::kMaxCount);
+
+    const WordValues values(freq, nullptr, &use);
+    dict::ResultList list(values);
+    for (const char* line : {"師 师 [shi1] /teacher/", "十 十 [shi2] /ten/", "是 是 [shi4] /is/",
+                             "結 结 [jie1] /to bear fruit/", "結 结 [jie2] /knot/"})
+        ASSERT_EQ(list.add(line, 2), 1);
+    std::vector<std::string> order;
+    for (size_t i = 0; i < list.size(); ++i)
+        order.push_back(tulvo::utf16ToUtf8(list.at(i).character) + " " +
+                        tulvo::utf16ToUtf8(list.at(i).pinyin));
+    EXPECT_EQ(order, (std::vector<std::string>{"是 shì", "十 shí", "结 jié", "师 shī", "结 jiē"}));
+
+    // Without the counts: the pinyin order.
+    const WordValues plain(freq, nullptr);
+    dict::ResultList plainList(plain);
+    for (const char* line : {"十 十 [shi2] /ten/", "是 是 [shi4] /is/", "師 师 [shi1] /teacher/"})
+        ASSERT_EQ(plainList.add(line, 2), 1);
+    EXPECT_EQ(plainList.at(0).character, u"师");
+}
+
 TEST(WordValues, NoFilesNoValues) {
     TempDir dir;
     const FreqFile freq(dir / "freq.dat");

@@ -43,6 +43,17 @@ endif()
 
 # The first rows a learner sees: the word meant comes first.
 expect_first("common character of a reading first" "是\tshì\t" shi4)
+# Among the most frequent characters of a toneless syllable, the most used
+# comes first, whatever its tone; a character's common reading before its
+# rare one.
+expect_first("most used character of a toneless syllable first" "是\tshì\t" shi)
+expect_first("most used of a syllable, not the first tone" "在\tzài\t" zai)
+execute_process(COMMAND ${LOOKUP} --match exact jie OUTPUT_VARIABLE out)
+string(FIND "${out}" "\n结\tjié\t" common)
+string(FIND "${out}" "\n结\tjiē\t" rare)
+if(common EQUAL -1 OR rare EQUAL -1 OR common GREATER rare)
+    message(FATAL_ERROR "结 jié, its common reading, must come before jiē:\n${out}")
+endif()
 expect_first("toneless word typed whole first" "学习\txué xí\t" xuexi)
 expect_first("toneless word that is also an English word" "汉语\tHàn yǔ\t" hanyu)
 expect_line("toneless syllable with place names" "睡\tshuì" shui)

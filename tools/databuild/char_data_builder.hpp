@@ -140,8 +140,12 @@ std::string numberedReading(std::string_view marked);
 constexpr double kReadingShare = 0.03;
 
 // The readings of a kHanyuPinlu value ("zhǎng(1879) cháng(1179)") as the
-// dictionary writes them ("zhang3"), each with its share of the counts.
+// dictionary writes them ("zhang3"), each with its count, or with its share
+// of the counts.
+std::vector<std::pair<std::string, double>> readingCounts(std::string_view value);
 std::vector<std::pair<std::string, double>> readingShares(std::string_view value);
+// The text of readinguse.txt: every counted reading of every character.
+std::string readingUseText(const UnihanData& unihan);
 // Which of a single character's dictionary readings its value does not apply
 // to: those used rarely by kHanyuPinlu, or where its counts list none of
 // them, every one but the first kMandarin reading; none when that too would

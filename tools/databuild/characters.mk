@@ -12,7 +12,8 @@ $(UNIHAN_DIR)/%.txt: $(UNICODE_DIR)/%.txt.bz2
 	mv $@.part $@
 
 CHARTYPES := $(DATA_DIR)/chartypes.txt
-DATA_FILES += $(CHARTYPES) $(DATA_DIR)/types.txt $(DATA_DIR)/components.dat $(DATA_DIR)/freq.dat
+DATA_FILES += $(CHARTYPES) $(DATA_DIR)/types.txt $(DATA_DIR)/components.dat $(DATA_DIR)/freq.dat \
+              $(DATA_DIR)/readinguse.txt
 
 $(CHARTYPES): $(UNIHAN_FILES) $(DATA_DIR)/CEDICT_ts.u8 $(DATABUILD)
 	$(DATABUILD) chartypes $(UNIHAN_DIR) $(DATA_DIR)/CEDICT_ts.u8 $@
@@ -25,3 +26,6 @@ $(DATA_DIR)/components.dat: $(UNIHAN_FILES) $(UNICODE_DIR)/CJKRadicals.txt $(UNI
 
 $(DATA_DIR)/freq.dat: $(CHINESE_LEXICON_PKG) $(DATA_DIR)/CEDICT_ts.u8 $(UNIHAN_FILES) $(DATABUILD)
 	$(DATABUILD) freq $(NPM_CACHE)/chinese-lexicon-1.0.43 $(DATA_DIR)/CEDICT_ts.u8 $(UNIHAN_DIR) $@
+
+$(DATA_DIR)/readinguse.txt: $(UNIHAN_FILES) $(DATABUILD)
+	$(DATABUILD) readinguse $(UNIHAN_DIR) $@

@@ -76,9 +76,8 @@ std::string numberedReading(std::string_view marked) {
     return text;
 }
 
-std::vector<std::pair<std::string, double>> readingShares(std::string_view value) {
-    std::vector<std::pair<std::string, double>> shares;
-    double total = 0;
+std::vector<std::pair<std::string, double>> readingCounts(std::string_view value) {
+    std::vector<std::pair<std::string, double>> counts;
     for (size_t start = 0; start < value.size();) {
         size_t end = value.find(' ', start);
         if (end == std::string_view::npos) end = value.size();
@@ -91,11 +90,30 @@ std::vector<std::pair<std::string, double>> readingShares(std::string_view value
         const auto [at, ec] = std::from_chars(number.data(), number.data() + number.size(), count);
         if (ec != std::errc() || at != number.data() + number.size() || count < 0) continue;
         // Neutral tones are written without a mark ("de"): de5 in the dictionary.
-        shares.emplace_back(numberedReading(token.substr(0, open)), count);
-        total += count;
+        counts.emplace_back(numberedReading(token.substr(0, open)), count);
     }
+    return counts;
+}
+
+std::vector<std::pair<std::string, double>> readingShares(std::string_view value) {
+    std::vector<std::pair<std::string, double>> shares = readingCounts(value);
+    double total = 0;
+    for (const auto& [reading, count] : shares) total += count;
     for (auto& [reading, share] : shares) share = total > 0 ? share / total : 0;
     return shares;
+}
+
+std::string readingUseText(const UnihanData& unihan) {
+    // Sorted by their bytes, as the reader searches them.
+    std::vector<std::string> lines;
+    for (const auto& [code, value] : unihan.hanyuPinlu)
+        for (const auto& [reading, count] : readingCounts(value))
+            lines.push_back(toUtf8(code) + "\t" + reading + "\t" + std::to_string(int64_t(count)) +
+                            "\n");
+    std::sort(lines.begin(), lines.end());
+    std::string text;
+    for (const std::string& line : lines) text += line;
+    return text;
 }
 
 std::vector<std::string> excludedReadings(const UnihanData& unihan, char32_t code,

@@ -16,6 +16,7 @@
 #include "characters/components.hpp"
 #include "characters/counterparts.hpp"
 #include "characters/freq_file.hpp"
+#include "characters/reading_use.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "platform/unicode_text.hpp"
 #include "tools/databuild/cedict_builder.hpp"
@@ -206,6 +207,34 @@ int buildCharTypes(const Args& args) {
 }
 
 // types UNIHAN_DIR DICTIONARY_FILE OUTPUT
+// readinguse.txt, checked by reading it back with the program's reader and
+// a few facts a learner knows.
+int buildReadingUse(const Args& args) {
+    if (args.size() != 2) return failWith("usage: databuild readinguse UNIHAN_DIR OUTPUT");
+    UnihanData unihan;
+    std::string error;
+    if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
+    const std::string& output = args[1];
+    if (!writeFileAtomically(output, readingUseText(unihan), &error)) return failWith(error);
+
+    tulvo::characters::ReadingUse use;
+    std::vector<std::string> failures;
+    if (!use.open(output)) failures.push_back("cannot be read");
+    // 是 before 师 and 事 for shi; 结 is used far more as jie2 than jie1;
+    // 为 is counted in both its readings; a surname reading is not counted.
+    if (use.count("是", "shi4") <= use.count("师", "shi1") ||
+        use.count("是", "shi4") <= use.count("事", "shi4"))
+        failures.push_back("是 shi4 is not the most used shi");
+    if (use.count("结", "jie2") <= use.count("结", "jie1"))
+        failures.push_back("结 jie1 is used more than jie2");
+    if (use.count("为", "wei2") == 0 || use.count("为", "wei4") == 0)
+        failures.push_back("为 lacks one of its readings");
+    if (use.count("张", "Zhang1") != 0) failures.push_back("a surname reading is counted");
+    if (!failures.empty()) return checkFailed(output, failures);
+    std::cout << "databuild: " << output << " written\n";
+    return 0;
+}
+
 int buildTypes(const Args& args) {
     if (args.size() != 3)
         return failWith("usage: databuild types UNIHAN_DIR DICTIONARY_FILE OUTPUT");
@@ -602,6 +631,7 @@ int main(int argc, char** argv) {
         {"freq", buildFreq},
         {"multiradix", buildMultiradix},
         {"radicals", buildRadicals},
+        {"readinguse", buildReadingUse},
         {"strokeorder", buildStrokeOrder},
         {"recog", buildRecog},
         {"shapes", buildShapesFile},
