@@ -5,6 +5,10 @@
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QStyledItemDelegate>
+#include <QTimer>
+#include <algorithm>
+
+#include "ui/window_placement.hpp"
 
 namespace tulvo::characters {
 namespace {
@@ -35,12 +39,12 @@ RadicalWindow::RadicalWindow(const std::filesystem::path& programDirectory, Char
               std::move(value)),
       preference_(std::move(preference)) {
     setWindowTitle(QStringLiteral("Select a character from its radical and stroke number..."));
-    setFixedSize(725, 540);
+    setFixedSize(kWidth, kHeight);
 
     // The tab control: its tabs, and the pane that the grids lie on.
-    auto* pane = new QFrame(this);
-    pane->setFrameShape(QFrame::StyledPanel);
-    pane->setGeometry(0, 0, 620, 530);
+    pane_ = new QFrame(this);
+    pane_->setFrameShape(QFrame::StyledPanel);
+    pane_->setGeometry(0, 0, 620, 530);
     tabs_ = new QTabBar(this);
     tabs_->addTab(QStringLiteral("Radical selection"));
     tabs_->addTab(QStringLiteral("Results"));
@@ -56,6 +60,30 @@ RadicalWindow::RadicalWindow(const std::filesystem::path& programDirectory, Char
     resultsGrid_ = makeGrid(this, results_, kResultsLabelWidth, kResultsCellWidth);
     resultsGrid_->hide();
     hide();
+}
+
+void RadicalWindow::fitScreen() {
+    setFixedSize(ui::fittedClientSize(*this, QSize(kWidth, kHeight)));
+    if (!isVisible()) return;
+    // Shown: the whole frame inside the screen's available area.
+    const QRect area = ui::availableArea(*this, frameGeometry().size());
+    const QRect frame = frameGeometry();
+    const QPoint inside(
+        std::clamp(frame.x(), area.left(), std::max(area.left(), area.right() + 1 - frame.width())),
+        std::clamp(frame.y(), area.top(),
+                   std::max(area.top(), area.bottom() + 1 - frame.height())));
+    if (inside != frame.topLeft()) move(inside);
+}
+
+void RadicalWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (!pane_) return;  // still being built
+    // A window kept lower by a small screen takes the missing height from
+    // the pane and its grids, which scroll.
+    const int cut = std::clamp(kHeight - height(), 0, 480 - 4 * kRowHeight);
+    pane_->setGeometry(0, 0, 620, 530 - cut);
+    for (QTableView* grid : {radicalGrid_, resultsGrid_})
+        if (grid) grid->setGeometry(5, 25, 600, 480 - cut);
 }
 
 QTableView* RadicalWindow::makeGrid(QWidget* parent, QAbstractItemModel* model, int firstWidth,
@@ -91,7 +119,10 @@ void RadicalWindow::openWindow() {
     search_.open();
     radicalCells_->marksChanged();
     showTab(RadicalSearch::kSelectionTab);
+    // Fitted to the screen before it shows, and again once its frame is known.
+    fitScreen();
     show();
+    QTimer::singleShot(0, this, &RadicalWindow::fitScreen);
     raise();
     activateWindow();
     radicalGrid_->setFocus();

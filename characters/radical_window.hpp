@@ -5,6 +5,7 @@
 // radical_grid_models.hpp present it; this class forwards the clicks.
 #pragma once
 
+#include <QFrame>
 #include <QTabBar>
 #include <QTableView>
 #include <QWidget>
@@ -40,6 +41,8 @@ class RadicalWindow : public QWidget {
 
     // The rows are this high, so that a click is found in the cell under it.
     static constexpr int kRowHeight = 22;
+    // The window's client size where the screen has room for it.
+    static constexpr int kWidth = 725, kHeight = 540;
 
   signals:
     // A character was picked in the results grid; the window is hidden.
@@ -50,8 +53,11 @@ class RadicalWindow : public QWidget {
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    // No larger than the screen's available area, and inside it once shown.
+    void fitScreen();
     void pressInRadicalGrid(QMouseEvent* event);
     void pressInResultsGrid(QMouseEvent* event);
     void tabChosen(int index);
@@ -63,6 +69,7 @@ class RadicalWindow : public QWidget {
 
     RadicalSearch search_;
     std::function<dictionary::CharForm()> preference_;
+    QFrame* pane_ = nullptr;
     QTabBar* tabs_ = nullptr;
     RadicalCellsModel* radicalCells_ = nullptr;
     ResultsModel* results_ = nullptr;

@@ -3,6 +3,7 @@
 #include <QEventLoop>
 #include <QScrollBar>
 #include <QTextCursor>
+#include <algorithm>
 
 #include "ui/window_placement.hpp"
 
@@ -16,7 +17,6 @@ FilePreviewDialog::FilePreviewDialog(QWidget* parent) : QDialog(parent) {
     preview_ = new QPlainTextEdit(this);
     preview_->setReadOnly(true);
     preview_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    preview_->setGeometry(10, 10, 590, 300);
     preview_->setFont(ui::arialFont(20));
 
     advice_ = new QLabel(
@@ -28,26 +28,42 @@ FilePreviewDialog::FilePreviewDialog(QWidget* parent) : QDialog(parent) {
         this);
     advice_->setWordWrap(true);
     advice_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    advice_->setGeometry(10, 320, 580, 80);
     advice_->setFont(ui::arialFont(17));
 
     selectLabel_ = new QLabel(QStringLiteral("Select an encoding:"), this);
-    selectLabel_->setGeometry(10, 410, 150, 20);
     selectLabel_->setFont(ui::arialFont(17));
 
     encodings_ = new QComboBox(this);
-    encodings_->setGeometry(170, 410, 300, encodings_->sizeHint().height());
+    encodings_->resize(300, encodings_->sizeHint().height());
     encodings_->setFont(ui::arialFont(17));
     encodings_->setMaxVisibleItems(
         std::max(1, 200 / (QFontMetrics(encodings_->font()).height() + 4)));
     connect(encodings_, &QComboBox::currentIndexChanged, this, [this] { showDecoded(); });
 
     ok_ = new QPushButton(QStringLiteral("OK"), this);
-    ok_->setGeometry(180, 470, 100, 30);
     cancel_ = new QPushButton(QStringLiteral("Cancel"), this);
-    cancel_->setGeometry(340, 470, 100, 30);
     connect(ok_, &QPushButton::clicked, this, &QDialog::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);
+    layOut();
+}
+
+void FilePreviewDialog::resizeEvent(QResizeEvent* event) {
+    QDialog::resizeEvent(event);
+    layOut();
+}
+
+void FilePreviewDialog::layOut() {
+    // The buttons end 10 pixels above this. A dialog kept lower by a small
+    // screen takes the missing height from the preview box, which scrolls,
+    // so that the encodings and the buttons stay in the window.
+    constexpr int kBottom = 510, kPreviewHeight = 300, kSmallestPreview = 100;
+    const int cut = std::clamp(kBottom - height(), 0, kPreviewHeight - kSmallestPreview);
+    preview_->setGeometry(10, 10, 590, kPreviewHeight - cut);
+    advice_->setGeometry(10, 320 - cut, 580, 80);
+    selectLabel_->setGeometry(10, 410 - cut, 150, 20);
+    encodings_->setGeometry(170, 410 - cut, 300, encodings_->height());
+    ok_->setGeometry(180, 470 - cut, 100, 30);
+    cancel_->setGeometry(340, 470 - cut, 100, 30);
 }
 
 void FilePreviewDialog::showDecoded() {

@@ -28,8 +28,13 @@ class FilePreviewDialog : public QDialog, public FilePreview {
     QPushButton& okButton() { return *ok_; }
     QPushButton& cancelButton() { return *cancel_; }
 
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
     void showDecoded();
+    // Places the controls for the dialog's height.
+    void layOut();
 
     QPlainTextEdit* preview_;
     QLabel* advice_;

@@ -21,11 +21,15 @@ void OptionsWindow::placePages() {
     for (QWidget* canvas : pages_) {
         if (!canvas) continue;  // still being built
         QWidget* page = canvas->parentWidget();
-        canvas->setGeometry(QRect(-page->mapTo(this, QPoint(0, 0)), size()));
+        canvas->setGeometry(QRect(-page->mapTo(canvas_, QPoint(0, 0)), canvas_->size()));
     }
 }
 
 bool OptionsWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == canvas_ && tabs_ && event->type() == QEvent::Resize) {
+        tabs_->setGeometry(0, 22, canvas_->width(), canvas_->height() - 22);
+        tabs_->lower();
+    }
     if (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
         event->type() == QEvent::Show)
         placePages();

@@ -125,7 +125,17 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
     setWindowTitle(QStringLiteral("Tulvo options"));
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::WindowMinimizeButtonHint);
-    ui::placeCentred(*this, QSize(538, 536), /*fixed=*/true);
+    // The controls lie on a canvas in a scroll area that fills the window: on
+    // a screen too small for the window, they are reached by scrolling.
+    scroller_ = new QScrollArea(this);
+    scroller_->setFrameShape(QFrame::NoFrame);
+    canvas_ = new QWidget;
+    scroller_->setWidget(canvas_);
+    // The window paints its own ground under the controls, as without scrolling.
+    scroller_->viewport()->setAutoFillBackground(false);
+    canvas_->setAutoFillBackground(false);
+    canvas_->installEventFilter(this);
+    ui::placeCentred(*this, QSize(538, 536), /*fixed=*/true, scroller_);
 
     chooseFile = [this] {
         return QFileDialog::getOpenFileName(
@@ -141,7 +151,7 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
         ui::tell(caption, text, this);
     };
 
-    tabs_ = new QTabWidget(this);
+    tabs_ = new QTabWidget(canvas_);
     tabs_->setFont(ui::arialFont(17, true));
     // Each tab's page holds its controls on a canvas the size of the window,
     // kept where the controls' positions are the window's coordinates
@@ -151,13 +161,13 @@ OptionsWindow::OptionsWindow(std::filesystem::path programDirectory, std::string
         auto* page = new QWidget;
         tabs_->addTab(page, QString::fromLatin1(name));
         pages_[tab] = new QWidget(page);
-        pages_[tab]->resize(size());
+        pages_[tab]->resize(canvas_->size());
         page->installEventFilter(this);
         ++tab;
     }
-    tabs_->setGeometry(0, 22, width(), height() - 22);
+    tabs_->setGeometry(0, 22, canvas_->width(), canvas_->height() - 22);
 
-    auto* help = new QPushButton(this);
+    auto* help = new QPushButton(canvas_);
     help->setIcon(QIcon(helpPicture()));
     help->setIconSize(QSize(30, 30));
     help->setGeometry(480, 10, 36, 36);
@@ -359,9 +369,7 @@ void OptionsWindow::pause(int milliseconds) {
 
 void OptionsWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    tabs_->setGeometry(0, 22, width(), height() - 22);
-    tabs_->lower();
-    placePages();
+    scroller_->setGeometry(rect());
 }
 
 void OptionsWindow::closeEvent(QCloseEvent* event) {

@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QTabWidget>
 #include <QWidget>
 #include <array>
@@ -117,6 +118,9 @@ class OptionsWindow : public QWidget, public UpdateView, public UpdateSystem {
     int trackEncoding_ = -1;
     bool importing_ = false;
 
+    QScrollArea* scroller_ = nullptr;
+    // The window's controls, at the window's coordinates when not scrolled.
+    QWidget* canvas_ = nullptr;
     QTabWidget* tabs_ = nullptr;
     std::array<QWidget*, 4> pages_{};
     std::array<QRadioButton*, 3> fontSize_{};

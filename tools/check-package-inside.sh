@@ -23,7 +23,8 @@ as_learner() {
 install -d -o learner -m 700 /tmp/learner-run
 cd /home/learner
 as_learner sh -c 'cd && tulvo-lookup --match exact 中文' >/tmp/out 2>&1 || { cat /tmp/out; fail "tulvo-lookup"; }
-grep -q '^中文	zhōng wén	' /tmp/out || fail "tulvo-lookup did not find 中文: $(cat /tmp/out)"
+# The dictionary writes the reading of a language's name capitalized.
+grep -q '^中文	Zhōng wén	Chinese language	' /tmp/out || fail "tulvo-lookup did not find 中文: $(cat /tmp/out)"
 for command in tulvo tulvo-lookup tulvo-recognize tulvo-wordlist; do
     as_learner "$command" --version >/tmp/out 2>&1 || { cat /tmp/out; fail "$command --version"; }
     grep -q "^$command [0-9]" /tmp/out || fail "$command --version says: $(cat /tmp/out)"
@@ -31,6 +32,10 @@ for command in tulvo tulvo-lookup tulvo-recognize tulvo-wordlist; do
     [ -s "/usr/share/man/man1/$command.1.gz" ] || fail "no manual page for $command"
     [ -e "/usr/share/bash-completion/completions/$command" ] || fail "no bash completion for $command"
 done
+as_learner sh -c 'cd / && tulvo-lookup --match exact 学习' >/tmp/out 2>&1 || { cat /tmp/out; fail "tulvo-lookup from /"; }
+grep -q '^学习	xué xí	' /tmp/out || fail "tulvo-lookup from / did not find 学习: $(cat /tmp/out)"
+# F1 opens the manual from the program directory.
+[ -s /usr/lib/tulvo/manual/index.html ] || fail "the manual is not in the program directory"
 as_learner tulvo-lookup --add-favorite 学习 || fail "tulvo-lookup --add-favorite"
 as_learner tulvo-lookup --favorites >/tmp/out 2>&1 || { cat /tmp/out; fail "tulvo-lookup --favorites"; }
 grep -q '^学习	xué xí	.*	1$' /tmp/out || fail "tulvo-lookup --favorites says: $(cat /tmp/out)"

@@ -1,12 +1,15 @@
-// Top-level windows of a fixed outer size, centred on the screen, and the
-// "Arial" font by cell height, for the options program, its file preview and
-// the reminder screen.
+// Top-level windows of a fixed outer size, centred on the screen and kept
+// within the part of it that windows may take, and the "Arial" font by cell
+// height, for the options program, its file preview, the reminder screen and
+// the radical window.
 #pragma once
 
 #include <QFont>
 #include <QGuiApplication>
 #include <QRect>
 #include <QScreen>
+#include <QScrollArea>
+#include <QStyle>
 #include <QTimer>
 #include <QWidget>
 #include <algorithm>
@@ -15,32 +18,60 @@
 
 namespace tulvo::ui {
 
-// The outer rectangle of a window of `outer` size centred on a screen of
-// `screen` size; the size is first clamped to the screen.
-inline QRect centredFrame(QSize outer, QSize screen) {
-    const int width = std::min(outer.width(), screen.width());
-    const int height = std::min(outer.height(), screen.height());
-    return {(screen.width() - width) / 2, (screen.height() - height) / 2, width, height};
+// The outer rectangle of a window of `outer` size centred in `available`
+// (a screen's area left by its panels); the size is first clamped to it.
+inline QRect centredFrame(QSize outer, QRect available) {
+    const QSize size = outer.boundedTo(available.size());
+    return {available.x() + (available.width() - size.width()) / 2,
+            available.y() + (available.height() - size.height()) / 2, size.width(), size.height()};
+}
+
+// The area of `window`'s screen that windows may take; `fallback` without a screen.
+inline QRect availableArea(const QWidget& window, QSize fallback) {
+    const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
+    return screen ? screen->availableGeometry() : QRect(QPoint(), fallback);
+}
+
+// What the frame adds to `window`'s client size: known once it is shown.
+inline QSize frameExtent(const QWidget& window) {
+    return window.isVisible() ? window.frameGeometry().size() - window.geometry().size() : QSize();
+}
+
+// The client size of `window` for a wanted client size `client`: as large,
+// unless the window, frame included, would not fit its screen's available area.
+inline QSize fittedClientSize(const QWidget& window, QSize client) {
+    const QSize frame = frameExtent(window);
+    return client.boundedTo(availableArea(window, client + frame).size() - frame);
 }
 
 // Gives `window` the outer size `outer` (frame included) centred on its
-// screen. The frame's size is only known once the window is shown, so this
-// runs again just after the window appears. A `fixed` window cannot be resized.
-inline void placeCentred(QWidget& window, QSize outer, bool fixed = false) {
-    const auto apply = [&window, outer, fixed] {
-        const QScreen* screen =
-            window.screen() ? window.screen() : QGuiApplication::primaryScreen();
-        const QRect frame = centredFrame(outer, screen ? screen->size() : outer);
-        const QRect inner = window.geometry();
-        const QRect framed = window.frameGeometry();
-        const int extraWidth = window.isVisible() ? framed.width() - inner.width() : 0;
-        const int extraHeight = window.isVisible() ? framed.height() - inner.height() : 0;
-        const QSize client(frame.width() - extraWidth, frame.height() - extraHeight);
+// screen's available area. The frame's size is only known once the window is
+// shown, so this runs again just after the window appears. A `fixed` window
+// cannot be resized. With `scroller` (a scroll area filling the window), the
+// scrolled canvas keeps the client size the window has where it fits: on a
+// smaller screen the window shrinks to the screen and the controls are
+// reached by scrolling; elsewhere no scroll bar shows.
+inline void placeCentred(QWidget& window, QSize outer, bool fixed = false,
+                         QScrollArea* scroller = nullptr) {
+    const auto apply = [&window, outer, fixed, scroller] {
+        const QSize frame = frameExtent(window);
+        const QRect available = availableArea(window, outer);
+        QSize wanted = outer;
+        if (scroller) {
+            const QSize client = outer - frame;
+            scroller->widget()->setFixedSize(client);
+            // A scroll bar for the side that does not fit takes room on the other.
+            const int bar =
+                scroller->style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroller);
+            if (outer.height() > available.height()) wanted.rwidth() += bar;
+            if (outer.width() > available.width()) wanted.rheight() += bar;
+        }
+        const QRect placed = centredFrame(wanted, available);
         if (fixed)
-            window.setFixedSize(client);
+            window.setFixedSize(placed.size() - frame);
         else
-            window.resize(client);
-        window.move(frame.topLeft());
+            window.resize(placed.size() - frame);
+        window.move(placed.topLeft());
     };
     apply();
     QTimer::singleShot(0, &window, apply);

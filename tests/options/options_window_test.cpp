@@ -368,9 +368,10 @@ TEST(Reminder, TextsWholeOnWhiteAndVisitOpensThePage) {
 }
 
 TEST(Reminder, SmallScreensShrinkTheWindowToThemAtTheCorner) {
-    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QSize(1280, 800)), QRect(416, 240, 448, 320));
-    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QSize(400, 300)), QRect(0, 0, 400, 300));
-    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QSize(640, 300)), QRect(96, 0, 448, 300));
+    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QRect(0, 0, 1280, 800)), QRect(416, 240, 448, 320));
+    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QRect(0, 0, 400, 300)), QRect(0, 0, 400, 300));
+    // Below a panel at the top of the screen.
+    EXPECT_EQ(ui::centredFrame(QSize(448, 320), QRect(0, 28, 640, 300)), QRect(96, 28, 448, 300));
 }
 
 }  // namespace

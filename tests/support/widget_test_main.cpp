@@ -10,7 +10,9 @@
 #include "ui/fonts.hpp"
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
+    // An offscreen platform with options (a screen configuration) is kept.
+    if (!qEnvironmentVariable("QT_QPA_PLATFORM").startsWith(QLatin1String("offscreen:")))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     std::string runtime =
         (std::filesystem::temp_directory_path() / "tulvo-widget-test-XXXXXX").string();
     if (::mkdtemp(runtime.data())) qputenv("XDG_RUNTIME_DIR", runtime.c_str());
