@@ -150,10 +150,12 @@ std::string throughUtf16(std::string_view text) {
 
 }  // namespace
 
-const ResultRow& ResultList::withCells(size_t index) const {
-    ResultRow& row = rows_[index];
-    if (row.cellsMade) return row;
-    row.cellsMade = true;
+size_t ResultList::indexAt(size_t position) const {
+    return position < sorted_.size() ? sorted_[position] : position;
+}
+
+ResultRow ResultList::added(size_t index) const {
+    ResultRow row = rows_[index];
     const CellParts parts = cellParts(row);
     row.character = utf8ToUtf16(parts.character);
     if (parts.equivalentMarker != 0)
@@ -163,12 +165,12 @@ const ResultRow& ResultList::withCells(size_t index) const {
     return row;
 }
 
+ResultRow ResultList::at(size_t position) const {
+    return added(indexAt(position));
+}
+
 ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) const {
-    if (inListOrder) {
-        if (sorted_.size() != rows_.size()) sortNewRows();
-        index = sorted_[index];
-    }
-    const ResultRow& row = rows_[index];
+    const ResultRow& row = rows_[inListOrder ? indexAt(index) : index];
     const CellParts parts = cellParts(row);
     Utf8Cells cells;
     cells.wordValue = row.wordValue;
@@ -180,29 +182,17 @@ ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) cons
     return cells;
 }
 
-const ResultRow& ResultList::added(size_t index) const {
-    return withCells(index);
-}
-
-const ResultRow& ResultList::at(size_t position) const {
-    if (sorted_.size() != rows_.size()) sortNewRows();
-    return withCells(sorted_[position]);
-}
-
 void ResultList::setWordValue(size_t position, int value) {
     if (position >= rows_.size()) return;
-    if (sorted_.size() != rows_.size()) sortNewRows();
-    ResultRow& row = rows_[sorted_[position]];
+    ResultRow& row = rows_[indexAt(position)];
     row.wordValue = value;
     row.colour = rowColour(value);
 }
 
 int ResultList::adjustWordValues(std::u16string_view form, int delta) {
     int changed = 0;
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        withCells(i);
-        ResultRow& row = rows_[i];
-        if (row.character != form) continue;
+    for (ResultRow& row : rows_) {
+        if (utf8ToUtf16(cellParts(row).character) != form) continue;
         row.wordValue += delta;
         row.colour = rowColour(row.wordValue);
         ++changed;
@@ -210,7 +200,7 @@ int ResultList::adjustWordValues(std::u16string_view form, int delta) {
     return changed;
 }
 
-void ResultList::sortNewRows() const {
+void ResultList::sortNewRows() {
     const auto byKey = [this](size_t a, size_t b) { return rows_[a].sortKey < rows_[b].sortKey; };
     const size_t sortedBefore = sorted_.size();
     for (size_t i = sortedBefore; i < rows_.size(); ++i) sorted_.push_back(i);

@@ -47,7 +47,10 @@ class RecordingHost : public ListSearchHost {
   public:
     explicit RecordingHost(ResultList& list) : ListSearchHost(list) {}
     void pause(int ms) override { pauses.push_back(ms); }
-    void resultsFinished() override { ++finished; }
+    void resultsFinished() override {
+        ListSearchHost::resultsFinished();
+        ++finished;
+    }
     void searchTextReplaced(std::u16string_view text) override { replaced = text; }
     void showCharacterWithoutRow(char16_t c) override { panelCharacter = c; }
 
