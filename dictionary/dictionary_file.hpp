@@ -55,6 +55,12 @@ class DictionaryBytes {
 // that is used again for every block: a search reads each byte once, and
 // the system copies a file into a buffer it has just touched faster than
 // the pages of a mapping, or of a buffer the size of the file, come in.
+// Gives back memory that was mapped for bytes.
+struct UnmapBytes {
+    size_t size = 0;
+    void operator()(char* bytes) const;
+};
+
 class LineBlockReader {
   public:
     static constexpr size_t kBlockSize = 128 * 1024;
@@ -74,8 +80,11 @@ class LineBlockReader {
     ~LineBlockReader();
 
   private:
+    using Buffer = std::unique_ptr<char[], UnmapBytes>;
+    static Buffer populatedBuffer(size_t size);
+
     int fd_ = -1;
-    std::unique_ptr<char[]> buffer_;  // kept from one file to the next
+    Buffer buffer_;  // kept from one file to the next
     size_t capacity_ = 0;
 };
 

@@ -80,7 +80,7 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int
     const bool bare = formIndex != 1 && formIndex != 2;
     const std::string_view shown = bare ? text : spaceField(text, formIndex);
 
-    ResultRow row;
+    StoredRow row;
     row.id = static_cast<int>(rows_.size());
     row.formIndex = bare ? -1 : formIndex;
     if (!bare) {
@@ -122,7 +122,7 @@ struct CellParts {
     std::string_view translation;
 };
 
-CellParts cellParts(const ResultRow& row) {
+CellParts cellParts(const StoredRow& row) {
     const std::string_view text = row.source;
     CellParts parts;
     if (row.formIndex < 0) {
@@ -155,7 +155,8 @@ size_t ResultList::indexAt(size_t position) const {
 }
 
 ResultRow ResultList::added(size_t index) const {
-    ResultRow row = rows_[index];
+    ResultRow row;
+    static_cast<StoredRow&>(row) = rows_[index];
     const CellParts parts = cellParts(row);
     row.character = utf8ToUtf16(parts.character);
     if (parts.equivalentMarker != 0)
@@ -170,7 +171,7 @@ ResultRow ResultList::at(size_t position) const {
 }
 
 ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) const {
-    const ResultRow& row = rows_[inListOrder ? indexAt(index) : index];
+    const StoredRow& row = rows_[inListOrder ? indexAt(index) : index];
     const CellParts parts = cellParts(row);
     Utf8Cells cells;
     cells.wordValue = row.wordValue;
@@ -184,14 +185,14 @@ ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) cons
 
 void ResultList::setWordValue(size_t position, int value) {
     if (position >= rows_.size()) return;
-    ResultRow& row = rows_[indexAt(position)];
+    StoredRow& row = rows_[indexAt(position)];
     row.wordValue = value;
     row.colour = rowColour(value);
 }
 
 int ResultList::adjustWordValues(std::u16string_view form, int delta) {
     int changed = 0;
-    for (ResultRow& row : rows_) {
+    for (StoredRow& row : rows_) {
         if (utf8ToUtf16(cellParts(row).character) != form) continue;
         row.wordValue += delta;
         row.colour = rowColour(row.wordValue);

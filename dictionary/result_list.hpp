@@ -24,17 +24,20 @@ RowColour rowColour(int wordValue);
 // The 0x00BBGGRR value of a colour; `fallback` for Default.
 uint32_t colourValue(RowColour colour, uint32_t fallback);
 
-struct ResultRow {
+// What the list keeps of a row.
+struct StoredRow {
     int id = 0;  // order in which the scan added the row
     std::string sortKey;
     int wordValue = -1;  // as looked up, favorites below -1
     RowColour colour = RowColour::Default;
     std::string source;  // the dictionary line, or the bare text
     int formIndex = -1;  // form shown: 1 or 2, -1 for a bare text
+};
 
-    // The cells, made each time the row is read through the list (at(),
-    // added()) and empty in the list itself: a search may add thousands of
-    // rows of which a window shows a screenful.
+// A row as it is read through the list (at(), added()), with its cells,
+// made then: a search may add thousands of rows of which a window shows a
+// screenful.
+struct ResultRow : StoredRow {
     std::u16string character;    // shown form
     std::u16string pinyin;       // tone-marked
     std::u16string translation;  // definitions, "/" between them
@@ -114,7 +117,7 @@ class ResultList {
 
     const WordValueLookup& values_;
     ResultListListener* listener_ = nullptr;
-    std::vector<ResultRow> rows_;
+    std::vector<StoredRow> rows_;
     // Indices into rows_ in list order, up to the last sortNewRows().
     std::vector<size_t> sorted_;
 };
