@@ -71,6 +71,7 @@ size_t showComponentRows(dictionary::ResultList& list, const std::vector<EntryTr
         if (list.add(row.line, row.formField, /*emptySortKey=*/added == 0) == 0) break;
         ++added;
     }
+    list.sortNewRows();
     return added;
 }
 

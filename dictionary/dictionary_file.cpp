@@ -6,7 +6,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
+#include <new>
+#include <utility>
 
 #include "platform/whole_file.hpp"
 
@@ -111,6 +114,60 @@ void DictionaryBytes::release() {
     copy_.clear();
     copy_.shrink_to_fit();
     loaded_ = false;
+}
+
+void UnmapBytes::operator()(char* bytes) const {
+    ::munmap(bytes, size);
+}
+
+LineBlockReader::Buffer LineBlockReader::populatedBuffer(size_t size) {
+    // Pages that come in one by one as they are first written cost a fault
+    // each, far more than the system's filling them in one go.
+    void* bytes = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
+                         MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (bytes == MAP_FAILED) throw std::bad_alloc();
+    return Buffer(static_cast<char*>(bytes), UnmapBytes{size});
+}
+
+bool LineBlockReader::open(const std::filesystem::path& path) {
+    if (fd_ >= 0) ::close(fd_);
+    struct stat st;
+    ReadFailure failure = ReadFailure::None;
+    fd_ = openOrCreate(path, st, failure);
+    return fd_ >= 0 || failure == ReadFailure::NotRegular;
+}
+
+LineBlockReader::~LineBlockReader() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+bool LineBlockReader::forEachBlock(const std::function<bool(std::string_view block)>& fn) {
+    if (fd_ < 0) return true;
+    const FdCloser file{std::exchange(fd_, -1)};
+    if (!buffer_) {
+        buffer_ = populatedBuffer(kBlockSize);
+        capacity_ = kBlockSize;
+    }
+    size_t held = 0;  // bytes of a line begun in the last block
+    for (;;) {
+        const ssize_t got = ::read(file.fd, buffer_.get() + held, capacity_ - held);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        const size_t filled = held + static_cast<size_t>(got);
+        // Up to the last CR LF that the buffer holds whole.
+        const size_t cut = findLineStart(std::string_view(buffer_.get(), filled), filled);
+        if (cut > 0 && !fn(std::string_view(buffer_.get(), cut))) return false;
+        held = filled - cut;
+        if (held == capacity_) {
+            Buffer larger = populatedBuffer(2 * capacity_);
+            std::memcpy(larger.get(), buffer_.get(), held);
+            buffer_ = std::move(larger);
+            capacity_ *= 2;
+        } else {
+            std::memmove(buffer_.get(), buffer_.get() + cut, held);
+        }
+    }
+    return held == 0 || fn(std::string_view(buffer_.get(), held));
 }
 
 size_t findLineEnd(std::string_view text, size_t from) {
@@ -268,6 +325,176 @@ size_t NeedleFinder::find(std::string_view hay, size_t from) const {
     for (; i <= lastStart; ++i)
         if (needleAt(s.hay + i, s.needle, s.mask, n)) return i;
     return size;
+}
+
+size_t nextLineContaining(std::string_view bytes, const NeedleFinder& needle, size_t from) {
+    const size_t lineStart = from;
+    while (from < bytes.size()) {
+        const size_t at = needle.find(bytes, from);
+        if (at >= bytes.size()) break;
+        // The first CR LF that touches or follows the match.
+        const size_t end = findLineEnd(bytes, at > 0 ? at - 1 : 0);
+        if (end >= at + needle.size()) return std::max(lineStart, findLineStart(bytes, at));
+        from = at + 1;
+    }
+    return bytes.size();
+}
+
+namespace {
+
+// What the field-start search needs of 64 bytes: bit i of `opens` set where
+// byte i is "[", of `feeds` where it is LF, of `fitting` where byte i + 1 is
+// a wanted byte.
+struct BlockMarks {
+    uint64_t opens = 0, feeds = 0, fitting = 0;
+};
+
+// Byte by byte, for the last bytes of the text; `fitting` only where it
+// matters, after a "[".
+BlockMarks plainMarks(const char* block, size_t count, size_t available,
+                      const std::array<bool, 256>& wanted) {
+    BlockMarks marks;
+    for (size_t i = 0; i < count; ++i) {
+        const uint64_t bit = uint64_t(1) << i;
+        if (block[i] == '\n') marks.feeds |= bit;
+        if (block[i] != '[') continue;
+        marks.opens |= bit;
+        if (i + 1 < available && wanted[static_cast<unsigned char>(block[i + 1])])
+            marks.fitting |= bit;
+    }
+    return marks;
+}
+
+#if defined(__x86_64__)
+// Sixteen bytes at a time; `fitting` looked up after each "[".
+BlockMarks sse2Marks(const char* block, const std::array<bool, 256>& wanted) {
+    BlockMarks marks;
+    const __m128i open = _mm_set1_epi8('['), feed = _mm_set1_epi8('\n');
+    for (int k = 0; k < 4; ++k) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block + 16 * k));
+        marks.opens |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, open)))) << (16 * k);
+        marks.feeds |= uint64_t(unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(v, feed)))) << (16 * k);
+    }
+    for (uint64_t opens = marks.opens; opens != 0; opens &= opens - 1) {
+        const int i = __builtin_ctzll(opens);
+        if (wanted[static_cast<unsigned char>(block[i + 1])]) marks.fitting |= opens & -opens;
+    }
+    return marks;
+}
+
+// Thirty-two bytes at a time, the wanted bytes (all below 0x80) looked up
+// by their two halves: bit h of lowNibbles[l] says whether byte h * 16 + l
+// is wanted.
+struct Avx2Tables {
+    __m256i lowNibbles, highBits;
+};
+
+__attribute__((target("avx2"))) inline uint64_t mask64(__m256i low, __m256i high) {
+    return uint64_t(unsigned(_mm256_movemask_epi8(low))) |
+           uint64_t(unsigned(_mm256_movemask_epi8(high))) << 32;
+}
+
+__attribute__((target("avx2"))) inline __m256i wantedBytes(__m256i v, const Avx2Tables& t) {
+    const __m256i nibble = _mm256_set1_epi8(0x0F);
+    const __m256i low = _mm256_shuffle_epi8(t.lowNibbles, _mm256_and_si256(v, nibble));
+    const __m256i high =
+        _mm256_shuffle_epi8(t.highBits, _mm256_and_si256(_mm256_srli_epi16(v, 4), nibble));
+    return _mm256_xor_si256(_mm256_cmpeq_epi8(_mm256_and_si256(low, high), _mm256_setzero_si256()),
+                            _mm256_set1_epi8(-1));
+}
+
+// Needs 65 readable bytes from `block`.
+__attribute__((target("avx2"))) inline BlockMarks avx2Marks(const char* block,
+                                                            const Avx2Tables& t) {
+    const auto* at = reinterpret_cast<const __m256i*>(block);
+    const auto* next = reinterpret_cast<const __m256i*>(block + 1);
+    const __m256i a = _mm256_loadu_si256(at), b = _mm256_loadu_si256(at + 1);
+    const __m256i nextA = _mm256_loadu_si256(next), nextB = _mm256_loadu_si256(next + 1);
+    const __m256i open = _mm256_set1_epi8('['), feed = _mm256_set1_epi8('\n');
+    BlockMarks marks;
+    marks.opens = mask64(_mm256_cmpeq_epi8(a, open), _mm256_cmpeq_epi8(b, open));
+    marks.feeds = mask64(_mm256_cmpeq_epi8(a, feed), _mm256_cmpeq_epi8(b, feed));
+    marks.fitting = mask64(wantedBytes(nextA, t), wantedBytes(nextB, t));
+    return marks;
+}
+#endif
+
+// The walk over the blocks from `from`, with `marksOf(block)` for each whole
+// block that has a byte after it.
+template <typename MarksOf>
+__attribute__((always_inline)) inline size_t walkBlocks(std::string_view hay, size_t from,
+                                                        const std::array<bool, 256>& wanted,
+                                                        MarksOf marksOf) {
+    const char* data = hay.data();
+    const size_t size = hay.size();
+    // Whether a "[" came after the last LF: the carry of the sums below from
+    // one block to the next. `from` starts a line, so none has.
+    bool opened = false;
+    for (size_t block = from; block < size; block += 64) {
+        const size_t count = std::min<size_t>(64, size - block);
+        const BlockMarks marks = block + 64 < size
+                                     ? marksOf(data + block)
+                                     : plainMarks(data + block, count, size - block, wanted);
+        // Each "[" starts a carry that runs up to the next LF: an LF gets a
+        // carry exactly when a "[" comes after the LF before it. The lines
+        // are cut at every LF here, a lone one too: a piece without "[" is
+        // handed over for its whole line, which is then looked at in full.
+        const uint64_t valid = count == 64 ? ~uint64_t(0) : (uint64_t(1) << count) - 1;
+        unsigned long long sum = 0;
+        const bool carry = __builtin_uaddll_overflow(~marks.feeds & valid, marks.opens, &sum);
+        const bool carried = __builtin_uaddll_overflow(sum, uint64_t(opened), &sum);
+        const uint64_t found = (marks.opens & marks.fitting) | (marks.feeds & ~sum);
+        if (found != 0) {
+            const size_t at = block + static_cast<size_t>(__builtin_ctzll(found));
+            return std::max(from, findLineStart(hay, at));
+        }
+        opened = count == 64 ? carry || carried : (sum >> count) & 1;
+    }
+    // A last line without CR LF and without "[" starts its own field.
+    const size_t last = std::max(from, findLineStart(hay, size));
+    return last < size && !opened ? last : size;
+}
+
+#if defined(__x86_64__)
+__attribute__((target("avx2"))) size_t walkAvx2(std::string_view hay, size_t from,
+                                                const std::array<bool, 256>& wanted,
+                                                const Avx2Tables& tables) {
+    return walkBlocks(hay, from, wanted,
+                      [&](const char* block) { return avx2Marks(block, tables); });
+}
+#endif
+
+}  // namespace
+
+FieldStartFinder::FieldStartFinder(const std::array<bool, 256>& wanted) : wanted_(wanted) {
+    for (size_t b = 0; b < 256; ++b) {
+        if (!wanted[b]) continue;
+        if (b >= 0x80)
+            asciiOnly_ = false;
+        else
+            lowNibbles_[b & 15] |= static_cast<unsigned char>(1u << (b >> 4));
+    }
+}
+
+size_t FieldStartFinder::nextLine(std::string_view hay, size_t from) const {
+#if defined(__x86_64__)
+    if (kHasAvx2 && asciiOnly_) {
+        Avx2Tables tables;
+        std::memcpy(&tables.lowNibbles, lowNibbles_.data(), 16);
+        std::memcpy(reinterpret_cast<char*>(&tables.lowNibbles) + 16, lowNibbles_.data(), 16);
+        // Bit h for high half h below 8; bytes from 0x80 on are never wanted here.
+        alignas(32) static constexpr unsigned char kHighBits[32] = {
+            1, 2, 4, 8, 16, 32, 64, 128, 0, 0, 0, 0, 0, 0, 0, 0,
+            1, 2, 4, 8, 16, 32, 64, 128, 0, 0, 0, 0, 0, 0, 0, 0};
+        std::memcpy(&tables.highBits, kHighBits, 32);
+        return walkAvx2(hay, from, wanted_, tables);
+    }
+    return walkBlocks(hay, from, wanted_,
+                      [&](const char* block) { return sse2Marks(block, wanted_); });
+#else
+    return walkBlocks(hay, from, wanted_,
+                      [&](const char* block) { return plainMarks(block, 64, 65, wanted_); });
+#endif
 }
 
 bool scanLines(const std::filesystem::path& path,

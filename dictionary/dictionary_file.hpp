@@ -4,8 +4,10 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -15,9 +17,8 @@ namespace tulvo::dictionary {
 inline const std::filesystem::path kDictionaryPath = std::filesystem::path("data") / "CEDICT_ts.u8";
 
 // The whole dictionary file as one read-only range of bytes: mapped into
-// memory when the system allows it, else read. A search walks the bytes in
-// one pass, and a window keeps them between searches as long as the file on
-// disk stays the same.
+// memory when the system allows it, else read. A holder keeps them from one
+// load to the next as long as the file on disk stays the same.
 class DictionaryBytes {
   public:
     DictionaryBytes() = default;
@@ -50,6 +51,43 @@ class DictionaryBytes {
     bool loaded_ = false;
 };
 
+// The dictionary file read a block of whole lines at a time into one buffer
+// that is used again for every block: a search reads each byte once, and
+// the system copies a file into a buffer it has just touched faster than
+// the pages of a mapping, or of a buffer the size of the file, come in.
+// Gives back memory that was mapped for bytes.
+struct UnmapBytes {
+    size_t size = 0;
+    void operator()(char* bytes) const;
+};
+
+class LineBlockReader {
+  public:
+    static constexpr size_t kBlockSize = 128 * 1024;
+
+    // Opens the file, creating it empty when it is missing (open-or-create).
+    // False when it can be neither opened nor created; something that is no
+    // regular file opens with no lines.
+    bool open(const std::filesystem::path& path);
+    LineBlockReader() = default;
+    LineBlockReader(const LineBlockReader&) = delete;
+    LineBlockReader& operator=(const LineBlockReader&) = delete;
+    // Hands the file from its first byte to `fn` in blocks of whole lines,
+    // each line with its CR LF (the last line of the file may lack one); a
+    // line longer than a block comes whole in a larger one. Stops when `fn`
+    // returns false, and returns false then. The file is closed afterwards.
+    bool forEachBlock(const std::function<bool(std::string_view block)>& fn);
+    ~LineBlockReader();
+
+  private:
+    using Buffer = std::unique_ptr<char[], UnmapBytes>;
+    static Buffer populatedBuffer(size_t size);
+
+    int fd_ = -1;
+    Buffer buffer_;  // kept from one file to the next
+    size_t capacity_ = 0;
+};
+
 // Finds where a needle occurs in the dictionary's bytes, ignoring ASCII case
 // when the needle holds a letter (give it in lower case). It tests the
 // needle's two rarest bytes at many positions at once and compares the few
@@ -66,6 +104,28 @@ class NeedleFinder {
     std::string needle_;
     std::string foldMask_;         // 0x20 where the needle holds a letter, else 0
     size_t rare_ = 0, other_ = 0;  // positions of the two rarest bytes
+};
+
+// Finds the lines whose pinyin field (see pinyinField) may start with one of
+// a set of bytes: the lines with a "[" followed by such a byte, and the
+// lines without "[", whose field starts the line. Every line whose field
+// does start with one is among them. It marks brackets and line ends
+// sixty-four bytes at a time, so that a search whose key must begin the
+// field passes over the other lines without cutting them out.
+class FieldStartFinder {
+  public:
+    // `wanted[b]`: whether a field may start with byte b.
+    explicit FieldStartFinder(const std::array<bool, 256>& wanted);
+    // The start of the first such line at or after `from`, which must be
+    // where a line starts; hay.size() when there is none.
+    size_t nextLine(std::string_view hay, size_t from) const;
+
+  private:
+    std::array<bool, 256> wanted_;
+    // The wanted bytes below 0x80 by their two halves, for the vector test:
+    // bit h of lowNibbles_[l] set when byte h * 16 + l is wanted.
+    std::array<unsigned char, 16> lowNibbles_{};
+    bool asciiOnly_ = true;
 };
 
 // Where the first CR LF at or after `from` starts, or text.size().
@@ -87,23 +147,21 @@ bool forEachLine(std::string_view bytes, Fn&& fn) {
     return true;
 }
 
+// The start of the first line at or after `from` (where a line starts) that
+// contains the needle, or bytes.size(). A match that takes in part of a line
+// end belongs to no line.
+size_t nextLineContaining(std::string_view bytes, const NeedleFinder& needle, size_t from);
+
 // Like forEachLine, but hands over only the lines that contain the needle;
 // every other line cannot match a query whose key contains it.
 template <typename Fn>
 bool forEachLineContaining(std::string_view bytes, const NeedleFinder& needle, Fn&& fn) {
-    for (size_t next = 0, from = 0; from < bytes.size();) {
-        const size_t at = needle.find(bytes, from);
-        if (at >= bytes.size()) break;
-        // The first CR LF that touches or follows the match: a match that
-        // takes in part of a line end belongs to no line.
-        const size_t end = findLineEnd(bytes, at > 0 ? at - 1 : 0);
-        if (end < at + needle.size()) {
-            from = at + 1;
-            continue;
-        }
-        const size_t start = std::max(next, findLineStart(bytes, at));
+    for (size_t from = 0; from < bytes.size();) {
+        const size_t start = nextLineContaining(bytes, needle, from);
+        if (start >= bytes.size()) break;
+        const size_t end = findLineEnd(bytes, start);
         if (!fn(bytes.substr(start, end - start))) return false;
-        next = from = end + 2;
+        from = end + 2;
     }
     return true;
 }

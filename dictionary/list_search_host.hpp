@@ -18,6 +18,8 @@ class ListSearchHost : public SearchHost {
         return list_.add(line, formIndex, false, group) == 1;
     }
     size_t resultCount() const override { return list_.size(); }
+    // The rows are read in list order once the scan is over.
+    void resultsFinished() override { list_.sortNewRows(); }
 
   protected:
     ResultList& list_;

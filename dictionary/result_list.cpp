@@ -89,7 +89,7 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int
     const bool bare = formIndex != 1 && formIndex != 2;
     const std::string_view shown = bare ? text : spaceField(text, formIndex);
 
-    ResultRow row;
+    StoredRow row;
     row.id = static_cast<int>(rows_.size());
     row.formIndex = bare ? -1 : formIndex;
     if (!bare) {
@@ -132,7 +132,7 @@ struct CellParts {
     std::string_view translation;
 };
 
-CellParts cellParts(const ResultRow& row) {
+CellParts cellParts(const StoredRow& row) {
     const std::string_view text = row.source;
     CellParts parts;
     if (row.formIndex < 0) {
@@ -160,10 +160,13 @@ std::string throughUtf16(std::string_view text) {
 
 }  // namespace
 
-const ResultRow& ResultList::withCells(size_t index) const {
-    ResultRow& row = rows_[index];
-    if (row.cellsMade) return row;
-    row.cellsMade = true;
+size_t ResultList::indexAt(size_t position) const {
+    return position < sorted_.size() ? sorted_[position] : position;
+}
+
+ResultRow ResultList::added(size_t index) const {
+    ResultRow row;
+    static_cast<StoredRow&>(row) = rows_[index];
     const CellParts parts = cellParts(row);
     row.character = utf8ToUtf16(parts.character);
     if (parts.equivalentMarker != 0)
@@ -173,12 +176,12 @@ const ResultRow& ResultList::withCells(size_t index) const {
     return row;
 }
 
+ResultRow ResultList::at(size_t position) const {
+    return added(indexAt(position));
+}
+
 ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) const {
-    if (inListOrder) {
-        if (sorted_.size() != rows_.size()) sortNewRows();
-        index = sorted_[index];
-    }
-    const ResultRow& row = rows_[index];
+    const StoredRow& row = rows_[inListOrder ? indexAt(index) : index];
     const CellParts parts = cellParts(row);
     Utf8Cells cells;
     cells.wordValue = row.wordValue;
@@ -190,29 +193,17 @@ ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) cons
     return cells;
 }
 
-const ResultRow& ResultList::added(size_t index) const {
-    return withCells(index);
-}
-
-const ResultRow& ResultList::at(size_t position) const {
-    if (sorted_.size() != rows_.size()) sortNewRows();
-    return withCells(sorted_[position]);
-}
-
 void ResultList::setWordValue(size_t position, int value) {
     if (position >= rows_.size()) return;
-    if (sorted_.size() != rows_.size()) sortNewRows();
-    ResultRow& row = rows_[sorted_[position]];
+    StoredRow& row = rows_[indexAt(position)];
     row.wordValue = value;
     row.colour = rowColour(value);
 }
 
 int ResultList::adjustWordValues(std::u16string_view form, int delta) {
     int changed = 0;
-    for (size_t i = 0; i < rows_.size(); ++i) {
-        withCells(i);
-        ResultRow& row = rows_[i];
-        if (row.character != form) continue;
+    for (StoredRow& row : rows_) {
+        if (utf8ToUtf16(cellParts(row).character) != form) continue;
         row.wordValue += delta;
         row.colour = rowColour(row.wordValue);
         ++changed;
@@ -220,7 +211,7 @@ int ResultList::adjustWordValues(std::u16string_view form, int delta) {
     return changed;
 }
 
-void ResultList::sortNewRows() const {
+void ResultList::sortNewRows() {
     const auto byKey = [this](size_t a, size_t b) { return rows_[a].sortKey < rows_[b].sortKey; };
     const size_t sortedBefore = sorted_.size();
     for (size_t i = sortedBefore; i < rows_.size(); ++i) sorted_.push_back(i);

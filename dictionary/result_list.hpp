@@ -24,21 +24,24 @@ RowColour rowColour(int wordValue);
 // The 0x00BBGGRR value of a colour; `fallback` for Default.
 uint32_t colourValue(RowColour colour, uint32_t fallback);
 
-struct ResultRow {
+// What the list keeps of a row.
+struct StoredRow {
     int id = 0;  // order in which the scan added the row
     std::string sortKey;
     int wordValue = -1;  // as looked up, favorites below -1
     RowColour colour = RowColour::Default;
     std::string source;  // the dictionary line, or the bare text
     int formIndex = -1;  // form shown: 1 or 2, -1 for a bare text
+};
 
-    // The cells, made the first time the row is read through the list: a
-    // search may add thousands of rows of which a window shows a screenful.
+// A row as it is read through the list (at(), added()), with its cells,
+// made then: a search may add thousands of rows of which a window shows a
+// screenful.
+struct ResultRow : StoredRow {
     std::u16string character;    // shown form
     std::u16string pinyin;       // tone-marked
     std::u16string translation;  // definitions, "/" between them
     std::u16string equivalent;   // other form's index digit and the other form, or empty
-    bool cellsMade = false;
 };
 
 // The hidden sort key of a dictionary row. `variant` marks an entry that is
@@ -79,11 +82,18 @@ class ResultList {
     // order of their groups, each group's rows in the usual order.
     int add(std::string_view text, int formIndex, bool emptySortKey = false, int group = -1);
 
+    // Puts the rows added since the last call into list order. A search
+    // adds rows one by one, and sorting them as they come would move the
+    // whole order for every row: its host calls this when a batch is in.
+    void sortNewRows();
+
     size_t size() const { return rows_.size(); }
-    // Rows in list order: by sort key, rows of equal keys in the order added.
-    const ResultRow& at(size_t position) const;
-    // Rows in the order they were added.
-    const ResultRow& added(size_t index) const;
+    // Rows in list order, with their cells: by sort key, rows of equal keys
+    // in the order added; rows added since the last sortNewRows() follow in
+    // the order added.
+    ResultRow at(size_t position) const;
+    // Rows in the order they were added, with their cells.
+    ResultRow added(size_t index) const;
 
     // The cells of a row as UTF-8, the same text as its UTF-16 cells,
     // made without them (for a caller that writes UTF-8): shown form,
@@ -103,16 +113,14 @@ class ResultList {
     int adjustWordValues(std::u16string_view form, int delta);
 
   private:
+    // The index into rows_ of list position `position`.
+    size_t indexAt(size_t position) const;
+
     const WordValueLookup& values_;
     ResultListListener* listener_ = nullptr;
-    void sortNewRows() const;
-    const ResultRow& withCells(size_t index) const;
-
-    mutable std::vector<ResultRow> rows_;
-    // Indices into rows_ in list order, brought up to date when read: rows
-    // are added one by one during a search, and sorting them as they come
-    // would move the whole index for every row.
-    mutable std::vector<size_t> sorted_;
+    std::vector<StoredRow> rows_;
+    // Indices into rows_ in list order, up to the last sortNewRows().
+    std::vector<size_t> sorted_;
 };
 
 }  // namespace tulvo::dictionary

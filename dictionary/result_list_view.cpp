@@ -35,7 +35,9 @@ int ResultListModel::columnCount(const QModelIndex& parent) const {
 
 QVariant ResultListModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || static_cast<size_t>(index.row()) >= list_.size()) return {};
-    const ResultRow& row = list_.at(static_cast<size_t>(index.row()));
+    if (role == Qt::FontRole && index.column() == kCharacter) return characterFont_;
+    if (role != Qt::DisplayRole && role != Qt::ForegroundRole) return {};
+    const ResultRow row = list_.at(static_cast<size_t>(index.row()));
     if (role == Qt::DisplayRole) {
         switch (index.column()) {
             case kSort:
@@ -49,8 +51,6 @@ QVariant ResultListModel::data(const QModelIndex& index, int role) const {
             case kEquivalent:
                 return text(row.equivalent);
         }
-    } else if (role == Qt::FontRole && index.column() == kCharacter) {
-        return characterFont_;
     } else if (role == Qt::ForegroundRole && row.colour != RowColour::Default) {
         return fromColourRef(colourValue(row.colour, 0));
     }
@@ -136,7 +136,7 @@ void ResultListView::mousePressEvent(QMouseEvent* event) {
     const QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid()) return;
     if (event->button() == Qt::RightButton) {
-        const ResultRow& row = list_.at(static_cast<size_t>(index.row()));
+        const ResultRow row = list_.at(static_cast<size_t>(index.row()));
         const int x = event->position().toPoint().x();
         if (const char16_t c = characterAt(row.character, x / 15))
             emit characterRightClicked(c, event->globalPosition().toPoint());
@@ -150,7 +150,7 @@ void ResultListView::mouseDoubleClickEvent(QMouseEvent* event) {
     if (!index.isValid() || event->button() != Qt::LeftButton) return;
     const int width = characterWidth();
     const int x = event->position().toPoint().x();
-    const ResultRow& row = list_.at(static_cast<size_t>(index.row()));
+    const ResultRow row = list_.at(static_cast<size_t>(index.row()));
     if (const char16_t c = characterAt(row.character, (x - 4) / width))
         emit characterDoubleClicked(c);
 }

@@ -1,6 +1,7 @@
 #include "dictionary/search.hpp"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -280,6 +281,81 @@ inline bool pinyinBytePasses(char keyByte, char fieldByte) {
     return keyByte == '?' ? (fieldByte >= '0' && fieldByte <= '9') : keyByte == fieldByte;
 }
 
+// The bytes a pinyin field may start with when `key` is to match it from
+// the field's first byte on: those that pass for the key's first byte in
+// either case, and those the comparison leaves out.
+std::array<bool, 256> fieldStartBytes(char keyFirst, bool toneless) {
+    std::array<bool, 256> wanted{};
+    for (int b = 0; b < 256; ++b) {
+        const char c = static_cast<char>(b);
+        wanted[size_t(b)] =
+            skippedInPinyin(c, toneless) || pinyinBytePasses(keyFirst, asciiLower(c));
+    }
+    return wanted;
+}
+
+// Which lines a query can match at all. A line that matches holds the
+// query's required text, or has a pinyin field that may begin with the
+// pinyin key; the scan compares only those lines, in file order.
+struct CandidateLines {
+    bool everyLine = true;
+    std::optional<NeedleFinder> needle;
+    std::optional<FieldStartFinder> fieldStart;
+};
+
+CandidateLines candidateLines(const Query& keyed) {
+    CandidateLines lines;
+    // Pinyin compared from the field's first byte; under a pattern only
+    // when that byte is no wildcard.
+    const auto fromFieldStart = [&](const std::string& key, bool toneless) {
+        const MatchPart part = keyed.matchPart;
+        const bool anchored = part == kBeginning || part == kExact ||
+                              (part == kWildcard && !key.empty() && key[0] != '*' && key[0] != '?');
+        if (!anchored || key.empty()) return false;
+        lines.fieldStart.emplace(fieldStartBytes(key[0], toneless));
+        return true;
+    };
+    switch (keyed.kind) {
+        case QueryKind::Chinese:
+        case QueryKind::English: {
+            const std::string needle = requiredText(keyed);
+            if (needle.empty()) return lines;
+            // An English text that reads as pinyin matches lines by either.
+            if (!keyed.tonelessKey.empty() && !fromFieldStart(keyed.tonelessKey, true))
+                return lines;
+            lines.needle.emplace(needle);
+            lines.everyLine = false;
+            return lines;
+        }
+        case QueryKind::Pinyin:
+        case QueryKind::TonelessPinyin:
+            lines.everyLine = !fromFieldStart(keyed.key, keyed.kind == QueryKind::TonelessPinyin);
+            return lines;
+    }
+    return lines;
+}
+
+// Hands each candidate line of `bytes` (whole lines) to `fn` in file order,
+// each once; stops when `fn` returns false, and returns false then.
+template <typename Fn>
+bool forEachCandidateLine(std::string_view bytes, const CandidateLines& lines, Fn&& fn) {
+    if (lines.everyLine) return forEachLine(bytes, fn);
+    const size_t none = bytes.size();
+    // The next line that each finder points at, at or after `from`.
+    size_t byNeedle = lines.needle ? nextLineContaining(bytes, *lines.needle, 0) : none;
+    size_t byField = lines.fieldStart ? lines.fieldStart->nextLine(bytes, 0) : none;
+    for (;;) {
+        const size_t start = std::min(byNeedle, byField);
+        if (start >= none) return true;
+        const size_t end = findLineEnd(bytes, start);
+        if (!fn(bytes.substr(start, end - start))) return false;
+        const size_t from = end + 2;
+        if (from >= none) return true;
+        if (byNeedle < from) byNeedle = nextLineContaining(bytes, *lines.needle, from);
+        if (byField < from) byField = lines.fieldStart->nextLine(bytes, from);
+    }
+}
+
 }  // namespace
 
 bool LineMatcher::matchPinyin(std::string_view line, const std::string& key, bool toneless,
@@ -484,7 +560,7 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
     const Query keyed = keyedForScan(query);
     LineMatcher matcher(keyed, settings);
     host_.pause(30);
-    const bool readable = dictionary_.load(path_);
+    const bool readable = reader_.open(path_);
     host_.pause(30);
     const auto onLine = [&](std::string_view line) {
         if (!line.empty() && line.front() == '#') return true;
@@ -500,13 +576,10 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
         return host_.addResult(line, form);
     };
     if (readable) {
-        // Toneless pinyin is compared without the field's spaces: every
-        // line is looked at.
-        const std::string needle = keyed.tonelessKey.empty() ? requiredText(keyed) : "";
-        if (needle.empty())
-            forEachLine(dictionary_.bytes(), onLine);
-        else
-            forEachLineContaining(dictionary_.bytes(), NeedleFinder(needle), onLine);
+        const CandidateLines candidates = candidateLines(keyed);
+        reader_.forEachBlock([&](std::string_view block) {
+            return forEachCandidateLine(block, candidates, onLine);
+        });
     }
     // A Chinese text that matches nothing as a whole (a sentence from the
     // hotkey) lists the words it is made of.
@@ -519,6 +592,7 @@ void Search::scan(const Query& query, const SearchSettings& settings) {
 }
 
 void Search::listWordsOfText(std::string_view text, const SearchSettings& settings) {
+    if (!dictionary_.load(path_)) return;
     // Every entry whose form occurs in the text, by form.
     std::unordered_map<std::string_view, std::vector<std::pair<std::string_view, int>>> linesOf;
     forEachLine(dictionary_.bytes(), [&](std::string_view line) {

@@ -135,10 +135,11 @@ class Search {
     DropDownHistory& dropDown_;
     SearchHost& host_;
     bool historyPick_ = false;
-    // Mapped for one search, the toneless retry included, and given back
-    // after it: held between searches its pages would count as the window's
-    // resident memory, and mapping the file again costs a fraction of a
-    // millisecond.
+    // Reads the file for each scan, its buffer kept for the toneless retry.
+    LineBlockReader reader_;
+    // The whole file while the words of a text are listed, given back after
+    // the search: held between searches its pages would count as the
+    // window's resident memory.
     DictionaryBytes dictionary_;
 };
 

@@ -163,6 +163,7 @@ void WindowSearchHost::rowsFound(uint64_t id, const std::vector<FoundLine>& rows
             break;
         }
     }
+    list_.sortNewRows();
     window_.resultView().resultModel().refresh();
 }
 

@@ -68,6 +68,7 @@ TEST(WordValues, RowsInTheFourGroupsWithTheirColours) {
         "種 种 [zhong3] /kind/",
     };
     for (const char* line : lines) ASSERT_EQ(list.add(line, 2), 1);
+    list.sortNewRows();
     std::vector<std::string> order;
     for (size_t i = 0; i < list.size(); ++i)
         order.push_back(tulvo::utf16ToUtf8(list.at(i).character) + " " +

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <string>
@@ -237,4 +238,48 @@ TEST(DictionaryFile, ANeedleAcrossALineEndMatchesNoLine) {
     EXPECT_TRUE(containing("/\r\n中").empty());
     EXPECT_EQ(containing("/\n"), std::vector<std::string>{});
     EXPECT_EQ(containing("middle/"), (std::vector<std::string>{"中 中 /middle/"}));
+}
+
+// The lines the field-start search points at, against a plain walk over the
+// lines: every line with a "[" followed by a wanted byte, and every line
+// without "["; besides them only lines with a lone LF. Texts of short lines
+// made of the bytes that decide it (both brackets, CR and LF apart and
+// together, wanted and other bytes), so that lines and their ends fall at
+// every offset of the sixty-four-byte blocks. A wanted byte from 0x80 on
+// (the first of 中) takes the search's other way.
+TEST(FieldStartFinder, FindsWhatAPlainWalkFinds) {
+    const std::string alphabet[] = {"[", "]", "z", "Z", "a", " ", "1", "\r\n", "\r", "\n", "中"};
+    std::mt19937 random(11);
+    for (int round = 0; round < 80; ++round) {
+        std::array<bool, 256> wanted{};
+        for (unsigned char b : {'z', 'Z', ' ', '1'}) wanted[b] = true;
+        wanted[0xE4] = round % 2 == 1;
+        const FieldStartFinder finder(wanted);
+        std::string hay;
+        const size_t length = 1 + random() % 2000;
+        while (hay.size() < length) hay += alphabet[random() % std::size(alphabet)];
+        std::vector<size_t> allowed, required, found;
+        size_t start = 0;
+        forEachLine(hay, [&](std::string_view line) {
+            bool pointed = line.find('[') == std::string_view::npos;
+            for (size_t at = line.find('['); at != std::string_view::npos && !pointed;
+                 at = line.find('[', at + 1))
+                pointed = at + 1 < line.size() && wanted[static_cast<unsigned char>(line[at + 1])];
+            // A lone LF may have the line handed over too.
+            if (pointed || line.find('\n') != std::string_view::npos) allowed.push_back(start);
+            if (pointed) required.push_back(start);
+            start += line.size() + 2;
+            return true;
+        });
+        for (size_t from = 0; from < hay.size();) {
+            const size_t at = finder.nextLine(hay, from);
+            if (at >= hay.size()) break;
+            found.push_back(at);
+            from = findLineEnd(hay, at) + 2;
+        }
+        ASSERT_TRUE(std::includes(found.begin(), found.end(), required.begin(), required.end()))
+            << "round " << round;
+        ASSERT_TRUE(std::includes(allowed.begin(), allowed.end(), found.begin(), found.end()))
+            << "round " << round;
+    }
 }

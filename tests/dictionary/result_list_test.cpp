@@ -110,12 +110,20 @@ TEST(ResultRows, GroupsThenFrequencyClassThenPinyinInAnyAddingOrder) {
         values.values[row.form] = row.value;
         expected.push_back(row.form);
     }
+    // Sorted as one batch, or as two that are merged (a window gets its rows
+    // in batches).
     for (int start = 0; start < n; ++start) {
         for (int step : {1, n - 1}) {  // forwards and backwards from `start`
-            ResultList list(values);
-            for (int i = 0; i < n; ++i) list.add(rows[(start + i * step) % n].line, 2);
-            EXPECT_EQ(characters(list), expected) << start << " " << step;
-            EXPECT_EQ(list.at(7).colour, RowColour::Favorite);
+            for (int batch : {n, n / 3}) {
+                ResultList list(values);
+                for (int i = 0; i < n; ++i) {
+                    list.add(rows[(start + i * step) % n].line, 2);
+                    if (i + 1 == batch) list.sortNewRows();
+                }
+                list.sortNewRows();
+                EXPECT_EQ(characters(list), expected) << start << " " << step << " " << batch;
+                EXPECT_EQ(list.at(7).colour, RowColour::Favorite);
+            }
         }
     }
 }
@@ -128,6 +136,7 @@ TEST(ResultRows, GroupsKeepTheirOrderAndTheirRowsTheListOrder) {
     list.add("中文 中文 [Zhong1 wen2] /Chinese/", 2, false, 1);
     list.add("我 我 [wo3] /I/", 2, false, 0);
     list.add("鍾 钟 [zhong1] /cup/", 2, false, 1);
+    list.sortNewRows();
     EXPECT_EQ(characters(list), (std::vector<std::string>{"我", "中文", "钟"}));
 }
 
@@ -138,6 +147,8 @@ TEST(ResultRows, BareTextAndEmptySortKey) {
     EXPECT_EQ(list.at(0).sortKey, " zzzzzz");
     EXPECT_TRUE(list.at(0).pinyin.empty());
     list.add("女 女 [nu:3] /woman/", 2, /*emptySortKey=*/true);
+    EXPECT_EQ(utf16ToUtf8(list.at(1).character), "女");  // not yet sorted: as added
+    list.sortNewRows();
     EXPECT_EQ(utf16ToUtf8(list.at(0).character), "女");  // empty key sorts first
     EXPECT_EQ(list.at(0).sortKey, "");
 }
@@ -163,6 +174,7 @@ TEST(ResultList, Utf8CellsAreTheCellsInUtf8) {
     list.add("\xE4\xB8 x [lu:4 *] /bad \xFF byte/", 1);
     list.add("好", -1);
     list.add("a b [A1 ma5] no slash", 2);
+    list.sortNewRows();
     for (bool listOrder : {true, false}) {
         for (size_t i = 0; i < list.size(); ++i) {
             const ResultRow& row = listOrder ? list.at(i) : list.added(i);

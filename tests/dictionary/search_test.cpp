@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -47,7 +48,10 @@ class RecordingHost : public ListSearchHost {
   public:
     explicit RecordingHost(ResultList& list) : ListSearchHost(list) {}
     void pause(int ms) override { pauses.push_back(ms); }
-    void resultsFinished() override { ++finished; }
+    void resultsFinished() override {
+        ListSearchHost::resultsFinished();
+        ++finished;
+    }
     void searchTextReplaced(std::u16string_view text) override { replaced = text; }
     void showCharacterWithoutRow(char16_t c) override { panelCharacter = c; }
 
@@ -412,4 +416,103 @@ TEST(LineMatcher, PinyinAndEnglishFollowThePlainRules) {
                     << "key " << key << " part " << part << " line " << line;
         }
     }
+}
+
+namespace {
+
+// Every row a scan hands over, since it last emptied the list.
+class LineRecorder : public SearchHost {
+  public:
+    void clearResults() override { rows.clear(); }
+    bool addResult(std::string_view line, int formIndex) override {
+        rows.emplace_back(line, formIndex);
+        return true;
+    }
+    size_t resultCount() const override { return rows.size(); }
+    std::vector<std::pair<std::string, int>> rows;
+};
+
+// The rows of a plain walk: the matcher on every line of the file.
+std::vector<std::pair<std::string, int>> everyLineMatched(const std::vector<std::string>& lines,
+                                                          Query query,
+                                                          const SearchSettings& settings) {
+    query.key = keyForScan(query);
+    query.tonelessKey = tulvo::asciiLowered(query.tonelessKey);
+    LineMatcher matcher(query, settings);
+    std::vector<std::pair<std::string, int>> rows;
+    for (const std::string& line : lines)
+        if (line.empty() || line[0] != '#')
+            if (const int form = matcher.match(line)) rows.emplace_back(line, form);
+    return rows;
+}
+
+}  // namespace
+
+// The scan compares only the lines that can match, read block by block: it
+// finds exactly the rows, in the same order, that the matcher finds on every
+// line. The file spans several read blocks, one line is longer than a block,
+// and lines have their pinyin in odd places: none, a space or capital first,
+// brackets in the definitions, a lone LF.
+TEST(ScanCandidates, SameRowsAsEveryLineMatched) {
+    std::vector<std::string> lines;
+    const std::string odd[] = {
+        "中 中 [ zhong1] /space first/",
+        "中 中 [Zhong1 guo2] /capital/",
+        "无括号 无括号 zhong1 /no bracket/",
+        "zhong1 /no bracket: the pinyin field starts the line/",
+        "a\nb [zhong1] /after a lone LF/",
+        "參考 参考 [can1 kao3] /see 中[zhong1] and 你好[ni3 hao3]/",
+        "[zhong1] /bracket first/",
+        "",
+        "吃 吃 [5chi1] /digit first/",
+        "# 中 [zhong1] a comment",
+    };
+    for (int round = 0; lines.size() < 6000; ++round) {
+        for (const std::string& line : kFixture) lines.push_back(line);
+        lines.push_back(odd[round % std::size(odd)]);
+        if (round == 40) {
+            std::string longLine = "長 长 [zhang3] /";
+            while (longLine.size() < 200 * 1024) longLine += "long to eat zhong ";
+            lines.push_back(longLine + "/");
+        }
+    }
+    // The last line without CR LF.
+    std::string bytes;
+    for (const std::string& line : lines) bytes += line + "\r\n";
+    lines.push_back("終 终 [zhong1] /last/");
+    bytes += lines.back();
+    TempDir dir;
+    const auto file = dir.write("CEDICT_ts.u8", bytes);
+    const MarkedVowels vowels;
+    DropDownHistory dropDown;
+    LineRecorder host;
+    Search search(file, vowels, dropDown, host);
+    size_t compared = 0;
+    for (std::string typed :
+         {"中",    "中国",   "zhong", "zhong1", "Zhong", "ni3 hao3", "nihao", "to eat",
+          "eat",   "zzqqxx", "?国",   "*国*",   "吃*饭", "ma?",      "lv4",   "lü",
+          "hello", "z",      "ma",    "a",      "4e2d",  "n*o3",     "?i3",   "long"}) {
+        for (MatchPart part : {kBeginning, kEnd, kAnywhere, kExact}) {
+            for (CharForm form : {kSimplifiedOnly, kBothForms, kTraditionalOnly}) {
+                const SearchSettings settings{part, form, form == kTraditionalOnly};
+                std::optional<Query> query =
+                    prepareTextQuery(utf8ToUtf16(typed), settings.matchPart, vowels);
+                ASSERT_TRUE(query);
+                auto expected = everyLineMatched(lines, *query, settings);
+                // An English text that finds nothing is read as toneless pinyin.
+                if (expected.empty() && query->kind == QueryKind::English &&
+                    query->tonelessKey.empty()) {
+                    query->key = normalizeQuery(query->key);
+                    query->kind = QueryKind::TonelessPinyin;
+                    expected = everyLineMatched(lines, *query, settings);
+                }
+                // A Chinese text that finds nothing lists its words instead.
+                if (expected.empty() && query->kind == QueryKind::Chinese) continue;
+                search.textSearch(utf8ToUtf16(typed), settings);
+                ASSERT_EQ(host.rows, expected) << typed << " part " << part << " form " << form;
+                compared += expected.size();
+            }
+        }
+    }
+    EXPECT_GT(compared, 10000u);
 }

@@ -1,9 +1,12 @@
-// The dictionary file: its lines put back together are the file, and the
-// filtered scan hands over exactly the lines that hold its needle.
+// The dictionary file: its lines put back together are the file, the
+// filtered scan hands over exactly the lines that hold its needle, and the
+// field-start search (the needle's bytes wanted after a "[") every line it
+// must and no line it may not.
 #include "dictionary/dictionary_file.hpp"
 #include "tests/fuzz/fuzz_support.hpp"
 
 #include <algorithm>
+#include <array>
 
 using namespace tulvo::dictionary;
 
@@ -55,5 +58,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return true;
     }));
     FUZZ_CHECK(found == expected);
+
+    std::array<bool, 256> wanted{};
+    // Not CR: a "[" that ends a line is followed by one, and may have its
+    // line handed over for it.
+    for (char c : needle)
+        if (c != '\r') wanted[static_cast<unsigned char>(c)] = true;
+    const FieldStartFinder finder(wanted);
+    size_t start = 0;
+    std::vector<size_t> pointed;
+    for (size_t from = 0; from < text.size();) {
+        const size_t at = finder.nextLine(text, from);
+        if (at >= text.size()) break;
+        pointed.push_back(at);
+        from = findLineEnd(text, at) + 2;
+    }
+    auto next = pointed.begin();
+    for (const std::string& line : lines) {
+        bool must = line.find('[') == std::string::npos;
+        for (size_t at = line.find('['); at != std::string::npos && !must;
+             at = line.find('[', at + 1))
+            must = at + 1 < line.size() && wanted[static_cast<unsigned char>(line[at + 1])];
+        const bool handed = next != pointed.end() && *next == start;
+        if (handed) ++next;
+        // Besides those, only a line with a lone LF may be handed over.
+        FUZZ_CHECK(handed == must || (handed && line.find('\n') != std::string::npos));
+        start += line.size() + 2;
+    }
+    FUZZ_CHECK(next == pointed.end());
     return 0;
 }
