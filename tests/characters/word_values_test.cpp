@@ -115,6 +115,7 @@ TEST(WordValues, AmongCharactersOfOneClassTheMostUsedReadingComesFirst) {
     for (const char* line : {"師 师 [shi1] /teacher/", "十 十 [shi2] /ten/", "是 是 [shi4] /is/",
                              "結 结 [jie1] /to bear fruit/", "結 结 [jie2] /knot/"})
         ASSERT_EQ(list.add(line, 2), 1);
+    list.sortNewRows();
     std::vector<std::string> order;
     for (size_t i = 0; i < list.size(); ++i)
         order.push_back(tulvo::utf16ToUtf8(list.at(i).character) + " " +
@@ -126,6 +127,7 @@ TEST(WordValues, AmongCharactersOfOneClassTheMostUsedReadingComesFirst) {
     dict::ResultList plainList(plain);
     for (const char* line : {"十 十 [shi2] /ten/", "是 是 [shi4] /is/", "師 师 [shi1] /teacher/"})
         ASSERT_EQ(plainList.add(line, 2), 1);
+    plainList.sortNewRows();
     EXPECT_EQ(plainList.at(0).character, u"师");
 }
 
