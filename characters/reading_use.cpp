@@ -44,8 +44,8 @@ int ReadingUse::count(std::string_view character, std::string_view reading) cons
     size_t low = 0, high = text.size();
     while (low < high) {
         const size_t middle = low + (high - low) / 2;
-        const size_t newline = middle == low ? std::string_view::npos
-                                             : text.rfind('\n', middle - 1);
+        const size_t newline =
+            middle == low ? std::string_view::npos : text.rfind('\n', middle - 1);
         const size_t start = newline == std::string_view::npos || newline < low ? low : newline + 1;
         const Line line = lineAt(start);
         if (line.key < wanted)
