@@ -59,24 +59,25 @@ std::string sortKey(std::string_view shownForm, std::string_view pinyinField, in
     // the lower-cased pinyin. Built in one string: a search makes thousands.
     const bool single = shownForm.size() <= 3;
     const int value = unmarkedValue(v);
-    std::string key;
-    key.reserve(pinyinField.size() + 14);
-    if (v > -1) key += "  ";
-    if (single) key.push_back(' ');
-    key.push_back(value < 0 ? 'x' : variant ? 'w' : char('a' + (value & 15)));
+    const size_t size =
+        (v > -1 ? 2 : 0) + (single ? 1 : 0) + 2 + (single ? 5 : 0) + 1 + pinyinField.size() + 2;
+    std::string key(size, ' ');
+    char* p = key.data();
+    if (v > -1) p += 2;
+    if (single) ++p;
+    *p++ = value < 0 ? 'x' : variant ? 'w' : char('a' + (value & 15));
     const int level = value < 0 ? 0 : (value >> 4) & 15;
-    key.push_back(level == 0 ? 'z' : char('a' + level));
+    *p++ = level == 0 ? 'z' : char('a' + level);
     if (single) {
         // Five digits, falling as the use grows.
         int unused = 99999 - std::clamp(readingUse, 0, 99999);
-        char digits[5];
-        for (int i = 4; i >= 0; --i, unused /= 10) digits[i] = char('0' + unused % 10);
-        key.append(digits, sizeof digits);
+        for (int i = 4; i >= 0; --i, unused /= 10) p[i] = char('0' + unused % 10);
+        p += 5;
     }
-    key.push_back(' ');
-    for (char c : pinyinField) key.push_back(asciiLower(c));
-    // Two spaces sort before the space that goes on to a longer pinyin.
-    key += "  ";
+    ++p;  // the space before the pinyin
+    for (char c : pinyinField) *p++ = asciiLower(c);
+    // The two spaces left at the end sort before the space that goes on to
+    // a longer pinyin.
     return key;
 }
 
