@@ -107,18 +107,20 @@ int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
             continue;
         }
 
-        std::vector<unsigned char> record(static_cast<size_t>(recordSize));
+        // The whole block lies inside the file (checked above): its records
+        // are compared where they are.
         int64_t low = 0, high = count - 1;
         while (low <= high) {
             const int64_t mid = low + (high - low) / 2;
-            if (!readAt(blockStart + mid * recordSize, record.data(), record.size())) return -1;
+            const auto* record =
+                reinterpret_cast<const unsigned char*>(data_ + blockStart + mid * recordSize);
             int order = 0;
             for (int64_t i = 0; i < length && order == 0; ++i) {
                 const char16_t unit = char16_t(record[2 * i] | record[2 * i + 1] << 8);
                 if (word[i] != unit) order = word[i] < unit ? -1 : 1;
             }
             if (order == 0) {
-                value = readLe32Signed(record.data() + 2 * length);
+                value = readLe32Signed(record + 2 * length);
                 found = true;
                 break;
             }

@@ -1,9 +1,9 @@
 #include "dictionary/pinyin.hpp"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
-#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -12,18 +12,25 @@
 namespace tulvo::dictionary {
 namespace {
 
-// Which byte values a text holds; a rule whose pattern needs a byte the text
-// lacks cannot match and is skipped without searching.
+// Which pattern bytes (ASCII letters, digits, ":" and "|": every byte the
+// rules look for) a text holds, one bit each; a rule whose pattern needs a
+// byte the text lacks cannot match and is skipped without searching.
+constexpr int patternBit(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return c - 'a';
+    if (c >= 'A' && c <= 'Z') return 26 + (c - 'A');
+    if (c >= '0' && c <= '9') return 52 + (c - '0');
+    if (c == ':') return 62;
+    if (c == '|') return 63;
+    return -1;
+}
+
 struct ByteSet {
-    uint64_t bits[4] = {0, 0, 0, 0};
+    uint64_t bits = 0;
     void add(std::string_view text) {
-        for (unsigned char c : text) bits[c >> 6] |= uint64_t(1) << (c & 63);
+        for (unsigned char c : text)
+            if (const int bit = patternBit(c); bit >= 0) bits |= uint64_t(1) << bit;
     }
-    bool within(const ByteSet& other) const {
-        for (int i = 0; i < 4; ++i)
-            if (bits[i] & ~other.bits[i]) return false;
-        return true;
-    }
+    bool within(const ByteSet& other) const { return (bits & ~other.bits) == 0; }
 };
 
 struct Rule {
@@ -114,9 +121,32 @@ MarkedToNumberedRules makeMarkedToNumberedRules() {
     return r;
 }
 
-const std::vector<Rule>& numberedToMarkedRules() {
-    static const std::vector<Rule> rules = makeNumberedToMarkedRules();
-    return rules;
+// The rules for a text by the tone digits it holds: index 0 for a text
+// without one, 1 to 4 for a text whose only digit that is, 5 for any other
+// text. No rule brings in a digit its pattern lacks, so a rule whose pattern
+// needs another digit can never match and is left out of the shorter lists.
+const std::vector<Rule>& numberedToMarkedRules(std::string_view text) {
+    static const std::array<std::vector<Rule>, 6> lists = [] {
+        std::array<std::vector<Rule>, 6> made;
+        const std::vector<Rule> all = makeNumberedToMarkedRules();
+        made[5] = all;
+        for (char only = '0'; only <= '4'; ++only) {
+            for (const Rule& rule : all) {
+                const bool otherDigit =
+                    std::any_of(rule.from.begin(), rule.from.end(),
+                                [&](char c) { return c >= '1' && c <= '4' && c != only; });
+                if (!otherDigit) made[size_t(only - '0')].push_back(rule);
+            }
+        }
+        return made;
+    }();
+    char only = '0';
+    for (char c : text) {
+        if (c < '1' || c > '4' || c == only) continue;
+        if (only != '0') return lists[5];
+        only = c;
+    }
+    return lists[size_t(only - '0')];
 }
 
 const MarkedToNumberedRules& markedToNumberedRules() {
@@ -124,12 +154,30 @@ const MarkedToNumberedRules& markedToNumberedRules() {
     return rules;
 }
 
+// replaceAll for the short texts the rules work on: in place, the search
+// going on after each inserted text, over bytes that are still the original's.
+void replaceInPlace(std::string& text, std::string_view from, std::string_view to) {
+    // A plain byte loop: on a few bytes it beats a library search.
+    const auto findFrom = [&](size_t at) {
+        for (; at + from.size() <= text.size(); ++at)
+            if (std::string_view(text).substr(at, from.size()) == from) return at;
+        return std::string::npos;
+    };
+    for (size_t pos = findFrom(0); pos != std::string::npos; pos = findFrom(pos + to.size()))
+        text.replace(pos, from.size(), to);
+}
+
 void applyRules(std::string& text, const std::vector<Rule>& rules) {
     ByteSet present;
     present.add(text);
     for (const Rule& rule : rules) {
         if (!rule.needs.within(present)) continue;
-        replaceAll(text, rule.from, rule.to);
+        // A long text (a whole pasted paragraph) is rebuilt once per rule
+        // instead, which stays linear.
+        if (text.size() <= 64)
+            replaceInPlace(text, rule.from, rule.to);
+        else
+            replaceAll(text, rule.from, rule.to);
         present.add(rule.to);  // stays a superset of the bytes present
     }
 }
@@ -158,13 +206,44 @@ void replaceAll(std::string& text, std::string_view from, std::string_view to) {
 
 namespace {
 
-std::u16string convertNumberedToMarked(std::string_view numbered) {
+// Steps 1 to 6: the text with its placeholders.
+std::string withPlaceholders(std::string_view numbered) {
     std::string text;
     text.reserve(numbered.size() + 8);
     for (char c : numbered)
         if (c != '5' && c != '0') text.push_back(c);
-    applyRules(text, numberedToMarkedRules());
-    std::u16string marked = utf8ToUtf16(text);
+    applyRules(text, numberedToMarkedRules(text));
+    return text;
+}
+
+// An ASCII syllable to marked UTF-8: step 7 on the UTF-8 bytes, where the
+// placeholders are "*" and two-byte Latin-1 letters; the text is well-formed
+// since the input was ASCII.
+std::string convertAsciiSyllable(std::string_view numbered) {
+    const std::string text = withPlaceholders(numbered);
+    std::string marked;
+    marked.reserve(text.size() + 4);
+    for (size_t i = 0; i < text.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(text[i]);
+        char16_t unit = byte;
+        if (byte >= 0x80 && i + 1 < text.size())
+            unit = char16_t((byte & 0x1F) << 6 | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
+        const bool twoBytes = byte >= 0xC0;
+        const auto placeholder = std::find_if(kPlaceholders.begin(), kPlaceholders.end(),
+                                              [&](const auto& pair) { return pair.first == unit; });
+        if ((byte == '*' || (byte == 0xC3 && twoBytes)) && placeholder != kPlaceholders.end()) {
+            appendUtf8(marked, placeholder->second);
+        } else {
+            marked.push_back(text[i]);
+            if (twoBytes) marked.push_back(text[i + 1]);
+        }
+        if (twoBytes) ++i;
+    }
+    return marked;
+}
+
+std::u16string convertNumberedToMarked(std::string_view numbered) {
+    std::u16string marked = utf8ToUtf16(withPlaceholders(numbered));
     for (char16_t& unit : marked) {
         for (const auto& [from, to] : kPlaceholders) {
             if (unit == from) {
@@ -178,31 +257,90 @@ std::u16string convertNumberedToMarked(std::string_view numbered) {
 
 }  // namespace
 
+namespace {
+
+// Marked syllables already converted, by their numbered text: a dictionary
+// has a few thousand different syllables, and a search meets each again and
+// again. Open addressing on the syllable's bytes packed in one word, the
+// marked texts one after another in a pool; small, since every page of it
+// costs a fault in a short run. A syllable longer than a word is converted
+// every time.
+class SyllableCache {
+  public:
+    // The marked UTF-8 of an ASCII syllable without spaces or NUL bytes.
+    std::string_view marked(std::string_view syllable) {
+        if (syllable.size() > sizeof(uint64_t)) return convert(syllable);
+        uint64_t key = 0;
+        for (size_t i = 0; i < syllable.size(); ++i)
+            key |= uint64_t(static_cast<unsigned char>(syllable[i])) << (8 * i);
+        if (slots_.empty()) slots_.resize(kSlots);
+        for (size_t at = (key * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits);;
+             at = (at + 1) & (kSlots - 1)) {
+            Slot& slot = slots_[at];
+            if (slot.key == key) return std::string_view(pool_).substr(slot.start, slot.length);
+            if (slot.key != 0) continue;
+            const std::string_view text = convert(syllable);
+            if (used_ >= kSlots / 4 * 3) {
+                // Full: start again rather than probe long runs.
+                std::fill(slots_.begin(), slots_.end(), Slot());
+                pool_.clear();
+                used_ = 0;
+                return text;
+            }
+            ++used_;
+            slot.key = key;
+            slot.start = static_cast<uint32_t>(pool_.size());
+            slot.length = static_cast<uint32_t>(text.size());
+            pool_ += text;
+            return std::string_view(pool_).substr(slot.start, slot.length);
+        }
+    }
+
+  private:
+    static constexpr int kSlotBits = 11;
+    static constexpr size_t kSlots = size_t(1) << kSlotBits;
+    struct Slot {
+        uint64_t key = 0;  // no syllable packs to 0: it has no NUL bytes
+        uint32_t start = 0, length = 0;
+    };
+
+    std::string_view convert(std::string_view syllable) {
+        scratch_ = convertAsciiSyllable(syllable);
+        return scratch_;
+    }
+
+    std::vector<Slot> slots_;
+    size_t used_ = 0;
+    std::string pool_;
+    std::string scratch_;
+};
+
+}  // namespace
+
+std::string numberedToMarkedUtf8(std::string_view numbered) {
+    for (char c : numbered)
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0')
+            return utf16ToUtf8(convertNumberedToMarked(numbered));
+    // No rule reaches across a space, so ASCII text converts syllable by
+    // syllable, each remembered as UTF-8: the marked letters are all in the
+    // BMP, so the pieces join as their UTF-16 would.
+    thread_local SyllableCache known;
+    std::string marked;
+    marked.reserve(numbered.size() + 8);
+    for (size_t start = 0;;) {
+        size_t space = start;
+        while (space < numbered.size() && numbered[space] != ' ') ++space;
+        if (space > start) marked += known.marked(numbered.substr(start, space - start));
+        if (space == numbered.size()) return marked;
+        marked.push_back(' ');
+        start = space + 1;
+    }
+}
+
 std::u16string numberedToMarked(std::string_view numbered) {
     for (char c : numbered)
         if (static_cast<unsigned char>(c) >= 0x80) return convertNumberedToMarked(numbered);
-    // No rule reaches across a space, so ASCII text converts syllable by
-    // syllable; a dictionary has a few thousand different syllables, and each
-    // is converted once per thread and remembered.
-    thread_local std::unordered_map<std::string, std::u16string> known;
-    std::u16string marked;
-    marked.reserve(numbered.size());
-    for (size_t start = 0;;) {
-        const size_t space = numbered.find(' ', start);
-        const std::string_view syllable = numbered.substr(start, space - start);
-        if (!syllable.empty()) {
-            std::string key(syllable);
-            auto it = known.find(key);
-            if (it == known.end()) {
-                if (known.size() >= 16384) known.clear();
-                it = known.emplace(std::move(key), convertNumberedToMarked(syllable)).first;
-            }
-            marked += it->second;
-        }
-        if (space == std::string_view::npos) return marked;
-        marked.push_back(u' ');
-        start = space + 1;
-    }
+    return utf8ToUtf16(numberedToMarkedUtf8(numbered));
 }
 
 std::string markedToNumbered(std::u16string_view marked, bool cleanFinalSyllable) {
@@ -327,9 +465,7 @@ bool readsAsTonelessPinyin(std::string_view text) {
     return reachable[letters.size()];
 }
 
-MarkedVowels::MarkedVowels()
-    : set_(numberedToMarked(
-          "a1a2a3a4e1e2e3e4i1i2i3i4o1o2o3o4u1u2u3u4u:1u:2u:3u:4A1A2A3A4E1E2E3E4O1O2O3O4")) {}
+MarkedVowels::MarkedVowels() : set_(kAllMarkedVowels) {}
 
 bool MarkedVowels::containsAny(std::u16string_view text) const {
     for (char16_t unit : text)

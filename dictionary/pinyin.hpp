@@ -9,6 +9,8 @@ namespace tulvo::dictionary {
 
 // Dictionary pinyin (UTF-8, tone digits) to tone-marked pinyin (UTF-16).
 std::u16string numberedToMarked(std::string_view numbered);
+// The same text as UTF-8, made without UTF-16 for ASCII input.
+std::string numberedToMarkedUtf8(std::string_view numbered);
 
 // Tone-marked text (UTF-16) to pinyin with tone digits (UTF-8). With
 // `cleanFinalSyllable`, a neutral-tone "5" ending the whole text is dropped.
@@ -23,8 +25,14 @@ std::string normalizeQuery(std::string_view numbered);
 // and apostrophes between syllables; "v", "ü" and "u:" stand for ü.
 bool readsAsTonelessPinyin(std::string_view text);
 
-// The 36 tone-marked vowels, made once by converting every vowel with every
-// tone. The query classification asks it whether a text is marked pinyin.
+// Every vowel with every tone, in the order of kAllMarkedVowels.
+inline constexpr std::string_view kAllVowelsNumbered =
+    "a1a2a3a4e1e2e3e4i1i2i3i4o1o2o3o4u1u2u3u4u:1u:2u:3u:4A1A2A3A4E1E2E3E4O1O2O3O4";
+// What numberedToMarked makes of them: the 36 tone-marked vowels.
+inline constexpr std::u16string_view kAllMarkedVowels = u"āáǎàēéěèīíǐìōóǒòūúǔùǖǘǚǜĀÁǍÀĒÉĚÈŌÓǑÒ";
+
+// The tone-marked vowels as a set. The query classification asks it whether
+// a text is marked pinyin.
 class MarkedVowels {
   public:
     MarkedVowels();

@@ -1,6 +1,7 @@
 #include "dictionary/result_list.hpp"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdio>
 
 #include "dictionary/dictionary_file.hpp"
@@ -37,6 +38,10 @@ uint32_t colourValue(RowColour colour, uint32_t fallback) {
 }
 
 bool isVariantEntry(std::string_view definitionText) {
+    // Most definitions start with another letter: one look settles them.
+    if (definitionText.empty() ||
+        std::string_view("voa").find(definitionText[0]) == std::string_view::npos)
+        return false;
     for (std::string_view start : {"variant of ", "old variant of ", "archaic variant of ",
                                    "ancient variant of ", "obscure variant of "})
         if (definitionText.starts_with(start)) return true;
@@ -54,24 +59,25 @@ std::string sortKey(std::string_view shownForm, std::string_view pinyinField, in
     // the lower-cased pinyin. Built in one string: a search makes thousands.
     const bool single = shownForm.size() <= 3;
     const int value = unmarkedValue(v);
-    std::string key;
-    key.reserve(pinyinField.size() + 8);
-    if (v > -1) key += "  ";
-    if (single) key.push_back(' ');
-    key.push_back(value < 0 ? 'x' : variant ? 'w' : char('a' + (value & 15)));
+    const size_t size =
+        (v > -1 ? 2 : 0) + (single ? 1 : 0) + 2 + (single ? 5 : 0) + 1 + pinyinField.size() + 2;
+    std::string key(size, ' ');
+    char* p = key.data();
+    if (v > -1) p += 2;
+    if (single) ++p;
+    *p++ = value < 0 ? 'x' : variant ? 'w' : char('a' + (value & 15));
     const int level = value < 0 ? 0 : (value >> 4) & 15;
-    key.push_back(level == 0 ? 'z' : char('a' + level));
+    *p++ = level == 0 ? 'z' : char('a' + level);
     if (single) {
         // Five digits, falling as the use grows.
-        const int unused = 99999 - std::clamp(readingUse, 0, 99999);
-        char digits[8];
-        std::snprintf(digits, sizeof digits, "%05d", unused);
-        key += digits;
+        int unused = 99999 - std::clamp(readingUse, 0, 99999);
+        for (int i = 4; i >= 0; --i, unused /= 10) p[i] = char('0' + unused % 10);
+        p += 5;
     }
-    key.push_back(' ');
-    for (char c : pinyinField) key.push_back(asciiLower(c));
-    // Two spaces sort before the space that goes on to a longer pinyin.
-    key += "  ";
+    ++p;  // the space before the pinyin
+    for (char c : pinyinField) *p++ = asciiLower(c);
+    // The two spaces left at the end sort before the space that goes on to
+    // a longer pinyin.
     return key;
 }
 
@@ -188,9 +194,40 @@ ResultList::Utf8Cells ResultList::utf8Cells(size_t index, bool inListOrder) cons
     cells.character = throughUtf16(parts.character);
     if (parts.equivalentMarker != 0)
         cells.equivalent = parts.equivalentMarker + throughUtf16(parts.equivalent);
-    if (row.formIndex >= 0) cells.pinyin = utf16ToUtf8(numberedToMarked(parts.pinyin));
+    if (row.formIndex >= 0) cells.pinyin = numberedToMarkedUtf8(parts.pinyin);
     cells.translation = throughUtf16(parts.translation);
     return cells;
+}
+
+void ResultList::appendUtf8Line(size_t index, bool inListOrder, std::string& out) const {
+    const StoredRow& row = rows_[inListOrder ? indexAt(index) : index];
+    // The fields end at ASCII bytes, so a well-formed line has well-formed
+    // fields: one check for the whole line, the cells copied as they are.
+    if (!isValidUtf8(row.source)) {
+        const Utf8Cells cells = utf8Cells(index, inListOrder);
+        for (const std::string* cell :
+             {&cells.character, &cells.pinyin, &cells.translation, &cells.equivalent}) {
+            out += *cell;
+            out += '\t';
+        }
+    } else {
+        const CellParts parts = cellParts(row);
+        out += parts.character;
+        out += '\t';
+        if (row.formIndex >= 0) out += numberedToMarkedUtf8(parts.pinyin);
+        out += '\t';
+        out += parts.translation;
+        out += '\t';
+        if (parts.equivalentMarker != 0) {
+            out += parts.equivalentMarker;
+            out += parts.equivalent;
+        }
+        out += '\t';
+    }
+    char digits[16];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, row.wordValue);
+    out.append(digits, end);
+    out += '\n';
 }
 
 void ResultList::setWordValue(size_t position, int value) {

@@ -104,6 +104,9 @@ class ResultList {
         int wordValue = -1;
     };
     Utf8Cells utf8Cells(size_t index, bool inListOrder) const;
+    // The same cells appended to `out` as one line: TAB after each cell,
+    // then the word value in decimal and a newline.
+    void appendUtf8Line(size_t index, bool inListOrder, std::string& out) const;
 
     // A favorite toggled in the character panel: the row at list position
     // `position` takes `value` and its colour; the sort key stays.

@@ -1,5 +1,8 @@
 #include "platform/unicode_text.hpp"
 
+#include <cstdint>
+#include <cstring>
+
 namespace tulvo {
 namespace {
 
@@ -78,6 +81,15 @@ std::u16string utf8ToUtf16(std::string_view utf8) {
             *to++ = char16_t(utf8[i++]);
             continue;
         }
+        const auto b0 = static_cast<unsigned char>(utf8[i]);
+        if (b0 >= 0xE1 && b0 <= 0xEF && b0 != 0xED && i + 2 < utf8.size() &&
+            (static_cast<unsigned char>(utf8[i + 1]) & 0xC0) == 0x80 &&
+            (static_cast<unsigned char>(utf8[i + 2]) & 0xC0) == 0x80) {
+            // Most Chinese text: a well-formed three-byte sequence.
+            *to++ = char16_t((b0 & 0x0F) << 12 | (utf8[i + 1] & 0x3F) << 6 | (utf8[i + 2] & 0x3F));
+            i += 3;
+            continue;
+        }
         const char32_t cp = decodeOne(utf8, i, ok);
         if (cp >= 0x10000) {
             *to++ = char16_t(0xD800 + ((cp - 0x10000) >> 10));
@@ -126,9 +138,27 @@ std::string utf16ToUtf8(std::u16string_view utf16) {
 bool isValidUtf8(std::string_view utf8) {
     size_t i = 0;
     bool ok = true;
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(utf8[k]); };
     while (i < utf8.size() && ok) {
-        if (static_cast<unsigned char>(utf8[i]) < 0x80) {
+        // Runs of ASCII eight bytes at a time, the common three-byte
+        // sequences (U+0800 to U+FFFF, no surrogates) in place, the rest
+        // through the decoder.
+        if (i + 8 <= utf8.size()) {
+            uint64_t word;
+            std::memcpy(&word, utf8.data() + i, 8);
+            if ((word & 0x8080808080808080u) == 0) {
+                i += 8;
+                continue;
+            }
+        }
+        const unsigned char b0 = byte(i);
+        if (b0 < 0x80) {
             ++i;
+            continue;
+        }
+        if (b0 >= 0xE1 && b0 <= 0xEF && b0 != 0xED && i + 2 < utf8.size() &&
+            (byte(i + 1) & 0xC0) == 0x80 && (byte(i + 2) & 0xC0) == 0x80) {
+            i += 3;
             continue;
         }
         decodeOne(utf8, i, ok);

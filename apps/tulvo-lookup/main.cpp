@@ -60,20 +60,6 @@ class LookupHost final : public ListSearchHost, public ResultListListener {
     }
 };
 
-void printRow(const ResultList::Utf8Cells& row) {
-    std::string line = row.character;
-    line += '\t';
-    line += row.pinyin;
-    line += '\t';
-    line += row.translation;
-    line += '\t';
-    line += row.equivalent;
-    line += '\t';
-    line += std::to_string(row.wordValue);
-    line += '\n';
-    std::fwrite(line.data(), 1, line.size(), stdout);
-}
-
 std::optional<int> choice(const std::string& value, const std::map<std::string, int>& options) {
     const auto it = options.find(value);
     if (it == options.end()) return std::nullopt;
@@ -230,6 +216,16 @@ int main(int argc, char** argv) {
         search.textSearch(utf8ToUtf16(positional[0]), settings);
     }
 
-    for (size_t i = 0; i < list.size(); ++i) printRow(list.utf8Cells(i, !fileOrder));
+    // Written in pieces of a few hundred rows, in one small buffer.
+    std::string out;
+    out.reserve(16 * 1024);
+    for (size_t i = 0; i < list.size(); ++i) {
+        list.appendUtf8Line(i, !fileOrder, out);
+        if (out.size() >= 12 * 1024) {
+            std::fwrite(out.data(), 1, out.size(), stdout);
+            out.clear();
+        }
+    }
+    std::fwrite(out.data(), 1, out.size(), stdout);
     return 0;
 }

@@ -70,6 +70,9 @@ TEST(MarkedVowelSet, HoldsThirtySixMarkedLettersAndNoPlaceholder) {
     const MarkedVowels vowels;
     EXPECT_EQ(vowels.all().size(), 36u);
     EXPECT_EQ(utf16ToUtf8(vowels.all()), "āáǎàēéěèīíǐìōóǒòūúǔùǖǘǚǜĀÁǍÀĒÉĚÈŌÓǑÒ");
+    // The set is written out; the conversion must still make exactly it.
+    EXPECT_EQ(numberedToMarked(kAllVowelsNumbered), vowels.all());
+    EXPECT_EQ(numberedToMarkedUtf8(kAllVowelsNumbered), utf16ToUtf8(vowels.all()));
     for (char16_t placeholder : std::u16string(u"äâÄÂëêïîöôÖÔüûÿÜçÇ*"))
         EXPECT_FALSE(vowels.contains(placeholder));
 }
@@ -85,4 +88,36 @@ TEST(QueryNormalisation, SpacesZeroAndVAndReplaceAll) {
     text = "aaa";
     replaceAll(text, "aa", "a");
     EXPECT_EQ(text, "aa");
+}
+
+// Plain ASCII pinyin is converted syllable by syllable and each syllable
+// remembered; text with other bytes is converted whole. Both must agree for
+// more different syllables than are remembered at once, met twice, with
+// spaces doubled and at the ends, and for syllables too long to remember.
+TEST(NumberedToMarked, RememberedSyllablesAgreeWithWholeConversion) {
+    std::vector<std::string> syllables;
+    const std::string initials[] = {"", "b", "zh", "X", "l", "N"};
+    const std::string finals[] = {"a",    "ai", "ao",  "an", "ang", "e",   "ei", "en", "eng", "er",
+                                  "i",    "in", "ing", "iu", "o",   "ong", "ou", "u",  "un",  "ua",
+                                  "uang", "u:", "u:e", "v",  "E",   "Ang", "r",  "anr"};
+    for (const std::string& initial : initials)
+        for (const std::string& final : finals)
+            for (const char* tone : {"", "1", "2", "3", "4", "5", "0"})
+                for (const char* suffix : {"", "r", "5r"})
+                    syllables.push_back(initial + final + tone + suffix);
+    syllables.push_back("zhuang1zhuang1");  // longer than a remembered key
+    for (const char* odd : {"*", "a*4", "lu:4*", "xx", "12", "e3r4"}) syllables.push_back(odd);
+    ASSERT_GT(syllables.size(), 3000u);
+    for (int round = 0; round < 2; ++round) {
+        for (const std::string& syllable : syllables) {
+            // " é" sends the text down the whole-text conversion; é itself
+            // is left as it is.
+            const std::string whole = marked(syllable + " \xC3\xA9");
+            ASSERT_TRUE(whole.ends_with(" \xC3\xA9")) << syllable;
+            const std::string expected = whole.substr(0, whole.size() - 3);
+            EXPECT_EQ(numberedToMarkedUtf8(syllable), expected) << syllable;
+            EXPECT_EQ(marked(" " + syllable + "  " + syllable), " " + expected + "  " + expected)
+                << syllable;
+        }
+    }
 }

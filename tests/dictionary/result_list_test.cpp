@@ -163,8 +163,9 @@ TEST(ResultRows, ClearEmptiesEverything) {
     EXPECT_EQ(list.at(0).id, 0);
 }
 
-// The UTF-8 cells say what the UTF-16 cells say, in both orders, also for
-// broken bytes, a bare text and a row whose forms are the same.
+// The UTF-8 cells and the UTF-8 line say what the UTF-16 cells say, in both
+// orders, also for broken bytes, a bare text and a row whose forms are the
+// same.
 TEST(ResultList, Utf8CellsAreTheCellsInUtf8) {
     FakeValues values;
     values.values["中国"] = 3;
@@ -184,6 +185,12 @@ TEST(ResultList, Utf8CellsAreTheCellsInUtf8) {
             EXPECT_EQ(cells.translation, utf16ToUtf8(row.translation));
             EXPECT_EQ(cells.equivalent, utf16ToUtf8(row.equivalent));
             EXPECT_EQ(cells.wordValue, row.wordValue);
+            std::string line = "x";
+            list.appendUtf8Line(i, listOrder, line);
+            EXPECT_EQ(line, "x" + utf16ToUtf8(row.character) + "\t" + utf16ToUtf8(row.pinyin) +
+                                "\t" + utf16ToUtf8(row.translation) + "\t" +
+                                utf16ToUtf8(row.equivalent) + "\t" + std::to_string(row.wordValue) +
+                                "\n");
         }
     }
     EXPECT_EQ(list.utf8Cells(0, false).equivalent, "1中國");
