@@ -104,6 +104,19 @@ def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
+def end_process(process, timeout):
+    """Terminates a started process that still runs, killing it when it does
+    not end within `timeout` seconds; None (never started) is left alone."""
+    if process is None or process.poll() is not None:
+        return
+    process.terminate()
+    try:
+        process.wait(timeout)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+
+
 def copy_program_directory(source, target):
     """A program directory of its own: small files copied, big ones linked,
     so that what Tulvo writes (settings, favorites, markers) stays in the copy.
@@ -260,22 +273,10 @@ class Session:
 
     def close(self):
         try:
-            if self.tulvo and self.tulvo.poll() is None:
-                self.tulvo.terminate()
-                try:
-                    self.tulvo.wait(5)
-                except subprocess.TimeoutExpired:
-                    self.tulvo.kill()
-                    self.tulvo.wait()
+            end_process(self.tulvo, 5)
             self._end_speech_service()
         finally:
-            if self.xvfb and self.xvfb.poll() is None:
-                self.xvfb.terminate()
-                try:
-                    self.xvfb.wait(10)
-                except subprocess.TimeoutExpired:
-                    self.xvfb.kill()
-                    self.xvfb.wait()
+            end_process(self.xvfb, 10)
             shutil.rmtree(self.work, ignore_errors=True)
 
     def _end_speech_service(self):

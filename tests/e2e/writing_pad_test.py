@@ -24,7 +24,7 @@ import sys
 import tempfile
 import time
 
-from tulvo_driver import die_with_parent
+from tulvo_driver import die_with_parent, end_process
 
 CHARACTERS = "我是国"
 # Writing by hand on the pad: strokes as corner points, in the order written.
@@ -172,21 +172,9 @@ class Session:
     def close(self):
         """Ends Tulvo and Xvfb, whichever were started, also after a failure."""
         try:
-            if self.tulvo and self.tulvo.poll() is None:
-                self.tulvo.terminate()
-                try:
-                    self.tulvo.wait(10)
-                except subprocess.TimeoutExpired:
-                    self.tulvo.kill()
-                    self.tulvo.wait()
+            end_process(self.tulvo, 10)
         finally:
-            if self.xvfb and self.xvfb.poll() is None:
-                self.xvfb.terminate()
-                try:
-                    self.xvfb.wait(10)
-                except subprocess.TimeoutExpired:
-                    self.xvfb.kill()
-                    self.xvfb.wait()
+            end_process(self.xvfb, 10)
             if self.log:
                 self.log.close()
             shutil.rmtree(self.work, ignore_errors=True)
