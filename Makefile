@@ -9,6 +9,10 @@ DATABUILD := $(BUILD_DIR)/tools/databuild/databuild
 JOBS      ?= $(shell nproc)
 CMAKE_FLAGS ?= -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+# A data file whose build or check failed is removed, so the next run builds
+# it again instead of taking it as made.
+.DELETE_ON_ERROR:
+
 .PHONY: all deps configure build data data-files run test test-asan format-check test-fuzz fuzz fuzz-build fuzz-seeds bench format clean install package mutate check-package
 # `make install DESTDIR=... PREFIX=/usr`; see packaging/.
 PREFIX ?= /usr/local
