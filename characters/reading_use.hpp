@@ -1,9 +1,9 @@
-// data/readinguse.txt: how often single characters are used in each of their
-// readings, as counted in a corpus of modern Chinese (Unihan's
-// kHanyuPinlu). One "character TAB numbered reading TAB count" line each,
-// sorted by their bytes; the data build writes them so.
-// Among characters of one frequency class it puts 是 before 师 for "shi",
-// and the common reading of a character before its rare one.
+// data/readinguse.txt: how often single characters are used as words of their
+// own in each of their readings, per ten million words of modern Chinese.
+// One "character TAB numbered reading TAB count" line each, sorted by their
+// bytes; the data build writes them so.
+// It puts 是 before 师 for "shi", 试 before 视 for "shi4", and the common
+// reading of a character before its rare one.
 #pragma once
 
 #include <filesystem>

@@ -52,28 +52,34 @@ std::string sortKey(std::string_view shownForm, std::string_view pinyinField, in
                     int readingUse) {
     // The group: three spaces for a listed single character, two for a
     // listed word, one for any other single character (favorites among
-    // them), none for any other word. Inside a group: the frequency class
-    // ("a" most frequent, "w" a variant entry, "x" unlisted), the HSK level
-    // (the levels a learner meets first come first, unlisted last), for a
-    // single character its use in this reading (most used first), and last
-    // the lower-cased pinyin. Built in one string: a search makes thousands.
+    // them), none for any other word. Inside a group, a word by its
+    // frequency class ("a" most frequent, "w" a variant entry, "x" unlisted)
+    // and its HSK level (the levels a learner meets first come first,
+    // unlisted last). A listed single character by how often it is used as
+    // a word of its own in this reading, a finer frequency than its class:
+    // among the many characters of one syllable the one a learner types
+    // alone comes first (试 before 视 for shi4); then by its class and level.
+    // Last the lower-cased pinyin. Built in one string: a search makes
+    // thousands.
     const bool single = shownForm.size() <= 3;
     const int value = unmarkedValue(v);
-    const size_t size =
-        (v > -1 ? 2 : 0) + (single ? 1 : 0) + 2 + (single ? 5 : 0) + 1 + pinyinField.size() + 2;
+    const size_t size = (v > -1 ? 2 : 0) + (single ? 1 + 6 : 0) + 2 + 1 + pinyinField.size() + 2;
     std::string key(size, ' ');
     char* p = key.data();
     if (v > -1) p += 2;
-    if (single) ++p;
-    *p++ = value < 0 ? 'x' : variant ? 'w' : char('a' + (value & 15));
-    const int level = value < 0 ? 0 : (value >> 4) & 15;
-    *p++ = level == 0 ? 'z' : char('a' + level);
+    const char frequencyClass = value < 0 ? 'x' : variant ? 'w' : char('a' + (value & 15));
     if (single) {
-        // Five digits, falling as the use grows.
+        ++p;
+        // Variant entries and unlisted characters stay behind the listed
+        // ones; five digits, falling as the use grows.
+        *p++ = frequencyClass < 'w' ? 'a' : frequencyClass;
         int unused = 99999 - std::clamp(readingUse, 0, 99999);
         for (int i = 4; i >= 0; --i, unused /= 10) p[i] = char('0' + unused % 10);
         p += 5;
     }
+    *p++ = frequencyClass;
+    const int level = value < 0 ? 0 : (value >> 4) & 15;
+    *p++ = level == 0 ? 'z' : char('a' + level);
     ++p;  // the space before the pinyin
     for (char c : pinyinField) *p++ = asciiLower(c);
     // The two spaces left at the end sort before the space that goes on to

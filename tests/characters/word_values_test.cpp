@@ -122,6 +122,25 @@ TEST(WordValues, AmongCharactersOfOneClassTheMostUsedReadingComesFirst) {
                         tulvo::utf16ToUtf8(list.at(i).pinyin));
     EXPECT_EQ(order, (std::vector<std::string>{"是 shì", "十 shí", "结 jié", "师 shī", "结 jiē"}));
 
+    // The use decides before the class: a listed character of a rarer class
+    // that is used more as a word comes first; an unlisted one stays last.
+    FreqFileWriter classes;
+    classes.add(u"视", frequencyValue(0, 1));
+    classes.add(u"试", frequencyValue(2, 2));
+    const FreqFile classFreq(dir.write("classes.dat", classes.bytes()));
+    ReadingUse wordUse;
+    ASSERT_TRUE(
+        wordUse.open(dir.write("word-use.txt", "士\tshi4\t900\n视\tshi4\t40\n试\tshi4\t160\n")));
+    const WordValues byUse(classFreq, nullptr, &wordUse);
+    dict::ResultList useList(byUse);
+    for (const char* line :
+         {"士 士 [shi4] /scholar/", "視 视 [shi4] /to look at/", "試 试 [shi4] /to try/"})
+        ASSERT_EQ(useList.add(line, 2), 1);
+    useList.sortNewRows();
+    std::u16string useOrder;
+    for (size_t i = 0; i < useList.size(); ++i) useOrder += useList.at(i).character;
+    EXPECT_EQ(useOrder, u"试视士");
+
     // Without the counts: the pinyin order.
     const WordValues plain(freq, nullptr);
     dict::ResultList plainList(plain);

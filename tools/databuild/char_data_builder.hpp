@@ -144,8 +144,14 @@ constexpr double kReadingShare = 0.03;
 // of the counts.
 std::vector<std::pair<std::string, double>> readingCounts(std::string_view value);
 std::vector<std::pair<std::string, double>> readingShares(std::string_view value);
-// The text of readinguse.txt: every counted reading of every character.
-std::string readingUseText(const UnihanData& unihan);
+// Word counts of the two corpora, for readinguse.txt.
+struct WordCounts {
+    const std::unordered_map<std::string, double>* book;
+    const std::unordered_map<std::string, double>* movie;
+};
+// The text of readinguse.txt: how often each counted reading of each
+// character is used as a word of its own.
+std::string readingUseText(const UnihanData& unihan, const WordCounts& words);
 // Which of a single character's dictionary readings its value does not apply
 // to: those used rarely by kHanyuPinlu, or where its counts list none of
 // them, every one but the first kMandarin reading; none when that too would

@@ -27,5 +27,5 @@ $(DATA_DIR)/components.dat: $(UNIHAN_FILES) $(UNICODE_DIR)/CJKRadicals.txt $(UNI
 $(DATA_DIR)/freq.dat: $(CHINESE_LEXICON_PKG) $(DATA_DIR)/CEDICT_ts.u8 $(UNIHAN_FILES) $(DATABUILD)
 	$(DATABUILD) freq $(NPM_CACHE)/chinese-lexicon-1.0.43 $(DATA_DIR)/CEDICT_ts.u8 $(UNIHAN_DIR) $@
 
-$(DATA_DIR)/readinguse.txt: $(UNIHAN_FILES) $(DATABUILD)
-	$(DATABUILD) readinguse $(UNIHAN_DIR) $@
+$(DATA_DIR)/readinguse.txt: $(UNIHAN_FILES) $(CHINESE_LEXICON_PKG) $(DATABUILD)
+	$(DATABUILD) readinguse $(UNIHAN_DIR) $(NPM_CACHE)/chinese-lexicon-1.0.43 $@

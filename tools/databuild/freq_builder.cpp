@@ -2,12 +2,14 @@
 // of use (see README).
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <functional>
 #include <map>
 #include <optional>
 #include <set>
 
 #include "characters/freq_file.hpp"
+#include "characters/reading_use.hpp"
 #include "dictionary/dictionary_file.hpp"
 #include "dictionary/pinyin.hpp"
 #include "tools/databuild/char_data_builder.hpp"
@@ -103,13 +105,46 @@ std::vector<std::pair<std::string, double>> readingShares(std::string_view value
     return shares;
 }
 
-std::string readingUseText(const UnihanData& unihan) {
+std::string readingUseText(const UnihanData& unihan, const WordCounts& words) {
+    // A learner who types one syllable means a word of one character, so a
+    // character's use is how often it stands as a word of its own: its
+    // share of the words of the book and film corpora (the mean of the two,
+    // per ten million words), given to its readings by their shares of
+    // kHanyuPinlu's counts. 试 (a word: "to try") comes before 视 (seen in
+    // 电视), which the character counts put first.
+    double bookTotal = 0, movieTotal = 0;
+    for (const auto& [word, count] : *words.book) bookTotal += count;
+    for (const auto& [word, count] : *words.movie) movieTotal += count;
+    auto share = [](const std::unordered_map<std::string, double>& counts, const std::string& word,
+                    double total) {
+        const auto it = counts.find(word);
+        return it == counts.end() || total <= 0 ? 0.0 : it->second / total;
+    };
     // Sorted by their bytes, as the reader searches them.
     std::vector<std::string> lines;
-    for (const auto& [code, value] : unihan.hanyuPinlu)
-        for (const auto& [reading, count] : readingCounts(value))
-            lines.push_back(toUtf8(code) + "\t" + reading + "\t" + std::to_string(int64_t(count)) +
-                            "\n");
+    auto wordShare = [&](const std::string& word) {
+        return (share(*words.book, word, bookTotal) + share(*words.movie, word, movieTotal)) / 2;
+    };
+    for (const auto& [code, value] : unihan.hanyuPinlu) {
+        const std::string character = toUtf8(code);
+        // The corpora are simplified text: a traditional form (會) that has
+        // counts of its own is used as its one simplified form (会) is. A
+        // character of both scripts (乾: 干 and 乾) keeps its own use.
+        std::string word = character;
+        if (const auto simplified = unihan.simplifiedVariant.find(code);
+            simplified != unihan.simplifiedVariant.end())
+            if (const auto codes = unihanCodes(simplified->second);
+                codes.size() == 1 && codes[0] != code)
+                word = toUtf8(codes[0]);
+        const double wordPart = wordShare(word);
+        const double perTenMillion = 1e7 * wordPart;
+        for (const auto& [reading, part] : readingShares(value)) {
+            const int64_t count = std::min<int64_t>(std::llround(perTenMillion * part),
+                                                    tulvo::characters::ReadingUse::kMaxCount);
+            if (count > 0)
+                lines.push_back(character + "\t" + reading + "\t" + std::to_string(count) + "\n");
+        }
+    }
     std::sort(lines.begin(), lines.end());
     std::string text;
     for (const std::string& line : lines) text += line;
