@@ -33,7 +33,9 @@ bool FreqFile::open(const std::filesystem::path& path) {
     close();
     // Only a regular file of sane size is used. It stays open for the run
     // and mapped (read once when it cannot be), so that a lookup per result
-    // row costs no system call.
+    // row costs no system call. Its pages come in as lookups touch them: a
+    // search of a few rows touches a few, and the system brings neighbours
+    // in with each.
     struct stat st;
     fd_ = openRegularFile(path, st);
     if (fd_ < 0) return false;
@@ -43,7 +45,7 @@ bool FreqFile::open(const std::filesystem::path& path) {
     }
     const auto size = static_cast<size_t>(st.st_size);
     if (size > 0) {
-        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd_, 0);
+        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd_, 0);
         if (map != MAP_FAILED) {
             data_ = static_cast<const char*>(map);
             size_ = static_cast<int64_t>(size);

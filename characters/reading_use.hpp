@@ -17,8 +17,13 @@ inline const std::filesystem::path kReadingUsePath =
 
 class ReadingUse {
   public:
-    // Reads the whole file. A missing or unreadable file counts nothing,
-    // and so does a line that does not parse. Returns whether it was read.
+    ReadingUse() = default;
+    ~ReadingUse();
+    ReadingUse(const ReadingUse&) = delete;
+    ReadingUse& operator=(const ReadingUse&) = delete;
+
+    // Opens the file. A missing or unreadable file counts nothing, and so
+    // does a line that does not parse. Returns whether it was read.
     bool open(const std::filesystem::path& path);
     // The count of `character` (UTF-8) in `reading` (the dictionary's
     // numbered pinyin, compared byte for byte: a surname reading "Shi4" is
@@ -29,10 +34,16 @@ class ReadingUse {
     static constexpr int kMaxCount = 99999;
 
   private:
-    // Read at every start of the command-line lookup, so nothing is parsed
-    // ahead: a count is found by halving the sorted lines of the bytes. A
-    // file out of order gives wrong counts, never a fault.
-    std::string bytes_;
+    void release();
+
+    // Opened at every start of the command-line lookup, so nothing is read
+    // or parsed ahead: the file is mapped (a search touches a few of its
+    // pages) and a count is found by halving its sorted lines. A file out of
+    // order gives wrong counts, never a fault. The file is installed with
+    // the program and replaced only by renaming, so the mapping stays valid.
+    std::string_view bytes_;
+    bool mapped_ = false;
+    std::string copy_;  // the bytes when the file could not be mapped
 };
 
 }  // namespace tulvo::characters
