@@ -128,6 +128,11 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int
         return 0;
     }
     row.source.assign(text);
+    // Room for every row a search may keep, taken once: grown by doubling,
+    // the rows would be moved again and again into new pages, and in a
+    // short run every new page costs a fault. Pages not written are never
+    // touched.
+    if (rows_.capacity() < kCap) rows_.reserve(kCap);
     rows_.push_back(std::move(row));
     return 1;
 }
@@ -257,6 +262,7 @@ int ResultList::adjustWordValues(std::u16string_view form, int delta) {
 void ResultList::sortNewRows() {
     const auto byKey = [this](size_t a, size_t b) { return rows_[a].sortKey < rows_[b].sortKey; };
     const size_t sortedBefore = sorted_.size();
+    if (sorted_.capacity() < kCap) sorted_.reserve(kCap);
     for (size_t i = sortedBefore; i < rows_.size(); ++i) sorted_.push_back(i);
     const auto middle = sorted_.begin() + static_cast<std::ptrdiff_t>(sortedBefore);
     std::stable_sort(middle, sorted_.end(), byKey);
