@@ -262,21 +262,34 @@ __attribute__((target("avx2"))) inline size_t firstMatchAvx2(const NeedleScan& s
     return std::string_view::npos;
 }
 
+// Bytes with the case bit of letters set where `mask` says, when the needle
+// folds case at all.
+template <bool Fold>
+__attribute__((target("avx2"))) inline __m256i fold(__m256i bytes, __m256i mask) {
+    if constexpr (Fold)
+        return _mm256_or_si256(bytes, mask);
+    else
+        return bytes;
+}
+
+// `Fold`: whether either of the two bytes is a letter compared in either
+// case; a needle of Chinese characters has none and saves the two ORs.
+template <bool Fold>
 __attribute__((target("avx2"))) size_t findAvx2(const NeedleScan& s, size_t from,
                                                 size_t lastStart) {
     const __m256i rareByte = _mm256_set1_epi8(s.needle[s.rare]);
     const __m256i rareMask = _mm256_set1_epi8(s.mask[s.rare]);
     const __m256i otherByte = _mm256_set1_epi8(s.needle[s.other]);
     const __m256i otherMask = _mm256_set1_epi8(s.mask[s.other]);
-#define TULVO_CANDIDATES(i)                                                                    \
-    _mm256_and_si256(                                                                          \
-        _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>( \
-                                              s.hay + (i) + s.rare)),                          \
-                                          rareMask),                                           \
-                          rareByte),                                                           \
-        _mm256_cmpeq_epi8(_mm256_or_si256(_mm256_loadu_si256(reinterpret_cast<const __m256i*>( \
-                                              s.hay + (i) + s.other)),                         \
-                                          otherMask),                                          \
+#define TULVO_CANDIDATES(i)                                                                        \
+    _mm256_and_si256(                                                                              \
+        _mm256_cmpeq_epi8(                                                                         \
+            fold<Fold>(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(s.hay + (i) + s.rare)), \
+                       rareMask),                                                                  \
+            rareByte),                                                                             \
+        _mm256_cmpeq_epi8(fold<Fold>(_mm256_loadu_si256(                                           \
+                                         reinterpret_cast<const __m256i*>(s.hay + (i) + s.other)), \
+                                     otherMask),                                                   \
                           otherByte))
     size_t i = from;
     // Sixty-four positions a round, tested together: candidates are rare.
@@ -320,7 +333,12 @@ size_t NeedleFinder::find(std::string_view hay, size_t from) const {
 #if defined(__x86_64__)
     // Either the first match or where the vectors stopped: the loop below
     // starts by comparing there.
-    i = kHasAvx2 ? findAvx2(s, i, lastStart) : findSse2(s, i, lastStart);
+    if (!kHasAvx2)
+        i = findSse2(s, i, lastStart);
+    else if (foldMask_[rare_] != 0 || foldMask_[other_] != 0)
+        i = findAvx2<true>(s, i, lastStart);
+    else
+        i = findAvx2<false>(s, i, lastStart);
 #endif
     for (; i <= lastStart; ++i)
         if (needleAt(s.hay + i, s.needle, s.mask, n)) return i;
