@@ -225,6 +225,11 @@ std::string convertAsciiSyllable(std::string_view numbered) {
     marked.reserve(text.size() + 4);
     for (size_t i = 0; i < text.size(); ++i) {
         const auto byte = static_cast<unsigned char>(text[i]);
+        // Letters and every other ASCII byte but the "*" placeholder stay.
+        if (byte < 0x80 && byte != '*') {
+            marked.push_back(text[i]);
+            continue;
+        }
         char16_t unit = byte;
         if (byte >= 0x80 && i + 1 < text.size())
             unit = char16_t((byte & 0x1F) << 6 | (static_cast<unsigned char>(text[i + 1]) & 0x3F));
@@ -317,24 +322,31 @@ class SyllableCache {
 
 }  // namespace
 
-std::string numberedToMarkedUtf8(std::string_view numbered) {
+void appendNumberedToMarkedUtf8(std::string& out, std::string_view numbered) {
     for (char c : numbered)
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0')
-            return utf16ToUtf8(convertNumberedToMarked(numbered));
+        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') {
+            out += utf16ToUtf8(convertNumberedToMarked(numbered));
+            return;
+        }
     // No rule reaches across a space, so ASCII text converts syllable by
     // syllable, each remembered as UTF-8: the marked letters are all in the
     // BMP, so the pieces join as their UTF-16 would.
     thread_local SyllableCache known;
-    std::string marked;
-    marked.reserve(numbered.size() + 8);
     for (size_t start = 0;;) {
         size_t space = start;
         while (space < numbered.size() && numbered[space] != ' ') ++space;
-        if (space > start) marked += known.marked(numbered.substr(start, space - start));
-        if (space == numbered.size()) return marked;
-        marked.push_back(' ');
+        if (space > start) out += known.marked(numbered.substr(start, space - start));
+        if (space == numbered.size()) return;
+        out.push_back(' ');
         start = space + 1;
     }
+}
+
+std::string numberedToMarkedUtf8(std::string_view numbered) {
+    std::string marked;
+    marked.reserve(numbered.size() + 8);
+    appendNumberedToMarkedUtf8(marked, numbered);
+    return marked;
 }
 
 std::u16string numberedToMarked(std::string_view numbered) {

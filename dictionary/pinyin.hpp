@@ -11,6 +11,8 @@ namespace tulvo::dictionary {
 std::u16string numberedToMarked(std::string_view numbered);
 // The same text as UTF-8, made without UTF-16 for ASCII input.
 std::string numberedToMarkedUtf8(std::string_view numbered);
+// The same, appended to `out` (a row written straight into the output).
+void appendNumberedToMarkedUtf8(std::string& out, std::string_view numbered);
 
 // Tone-marked text (UTF-16) to pinyin with tone digits (UTF-8). With
 // `cleanFinalSyllable`, a neutral-tone "5" ending the whole text is dropped.

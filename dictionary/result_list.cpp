@@ -225,7 +225,7 @@ void ResultList::appendUtf8Line(size_t index, bool inListOrder, std::string& out
         const CellParts parts = cellParts(row);
         out += parts.character;
         out += '\t';
-        if (row.formIndex >= 0) out += numberedToMarkedUtf8(parts.pinyin);
+        if (row.formIndex >= 0) appendNumberedToMarkedUtf8(out, parts.pinyin);
         out += '\t';
         out += parts.translation;
         out += '\t';
