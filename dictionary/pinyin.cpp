@@ -264,6 +264,53 @@ std::u16string convertNumberedToMarked(std::string_view numbered) {
 
 namespace {
 
+// What the rules make of a syllable of letters and at most one tone digit at
+// its end, found directly: the rules that apply to such text are the moves
+// and the vowels (capitals other than A, E and O are left as they are). The
+// moves look only at the letters before the digit, in their order, and at
+// most one applies (none brings the digit before a letter that a later move
+// ends with); a move puts the digit after its first letter, and the vowel
+// before the digit then takes the mark. 5 drops out. False for any other
+// text (A, E, O, "u:", other digits), which the rules convert. Checked
+// against the rules on every short text.
+bool markPlainSyllable(std::string_view syllable, std::string& marked) {
+    if (syllable.empty()) return false;
+    const char last = syllable.back();
+    const bool digit = last >= '1' && last <= '5';
+    const std::string_view letters = digit ? syllable.substr(0, syllable.size() - 1) : syllable;
+    for (char c : letters)
+        if (!(c >= 'a' && c <= 'z') && !(c >= 'B' && c <= 'Z' && c != 'E' && c != 'O'))
+            return false;
+    marked.assign(letters);
+    if (!digit || last == '5') return true;
+    // The moves, in the rules' order: the letters the text must end with and
+    // how many of them stay after the digit.
+    static constexpr std::pair<std::string_view, size_t> kMoves[] = {
+        {"ai", 1},  {"ao", 1}, {"ei", 1},  {"ou", 1},  {"an", 1},  {"en", 1},
+        {"in", 1},  {"un", 1}, {"ang", 2}, {"eng", 2}, {"ing", 2}, {"ong", 2},
+        {"ung", 2}, {"er", 1}, {"ar", 1},  {"ir", 1},  {"anr", 2}, {"inr", 2},
+    };
+    size_t at = letters.size();  // where the digit stands
+    for (const auto& [ending, after] : kMoves)
+        if (letters.ends_with(ending)) {
+            at -= after;
+            break;
+        }
+    // Tone-marked vowels in tone order: a e i o u.
+    static constexpr std::string_view kMarked[5][4] = {
+        {"ā", "á", "ǎ", "à"}, {"ē", "é", "ě", "è"}, {"ī", "í", "ǐ", "ì"},
+        {"ō", "ó", "ǒ", "ò"}, {"ū", "ú", "ǔ", "ù"},
+    };
+    const size_t vowel =
+        at == 0 ? std::string_view::npos : std::string_view("aeiou").find(letters[at - 1]);
+    if (vowel == std::string_view::npos) {
+        marked.insert(at, 1, last);  // nothing to mark: the digit stays
+        return true;
+    }
+    marked.replace(at - 1, 1, kMarked[vowel][last - '1']);
+    return true;
+}
+
 // Marked syllables already converted, by their numbered text: a dictionary
 // has a few thousand different syllables, and a search meets each again and
 // again. Open addressing on the syllable's bytes packed in one word, the
@@ -310,7 +357,7 @@ class SyllableCache {
     };
 
     std::string_view convert(std::string_view syllable) {
-        scratch_ = convertAsciiSyllable(syllable);
+        if (!markPlainSyllable(syllable, scratch_)) scratch_ = convertAsciiSyllable(syllable);
         return scratch_;
     }
 
