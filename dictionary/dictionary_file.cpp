@@ -120,13 +120,11 @@ void UnmapBytes::operator()(char* bytes) const {
     ::munmap(bytes, size);
 }
 
-LineBlockReader::Buffer LineBlockReader::populatedBuffer(size_t size) {
-    // Pages that come in one by one as they are first written cost a fault
-    // each, far more than the system's filling them in one go.
+PopulatedBytes populatedBytes(size_t size) {
     void* bytes = ::mmap(nullptr, size, PROT_READ | PROT_WRITE,
                          MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
     if (bytes == MAP_FAILED) throw std::bad_alloc();
-    return Buffer(static_cast<char*>(bytes), UnmapBytes{size});
+    return PopulatedBytes(static_cast<char*>(bytes), UnmapBytes{size});
 }
 
 bool LineBlockReader::open(const std::filesystem::path& path) {
@@ -145,7 +143,7 @@ bool LineBlockReader::forEachBlock(const std::function<bool(std::string_view blo
     if (fd_ < 0) return true;
     const FdCloser file{std::exchange(fd_, -1)};
     if (!buffer_) {
-        buffer_ = populatedBuffer(kBlockSize);
+        buffer_ = populatedBytes(kBlockSize);
         capacity_ = kBlockSize;
     }
     size_t held = 0;  // bytes of a line begun in the last block
@@ -159,7 +157,7 @@ bool LineBlockReader::forEachBlock(const std::function<bool(std::string_view blo
         if (cut > 0 && !fn(std::string_view(buffer_.get(), cut))) return false;
         held = filled - cut;
         if (held == capacity_) {
-            Buffer larger = populatedBuffer(2 * capacity_);
+            Buffer larger = populatedBytes(2 * capacity_);
             std::memcpy(larger.get(), buffer_.get(), held);
             buffer_ = std::move(larger);
             capacity_ *= 2;

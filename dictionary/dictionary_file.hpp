@@ -60,6 +60,11 @@ struct UnmapBytes {
     size_t size = 0;
     void operator()(char* bytes) const;
 };
+using PopulatedBytes = std::unique_ptr<char[], UnmapBytes>;
+// `size` bytes of memory with their pages present: pages that come in one by
+// one as they are first written cost a fault each, far more than the
+// system's filling them in one go. Throws std::bad_alloc when there is none.
+PopulatedBytes populatedBytes(size_t size);
 
 class LineBlockReader {
   public:
@@ -80,8 +85,7 @@ class LineBlockReader {
     ~LineBlockReader();
 
   private:
-    using Buffer = std::unique_ptr<char[], UnmapBytes>;
-    static Buffer populatedBuffer(size_t size);
+    using Buffer = PopulatedBytes;
 
     int fd_ = -1;
     Buffer buffer_;  // kept from one file to the next

@@ -92,9 +92,38 @@ std::u16string capMessage() {
            utf8ToUtf16(std::to_string(ResultList::kCap)) + u" results found are displayed.";
 }
 
+std::string_view RowTexts::keep(std::string_view first, std::string_view second) {
+    const size_t size = first.size() + second.size();
+    while (block_ < blocks_.size() && used_ + size > sizes_[block_]) {
+        ++block_;
+        used_ = 0;
+    }
+    if (block_ == blocks_.size()) {
+        // Blocks grow from a few pages, so that a search of a few rows
+        // brings in a few; a text longer than a block gets one its size.
+        constexpr size_t kFirst = 16 * 1024, kLargest = 256 * 1024;
+        const size_t grown = sizes_.empty() ? kFirst : std::min(2 * sizes_.back(), kLargest);
+        const size_t blockSize = std::max(grown, (size + 4095) / 4096 * 4096);
+        blocks_.push_back(populatedBytes(blockSize));
+        sizes_.push_back(blockSize);
+        used_ = 0;
+    }
+    char* at = blocks_[block_].get() + used_;
+    std::copy(first.begin(), first.end(), at);
+    std::copy(second.begin(), second.end(), at + first.size());
+    used_ += size;
+    return {at, size};
+}
+
+void RowTexts::clear() {
+    block_ = 0;
+    used_ = 0;
+}
+
 void ResultList::clear() {
     rows_.clear();
     sorted_.clear();
+    texts_.clear();
 }
 
 int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int group) {
@@ -104,30 +133,28 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int
     StoredRow row;
     row.id = static_cast<int>(rows_.size());
     row.formIndex = bare ? -1 : formIndex;
+    std::string key;
     if (!bare) {
         const std::string_view pinyin = pinyinField(text);
         const int characters = static_cast<int>((shown.size() + 1) / 3);
         row.wordValue = values_.wordValue(shown, characters, pinyin);
         row.colour = rowColour(row.wordValue);
         if (!emptySortKey)
-            row.sortKey =
-                sortKey(shown, pinyin, row.wordValue, isVariantEntry(definitionText(text)),
-                        characters == 1 ? values_.readingUse(shown, pinyin) : 0);
+            key = sortKey(shown, pinyin, row.wordValue, isVariantEntry(definitionText(text)),
+                          characters == 1 ? values_.readingUse(shown, pinyin) : 0);
     } else if (!emptySortKey) {
-        row.sortKey = " zzzzzz";
-    }
-    if (group >= 0) {
-        // Eight digits sort as numbers for every group a search can make.
-        char digits[16];
-        std::snprintf(digits, sizeof digits, "%08d", group);
-        row.sortKey.insert(0, digits);
+        key = " zzzzzz";
     }
 
     if (rows_.size() >= kCap) {
         if (listener_) listener_->capReached(capMessage());
         return 0;
     }
-    row.source.assign(text);
+    // Eight digits sort as numbers for every group a search can make.
+    char digits[16] = "";
+    if (group >= 0) std::snprintf(digits, sizeof digits, "%08d", group);
+    row.sortKey = texts_.keep(digits, key);
+    row.source = texts_.keep(text);
     // Room for every row a search may keep, taken once: grown by doubling,
     // the rows would be moved again and again into new pages, and in a
     // short run every new page costs a fault. Pages not written are never
@@ -182,9 +209,15 @@ size_t ResultList::indexAt(size_t position) const {
 }
 
 ResultRow ResultList::added(size_t index) const {
+    const StoredRow& stored = rows_[index];
     ResultRow row;
-    static_cast<StoredRow&>(row) = rows_[index];
-    const CellParts parts = cellParts(row);
+    row.id = stored.id;
+    row.sortKey.assign(stored.sortKey);
+    row.wordValue = stored.wordValue;
+    row.colour = stored.colour;
+    row.source.assign(stored.source);
+    row.formIndex = stored.formIndex;
+    const CellParts parts = cellParts(stored);
     row.character = utf8ToUtf16(parts.character);
     if (parts.equivalentMarker != 0)
         row.equivalent = char16_t(parts.equivalentMarker) + utf8ToUtf16(parts.equivalent);

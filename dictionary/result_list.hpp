@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dictionary/dictionary_file.hpp"
 #include "dictionary/word_value.hpp"
 
 namespace tulvo::dictionary {
@@ -24,24 +25,47 @@ RowColour rowColour(int wordValue);
 // The 0x00BBGGRR value of a colour; `fallback` for Default.
 uint32_t colourValue(RowColour colour, uint32_t fallback);
 
-// What the list keeps of a row.
+// What the list keeps of a row; its texts are kept by the list.
 struct StoredRow {
     int id = 0;  // order in which the scan added the row
-    std::string sortKey;
+    std::string_view sortKey;
     int wordValue = -1;  // as looked up, favorites below -1
     RowColour colour = RowColour::Default;
-    std::string source;  // the dictionary line, or the bare text
-    int formIndex = -1;  // form shown: 1 or 2, -1 for a bare text
+    std::string_view source;  // the dictionary line, or the bare text
+    int formIndex = -1;       // form shown: 1 or 2, -1 for a bare text
 };
 
-// A row as it is read through the list (at(), added()), with its cells,
-// made then: a search may add thousands of rows of which a window shows a
-// screenful.
-struct ResultRow : StoredRow {
+// A row as it is read through the list (at(), added()), a copy that outlives
+// the list's rows, with its cells, made then: a search may add thousands of
+// rows of which a window shows a screenful.
+struct ResultRow {
+    int id = 0;
+    std::string sortKey;
+    int wordValue = -1;
+    RowColour colour = RowColour::Default;
+    std::string source;
+    int formIndex = -1;
     std::u16string character;    // shown form
     std::u16string pinyin;       // tone-marked
     std::u16string translation;  // definitions, "/" between them
     std::u16string equivalent;   // other form's index digit and the other form, or empty
+};
+
+// The texts of the rows (dictionary lines, sort keys) one after another in
+// blocks whose pages come in together: a search keeps thousands, and each
+// text in memory of its own would bring in new pages one fault at a time.
+class RowTexts {
+  public:
+    // A lasting copy of `first` followed by `second`, until clear().
+    std::string_view keep(std::string_view first, std::string_view second = {});
+    // Forgets every text; the blocks are used again.
+    void clear();
+
+  private:
+    std::vector<PopulatedBytes> blocks_;
+    std::vector<size_t> sizes_;
+    size_t block_ = 0;  // the block being filled
+    size_t used_ = 0;   // bytes of it taken
 };
 
 // The hidden sort key of a dictionary row. `variant` marks an entry that is
@@ -122,6 +146,7 @@ class ResultList {
     const WordValueLookup& values_;
     ResultListListener* listener_ = nullptr;
     std::vector<StoredRow> rows_;
+    RowTexts texts_;
     // Indices into rows_ in list order, up to the last sortNewRows().
     std::vector<size_t> sorted_;
 };
