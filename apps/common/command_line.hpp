@@ -1,6 +1,7 @@
 // What every command answers the same way: --help and --version.
 #pragma once
 
+#include <cstdio>
 #include <optional>
 #include <string_view>
 
@@ -14,5 +15,9 @@ std::optional<int> answerHelpOrVersion(int argc, char** argv, std::string_view n
 
 // "NAME VERSION" and a line end.
 void printVersion(std::string_view name);
+
+// Writes `text` as it is. The command-line programs write through stdio
+// only: the C++ streams would be set up at every start for nothing.
+void writeText(std::FILE* stream, std::string_view text);
 
 }  // namespace tulvo::apps

@@ -2,7 +2,6 @@
 // search the window runs, on the data of its program directory (the folder
 // of its executable), from whatever folder it is started.
 #include <cstdio>
-#include <iostream>
 #include <map>
 #include <optional>
 #include <string>
@@ -41,7 +40,7 @@ constexpr const char* kUsage =
     "       tulvo-lookup --help | --version\n";
 
 int usage(const std::string& problem) {
-    std::cerr << "tulvo-lookup: " << problem << "\n" << kUsage;
+    apps::writeText(stderr, "tulvo-lookup: " + problem + "\n" + kUsage);
     return 2;
 }
 
@@ -56,7 +55,7 @@ class LookupHost final : public ListSearchHost, public ResultListListener {
   public:
     explicit LookupHost(ResultList& list) : ListSearchHost(list) { list.setListener(this); }
     void capReached(const std::u16string& message) override {
-        std::cerr << toUtf8Lines(message) << "\n";
+        apps::writeText(stderr, toUtf8Lines(message) + "\n");
     }
 };
 
@@ -88,7 +87,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
-            std::cout << kUsage;
+            apps::writeText(stdout, kUsage);
             return 0;
         }
         if (arg == "--version") {
@@ -136,7 +135,7 @@ int main(int argc, char** argv) {
     // takes precedence over the shipped one.
     const std::filesystem::path programDirectory = platform::programDirectoryOfExecutable();
     if (programDirectory.empty()) {
-        std::cerr << "tulvo-lookup: cannot find its own program directory\n";
+        apps::writeText(stderr, "tulvo-lookup: cannot find its own program directory\n");
         return 1;
     }
     const platform::AppPaths paths(programDirectory);
@@ -147,11 +146,11 @@ int main(int argc, char** argv) {
         paths.topLevelUserFile(favorites::kDebugMarkerPath.string());
 
     if (mode == "--to-marked") {
-        std::cout << utf16ToUtf8(numberedToMarked(positional[0])) << "\n";
+        apps::writeText(stdout, utf16ToUtf8(numberedToMarked(positional[0])) + "\n");
         return 0;
     }
     if (mode == "--to-numbered") {
-        std::cout << markedToNumbered(utf8ToUtf16(positional[0])) << "\n";
+        apps::writeText(stdout, markedToNumbered(utf8ToUtf16(positional[0])) + "\n");
         return 0;
     }
     if (mode == "--definitions") {
@@ -172,8 +171,8 @@ int main(int argc, char** argv) {
             return usage("a favorite word has at most 30 UTF-16 units");
         const auto result = mode == "--add-favorite" ? store.add(word) : store.remove(word);
         if (result == favorites::FavoritesStore::Change::Failed) {
-            std::cerr << "tulvo-lookup: the favorites could not be saved: " << store.failureReason()
-                      << "\n";
+            apps::writeText(stderr, "tulvo-lookup: the favorites could not be saved: " +
+                                        store.failureReason() + "\n");
             return 1;
         }
         return 0;
@@ -206,7 +205,7 @@ int main(int argc, char** argv) {
             paths.shippedFile(characters::kComponentsPath.filename().string()), dictionaryPath,
             chosen[0], settings.charForm);
         if (!rows) {
-            std::cerr << characters::kNoCharacterBasedOn << "\n";
+            apps::writeText(stderr, std::string(characters::kNoCharacterBasedOn) + "\n");
             return 0;
         }
         characters::showComponentRows(list, *rows);
