@@ -1,5 +1,6 @@
 // data/readinguse.txt: how often single characters are used as words of their
-// own in each of their readings, per ten million words of modern Chinese.
+// own in each of their readings, per ten million words of spoken Chinese
+// (film subtitles).
 // One "character TAB numbered reading TAB count" line each, sorted by their
 // bytes; the data build writes them so.
 // It puts 是 before 师 for "shi", 试 before 视 for "shi4", and the common

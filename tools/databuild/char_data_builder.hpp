@@ -144,14 +144,11 @@ constexpr double kReadingShare = 0.03;
 // of the counts.
 std::vector<std::pair<std::string, double>> readingCounts(std::string_view value);
 std::vector<std::pair<std::string, double>> readingShares(std::string_view value);
-// Word counts of the two corpora, for readinguse.txt.
-struct WordCounts {
-    const std::unordered_map<std::string, double>* book;
-    const std::unordered_map<std::string, double>* movie;
-};
 // The text of readinguse.txt: how often each counted reading of each
-// character is used as a word of its own.
-std::string readingUseText(const UnihanData& unihan, const WordCounts& words);
+// character is used as a word of its own, by the word counts of speech
+// (the film subtitles).
+std::string readingUseText(const UnihanData& unihan,
+                           const std::unordered_map<std::string, double>& spokenWords);
 // Which of a single character's dictionary readings its value does not apply
 // to: those used rarely by kHanyuPinlu, or where its counts list none of
 // them, every one but the first kMandarin reading; none when that too would

@@ -105,26 +105,23 @@ std::vector<std::pair<std::string, double>> readingShares(std::string_view value
     return shares;
 }
 
-std::string readingUseText(const UnihanData& unihan, const WordCounts& words) {
+std::string readingUseText(const UnihanData& unihan,
+                           const std::unordered_map<std::string, double>& spokenWords) {
     // A learner who types one syllable means a word of one character, so a
-    // character's use is how often it stands as a word of its own: its
-    // share of the words of the book and film corpora (the mean of the two,
-    // per ten million words), given to its readings by their shares of
-    // kHanyuPinlu's counts. 试 (a word: "to try") comes before 视 (seen in
-    // 电视), which the character counts put first.
-    double bookTotal = 0, movieTotal = 0;
-    for (const auto& [word, count] : *words.book) bookTotal += count;
-    for (const auto& [word, count] : *words.movie) movieTotal += count;
-    auto share = [](const std::unordered_map<std::string, double>& counts, const std::string& word,
-                    double total) {
-        const auto it = counts.find(word);
-        return it == counts.end() || total <= 0 ? 0.0 : it->second / total;
+    // character's use is how often it stands as a word of its own in speech:
+    // its share of the words of the film subtitles (per ten million words),
+    // given to its readings by their shares of kHanyuPinlu's counts. 试 (a
+    // word: "to try") comes before 视 (seen in 电视), which the character
+    // counts put first; the book corpus would put literary words (亦, 之)
+    // before the spoken ones a learner meets first.
+    double total = 0;
+    for (const auto& [word, count] : spokenWords) total += count;
+    auto wordShare = [&](const std::string& word) {
+        const auto it = spokenWords.find(word);
+        return it == spokenWords.end() || total <= 0 ? 0.0 : it->second / total;
     };
     // Sorted by their bytes, as the reader searches them.
     std::vector<std::string> lines;
-    auto wordShare = [&](const std::string& word) {
-        return (share(*words.book, word, bookTotal) + share(*words.movie, word, movieTotal)) / 2;
-    };
     for (const auto& [code, value] : unihan.hanyuPinlu) {
         const std::string character = toUtf8(code);
         // The corpora are simplified text: a traditional form (會) that has

@@ -244,8 +244,7 @@ int buildReadingUse(const Args& args) {
     if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
     if (!loadCorpora(fs::path(args[1]) / "statistics", corpora, &error)) return failWith(error);
     const std::string& output = args[2];
-    if (!writeFileAtomically(
-            output, readingUseText(unihan, {&corpora.bookWords, &corpora.movieWords}), &error))
+    if (!writeFileAtomically(output, readingUseText(unihan, corpora.movieWords), &error))
         return failWith(error);
 
     tulvo::characters::ReadingUse use;
