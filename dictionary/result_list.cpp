@@ -120,6 +120,15 @@ void RowTexts::clear() {
     used_ = 0;
 }
 
+bool ResultList::rareSpelling(std::string_view text, int formIndex) const {
+    // A character whose other form the frequency data does not list at all
+    // is written that way too seldom to be counted (只 as 秖, 药 as 葯): its
+    // row goes behind the common spellings and other characters, as a
+    // variant entry does, instead of taking one of the first rows.
+    const std::string_view other = spaceField(text, 3 - formIndex);
+    return other != spaceField(text, formIndex) && values_.wordValue(other, 1, "") == -1;
+}
+
 void ResultList::clear() {
     rows_.clear();
     sorted_.clear();
@@ -140,7 +149,9 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int
         row.wordValue = values_.wordValue(shown, characters, pinyin);
         row.colour = rowColour(row.wordValue);
         if (!emptySortKey)
-            key = sortKey(shown, pinyin, row.wordValue, isVariantEntry(definitionText(text)),
+            key = sortKey(shown, pinyin, row.wordValue,
+                          isVariantEntry(definitionText(text)) ||
+                              (characters == 1 && rareSpelling(text, formIndex)),
                           characters == 1 ? values_.readingUse(shown, pinyin) : 0);
     } else if (!emptySortKey) {
         key = " zzzzzz";

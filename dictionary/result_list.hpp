@@ -140,6 +140,9 @@ class ResultList {
     int adjustWordValues(std::u16string_view form, int delta);
 
   private:
+    // Whether a row of one character shows a form whose other form is too
+    // rare to be listed by the word values.
+    bool rareSpelling(std::string_view text, int formIndex) const;
     // The index into rows_ of list position `position`.
     size_t indexAt(size_t position) const;
 

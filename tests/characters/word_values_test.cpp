@@ -86,7 +86,7 @@ TEST(WordValues, RowsInTheFourGroupsWithTheirColours) {
 TEST(WordValues, AmongCharactersOfOneClassTheMostUsedReadingComesFirst) {
     TempDir dir;
     FreqFileWriter writer;
-    for (const char16_t* character : {u"师", u"是", u"十", u"结"})
+    for (const char16_t* character : {u"师", u"師", u"是", u"十", u"结", u"結"})
         writer.add(character, frequencyValue(0, 1));
     const FreqFile freq(dir.write("freq.dat", writer.bytes()));
     // Counts as the data build writes them, sorted, CR LF or LF, with lines
@@ -126,7 +126,9 @@ TEST(WordValues, AmongCharactersOfOneClassTheMostUsedReadingComesFirst) {
     // that is used more as a word comes first; an unlisted one stays last.
     FreqFileWriter classes;
     classes.add(u"视", frequencyValue(0, 1));
+    classes.add(u"視", frequencyValue(0, 1));
     classes.add(u"试", frequencyValue(2, 2));
+    classes.add(u"試", frequencyValue(2, 2));
     const FreqFile classFreq(dir.write("classes.dat", classes.bytes()));
     ReadingUse wordUse;
     ASSERT_TRUE(

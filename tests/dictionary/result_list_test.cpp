@@ -86,7 +86,8 @@ TEST(ResultRows, GroupsThenFrequencyClassThenPinyinInAnyAddingOrder) {
     // class, then by pinyin (whatever its case), then listed HSK levels
     // before no level; then the other characters and then the other words,
     // favorites among them by their class, before the unlisted rows. A
-    // variant entry follows the listed rows of its group.
+    // variant entry follows the listed rows of its group, and so does a
+    // character whose other form is too rare to be listed (秖 for 只).
     const struct {
         const char* form;
         const char* line;
@@ -96,6 +97,7 @@ TEST(ResultRows, GroupsThenFrequencyClassThenPinyinInAnyAddingOrder) {
                 {"马", "馬 马 [ma3] /horse/", 0x02},  // class 2, no HSK level
                 {"中", "中 中 [zhong1] /middle/", 0x03},
                 {"才", "纔 才 [cai2] /variant of 才[cai2]/", 0x10},
+                {"只", "秖 只 [zhi1] /grain that has begun to ripen/", 0x00},
                 {"马上", "馬上 马上 [ma3 shang4] /at once/", 0x20},
                 {"中国", "中國 中国 [Zhong1 guo2] /China/", 0x11},
                 {"嘛", "嘛 嘛 [ma5] /particle/", 0x63 - kFavoriteMark},  // listed favorite
@@ -108,6 +110,9 @@ TEST(ResultRows, GroupsThenFrequencyClassThenPinyinInAnyAddingOrder) {
     std::vector<std::string> expected;
     for (const auto& row : rows) {
         values.values[row.form] = row.value;
+        // The traditional forms are listed too, all but the rare one.
+        const std::string other = std::string(row.line).substr(0, std::string(row.line).find(' '));
+        if (other != "秖") values.values.emplace(other, row.value);
         expected.push_back(row.form);
     }
     // Sorted as one batch, or as two that are merged (a window gets its rows
@@ -122,7 +127,7 @@ TEST(ResultRows, GroupsThenFrequencyClassThenPinyinInAnyAddingOrder) {
                 }
                 list.sortNewRows();
                 EXPECT_EQ(characters(list), expected) << start << " " << step << " " << batch;
-                EXPECT_EQ(list.at(7).colour, RowColour::Favorite);
+                EXPECT_EQ(list.at(8).colour, RowColour::Favorite);
             }
         }
     }
