@@ -1,10 +1,5 @@
 #include "characters/freq_file.hpp"
 
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -16,7 +11,7 @@ namespace tulvo::characters {
 namespace {
 
 // Far beyond any real frequency file (about 1 MB); a larger one is not one.
-constexpr off_t kMaxFreqFileBytes = off_t(1) << 28;
+constexpr size_t kMaxFreqFileBytes = size_t(1) << 28;
 
 void appendInt32(std::string& out, int32_t value) {
     const auto u = static_cast<uint32_t>(value);
@@ -30,61 +25,29 @@ FreqFile::~FreqFile() {
 }
 
 bool FreqFile::open(const std::filesystem::path& path) {
-    close();
-    // Only a regular file of sane size is used. It stays open for the run
-    // and mapped (read once when it cannot be), so that a lookup per result
-    // row costs no system call. Its pages come in as lookups touch them: a
-    // search of a few rows touches a few, and the system brings neighbours
-    // in with each.
-    struct stat st;
-    fd_ = openRegularFile(path, st);
-    if (fd_ < 0) return false;
-    if (st.st_size < 0 || st.st_size > kMaxFreqFileBytes) {
-        close();
-        return false;
-    }
-    const auto size = static_cast<size_t>(st.st_size);
-    if (size > 0) {
-        void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd_, 0);
-        if (map != MAP_FAILED) {
-            data_ = static_cast<const char*>(map);
-            size_ = static_cast<int64_t>(size);
-            mapped_ = true;
-            return true;
-        }
-    }
-    bytes_.resize(size);
-    size_t done = 0;
-    while (done < bytes_.size()) {
-        const ssize_t got = ::pread(fd_, bytes_.data() + done, bytes_.size() - done, off_t(done));
-        if (got <= 0) break;
-        done += static_cast<size_t>(got);
-    }
-    bytes_.resize(done);  // a file that shrank reads as a truncated one
-    data_ = bytes_.data();
-    size_ = static_cast<int64_t>(done);
+    // Only a regular file of sane size is used. It stays mapped (read once
+    // when it cannot be) for the run, so that a lookup per result row costs
+    // no system call; its pages come in as lookups touch them.
+    if (!file_.open(path, kMaxFreqFileBytes)) return false;
+    data_ = file_.bytes().data();
+    size_ = static_cast<int64_t>(file_.bytes().size());
     return true;
 }
 
 void FreqFile::close() {
-    if (mapped_) ::munmap(const_cast<char*>(data_), static_cast<size_t>(size_));
-    mapped_ = false;
+    file_.close();
     data_ = nullptr;
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
     size_ = 0;
-    bytes_.clear();
-    bytes_.shrink_to_fit();
 }
 
 bool FreqFile::readAt(int64_t offset, void* into, size_t size) const {
-    if (fd_ < 0 || offset < 0 || offset > size_ || int64_t(size) > size_ - offset) return false;
+    if (!isOpen() || offset < 0 || offset > size_ || int64_t(size) > size_ - offset) return false;
     std::memcpy(into, data_ + offset, size);
     return true;
 }
 
 int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
-    if (fd_ < 0) return -1;
+    if (!isOpen()) return -1;
     unsigned char header[8];
     if (!readAt(0, header, 4)) return -1;
     const int64_t textBase = readLe32Signed(header);

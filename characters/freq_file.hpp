@@ -13,6 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/whole_file.hpp"
+
 namespace tulvo::characters {
 
 inline const std::filesystem::path kFreqPath = std::filesystem::path("data") / "freq.dat";
@@ -41,7 +43,7 @@ class FreqFile {
     // an empty one. Returns whether a file was opened.
     bool open(const std::filesystem::path& path);
     void close();
-    bool isOpen() const { return fd_ >= 0; }
+    bool isOpen() const { return file_.isOpen(); }
 
     // The frequency value (0..255) of `word`, or -1 when the file has none or
     // the value does not apply to `reading` (the entry's numbered pinyin; may
@@ -51,11 +53,9 @@ class FreqFile {
   private:
     bool readAt(int64_t offset, void* into, size_t size) const;
 
-    int fd_ = -1;
+    MappedFile file_;
     int64_t size_ = 0;
-    const char* data_ = nullptr;  // the whole file: mapped, or read into bytes_
-    bool mapped_ = false;
-    std::string bytes_;
+    const char* data_ = nullptr;  // file_'s bytes
 };
 
 // Collects words and values and lays them out as freq.dat.

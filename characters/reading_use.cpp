@@ -4,54 +4,14 @@
 #include <charconv>
 #include <cstring>
 
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include "platform/whole_file.hpp"
-
 namespace tulvo::characters {
 
-namespace {
-constexpr size_t kMaxBytes = size_t(4) << 20;
-}
-
-ReadingUse::~ReadingUse() {
-    release();
-}
-
-void ReadingUse::release() {
-    if (mapped_) ::munmap(const_cast<char*>(bytes_.data()), bytes_.size());
-    mapped_ = false;
-    bytes_ = {};
-    copy_.clear();
-}
-
 bool ReadingUse::open(const std::filesystem::path& path) {
-    release();
-    struct stat st;
-    const int fd = openRegularFile(path, st);
-    if (fd < 0) return false;
-    const bool fits = st.st_size >= 0 && static_cast<uint64_t>(st.st_size) <= kMaxBytes;
-    if (fits && st.st_size > 0) {
-        void* map = ::mmap(nullptr, size_t(st.st_size), PROT_READ, MAP_PRIVATE, fd, 0);
-        if (map != MAP_FAILED) {
-            ::close(fd);
-            bytes_ = std::string_view(static_cast<const char*>(map), size_t(st.st_size));
-            mapped_ = true;
-            return true;
-        }
-    }
-    ::close(fd);
-    if (!fits) return false;
-    std::optional<std::string> file = readWholeFile(path, kMaxBytes);
-    copy_ = file ? std::move(*file) : std::string();
-    bytes_ = copy_;
-    return file.has_value();
+    return file_.open(path, size_t(4) << 20);
 }
 
 int ReadingUse::count(std::string_view character, std::string_view reading) const {
-    const std::string_view text(bytes_);
+    const std::string_view text = file_.bytes();
     // The line starting at `start`: its key (up to its second TAB, else the
     // whole line, so that keys keep the order of the lines), its count text
     // and where the next line starts.

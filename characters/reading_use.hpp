@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/whole_file.hpp"
+
 namespace tulvo::characters {
 
 inline const std::filesystem::path kReadingUsePath =
@@ -18,11 +20,6 @@ inline const std::filesystem::path kReadingUsePath =
 
 class ReadingUse {
   public:
-    ReadingUse() = default;
-    ~ReadingUse();
-    ReadingUse(const ReadingUse&) = delete;
-    ReadingUse& operator=(const ReadingUse&) = delete;
-
     // Opens the file. A missing or unreadable file counts nothing, and so
     // does a line that does not parse. Returns whether it was read.
     bool open(const std::filesystem::path& path);
@@ -35,16 +32,11 @@ class ReadingUse {
     static constexpr int kMaxCount = 99999;
 
   private:
-    void release();
-
     // Opened at every start of the command-line lookup, so nothing is read
-    // or parsed ahead: the file is mapped (a search touches a few of its
-    // pages) and a count is found by halving its sorted lines. A file out of
-    // order gives wrong counts, never a fault. The file is installed with
-    // the program and replaced only by renaming, so the mapping stays valid.
-    std::string_view bytes_;
-    bool mapped_ = false;
-    std::string copy_;  // the bytes when the file could not be mapped
+    // or parsed ahead: a search touches a few pages, and a count is found by
+    // halving the sorted lines. A file out of order gives wrong counts,
+    // never a fault.
+    MappedFile file_;
 };
 
 }  // namespace tulvo::characters

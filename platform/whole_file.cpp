@@ -1,6 +1,7 @@
 #include "platform/whole_file.hpp"
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -103,6 +104,40 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file, size
     }
     ::close(fd);
     return bytes;
+}
+
+bool MappedFile::open(const std::filesystem::path& file, size_t maxBytes) {
+    close();
+    struct stat st;
+    const int fd = openRegularFile(file, st);
+    if (fd < 0) return false;
+    if (st.st_size < 0 || uint64_t(st.st_size) > maxBytes) {
+        ::close(fd);
+        return false;
+    }
+    const auto size = size_t(st.st_size);
+    void* map = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+    ::close(fd);
+    if (map != MAP_FAILED) {
+        bytes_ = std::string_view(static_cast<const char*>(map), size);
+        mapped_ = true;
+    } else if (size > 0) {
+        std::optional<std::string> read = readWholeFile(file, maxBytes);
+        if (!read) return false;
+        copy_ = std::move(*read);
+        bytes_ = copy_;
+    }
+    open_ = true;
+    return true;
+}
+
+void MappedFile::close() {
+    if (mapped_) ::munmap(const_cast<char*>(bytes_.data()), bytes_.size());
+    mapped_ = false;
+    open_ = false;
+    bytes_ = {};
+    copy_.clear();
+    copy_.shrink_to_fit();
 }
 
 }  // namespace tulvo

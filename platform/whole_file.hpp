@@ -41,4 +41,29 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file,
                                          size_t maxBytes = size_t(1) << 30,
                                          ReadFailure* failure = nullptr);
 
+// A regular file's bytes, read-only, for a reader that looks at a few of
+// them: mapped, so that only the pages touched come in (the system brings
+// their neighbours with them), else read whole. Nothing is held for a
+// missing file, something that is no regular file, or one over `maxBytes`.
+// Data files are replaced by renaming, so a mapping stays valid.
+class MappedFile {
+  public:
+    MappedFile() = default;
+    ~MappedFile() { close(); }
+    MappedFile(const MappedFile&) = delete;
+    MappedFile& operator=(const MappedFile&) = delete;
+
+    // Whether the file is held (an empty one too).
+    bool open(const std::filesystem::path& file, size_t maxBytes);
+    void close();
+    bool isOpen() const { return open_; }
+    std::string_view bytes() const { return bytes_; }
+
+  private:
+    std::string_view bytes_;
+    bool open_ = false;
+    bool mapped_ = false;
+    std::string copy_;  // the bytes when the file could not be mapped
+};
+
 }  // namespace tulvo
