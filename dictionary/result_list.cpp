@@ -94,7 +94,8 @@ std::u16string capMessage() {
 
 std::string_view RowTexts::keep(std::string_view first, std::string_view second) {
     const size_t size = first.size() + second.size();
-    while (block_ < blocks_.size() && used_ + size > sizes_[block_]) {
+    const auto sizeOf = [this](size_t block) { return blocks_[block].get_deleter().size; };
+    while (block_ < blocks_.size() && used_ + size > sizeOf(block_)) {
         ++block_;
         used_ = 0;
     }
@@ -102,10 +103,9 @@ std::string_view RowTexts::keep(std::string_view first, std::string_view second)
         // Blocks grow from a few pages, so that a search of a few rows
         // brings in a few; a text longer than a block gets one its size.
         constexpr size_t kFirst = 16 * 1024, kLargest = 256 * 1024;
-        const size_t grown = sizes_.empty() ? kFirst : std::min(2 * sizes_.back(), kLargest);
-        const size_t blockSize = std::max(grown, (size + 4095) / 4096 * 4096);
-        blocks_.push_back(populatedBytes(blockSize));
-        sizes_.push_back(blockSize);
+        const size_t grown =
+            blocks_.empty() ? kFirst : std::min(2 * sizeOf(blocks_.size() - 1), kLargest);
+        blocks_.push_back(populatedBytes(std::max(grown, (size + 4095) / 4096 * 4096)));
         used_ = 0;
     }
     char* at = blocks_[block_].get() + used_;
@@ -120,13 +120,13 @@ void RowTexts::clear() {
     used_ = 0;
 }
 
-bool ResultList::rareSpelling(std::string_view text, int formIndex) const {
+bool ResultList::rareSpelling(std::string_view text, int formIndex, std::string_view shown) const {
     // A character whose other form the frequency data does not list at all
     // is written that way too seldom to be counted (只 as 秖, 药 as 葯): its
     // row goes behind the common spellings and other characters, as a
     // variant entry does, instead of taking one of the first rows.
     const std::string_view other = spaceField(text, 3 - formIndex);
-    return other != spaceField(text, formIndex) && values_.wordValue(other, 1, "") == -1;
+    return other != shown && values_.wordValue(other, 1, "") == -1;
 }
 
 void ResultList::clear() {
@@ -151,7 +151,7 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int
         if (!emptySortKey)
             key = sortKey(shown, pinyin, row.wordValue,
                           isVariantEntry(definitionText(text)) ||
-                              (characters == 1 && rareSpelling(text, formIndex)),
+                              (characters == 1 && rareSpelling(text, formIndex, shown)),
                           characters == 1 ? values_.readingUse(shown, pinyin) : 0);
     } else if (!emptySortKey) {
         key = " zzzzzz";

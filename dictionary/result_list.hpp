@@ -63,7 +63,6 @@ class RowTexts {
 
   private:
     std::vector<PopulatedBytes> blocks_;
-    std::vector<size_t> sizes_;
     size_t block_ = 0;  // the block being filled
     size_t used_ = 0;   // bytes of it taken
 };
@@ -142,7 +141,7 @@ class ResultList {
   private:
     // Whether a row of one character shows a form whose other form is too
     // rare to be listed by the word values.
-    bool rareSpelling(std::string_view text, int formIndex) const;
+    bool rareSpelling(std::string_view text, int formIndex, std::string_view shown) const;
     // The index into rows_ of list position `position`.
     size_t indexAt(size_t position) const;
 

@@ -201,3 +201,24 @@ TEST(ResultList, Utf8CellsAreTheCellsInUtf8) {
     EXPECT_EQ(list.utf8Cells(0, false).equivalent, "1中國");
     EXPECT_EQ(list.utf8Cells(2, false).character, "\xEF\xBF\xBD");
 }
+
+TEST(ResultRows, KeepTheirTextsWholeAcrossBlocksAndAClear) {
+    // Rows of every size, one longer than any block the list starts with,
+    // up to the cap; after a clear the same memory takes new rows.
+    FakeValues values;
+    ResultList list(values);
+    const auto lineOf = [](size_t i) {
+        const size_t length = i == 7 ? 300000 : i % 50;
+        return "中 中 [zhong1] /" + std::string(length, char('a' + i % 26)) + "/" +
+               std::to_string(i) + "/";
+    };
+    for (int round = 0; round < 2; ++round) {
+        list.clear();
+        size_t added = 0;
+        for (size_t i = 0; i < ResultList::kCap + 3; ++i) added += list.add(lineOf(i + round), 2);
+        EXPECT_EQ(added, ResultList::kCap);
+        list.sortNewRows();
+        for (size_t i = 0; i < list.size(); ++i)
+            ASSERT_EQ(list.added(i).source, lineOf(i + round)) << round << " " << i;
+    }
+}
