@@ -157,7 +157,7 @@ bool LineBlockReader::forEachBlock(const std::function<bool(std::string_view blo
         if (cut > 0 && !fn(std::string_view(buffer_.get(), cut))) return false;
         held = filled - cut;
         if (held == capacity_) {
-            Buffer larger = populatedBytes(2 * capacity_);
+            PopulatedBytes larger = populatedBytes(2 * capacity_);
             std::memcpy(larger.get(), buffer_.get(), held);
             buffer_ = std::move(larger);
             capacity_ *= 2;

@@ -51,10 +51,6 @@ class DictionaryBytes {
     bool loaded_ = false;
 };
 
-// The dictionary file read a block of whole lines at a time into one buffer
-// that is used again for every block: a search reads each byte once, and
-// the system copies a file into a buffer it has just touched faster than
-// the pages of a mapping, or of a buffer the size of the file, come in.
 // Gives back memory that was mapped for bytes.
 struct UnmapBytes {
     size_t size = 0;
@@ -66,6 +62,10 @@ using PopulatedBytes = std::unique_ptr<char[], UnmapBytes>;
 // system's filling them in one go. Throws std::bad_alloc when there is none.
 PopulatedBytes populatedBytes(size_t size);
 
+// The dictionary file read a block of whole lines at a time into one buffer
+// that is used again for every block: a search reads each byte once, and
+// the system copies a file into a buffer it has just touched faster than
+// the pages of a mapping, or of a buffer the size of the file, come in.
 class LineBlockReader {
   public:
     static constexpr size_t kBlockSize = 128 * 1024;
@@ -85,10 +85,8 @@ class LineBlockReader {
     ~LineBlockReader();
 
   private:
-    using Buffer = PopulatedBytes;
-
     int fd_ = -1;
-    Buffer buffer_;  // kept from one file to the next
+    PopulatedBytes buffer_;  // kept from one file to the next
     size_t capacity_ = 0;
 };
 
