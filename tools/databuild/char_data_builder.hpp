@@ -140,9 +140,7 @@ std::string numberedReading(std::string_view marked);
 constexpr double kReadingShare = 0.03;
 
 // The readings of a kHanyuPinlu value ("zhǎng(1879) cháng(1179)") as the
-// dictionary writes them ("zhang3"), each with its count, or with its share
-// of the counts.
-std::vector<std::pair<std::string, double>> readingCounts(std::string_view value);
+// dictionary writes them ("zhang3"), each with its share of the counts.
 std::vector<std::pair<std::string, double>> readingShares(std::string_view value);
 // The text of readinguse.txt: how often each counted reading of each
 // character is used as a word of its own, by the word counts of speech

@@ -78,8 +78,9 @@ std::string numberedReading(std::string_view marked) {
     return text;
 }
 
-std::vector<std::pair<std::string, double>> readingCounts(std::string_view value) {
-    std::vector<std::pair<std::string, double>> counts;
+std::vector<std::pair<std::string, double>> readingShares(std::string_view value) {
+    std::vector<std::pair<std::string, double>> shares;
+    double total = 0;
     for (size_t start = 0; start < value.size();) {
         size_t end = value.find(' ', start);
         if (end == std::string_view::npos) end = value.size();
@@ -92,15 +93,9 @@ std::vector<std::pair<std::string, double>> readingCounts(std::string_view value
         const auto [at, ec] = std::from_chars(number.data(), number.data() + number.size(), count);
         if (ec != std::errc() || at != number.data() + number.size() || count < 0) continue;
         // Neutral tones are written without a mark ("de"): de5 in the dictionary.
-        counts.emplace_back(numberedReading(token.substr(0, open)), count);
+        shares.emplace_back(numberedReading(token.substr(0, open)), count);
+        total += count;
     }
-    return counts;
-}
-
-std::vector<std::pair<std::string, double>> readingShares(std::string_view value) {
-    std::vector<std::pair<std::string, double>> shares = readingCounts(value);
-    double total = 0;
-    for (const auto& [reading, count] : shares) total += count;
     for (auto& [reading, share] : shares) share = total > 0 ? share / total : 0;
     return shares;
 }
@@ -133,8 +128,7 @@ std::string readingUseText(const UnihanData& unihan,
             if (const auto codes = unihanCodes(simplified->second);
                 codes.size() == 1 && codes[0] != code)
                 word = toUtf8(codes[0]);
-        const double wordPart = wordShare(word);
-        const double perTenMillion = 1e7 * wordPart;
+        const double perTenMillion = 1e7 * wordShare(word);
         for (const auto& [reading, part] : readingShares(value)) {
             const int64_t count = std::min<int64_t>(std::llround(perTenMillion * part),
                                                     tulvo::characters::ReadingUse::kMaxCount);

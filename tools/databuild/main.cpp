@@ -206,27 +206,20 @@ int buildCharTypes(const Args& args) {
     return 0;
 }
 
-// The word and character counts of chinese-lexicon's two corpora.
-bool loadCorpora(const fs::path& statistics, FreqSources& sources, std::string* error) {
-    const std::pair<const char*, std::unordered_map<std::string, double>*> corpora[] = {
-        {"bookWordFrequency.js", &sources.bookWords},
-        {"movieWordFrequency.js", &sources.movieWords},
-        {"bookCharFrequency.js", &sources.bookChars},
-        {"movieCharFrequency.js", &sources.movieChars},
-    };
-    for (const auto& [name, counts] : corpora) {
-        std::string js;
-        if (!readWholeFile(statistics / name, js, error)) return false;
-        const auto text = templateLiteralValue(js, error);
-        if (!text) {
-            *error = (statistics / name).string() + ": " + *error;
-            return false;
-        }
-        *counts = parseCounts(*text);
-        if (counts->size() < 3000) {
-            *error = (statistics / name).string() + ": too few counts";
-            return false;
-        }
+// The counts of one of chinese-lexicon's statistics files.
+bool loadCounts(const fs::path& file, std::unordered_map<std::string, double>& counts,
+                std::string* error) {
+    std::string js;
+    if (!readWholeFile(file, js, error)) return false;
+    const auto text = templateLiteralValue(js, error);
+    if (!text) {
+        *error = file.string() + ": " + *error;
+        return false;
+    }
+    counts = parseCounts(*text);
+    if (counts.size() < 3000) {
+        *error = file.string() + ": too few counts";
+        return false;
     }
     return true;
 }
@@ -239,12 +232,14 @@ int buildReadingUse(const Args& args) {
         return failWith(
             "usage: databuild readinguse UNIHAN_DIR CHINESE_LEXICON_PACKAGE_DIR OUTPUT");
     UnihanData unihan;
-    FreqSources corpora;
+    std::unordered_map<std::string, double> spokenWords;
     std::string error;
     if (!loadUnihan(args[0], unihan, &error)) return failWith(error);
-    if (!loadCorpora(fs::path(args[1]) / "statistics", corpora, &error)) return failWith(error);
+    if (!loadCounts(fs::path(args[1]) / "statistics" / "movieWordFrequency.js", spokenWords,
+                    &error))
+        return failWith(error);
     const std::string& output = args[2];
-    if (!writeFileAtomically(output, readingUseText(unihan, corpora.movieWords), &error))
+    if (!writeFileAtomically(output, readingUseText(unihan, spokenWords), &error))
         return failWith(error);
 
     tulvo::characters::ReadingUse use;
@@ -377,7 +372,11 @@ int buildFreq(const Args& args) {
     sources.unihan = &unihan;
     if (!readWholeFile(args[1], sources.cedict, &error)) return failWith(error);
     const fs::path statistics = fs::path(args[0]) / "statistics";
-    if (!loadCorpora(statistics, sources, &error)) return failWith(error);
+    for (const auto& [name, counts] : {std::pair{"bookWordFrequency.js", &sources.bookWords},
+                                       std::pair{"movieWordFrequency.js", &sources.movieWords},
+                                       std::pair{"bookCharFrequency.js", &sources.bookChars},
+                                       std::pair{"movieCharFrequency.js", &sources.movieChars}})
+        if (!loadCounts(statistics / name, *counts, &error)) return failWith(error);
     std::string hskJs;
     if (!readWholeFile(statistics / "hsk.js", hskJs, &error)) return failWith(error);
     sources.hsk = parseHskLists(hskJs);
