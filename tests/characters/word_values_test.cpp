@@ -83,7 +83,7 @@ TEST(WordValues, RowsInTheFourGroupsWithTheirColours) {
     EXPECT_EQ(list.at(6).colour, dict::RowColour::Favorite);
 }
 
-TEST(WordValues, AmongCharactersOfOneClassTheMostUsedReadingComesFirst) {
+TEST(WordValues, SingleCharactersComeByTheirUseAsWordsInTheirReading) {
     TempDir dir;
     FreqFileWriter writer;
     for (const char16_t* character : {u"师", u"師", u"是", u"十", u"结", u"結"})
