@@ -212,7 +212,11 @@ std::string withPlaceholders(std::string_view numbered) {
     text.reserve(numbered.size() + 8);
     for (char c : numbered)
         if (c != '5' && c != '0') text.push_back(c);
-    applyRules(text, numberedToMarkedRules(text));
+    // A text without a byte the rules look for (a "·" or "," of its own)
+    // stays as it is, without the rules being made for it.
+    ByteSet present;
+    present.add(text);
+    if (present.bits != 0) applyRules(text, numberedToMarkedRules(text));
     return text;
 }
 
@@ -265,57 +269,76 @@ std::u16string convertNumberedToMarked(std::string_view numbered) {
 namespace {
 
 // What the rules make of a syllable of letters and at most one tone digit at
-// its end, found directly: the rules that apply to such text are the moves
-// and the vowels (capitals other than A, E and O are left as they are). The
-// moves look only at the letters before the digit, in their order, and at
-// most one applies (none brings the digit before a letter that a later move
-// ends with); a move puts the digit after its first letter, and the vowel
-// before the digit then takes the mark. 5 drops out. False for any other
-// text (A, E, O, "u:", other digits), which the rules convert. Checked
+// its end, found directly: the rules that apply to such text are the moves,
+// the capitals A, E and O and the vowels (other capitals are left as they
+// are). Each move, in the rules' order, looks at the letters before the
+// digit and may put the digit further forward (after the first letter of
+// what it matched, or after u: for u:e), where a later move may see it again;
+// the vowel before the digit then takes the mark. "u:" is one vowel, ü. A
+// capital A, E or O is marked when the digit follows it, else stays. 5
+// drops out. False for any other text (a capital A, E or O after the first
+// letter, a ":" not after u, other digits), which the rules convert. Checked
 // against the rules on every short text.
 bool markPlainSyllable(std::string_view syllable, std::string& marked) {
     if (syllable.empty()) return false;
     const char last = syllable.back();
     const bool digit = last >= '1' && last <= '5';
     const std::string_view letters = digit ? syllable.substr(0, syllable.size() - 1) : syllable;
-    for (char c : letters)
-        if (!(c >= 'a' && c <= 'z') && !(c >= 'B' && c <= 'Z' && c != 'E' && c != 'O'))
-            return false;
+    for (size_t i = 0; i < letters.size(); ++i) {
+        const char c = letters[i];
+        const bool fits =
+            (c >= 'a' && c <= 'z') ||
+            (c >= 'A' && c <= 'Z' && (i == 0 || (c != 'A' && c != 'E' && c != 'O'))) ||
+            (c == ':' && i > 0 && letters[i - 1] == 'u');
+        if (!fits) return false;
+    }
     marked.assign(letters);
     if (!digit || last == '5') return true;
-    // The moves, in the rules' order: the letters the text must end with and
-    // how many of them stay after the digit.
+    // The moves look at lower-case letters; a capital vowel first is one.
+    const char first = letters.empty() ? 0 : letters[0];
+    const bool capital = first == 'A' || first == 'E' || first == 'O';
+    if (capital) marked[0] = char(first - 'A' + 'a');
+    const std::string_view lower = marked;
+    // The moves, in the rules' order: the letters before the digit that each
+    // looks for and how many of them end up after the digit.
     static constexpr std::pair<std::string_view, size_t> kMoves[] = {
-        {"ai", 1},  {"ao", 1}, {"ei", 1},  {"ou", 1},  {"an", 1},  {"en", 1},
-        {"in", 1},  {"un", 1}, {"ang", 2}, {"eng", 2}, {"ing", 2}, {"ong", 2},
-        {"ung", 2}, {"er", 1}, {"ar", 1},  {"ir", 1},  {"anr", 2}, {"inr", 2},
+        {"ai", 1}, {"ao", 1}, {"ei", 1},  {"ou", 1},  {"u:e", 1}, {"an", 1},  {"en", 1},
+        {"in", 1}, {"un", 1}, {"ang", 2}, {"eng", 2}, {"ing", 2}, {"ong", 2}, {"ung", 2},
+        {"er", 1}, {"ar", 1}, {"ir", 1},  {"anr", 2}, {"inr", 2},
     };
-    size_t at = letters.size();  // where the digit stands
+    size_t at = lower.size();  // where the digit stands
     for (const auto& [ending, after] : kMoves)
-        if (letters.ends_with(ending)) {
-            at -= after;
-            break;
-        }
-    // Tone-marked vowels in tone order: a e i o u.
-    static constexpr std::string_view kMarked[5][4] = {
+        if (lower.substr(0, at).ends_with(ending)) at -= after;
+    // Tone-marked vowels in tone order: a e i o u ü, then the capitals A E O.
+    static constexpr std::string_view kMarked[9][4] = {
         {"ā", "á", "ǎ", "à"}, {"ē", "é", "ě", "è"}, {"ī", "í", "ǐ", "ì"},
-        {"ō", "ó", "ǒ", "ò"}, {"ū", "ú", "ǔ", "ù"},
+        {"ō", "ó", "ǒ", "ò"}, {"ū", "ú", "ǔ", "ù"}, {"ǖ", "ǘ", "ǚ", "ǜ"},
+        {"Ā", "Á", "Ǎ", "À"}, {"Ē", "É", "Ě", "È"}, {"Ō", "Ó", "Ǒ", "Ò"},
     };
-    const size_t vowel =
-        at == 0 ? std::string_view::npos : std::string_view("aeiou").find(letters[at - 1]);
+    size_t vowel = std::string_view::npos, width = 1;
+    if (at >= 2 && lower[at - 1] == ':') {
+        vowel = 5;  // u:
+        width = 2;
+    } else if (at >= 1) {
+        vowel = std::string_view("aeiou").find(lower[at - 1]);
+        if (capital && at == 1 && vowel != std::string_view::npos)
+            vowel = std::string_view("aeo").find(lower[0]) + 6;
+    }
+    if (capital && !(at == 1 && vowel != std::string_view::npos)) marked[0] = first;
     if (vowel == std::string_view::npos) {
         marked.insert(at, 1, last);  // nothing to mark: the digit stays
         return true;
     }
-    marked.replace(at - 1, 1, kMarked[vowel][last - '1']);
+    marked.replace(at - width, width, kMarked[vowel][last - '1']);
     return true;
 }
 
 // Marked syllables already converted, by their numbered text: a dictionary
 // has a few thousand different syllables, and a search meets each again and
 // again. Open addressing on the syllable's bytes packed in one word, the
-// marked texts one after another in a pool; small, since every page of it
-// costs a fault in a short run. A syllable longer than a word is converted
+// marked texts one after another in a pool. The table starts at one page
+// and doubles as it fills, since every page of it costs a fault in a short
+// run that meets a few syllables. A syllable longer than a word is converted
 // every time.
 class SyllableCache {
   public:
@@ -325,36 +348,51 @@ class SyllableCache {
         uint64_t key = 0;
         for (size_t i = 0; i < syllable.size(); ++i)
             key |= uint64_t(static_cast<unsigned char>(syllable[i])) << (8 * i);
-        if (slots_.empty()) slots_.resize(kSlots);
-        for (size_t at = (key * 0x9E3779B97F4A7C15u) >> (64 - kSlotBits);;
-             at = (at + 1) & (kSlots - 1)) {
-            Slot& slot = slots_[at];
-            if (slot.key == key) return std::string_view(pool_).substr(slot.start, slot.length);
-            if (slot.key != 0) continue;
-            const std::string_view text = convert(syllable);
-            if (used_ >= kSlots / 4 * 3) {
+        if (slots_.empty()) slots_.resize(kFirstSlots);
+        if (const Slot& slot = slots_[find(key)]; slot.key == key)
+            return std::string_view(pool_).substr(slot.start, slot.length);
+        const std::string_view text = convert(syllable);
+        if (used_ + 1 > slots_.size() / 4 * 3) {
+            if (slots_.size() >= kMostSlots) {
                 // Full: start again rather than probe long runs.
                 std::fill(slots_.begin(), slots_.end(), Slot());
                 pool_.clear();
                 used_ = 0;
                 return text;
             }
-            ++used_;
-            slot.key = key;
-            slot.start = static_cast<uint32_t>(pool_.size());
-            slot.length = static_cast<uint32_t>(text.size());
-            pool_ += text;
-            return std::string_view(pool_).substr(slot.start, slot.length);
+            grow();
         }
+        Slot& slot = slots_[find(key)];
+        ++used_;
+        slot.key = key;
+        slot.start = static_cast<uint32_t>(pool_.size());
+        slot.length = static_cast<uint32_t>(text.size());
+        pool_ += text;
+        return std::string_view(pool_).substr(slot.start, slot.length);
     }
 
   private:
-    static constexpr int kSlotBits = 11;
-    static constexpr size_t kSlots = size_t(1) << kSlotBits;
+    static constexpr size_t kFirstSlots = 256;  // one page
+    static constexpr size_t kMostSlots = 4096;
     struct Slot {
         uint64_t key = 0;  // no syllable packs to 0: it has no NUL bytes
         uint32_t start = 0, length = 0;
     };
+
+    // The slot holding `key`, or the free one where it would go.
+    size_t find(uint64_t key) const {
+        const size_t mask = slots_.size() - 1;
+        size_t at = size_t((key * 0x9E3779B97F4A7C15u) >> 32) & mask;
+        while (slots_[at].key != key && slots_[at].key != 0) at = (at + 1) & mask;
+        return at;
+    }
+
+    void grow() {
+        std::vector<Slot> old(slots_.size() * 2);
+        old.swap(slots_);
+        for (const Slot& slot : old)
+            if (slot.key != 0) slots_[find(slot.key)] = slot;
+    }
 
     std::string_view convert(std::string_view syllable) {
         if (!markPlainSyllable(syllable, scratch_)) scratch_ = convertAsciiSyllable(syllable);
@@ -370,19 +408,21 @@ class SyllableCache {
 }  // namespace
 
 void appendNumberedToMarkedUtf8(std::string& out, std::string_view numbered) {
-    for (char c : numbered)
-        if (static_cast<unsigned char>(c) >= 0x80 || c == '\0') {
-            out += utf16ToUtf8(convertNumberedToMarked(numbered));
-            return;
-        }
-    // No rule reaches across a space, so ASCII text converts syllable by
-    // syllable, each remembered as UTF-8: the marked letters are all in the
-    // BMP, so the pieces join as their UTF-16 would.
+    // No rule reaches across a space, so the text converts syllable by
+    // syllable: ASCII ones remembered as UTF-8, others (a "·" between names)
+    // through UTF-16. The marked letters are all in the BMP, so the pieces
+    // join as the whole text's UTF-16 would.
     thread_local SyllableCache known;
     for (size_t start = 0;;) {
         size_t space = start;
-        while (space < numbered.size() && numbered[space] != ' ') ++space;
-        if (space > start) out += known.marked(numbered.substr(start, space - start));
+        bool ascii = true;
+        for (; space < numbered.size() && numbered[space] != ' '; ++space)
+            if (static_cast<unsigned char>(numbered[space]) >= 0x80 || numbered[space] == '\0')
+                ascii = false;
+        const std::string_view syllable = numbered.substr(start, space - start);
+        if (!syllable.empty())
+            out += ascii ? known.marked(syllable)
+                         : std::string_view(utf16ToUtf8(convertNumberedToMarked(syllable)));
         if (space == numbered.size()) return;
         out.push_back(' ');
         start = space + 1;

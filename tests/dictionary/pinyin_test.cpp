@@ -90,8 +90,9 @@ TEST(QueryNormalisation, SpacesZeroAndVAndReplaceAll) {
     EXPECT_EQ(text, "aa");
 }
 
-// Plain ASCII pinyin is converted syllable by syllable and each syllable
-// remembered; text with other bytes is converted whole. Both must agree for
+// Pinyin is converted syllable by syllable, each ASCII syllable remembered;
+// the UTF-16 conversion of text with other bytes goes over the whole text
+// and is the reference. Both must agree for
 // more different syllables than are remembered at once, met twice, with
 // spaces doubled and at the ends, and for syllables too long to remember.
 TEST(NumberedToMarked, RememberedSyllablesAgreeWithWholeConversion) {
@@ -108,14 +109,15 @@ TEST(NumberedToMarked, RememberedSyllablesAgreeWithWholeConversion) {
     syllables.push_back("zhuang1zhuang1");  // longer than a remembered key
     for (const char* odd : {"*", "a*4", "lu:4*", "xx", "12", "e3r4"}) syllables.push_back(odd);
     // Every text of up to four letters that the rules tell apart (vowels,
-    // the n, g and r the moves look at, another letter, capitals that are
-    // marked and one that is not) with every tone: common syllables take a
-    // shorter way than the rules.
+    // the n, g and r the moves look at, another letter, the capitals that
+    // are marked and two that are not, the ":" of u:) with every tone:
+    // common syllables take a shorter way than the rules.
     std::vector<std::string> texts = {""};
     for (size_t begin = 0, length = 0; length < 4; ++length) {
         const size_t end = texts.size();
         for (size_t i = begin; i < end; ++i)
-            for (char letter : std::string_view("aeioungrbAIZ")) texts.push_back(texts[i] + letter);
+            for (char letter : std::string_view("aeioungrbAEIOZ:"))
+                texts.push_back(texts[i] + letter);
         begin = end;
     }
     for (const std::string& text : texts)
@@ -130,6 +132,11 @@ TEST(NumberedToMarked, RememberedSyllablesAgreeWithWholeConversion) {
             ASSERT_TRUE(whole.ends_with(" \xC3\xA9")) << syllable;
             const std::string expected = whole.substr(0, whole.size() - 3);
             EXPECT_EQ(numberedToMarkedUtf8(syllable), expected) << syllable;
+            // Beside and inside text with other bytes (ä is a placeholder
+            // the whole conversion turns into ā).
+            for (const std::string& mixed :
+                 {syllable + " \xC3\xA4 \xC3\xA9", syllable + "\xC3\xA9"})
+                EXPECT_EQ(numberedToMarkedUtf8(mixed), marked(mixed)) << mixed;
             EXPECT_EQ(marked(" " + syllable + "  " + syllable), " " + expected + "  " + expected)
                 << syllable;
         }
