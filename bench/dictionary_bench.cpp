@@ -62,8 +62,7 @@ void searchBench(benchmark::State& state, const Case& c) {
     const tulvo::characters::WordValues values(freq, &favorites, &readingUse);
     ResultList list(values);
     ListSearchHost host(list);
-    DropDownHistory dropDown;
-    Search search(kDictionaryPath, vowels, dropDown, host);
+    Search search(kDictionaryPath, vowels, host);
     SearchSettings settings;
     settings.matchPart = c.matchPart;
     const std::u16string query = tulvo::utf8ToUtf16(c.query);

@@ -261,8 +261,7 @@ int main(int argc, char** argv) {
     const characters::WordValues values(freq, nullptr, &readingUse);
     ResultList list(values);
     ListSearchHost host(list);
-    DropDownHistory dropDown;
-    Search search(kDictionaryPath, vowels, dropDown, host);
+    Search search(kDictionaryPath, vowels, host);
 
     std::printf("| set | words | meant word within | share | goal |\n|---|---|---|---|---|\n");
     bool met = true;

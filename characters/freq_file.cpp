@@ -27,17 +27,42 @@ FreqFile::~FreqFile() {
 bool FreqFile::open(const std::filesystem::path& path) {
     // Only a regular file of sane size is used. It stays mapped (read once
     // when it cannot be) for the run, so that a lookup per result row costs
-    // no system call; its pages come in as lookups touch them.
+    // no system call.
     if (!file_.open(path, kMaxFreqFileBytes)) return false;
     data_ = file_.bytes().data();
     size_ = static_cast<int64_t>(file_.bytes().size());
+    indexBlocks();
     return true;
+}
+
+void FreqFile::indexBlocks() {
+    blocks_.clear();
+    unsigned char header[8];
+    if (!readAt(0, header, 4)) return;
+    textBase_ = readLe32Signed(header);
+    // The blocks by word length, up to the first that cannot be one: a
+    // lookup finds its block here instead of reading every header before it.
+    for (int64_t position = 4; position < size_;) {
+        if (!readAt(position, header, 8)) return;
+        const int64_t length = readLe32Signed(header);
+        const int64_t count = readLe32Signed(header + 4);
+        // Lengths and counts below 1 cannot occur in a sound file; reading
+        // on would loop or run backwards. Lengths only grow.
+        if (length < 1 || count < 1) return;
+        if (!blocks_.empty() && length <= blocks_.back().length) return;
+        const int64_t recordSize = 2 * length + 4;
+        const int64_t blockStart = position + 8;
+        if (count > (size_ - blockStart) / recordSize) return;  // ends inside the block
+        blocks_.push_back(Block{length, count, blockStart});
+        position = blockStart + count * recordSize;
+    }
 }
 
 void FreqFile::close() {
     file_.close();
     data_ = nullptr;
     size_ = 0;
+    blocks_.clear();
 }
 
 bool FreqFile::readAt(int64_t offset, void* into, size_t size) const {
@@ -48,53 +73,36 @@ bool FreqFile::readAt(int64_t offset, void* into, size_t size) const {
 
 int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
     if (!isOpen()) return -1;
-    unsigned char header[8];
-    if (!readAt(0, header, 4)) return -1;
-    const int64_t textBase = readLe32Signed(header);
     const auto queryLength = static_cast<int64_t>(word.size());
+    const auto block = std::find_if(blocks_.begin(), blocks_.end(),
+                                    [&](const Block& b) { return b.length >= queryLength; });
+    if (block == blocks_.end() || block->length != queryLength) return -1;
 
-    int64_t position = 4;
+    // The whole block lies inside the file (checked when it was indexed):
+    // its records are compared where they are.
+    const int64_t length = block->length;
+    const int64_t recordSize = 2 * length + 4;
     int32_t value = -1;
     bool found = false;
-    while (position < size_) {
-        if (!readAt(position, header, 8)) return -1;
-        const int64_t length = readLe32Signed(header);
-        const int64_t count = readLe32Signed(header + 4);
-        if (length > queryLength) return -1;
-        // Lengths and counts below 1 cannot occur in a sound file; reading
-        // on would loop or run backwards.
-        if (length < 1 || count < 1) return -1;
-        const int64_t recordSize = 2 * length + 4;
-        const int64_t blockStart = position + 8;
-        if (count > (size_ - blockStart) / recordSize) return -1;  // ends inside the block
-        if (length < queryLength) {
-            position = blockStart + count * recordSize;
-            continue;
+    int64_t low = 0, high = block->count - 1;
+    while (low <= high) {
+        const int64_t mid = low + (high - low) / 2;
+        const auto* record =
+            reinterpret_cast<const unsigned char*>(data_ + block->start + mid * recordSize);
+        int order = 0;
+        for (int64_t i = 0; i < length && order == 0; ++i) {
+            const char16_t unit = char16_t(record[2 * i] | record[2 * i + 1] << 8);
+            if (word[i] != unit) order = word[i] < unit ? -1 : 1;
         }
-
-        // The whole block lies inside the file (checked above): its records
-        // are compared where they are.
-        int64_t low = 0, high = count - 1;
-        while (low <= high) {
-            const int64_t mid = low + (high - low) / 2;
-            const auto* record =
-                reinterpret_cast<const unsigned char*>(data_ + blockStart + mid * recordSize);
-            int order = 0;
-            for (int64_t i = 0; i < length && order == 0; ++i) {
-                const char16_t unit = char16_t(record[2 * i] | record[2 * i + 1] << 8);
-                if (word[i] != unit) order = word[i] < unit ? -1 : 1;
-            }
-            if (order == 0) {
-                value = readLe32Signed(record + 2 * length);
-                found = true;
-                break;
-            }
-            if (order < 0)
-                high = mid - 1;
-            else
-                low = mid + 1;
+        if (order == 0) {
+            value = readLe32Signed(record + 2 * length);
+            found = true;
+            break;
         }
-        break;
+        if (order < 0)
+            high = mid - 1;
+        else
+            low = mid + 1;
     }
     if (!found) return -1;
     if (value > 255) return -1;  // not a frequency value: a damaged record
@@ -102,7 +110,7 @@ int FreqFile::lookup(std::u16string_view word, std::string_view reading) const {
 
     // A value for some readings only: the line at text base - V holds the
     // value byte, then a TAB before each reading it does not apply to.
-    const int64_t lineStart = textBase - int64_t(value);
+    const int64_t lineStart = textBase_ - int64_t(value);
     if (lineStart < 0 || lineStart >= size_) return -1;
     std::string line;
     char chunk[256];

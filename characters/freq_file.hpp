@@ -52,10 +52,17 @@ class FreqFile {
 
   private:
     bool readAt(int64_t offset, void* into, size_t size) const;
+    void indexBlocks();
 
     MappedFile file_;
     int64_t size_ = 0;
     const char* data_ = nullptr;  // file_'s bytes
+    int64_t textBase_ = 0;
+    // Where the records of each word length are, in the order of the file.
+    struct Block {
+        int64_t length = 0, count = 0, start = 0;
+    };
+    std::vector<Block> blocks_;
 };
 
 // Collects words and values and lays them out as freq.dat.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
@@ -307,8 +308,13 @@ bool markPlainSyllable(std::string_view syllable, std::string& marked) {
         {"er", 1}, {"ar", 1}, {"ir", 1},  {"anr", 2}, {"inr", 2},
     };
     size_t at = lower.size();  // where the digit stands
-    for (const auto& [ending, after] : kMoves)
-        if (lower.substr(0, at).ends_with(ending)) at -= after;
+    for (const auto& [ending, after] : kMoves) {
+        // Compared from the last letter, where most moves already differ.
+        if (ending.size() > at || lower[at - 1] != ending.back()) continue;
+        if (lower.substr(at - ending.size(), ending.size() - 1) ==
+            ending.substr(0, ending.size() - 1))
+            at -= after;
+    }
     // Tone-marked vowels in tone order: a e i o u ü, then the capitals A E O.
     static constexpr std::string_view kMarked[9][4] = {
         {"ā", "á", "ǎ", "à"}, {"ē", "é", "ě", "è"}, {"ī", "í", "ǐ", "ì"},
@@ -345,9 +351,10 @@ class SyllableCache {
     // The marked UTF-8 of an ASCII syllable without spaces or NUL bytes.
     std::string_view marked(std::string_view syllable) {
         if (syllable.size() > sizeof(uint64_t)) return convert(syllable);
+        // The bytes in memory order: on a big-endian machine the packing
+        // differs, and only its being one-to-one matters.
         uint64_t key = 0;
-        for (size_t i = 0; i < syllable.size(); ++i)
-            key |= uint64_t(static_cast<unsigned char>(syllable[i])) << (8 * i);
+        std::memcpy(&key, syllable.data(), syllable.size());
         if (slots_.empty()) slots_.resize(kFirstSlots);
         if (const Slot& slot = slots_[find(key)]; slot.key == key)
             return std::string_view(pool_).substr(slot.start, slot.length);

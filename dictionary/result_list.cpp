@@ -165,6 +165,9 @@ int ResultList::add(std::string_view text, int formIndex, bool emptySortKey, int
     char digits[16] = "";
     if (group >= 0) std::snprintf(digits, sizeof digits, "%08d", group);
     row.sortKey = texts_.keep(digits, key);
+    for (size_t i = 0; i < 8; ++i)
+        row.keyStart = row.keyStart << 8 |
+                       (i < row.sortKey.size() ? static_cast<unsigned char>(row.sortKey[i]) : 0);
     row.source = texts_.keep(text);
     // Room for every row a search may keep, taken once: grown by doubling,
     // the rows would be moved again and again into new pages, and in a
@@ -304,7 +307,12 @@ int ResultList::adjustWordValues(std::u16string_view form, int delta) {
 }
 
 void ResultList::sortNewRows() {
-    const auto byKey = [this](size_t a, size_t b) { return rows_[a].sortKey < rows_[b].sortKey; };
+    const auto byKey = [this](size_t a, size_t b) {
+        const StoredRow& first = rows_[a];
+        const StoredRow& second = rows_[b];
+        if (first.keyStart != second.keyStart) return first.keyStart < second.keyStart;
+        return first.sortKey < second.sortKey;
+    };
     const size_t sortedBefore = sorted_.size();
     if (sorted_.capacity() < kCap) sorted_.reserve(kCap);
     for (size_t i = sortedBefore; i < rows_.size(); ++i) sorted_.push_back(i);

@@ -27,12 +27,16 @@ uint32_t colourValue(RowColour colour, uint32_t fallback);
 
 // What the list keeps of a row; its texts are kept by the list.
 struct StoredRow {
-    int id = 0;  // order in which the scan added the row
     std::string_view sortKey;
-    int wordValue = -1;  // as looked up, favorites below -1
-    RowColour colour = RowColour::Default;
     std::string_view source;  // the dictionary line, or the bare text
-    int formIndex = -1;       // form shown: 1 or 2, -1 for a bare text
+    // The sort key's first eight bytes as one number (big-endian, zeros after
+    // a shorter key): most pairs of rows differ there, and the sort compares
+    // them without reading the keys.
+    uint64_t keyStart = 0;
+    int id = 0;          // order in which the scan added the row
+    int wordValue = -1;  // as looked up, favorites below -1
+    int formIndex = -1;  // form shown: 1 or 2, -1 for a bare text
+    RowColour colour = RowColour::Default;
 };
 
 // A row as it is read through the list (at(), added()), a copy that outlives

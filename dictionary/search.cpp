@@ -515,11 +515,8 @@ int LineMatcher::match(std::string_view line) {
 }
 
 Search::Search(std::filesystem::path dictionaryPath, const MarkedVowels& markedVowels,
-               DropDownHistory& dropDown, SearchHost& host)
-    : path_(std::move(dictionaryPath)),
-      markedVowels_(markedVowels),
-      dropDown_(dropDown),
-      host_(host) {}
+               SearchHost& host)
+    : path_(std::move(dictionaryPath)), markedVowels_(markedVowels), host_(host) {}
 
 void Search::textSearch(std::u16string_view boxText, const SearchSettings& settings,
                         bool fromHistoryPick) {
@@ -553,7 +550,7 @@ void Search::singleCharacterSearch(char16_t character, const SearchSettings& set
 }
 
 void Search::scan(const Query& query, const SearchSettings& settings) {
-    dropDown_.push(query.text, historyPick_);
+    host_.queryScanned(query.text, historyPick_);
     historyPick_ = false;
     host_.clearResults();
 

@@ -9,7 +9,6 @@
 #include <string_view>
 
 #include "dictionary/dictionary_file.hpp"
-#include "dictionary/dropdown_history.hpp"
 #include "dictionary/pinyin.hpp"
 #include "dictionary/search_choices.hpp"
 
@@ -87,6 +86,10 @@ std::string keyForScan(const Query& query);
 class SearchHost {
   public:
     virtual ~SearchHost() = default;
+    // A query's text is about to be scanned for (before clearResults), so
+    // that a window can put it on top of its drop-down history;
+    // `fromHistoryPick` when it was picked from that history.
+    virtual void queryScanned(std::u16string_view /*text*/, bool /*fromHistoryPick*/) {}
     // Empties the result list with its colour and value tables.
     virtual void clearResults() = 0;
     // Adds one matching line; false when the list is full and reading stops.
@@ -112,7 +115,7 @@ class SearchHost {
 class Search {
   public:
     Search(std::filesystem::path dictionaryPath, const MarkedVowels& markedVowels,
-           DropDownHistory& dropDown, SearchHost& host);
+           SearchHost& host);
 
     // The text search on what the search box holds. `fromHistoryPick` is set
     // when the text came from picking a drop-down history entry.
@@ -132,7 +135,6 @@ class Search {
 
     std::filesystem::path path_;
     const MarkedVowels& markedVowels_;
-    DropDownHistory& dropDown_;
     SearchHost& host_;
     bool historyPick_ = false;
     // Reads the file for each scan, its buffer kept for the toneless retry.

@@ -116,7 +116,8 @@ bool MappedFile::open(const std::filesystem::path& file, size_t maxBytes) {
         return false;
     }
     const auto size = size_t(st.st_size);
-    void* map = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE, fd, 0) : MAP_FAILED;
+    void* map =
+        size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : MAP_FAILED;
     ::close(fd);
     if (map != MAP_FAILED) {
         bytes_ = std::string_view(static_cast<const char*>(map), size);

@@ -41,9 +41,9 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file,
                                          size_t maxBytes = size_t(1) << 30,
                                          ReadFailure* failure = nullptr);
 
-// A regular file's bytes, read-only, for a reader that looks at a few of
-// them: mapped, so that only the pages touched come in (the system brings
-// their neighbours with them), else read whole. Nothing is held for a
+// A regular file's bytes, read-only, for a reader that looks here and there
+// in them: mapped with all its pages present (in one go, cheaper than a
+// fault for each group of pages a search touches), else read whole. Nothing is held for a
 // missing file, something that is no regular file, or one over `maxBytes`.
 // Data files are replaced by renaming, so a mapping stays valid.
 class MappedFile {

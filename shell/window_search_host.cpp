@@ -30,9 +30,12 @@ constexpr int kCapMessageDelayMs = 200;
 // fills it.
 class ScanCollector final : public dictionary::SearchHost {
   public:
-    ScanCollector(WindowSearchHost& host, uint64_t id, const dictionary::DropDownHistory& dropDown)
+    ScanCollector(WindowSearchHost& host, uint64_t id, dictionary::DropDownHistory& dropDown)
         : host_(host), id_(id), dropDown_(dropDown) {}
 
+    void queryScanned(std::u16string_view text, bool fromHistoryPick) override {
+        dropDown_.push(std::u16string(text), fromHistoryPick);
+    }
     void clearResults() override {
         flush();
         count_ = 0;
@@ -73,7 +76,7 @@ class ScanCollector final : public dictionary::SearchHost {
 
     WindowSearchHost& host_;
     uint64_t id_;
-    const dictionary::DropDownHistory& dropDown_;
+    dictionary::DropDownHistory& dropDown_;  // the search thread's copy
     std::vector<FoundLine> batch_;
     size_t count_ = 0;
     Clock::time_point lastFlush_ = Clock::now();
@@ -109,7 +112,7 @@ void WindowSearchHost::textSearch(std::u16string boxText,
     submit([this, boxText = std::move(boxText), settings, fromHistoryPick](uint64_t id) {
         ScanCollector collector(*this, id, scanDropDown_);
         dictionary::Search search(platform::AppPaths(dir_).dictionaryFile(), markedVowels_,
-                                  scanDropDown_, collector);
+                                  collector);
         search.textSearch(boxText, settings, fromHistoryPick);
     });
 }
@@ -119,7 +122,7 @@ void WindowSearchHost::characterSearch(char16_t character,
     submit([this, character, settings](uint64_t id) {
         ScanCollector collector(*this, id, scanDropDown_);
         dictionary::Search search(platform::AppPaths(dir_).dictionaryFile(), markedVowels_,
-                                  scanDropDown_, collector);
+                                  collector);
         search.singleCharacterSearch(character, settings);
     });
 }

@@ -195,7 +195,6 @@ int main(int argc, char** argv) {
     const MarkedVowels markedVowels;
     ResultList list(values);
     LookupHost host(list);
-    DropDownHistory dropDown;
     if (mode == "--children") {
         // The component search, in the order it adds its rows unless the
         // list order is asked for: the chosen character's own entries first.
@@ -211,7 +210,7 @@ int main(int argc, char** argv) {
         characters::showComponentRows(list, *rows);
         fileOrder = !orderGiven || fileOrder;
     } else {
-        Search search(dictionaryPath, markedVowels, dropDown, host);
+        Search search(dictionaryPath, markedVowels, host);
         search.textSearch(utf8ToUtf16(positional[0]), settings);
     }
 

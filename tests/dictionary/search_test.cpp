@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dictionary/dictionary_file.hpp"
+#include "dictionary/dropdown_history.hpp"
 #include "dictionary/list_search_host.hpp"
 #include "dictionary/search.hpp"
 #include "platform/unicode_text.hpp"
@@ -43,10 +44,14 @@ const std::vector<std::string> kFixture = {
     "a a [a a b] /fixture/",
 };
 
-// Records everything the search tells the window.
+// Records everything the search tells the window, and keeps a drop-down
+// history as the window does.
 class RecordingHost : public ListSearchHost {
   public:
     explicit RecordingHost(ResultList& list) : ListSearchHost(list) {}
+    void queryScanned(std::u16string_view text, bool fromHistoryPick) override {
+        dropDown.push(std::u16string(text), fromHistoryPick);
+    }
     void pause(int ms) override { pauses.push_back(ms); }
     void resultsFinished() override {
         ListSearchHost::resultsFinished();
@@ -55,6 +60,7 @@ class RecordingHost : public ListSearchHost {
     void searchTextReplaced(std::u16string_view text) override { replaced = text; }
     void showCharacterWithoutRow(char16_t c) override { panelCharacter = c; }
 
+    DropDownHistory dropDown;
     std::vector<int> pauses;
     int finished = 0;
     std::u16string replaced;
@@ -67,7 +73,7 @@ class SearchTest : public ::testing::Test {
         : file_(dir_.writeLines("CEDICT_ts.u8", lines)),
           list_(values_),
           host_(list_),
-          search_(file_, vowels_, dropDown_, host_) {}
+          search_(file_, vowels_, host_) {}
 
     // Shown forms of the rows, in the order the scan added them.
     std::vector<std::string> find(std::string_view typed, SearchSettings settings = {}) {
@@ -87,7 +93,7 @@ class SearchTest : public ::testing::Test {
     NoWordValues values_;
     ResultList list_;
     RecordingHost host_;
-    DropDownHistory dropDown_;
+    const DropDownHistory& dropDown_ = host_.dropDown;
     Search search_;
 };
 
@@ -317,8 +323,7 @@ TEST(SearchCap, StopsAtFiveThousandRowsWithOneMessage) {
     list.setListener(&counter);
     ListSearchHost host(list);
     MarkedVowels vowels;
-    DropDownHistory dropDown;
-    Search search(file, vowels, dropDown, host);
+    Search search(file, vowels, host);
     search.textSearch(u"ma1", {});
     EXPECT_EQ(list.size(), 5000u);
     EXPECT_EQ(counter.messages, 1);
@@ -484,9 +489,8 @@ TEST(ScanCandidates, SameRowsAsEveryLineMatched) {
     TempDir dir;
     const auto file = dir.write("CEDICT_ts.u8", bytes);
     const MarkedVowels vowels;
-    DropDownHistory dropDown;
     LineRecorder host;
-    Search search(file, vowels, dropDown, host);
+    Search search(file, vowels, host);
     size_t compared = 0;
     for (std::string typed :
          {"中",    "中国",   "zhong", "zhong1", "Zhong", "ni3 hao3", "nihao", "to eat",

@@ -56,9 +56,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::u16string typed;
     for (size_t i = 1; i + 1 < size; i += 2) typed.push_back(char16_t(data[i] | data[i + 1] << 8));
 
-    DropDownHistory dropDown;
     Recording host;
-    Search search(file, vowels, dropDown, host);
+    Search search(file, vowels, host);
     search.textSearch(typed, settings);
     std::set<std::string> seen;
     for (const std::string& line : host.lines) {

@@ -39,3 +39,29 @@ TEST(UnicodeText, ConvertsEverySequenceLengthAndReplacesBrokenOnes) {
     EXPECT_EQ(utf16ToUtf8(wide).size(), 9000u);
     EXPECT_EQ(utf8ToUtf16(utf16ToUtf8(wide)), wide);
 }
+
+// The check agrees with the decoder (a text is well-formed when it comes back
+// from UTF-16 unchanged) wherever a sequence, whole or broken, stands against
+// the runs of ASCII that the check passes over in blocks.
+TEST(UnicodeText, ValidityCheckAgreesWithTheDecoderAtEveryOffset) {
+    const std::string pieces[] = {"中",           "é",
+                                  "𠀋",           "\x80",
+                                  "\xE4\xB8",     "\xC0\xAF",
+                                  "\xED\xA0\x80", "\xF5\x80\x80\x80",
+                                  "\xEF\xBF\xBD", "中文字\xE4\xB8",
+                                  "中\x80文",     "中文字典"};
+    for (const std::string& piece : pieces) {
+        for (size_t before = 0; before < 40; ++before) {
+            for (const size_t after : {0, 1, 7, 15, 16, 33}) {
+                const std::string text = std::string(before, 'a') + piece + std::string(after, 'b');
+                EXPECT_EQ(tulvo::isValidUtf8(text), utf16ToUtf8(utf8ToUtf16(text)) == text)
+                    << before << " " << after << " " << piece.size();
+            }
+        }
+    }
+    // A broken byte after a long run of well-formed characters.
+    std::string text;
+    for (int i = 0; i < 20; ++i) text += "to eat 吃 ";
+    EXPECT_TRUE(tulvo::isValidUtf8(text));
+    EXPECT_FALSE(tulvo::isValidUtf8(text + "\xB8" + text));
+}
