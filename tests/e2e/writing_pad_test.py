@@ -85,9 +85,12 @@ class Session:
         tulvo = os.path.join(program, "Tulvo")
         self.program = program
         read_end, write_end = os.pipe()
+        # -noreset: by default the server resets when its last client leaves
+        # and refuses connections meanwhile, which Tulvo starting just after
+        # a first client would meet.
         self.xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1280x800x24",
-             "-nolisten", "tcp"], pass_fds=(write_end,),
+             "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
             stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, preexec_fn=die_with_parent)
         os.close(write_end)
         with os.fdopen(read_end) as pipe:
@@ -99,6 +102,10 @@ class Session:
         self.env = dict(os.environ, DISPLAY=":" + number, HOME=self.work,
                         XDG_RUNTIME_DIR=runtime, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8")
         self.env.pop("WAYLAND_DISPLAY", None)
+        # The number comes when the server starts; Tulvo starts once it also
+        # takes clients (a busy machine showed "no display is reachable").
+        wait_until(lambda: self.run("xdotool", "getdisplaygeometry", check=False).strip(), 10,
+                   "the virtual display")
         self.log = open(os.path.join(artefacts, "tulvo.log"), "wb")
         self.tulvo = subprocess.Popen([tulvo], cwd=program, env=self.env,
                                       stdout=self.log, stderr=self.log,
