@@ -113,6 +113,18 @@ class CommandLine(unittest.TestCase):
             options.wait(10)
         self.assertEqual(sorted(os.listdir(os.path.join(other, "data"))), ["CEDICT_ts.u8"])
 
+    def test_rows_that_cannot_be_written_are_an_error(self):
+        prog = self.program_directory("tulvo-lookup")
+        lookup = os.path.join(prog, "tulvo-lookup")
+        found = run([lookup, "学习"])
+        self.assertEqual(found.returncode, 0, found.stderr)
+        self.assertIn("to learn", found.stdout.decode())
+        with open("/dev/full", "wb") as full:
+            lost = subprocess.run([lookup, "学习"], stdout=full, stderr=subprocess.PIPE,
+                                  timeout=30)
+        self.assertEqual(lost.returncode, 1)
+        self.assertIn(b"could not be written", lost.stderr)
+
     def test_favorites_come_out_as_flashcards(self):
         prog = self.program_directory("tulvo-lookup")
         lookup = os.path.join(prog, "tulvo-lookup")
