@@ -79,40 +79,13 @@ bool DictionaryBytes::load(const std::filesystem::path& path) {
     if (loaded_ && identity == identity_) return true;
     release();
     identity_ = identity;
-    loaded_ = true;
-    if (st.st_size <= 0) return true;  // no lines
-
-    const auto size = static_cast<size_t>(st.st_size);
-    // Every page is read by a search, so they are mapped in one go.
-    void* map = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, file.fd, 0);
-    if (map != MAP_FAILED) {
-        data_ = static_cast<const char*>(map);
-        size_ = size;
-        mapped_ = true;
-        return true;
-    }
-    // Not mappable: read it instead, as much as there is.
-    copy_.resize(size);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t got = ::read(file.fd, copy_.data() + done, size - done);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        done += static_cast<size_t>(got);
-    }
-    copy_.resize(done);
-    data_ = copy_.data();
-    size_ = done;
+    // A file that cannot be read has no lines.
+    loaded_ = file_.open(file.fd, static_cast<size_t>(std::max<off_t>(st.st_size, 0)));
     return true;
 }
 
 void DictionaryBytes::release() {
-    if (mapped_) ::munmap(const_cast<char*>(data_), size_);
-    mapped_ = false;
-    data_ = nullptr;
-    size_ = 0;
-    copy_.clear();
-    copy_.shrink_to_fit();
+    file_.close();
     loaded_ = false;
 }
 

@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/whole_file.hpp"
+
 namespace tulvo::dictionary {
 
 // Where the dictionary lives, relative to the program directory.
@@ -21,11 +23,6 @@ inline const std::filesystem::path kDictionaryPath = std::filesystem::path("data
 // load to the next as long as the file on disk stays the same.
 class DictionaryBytes {
   public:
-    DictionaryBytes() = default;
-    ~DictionaryBytes() { release(); }
-    DictionaryBytes(const DictionaryBytes&) = delete;
-    DictionaryBytes& operator=(const DictionaryBytes&) = delete;
-
     // Opens the file, creating it empty when it is missing (open-or-create),
     // and makes its bytes available. Bytes already held are kept when the
     // file is still the same one (device, inode, size and modification
@@ -35,13 +32,10 @@ class DictionaryBytes {
     bool load(const std::filesystem::path& path);
     // Gives the bytes (and their mapping) back.
     void release();
-    std::string_view bytes() const { return {data_, size_}; }
+    std::string_view bytes() const { return file_.bytes(); }
 
   private:
-    const char* data_ = nullptr;
-    size_t size_ = 0;
-    bool mapped_ = false;
-    std::string copy_;  // the bytes when the file could not be mapped
+    MappedFile file_;
     struct Identity {
         unsigned long long device = 0, inode = 0, size = 0;
         long long modifiedSeconds = 0, modifiedNanoseconds = 0;

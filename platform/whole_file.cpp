@@ -111,21 +111,34 @@ bool MappedFile::open(const std::filesystem::path& file, size_t maxBytes) {
     struct stat st;
     const int fd = openRegularFile(file, st);
     if (fd < 0) return false;
-    if (st.st_size < 0 || uint64_t(st.st_size) > maxBytes) {
-        ::close(fd);
-        return false;
-    }
-    const auto size = size_t(st.st_size);
+    const bool held =
+        st.st_size >= 0 && uint64_t(st.st_size) <= maxBytes && open(fd, size_t(st.st_size));
+    ::close(fd);
+    return held;
+}
+
+bool MappedFile::open(int fd, size_t size) {
+    close();
     void* map =
         size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0) : MAP_FAILED;
-    ::close(fd);
     if (map != MAP_FAILED) {
         bytes_ = std::string_view(static_cast<const char*>(map), size);
         mapped_ = true;
     } else if (size > 0) {
-        std::optional<std::string> read = readWholeFile(file, maxBytes);
-        if (!read) return false;
-        copy_ = std::move(*read);
+        // Not mappable: read instead, as much as there is.
+        copy_.resize(size);
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t got = ::read(fd, copy_.data() + done, size - done);
+            if (got < 0 && errno == EINTR) continue;
+            if (got < 0) {
+                close();
+                return false;
+            }
+            if (got == 0) break;
+            done += static_cast<size_t>(got);
+        }
+        copy_.resize(done);
         bytes_ = copy_;
     }
     open_ = true;

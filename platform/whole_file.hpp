@@ -41,11 +41,11 @@ std::optional<std::string> readWholeFile(const std::filesystem::path& file,
                                          size_t maxBytes = size_t(1) << 30,
                                          ReadFailure* failure = nullptr);
 
-// A regular file's bytes, read-only, for a reader that looks here and there
-// in them: mapped with all its pages present (in one go, cheaper than a
-// fault for each group of pages a search touches), else read whole. Nothing is held for a
-// missing file, something that is no regular file, or one over `maxBytes`.
-// Data files are replaced by renaming, so a mapping stays valid.
+// A regular file's bytes, read-only, for a reader that looks all over them:
+// mapped with all its pages present (in one go, cheaper than a fault for
+// each group of pages a search touches), else read whole. Nothing is held
+// for a missing file, something that is no regular file, or one over
+// `maxBytes`. Data files are replaced by renaming, so a mapping stays valid.
 class MappedFile {
   public:
     MappedFile() = default;
@@ -55,6 +55,9 @@ class MappedFile {
 
     // Whether the file is held (an empty one too).
     bool open(const std::filesystem::path& file, size_t maxBytes);
+    // The same for a regular file of `size` bytes already open for reading
+    // at its start (`fd`, which the caller closes).
+    bool open(int fd, size_t size);
     void close();
     bool isOpen() const { return open_; }
     std::string_view bytes() const { return bytes_; }
